@@ -5,8 +5,9 @@
 #include <QList>
 
 // Keeps the bytes after the last terminator until the next read, so a message split
-// across reads is reassembled. An unfinished message that grows past MaxPending bytes
-// marks the stream as overflowing; the owner then closes the connection.
+// across reads is reassembled. A message that grows past MaxPending bytes (whether or not
+// its terminator came in the same read) marks the stream as overflowing; the owner then
+// closes the connection.
 class MessageFramer
 {
 public:

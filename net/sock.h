@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 class QSocketNotifier;
+struct sockaddr_in;
 
 enum class TSocketType { stStream, stDatagram };
 enum class TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
@@ -24,6 +25,11 @@ public:
 // connection, or an outgoing/accepted connection with buffered Send and Receive.
 // Every byte value passes through unchanged. Events are the assignable handlers below;
 // an accepted socket gets copies of the listener's OnRead, OnWrite, OnDisconnect, OnInfo.
+// Events come from the Qt event loop of the thread that owns the object. A handler may
+// Send or Close re-entrantly; it must not delete the object directly (use deleteLater).
+// An exception that a handler lets out of an event ends that event and is logged with
+// qWarning: nothing leaves a Qt event handler. After an error event (siError info) the
+// socket stays open but raises nothing more; its owner decides to Close it.
 class TSock : public QObject
 {
     Q_OBJECT
@@ -33,7 +39,9 @@ public:
     using TNotifyReadEvent = std::function<void(TSock *Sender, int Count)>;
 
     explicit TSock(QObject *parent = nullptr);
-    ~TSock() override; // closes a listening or connected socket first
+    // Closes a listening or connected socket first, silently: no handler is called, since
+    // the owner may already be half destroyed.
+    ~TSock() override;
 
     TSocketType SocketType() const { return m_socketType; }
     void setSocketType(TSocketType type);
@@ -56,10 +64,18 @@ public:
     // Bytes given to Send that the operating system has not taken yet.
     qsizetype sendBufferSize() const { return m_sendBuffer.size(); }
 
+    // Starts connecting to HostName:PortName and returns the connected flag (false); the
+    // outcome arrives as OnConnect or as an siError info. Raises on a failed lookup.
     bool Open();
+    // Closes the handle; info "Socket Closed" unless listening. Never raises.
     bool Close();
+    // Queues the bytes and makes one attempt to send; the rest leaves with write events
+    // (also when called before the connection is up).
     bool Send(const QByteArray &text);
+    // Takes count bytes (-1: all) from the front of the receive buffer; works after a
+    // close until the buffer is empty.
     QByteArray Receive(int count = -1);
+    // Accepts one pending connection as a new TSock owned by this listener.
     bool Accept(TSock *&NewSock);
 
     TNotifyEvent OnConnect;
@@ -77,13 +93,24 @@ public:
     static int wsaCodeFromErrno(int err);
 
 private:
-    // implementation details are the socket layer's own
+    // An event's work, with exceptions kept inside: nothing may leave a Qt event handler.
+    void runEvent(const std::function<void()> &work);
     void info(TSocketInfo kind, const QString &msg);
+    void errorInfo(int err);
+    void startListening();
+    sockaddr_in resolveTarget();
+    void reportConnectFailureLater(int err);
     void applyMode();
     void onReadable();
     void onWritable();
+    void acceptEvent();
+    void connectEvent();
+    void readEvent();
+    void writeEvent();
     void pushSendBuffer();
-    void setWriteWatch(bool on);
+    void updateWriteWatch();
+    void stopWatching();
+    bool closeHandle();
 
     TSocketType m_socketType = TSocketType::stStream;
     QString m_hostName;
@@ -92,6 +119,7 @@ private:
     bool m_listen = false;
     bool m_connected = false;
     bool m_connecting = false;
+    bool m_watchStopped = false; // an error event ended the watching of this handle
     QByteArray m_receiveBuffer;
     QByteArray m_sendBuffer;
     QSocketNotifier *m_readNotifier = nullptr;

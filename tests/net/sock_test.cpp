@@ -1,0 +1,459 @@
+// TSock over real loopback connections on ephemeral ports.
+#include "sock.h"
+#include "socktestutil.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A port on 127.0.0.1 that nobody listens on (bound briefly, then released).
+quint16 unusedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+QByteArray everyByteValue(int rounds)
+{
+    QByteArray bytes;
+    for (int r = 0; r < rounds; ++r) {
+        for (int b = 0; b < 256; ++b)
+            bytes.append(char(b));
+    }
+    return bytes;
+}
+
+class SockTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        listenerLog.attach(listener);
+        listener.OnAccept = [this](TSock *) {
+            TSock *sock = nullptr;
+            if (listener.Accept(sock)) {
+                accepted = sock;
+                serverLog.attach(*accepted);
+            }
+        };
+        listener.setPortName(QStringLiteral("0"));
+        listener.setListen(true);
+        port = listener.boundPort();
+        ASSERT_NE(port, 0);
+    }
+
+    void connectClient()
+    {
+        clientLog.attach(client);
+        client.setHostName(QStringLiteral("127.0.0.1"));
+        client.setPortName(QString::number(port));
+        EXPECT_FALSE(client.Open());
+        ASSERT_TRUE(waitFor([&] { return client.Connected() && accepted; }));
+    }
+
+    // Everything the server side has received so far, taken with Receive as it arrives.
+    void collectOnServer()
+    {
+        accepted->OnRead = [this](TSock *sender, int) { serverData += sender->Receive(); };
+    }
+
+    TSock listener;
+    TSock client;
+    TSock *accepted = nullptr;
+    quint16 port = 0;
+    EventLog listenerLog, serverLog, clientLog;
+    QByteArray serverData;
+};
+
+TEST_F(SockTest, AcceptCreatesOwnedConnectedSockWithCopiedHandlersAndInfos)
+{
+    connectClient();
+    EXPECT_EQ(accepted->parent(), &listener);
+    EXPECT_TRUE(accepted->Connected());
+    EXPECT_EQ(accepted->HostName(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(accepted->PortName(), QStringLiteral("0"));
+    // The two setter infos went through the copied OnInfo, i.e. into the listener's log.
+    const QStringList expectedListener{
+        infoLine(siLookup, "Lookup Of Port 0"),
+        infoLine(siListen, "Listening Started"),
+        infoLine(siLookup, "Setting PortName While Connected Has No Effect"),
+        infoLine(siLookup, "Setting HostName While Connected Has No Effect"),
+        infoLine(siAccept, "Created New TSock Structure"),
+    };
+    EXPECT_EQ(listenerLog.lines, expectedListener);
+    const QStringList expectedClient{
+        infoLine(siLookup, "Lookup Of Port " + QString::number(port)),
+        infoLine(siLookup, "Lookup Of Host 127.0.0.1"),
+        infoLine(siConnect, "Non-Blocking Socket Connected"),
+        "connect",
+    };
+    EXPECT_EQ(clientLog.lines, expectedClient);
+}
+
+TEST_F(SockTest, EveryByteValuePassesBothWays)
+{
+    connectClient();
+    collectOnServer();
+    QByteArray clientData;
+    client.OnRead = [&](TSock *sender, int) { clientData += sender->Receive(); };
+    const QByteArray bytes = everyByteValue(4);
+    client.Send(bytes);
+    accepted->Send(bytes);
+    ASSERT_TRUE(waitFor([&] { return serverData.size() >= bytes.size() && clientData.size() >= bytes.size(); }));
+    EXPECT_EQ(serverData, bytes);
+    EXPECT_EQ(clientData, bytes);
+}
+
+TEST_F(SockTest, ReadCountIsWholeBufferAndReceiveTakesFromFront)
+{
+    connectClient();
+    QList<int> counts;
+    accepted->OnRead = [&](TSock *, int count) { counts << count; };
+    client.Send("abc");
+    ASSERT_TRUE(waitFor([&] { return !counts.isEmpty(); }));
+    client.Send("defg");
+    ASSERT_TRUE(waitFor([&] { return counts.size() == 2; }));
+    EXPECT_EQ(counts, (QList<int>{3, 7})) << "Count is the buffer length, not the new piece";
+    EXPECT_EQ(accepted->Receive(2), QByteArray("ab"));
+    EXPECT_EQ(accepted->Receive(0), QByteArray());
+    EXPECT_EQ(accepted->Receive(99), QByteArray("cdefg"));
+    EXPECT_EQ(accepted->Receive(), QByteArray());
+}
+
+TEST_F(SockTest, SendBeforeConnectedIsDeliveredOnceUp)
+{
+    clientLog.attach(client);
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(QString::number(port));
+    client.Open();
+    ASSERT_FALSE(client.Connected());
+    client.Send("early+bird");
+    ASSERT_TRUE(waitFor([&] { return accepted != nullptr; }));
+    collectOnServer();
+    ASSERT_TRUE(waitFor([&] { return serverData == "early+bird"; })) << serverData.constData();
+    EXPECT_EQ(client.sendBufferSize(), 0);
+}
+
+TEST_F(SockTest, RefusedConnectGivesOnlyTheErrorInfoAndThenSilence)
+{
+    clientLog.attach(client);
+    const QString closedPort = QString::number(unusedPort());
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(closedPort);
+    client.Open();
+    ASSERT_TRUE(waitFor([&] { return clientLog.lines.size() >= 3; }));
+    settle();
+    const QStringList expected{
+        infoLine(siLookup, "Lookup Of Port " + closedPort),
+        infoLine(siLookup, "Lookup Of Host 127.0.0.1"),
+        infoLine(siError, "Error #10061 (WSAECONNREFUSED)"),
+    };
+    EXPECT_EQ(clientLog.lines, expected);
+    EXPECT_FALSE(client.Connected());
+    EXPECT_TRUE(client.hasHandle()) << "the owner decides when to close";
+    EXPECT_EQ(client.Open(), false) << "Open on an existing handle only reports the flag";
+    client.Close();
+    EXPECT_EQ(clientLog.lines.last(), infoLine(siClose, "Socket Closed"));
+}
+
+TEST_F(SockTest, OrderlyCloseDeliversLastDataThenDisconnectThenSocketClosed)
+{
+    connectClient();
+    accepted->Send("last words");
+    accepted->Close();
+    ASSERT_TRUE(waitFor([&] { return clientLog.contains(infoLine(siClose, "Socket Closed")); }));
+    const QStringList expected{
+        infoLine(siReceive, "Non-Blocking Incoming Data"),
+        "read 10",
+        "disconnect",
+        infoLine(siClose, "Socket Closed"),
+    };
+    EXPECT_EQ(clientLog.lines.mid(4), expected);
+    EXPECT_FALSE(client.Connected());
+    EXPECT_FALSE(client.hasHandle());
+    EXPECT_EQ(client.Receive(), QByteArray("last words")) << "buffered data outlives the close";
+    try {
+        client.Receive();
+        ADD_FAILURE() << "Receive on a closed, drained socket must raise";
+    } catch (const ESockException &e) {
+        EXPECT_STREQ(e.what(), "Receive - Socket Not Connected");
+    }
+}
+
+TEST_F(SockTest, CloseInsideOnDisconnectGivesSocketClosedTwice)
+{
+    connectClient();
+    client.OnDisconnect = [&](TSock *sender) {
+        clientLog.lines << "disconnect";
+        sender->Close();
+    };
+    accepted->Close();
+    ASSERT_TRUE(waitFor([&] { return !client.hasHandle(); }));
+    settle(50);
+    EXPECT_EQ(clientLog.lines.mid(4),
+              (QStringList{"disconnect", infoLine(siClose, "Socket Closed"), infoLine(siClose, "Socket Closed")}));
+}
+
+TEST_F(SockTest, BindingAUsedPortFailsThenReportsSocketInUse)
+{
+    TSock second;
+    EventLog log;
+    log.attach(second);
+    second.setPortName(QString::number(port));
+    const char *expected[] = {"Listen - Error Binding Socket", "Listen - Socket Already In Use"};
+    for (const char *text : expected) {
+        try {
+            second.setListen(true);
+            ADD_FAILURE() << "expected " << text;
+        } catch (const ESockException &e) {
+            EXPECT_STREQ(e.what(), text);
+        }
+        EXPECT_FALSE(second.Listen());
+        EXPECT_TRUE(second.hasHandle());
+    }
+    second.setListen(false);
+    EXPECT_FALSE(second.hasHandle());
+    EXPECT_EQ(log.lines.mid(log.lines.size() - 2),
+              (QStringList{infoLine(siClose, "Socket Closed"), infoLine(siListen, "Listening Stopped")}));
+}
+
+TEST_F(SockTest, StoppingAListenerGivesSocketClosedThenListeningStopped)
+{
+    listener.setListen(true);
+    listener.setListen(false);
+    EXPECT_EQ(listenerLog.lines.mid(2),
+              (QStringList{infoLine(siListen, "Listening Already Running"), infoLine(siClose, "Socket Closed"),
+                           infoLine(siListen, "Listening Stopped")}));
+    EXPECT_FALSE(listener.Listen());
+    EXPECT_EQ(listener.boundPort(), 0);
+    // The port is free again at once (SO_REUSEADDR), so the same port listens again.
+    listener.setPortName(QString::number(port));
+    listener.setListen(true);
+    EXPECT_EQ(listener.boundPort(), port);
+}
+
+TEST_F(SockTest, AcceptWithNothingPendingFailsAndLeavesTheVariable)
+{
+    TSock *untouched = reinterpret_cast<TSock *>(0x1234);
+    EXPECT_FALSE(listener.Accept(untouched));
+    EXPECT_EQ(untouched, reinterpret_cast<TSock *>(0x1234));
+    EXPECT_EQ(listenerLog.lines.last(), infoLine(siAccept, "Could Not Accept Connection"));
+}
+
+TEST_F(SockTest, HostNamesAreResolved)
+{
+    clientLog.attach(client);
+    client.setHostName(QStringLiteral("LocalHost"));
+    client.setPortName(QString::number(port));
+    client.Open();
+    ASSERT_TRUE(waitFor([&] { return client.Connected(); }));
+    EXPECT_TRUE(clientLog.contains(infoLine(siLookup, "Lookup Of Host LocalHost")));
+}
+
+TEST_F(SockTest, PendingConnectionIsAnnouncedOnceUntilAccepted)
+{
+    int announcements = 0;
+    listener.OnAccept = [&](TSock *) { ++announcements; };
+    TSock clients[3];
+    for (TSock &c : clients) {
+        c.setHostName(QStringLiteral("127.0.0.1"));
+        c.setPortName(QString::number(port));
+        c.Open();
+    }
+    ASSERT_TRUE(waitFor([&] { return announcements == 1; }));
+    settle();
+    EXPECT_EQ(announcements, 1) << "an unanswered announcement is not repeated";
+    QList<TSock *> taken;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(waitFor([&] { return announcements == i + 1; })) << i;
+        TSock *sock = nullptr;
+        ASSERT_TRUE(listener.Accept(sock)) << i;
+        taken << sock;
+    }
+    EXPECT_EQ(listener.findChildren<TSock *>().size(), 3);
+    EXPECT_TRUE(waitFor([&] { return clients[0].Connected() && clients[1].Connected() && clients[2].Connected(); }));
+}
+
+TEST_F(SockTest, LargeSendArrivesWholeAndTheWriteWatchEndsWithTheBuffer)
+{
+    connectClient();
+    QByteArray big(6 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char((i * 131 + i / 7) & 0xFF);
+    int reads = 0;
+    accepted->OnRead = [&](TSock *sender, int) {
+        if (++reads % 4 == 0) // a slow reader: takes its data only now and then
+            serverData += sender->Receive();
+        QThread::usleep(300);
+    };
+    int writes = 0;
+    client.OnWrite = [&](TSock *) { ++writes; };
+    client.Send(big);
+    EXPECT_GT(client.sendBufferSize(), 0) << "one send cannot take 6 MB";
+    ASSERT_TRUE(waitFor([&] {
+        if (reads % 4 != 0) // what the slow reader left behind
+            serverData += accepted->Receive();
+        return serverData.size() >= big.size();
+    }, 30000));
+    EXPECT_TRUE(serverData == big) << "data differs";
+    EXPECT_GT(writes, 0) << "the leftovers went out with write events";
+    EXPECT_EQ(client.sendBufferSize(), 0);
+    QSocketNotifier *writeWatch = notifierOf(client, QSocketNotifier::Write);
+    ASSERT_NE(writeWatch, nullptr);
+    EXPECT_FALSE(writeWatch->isEnabled());
+    const int writesBefore = writes;
+    settle();
+    EXPECT_EQ(writes, writesBefore) << "no write events with an empty buffer";
+}
+
+TEST_F(SockTest, SendToAResetPeerGivesErrorInfoNotSigpipe)
+{
+    // The peer is a plain socket that aborts its connection (RST).
+    const int peer = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(peer, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_TRUE(waitFor([&] { return accepted != nullptr; }));
+    const linger abort{1, 0};
+    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(peer);
+    ASSERT_TRUE(waitFor([&] { return serverLog.lines.filter("Error #").size() >= 1; }));
+    for (int i = 0; i < 5; ++i)
+        accepted->Send(QByteArray(1000, 'x'));
+    settle();
+    EXPECT_GE(serverLog.lines.filter("Error #").size(), 2) << "the sends failed too, and we are still alive";
+    for (const QString &line : serverLog.lines.filter("Error #"))
+        EXPECT_EQ(line, infoLine(siError, "Error #10054 (WSAECONNRESET)"));
+    EXPECT_FALSE(serverLog.contains("disconnect"));
+    EXPECT_FALSE(serverLog.contains(infoLine(siClose, "Socket Closed"))) << "the owner closes, not the component";
+    EXPECT_TRUE(accepted->hasHandle());
+    const qsizetype seen = serverLog.lines.size();
+    settle();
+    EXPECT_EQ(serverLog.lines.size(), seen) << "an errored connection raises nothing more";
+    accepted->Close();
+    EXPECT_EQ(serverLog.lines.last(), infoLine(siClose, "Socket Closed"));
+}
+
+TEST_F(SockTest, EmptySendWithEmptyBufferDoesNothing)
+{
+    connectClient();
+    const qsizetype seen = clientLog.lines.size();
+    EXPECT_TRUE(client.Send(QByteArray()));
+    EXPECT_EQ(clientLog.lines.size(), seen);
+    EXPECT_TRUE(client.Send("x"));
+    EXPECT_EQ(clientLog.lines.last(), infoLine(siSend, "Non-Blocking Outgoing Data"));
+}
+
+TEST(SockMisuse, OperationsRaiseTheirTexts)
+{
+    TSock listener;
+    listener.setPortName("0");
+    listener.setListen(true);
+    TSock closed;
+    const std::pair<const char *, std::function<void()>> cases[] = {
+        {"Send - Socket Not Connected", [&] { closed.Send("x"); }},
+        {"Receive - Socket Not Connected", [&] { closed.Receive(); }},
+        {"Accept - Socket Not In Listening Mode", [&] { TSock *s = nullptr; closed.Accept(s); }},
+        {"Send - Cannot Send On A Listener Socket", [&] { listener.Send("x"); }},
+        {"Receive - Cannot Receive On A Listener Socket", [&] { listener.Receive(); }},
+        {"SocketType - Can't Assign Socket Type While Listening",
+         [&] { listener.setSocketType(TSocketType::stDatagram); }},
+        {"Listen - Cannot Listen On A Datagram Socket",
+         [&] { TSock d; d.setSocketType(TSocketType::stDatagram); d.setListen(true); }},
+        {"Port Lookup - Could Not Find Service Entry",
+         [&] { TSock s; s.setPortName("no-such-service-here"); s.Open(); }},
+        {"Port Lookup - Could Not Find Service Entry", [&] { TSock s; s.setPortName("99999"); s.Open(); }},
+        {"Port Lookup - Could Not Find Service Entry", [&] { TSock s; s.setListen(true); }},
+        {"Host Lookup - Could Not Find Host Entry",
+         [&] { TSock s; s.setPortName("1"); s.setHostName("999.1.2.3"); s.Open(); }},
+    };
+    for (const auto &[text, operation] : cases) {
+        try {
+            operation();
+            ADD_FAILURE() << "no exception, expected " << text;
+        } catch (const ESockException &e) {
+            EXPECT_STREQ(e.what(), text);
+        }
+    }
+}
+
+TEST(SockMisuse, FailedLookupLeavesNoHandle)
+{
+    TSock sock;
+    sock.setPortName("1");
+    sock.setHostName("999.1.2.3");
+    EXPECT_THROW(sock.Open(), ESockException);
+    EXPECT_FALSE(sock.hasHandle());
+}
+
+TEST(SockInfo, ThrowingInfoHandlerBecomesErrorHereButCloseSwallowsIt)
+{
+    TSock sock;
+    sock.OnInfo = [](TSock *, TSocketInfo, const QString &) { throw std::runtime_error("handler failed"); };
+    EXPECT_NO_THROW(sock.Close());
+    try {
+        sock.setListen(false); // "Socket Closed" is swallowed, "Listening Stopped" is not
+        ADD_FAILURE() << "expected Error here";
+    } catch (const ESockException &e) {
+        EXPECT_STREQ(e.what(), "Error here");
+    }
+}
+
+TEST(SockInfo, CloseOnAClosedSockStillReportsAndDestructionReportsNothing)
+{
+    EventLog log;
+    {
+        TSock listener;
+        log.attach(listener);
+        listener.Close();
+        EXPECT_EQ(log.lines, QStringList{infoLine(siClose, "Socket Closed")});
+        listener.setPortName("0");
+        listener.setListen(true);
+        log.lines.clear();
+    }
+    EXPECT_TRUE(log.lines.isEmpty()) << "a dying component raises no events";
+}
+
+TEST(SockErrors, TextsUseWinSockCodesAndNames)
+{
+    const std::pair<int, const char *> texts[] = {
+        {10061, "Error #10061 (WSAECONNREFUSED)"}, {10035, "Error #10035 (WSAEWOULDBLOCK)"},
+        {10004, "Error #10004 (WSAEINTR)"},        {10093, "Error #10093 (WSANOTINITIALISED)"},
+        {10101, "Error #10101 (WSAEDISCON)"},      {11001, "Error #11001 (WSAHOST_NOT_FOUND)"},
+        {11004, "Error #11004 (WSANO_DATA)"},      {10072, "Error #10072 (UNKNOWN ERROR)"},
+        {10000, "Error #10000 (UNKNOWN ERROR)"},   {111, "Error #111 (UNKNOWN ERROR)"},
+    };
+    for (const auto &[code, text] : texts)
+        EXPECT_EQ(TSock::errorText(code), QString::fromLatin1(text)) << code;
+    for (int code = 10035; code <= 10071; ++code)
+        EXPECT_NE(TSock::errorName(code), QStringLiteral("UNKNOWN ERROR")) << code;
+}
+
+TEST(SockErrors, ErrnoMapsByNameNeverByNumber)
+{
+    const std::pair<int, int> map[] = {
+        {EAGAIN, 10035},       {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036}, {ECONNREFUSED, 10061},
+        {ECONNRESET, 10054},   {ETIMEDOUT, 10060},   {ECONNABORTED, 10053}, {EADDRINUSE, 10048},
+        {EHOSTUNREACH, 10065}, {ENOTCONN, 10057},    {EPIPE, 10054},        {EINTR, 10004},
+        {EBADF, 10009},        {EINVAL, 10022},      {ENOENT, 0},
+    };
+    for (const auto &[err, code] : map)
+        EXPECT_EQ(TSock::wsaCodeFromErrno(err), code) << "errno " << err;
+}
+
+} // namespace
