@@ -1,0 +1,51 @@
+// Test double for TurnSink: records every broadcast and the state of the two timers.
+#pragma once
+
+#include "turnsink.h"
+
+#include <QByteArray>
+#include <QList>
+
+class RecordingSink : public TurnSink
+{
+public:
+    void broadcast(const QByteArray &message) override { messages.append(message); }
+
+    void armPauseTimer(int step) override
+    {
+        pauseArmed = true;
+        pauseStep = step;
+        ++pauseArmings;
+    }
+    void disablePauseTimer() override { pauseArmed = false; }
+
+    // An interval of 0 is recorded but, like the host's timer, never fires: computerDue()
+    // tells a test driver whether a step is pending.
+    void armComputerTimer(int intervalMs, int step) override
+    {
+        computerArmed = true;
+        computerStep = step;
+        computerIntervals.append(intervalMs);
+    }
+    void disableComputerTimer() override { computerArmed = false; }
+
+    bool computerDue() const
+    {
+        return computerArmed && !computerIntervals.isEmpty() && computerIntervals.last() > 0;
+    }
+
+    void clear()
+    {
+        messages.clear();
+        computerIntervals.clear();
+        pauseArmings = 0;
+    }
+
+    QList<QByteArray> messages;
+    bool pauseArmed = false;
+    int pauseStep = 0;
+    int pauseArmings = 0;
+    bool computerArmed = false;
+    int computerStep = 0;
+    QList<int> computerIntervals; // interval of every arming since the last clear()
+};
