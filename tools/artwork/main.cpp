@@ -1,4 +1,5 @@
-// dorvane-artwork: draws every picture of the board into a folder, at 1x and @2x.
+// dorvane-artwork: draws every picture of the board into a folder, at 1x and @2x,
+// and the download window's picture as download.jpg.
 //
 // Regenerate the committed pictures and their resource file from the repository root with
 //     build/tools/artwork/dorvane-artwork assets/images --qrc assets/images.qrc
@@ -6,6 +7,7 @@
 //     dorvane-artwork --sheet sheet.png      every picture on one sheet
 //     dorvane-artwork --board board.png      the board as a game shows it (board@2x.png too)
 #include "catalogue.h"
+#include "downloadpicture.h"
 #include "preview.h"
 
 #include <QDir>
@@ -89,6 +91,9 @@ bool writeAll(const QString &folder)
             ++count;
         }
     }
+    if (!download::save(folder + QStringLiteral("/download.jpg")))
+        return false;
+    ++count;
     QTextStream(stdout) << "wrote " << count << " pictures to " << folder << '\n';
     return true;
 }
@@ -108,6 +113,7 @@ bool writeQrc(const QString &qrcPath, const QString &folder)
     for (const catalogue::Picture &picture : catalogue::pictures())
         for (const QString &name : fileNames(picture))
             out << "  <file alias=\"" << name << "\">" << folder << '/' << name << "</file>\n";
+    out << "  <file alias=\"download.jpg\">" << folder << "/download.jpg</file>\n";
     out << "</qresource>\n</RCC>\n";
     return true;
 }
