@@ -1,0 +1,546 @@
+#include "serverform.h"
+
+#include "latejoin.h"
+#include "protocol.h"
+#include "requestbinding.h"
+#include "version.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace {
+
+QByteArray num(int value)
+{
+    return QByteArray::number(value);
+}
+
+bool validEntry(int k)
+{
+    return k >= 1 && k <= HostState::MaxEntries;
+}
+
+QString printable(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.left(40));
+}
+
+} // namespace
+
+TServer::TServer(QObject *parent)
+    : QObject(parent)
+{
+    Sock1.setPortName(QStringLiteral("7772"));
+    Sock1.OnRead = [this](TSock *sender, int count) { Sock1Read(sender, count); };
+    Sock1.OnAccept = [this](TSock *sender) { Sock1Accept(sender); };
+    tempsock.OnDisconnect = [this](TSock *sender) { tempsockDisconnect(sender); };
+    tempsock.OnInfo = [this](TSock *sender, TSocketInfo kind, const QString &msg) {
+        tempsockInfo(sender, kind, msg);
+    };
+
+    socktimer.setInterval(scaled(SockTimerMs));
+    connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+    connect(&timer1, &StepTimer::fired, this, &TServer::timer1Timer);
+    connect(&computertimer, &StepTimer::fired, this, &TServer::computertimerTimer);
+    FormCreate();
+}
+
+TServer::~TServer()
+{
+    FormClose();
+    socktimer.stop();
+    timer1.disable();
+    // The accepted sockets die with the listener after this object's state is gone: make
+    // sure their close reports reach nobody.
+    Sock1.OnRead = nullptr;
+    Sock1.OnAccept = nullptr;
+    for (TSock *sock : Sock1.findChildren<TSock *>(Qt::FindDirectChildrenOnly)) {
+        sock->OnRead = nullptr;
+        sock->OnDisconnect = nullptr;
+        sock->OnInfo = nullptr;
+    }
+}
+
+void TServer::setPortName(const QString &port)
+{
+    Sock1.setPortName(port);
+}
+
+QString TServer::portName() const
+{
+    return Sock1.PortName();
+}
+
+void TServer::startListening()
+{
+    Sock1.setListen(true);
+}
+
+bool TServer::listening() const
+{
+    return Sock1.Listen();
+}
+
+quint16 TServer::listeningPort() const
+{
+    return Sock1.Listen() ? Sock1.boundPort() : 0;
+}
+
+void TServer::setTimeScale(double scale)
+{
+    m_timeScale = (std::isfinite(scale) && scale >= 0) ? scale : 1.0;
+    socktimer.setInterval(scaled(SockTimerMs));
+    timer1.setTimeScale(m_timeScale);
+    computertimer.setTimeScale(m_timeScale);
+}
+
+int TServer::scaled(int ms) const
+{
+    return std::max(0, int(std::lround(ms * m_timeScale)));
+}
+
+void TServer::FormCreate()
+{
+    m_state.seats[2].botname = "Klot";
+    m_state.seats[3].botname = "Klock";
+    m_state.seats[4].botname = "Kling";
+    m_state.numseats = 4;
+}
+
+void TServer::FormClose()
+{
+    disableComputerTimer();
+}
+
+// --- connections -------------------------------------------------------------------------
+
+void TServer::Sock1Accept(TSock *)
+{
+    HostState &s = m_state;
+    if (s.conncount == 0) {
+        s.conncount = 1;
+        acceptInto(1);
+        return;
+    }
+    int i = 1;
+    while (i < s.conncount && s.seats[i].connected)
+        ++i;
+    if (!s.seats[i].connected) {
+        acceptInto(i); // the lowest free entry is reused
+    } else if (i >= HostState::MaxEntries) {
+        refuseFull();
+    } else {
+        s.conncount += 1;
+        acceptInto(s.conncount);
+    }
+}
+
+void TServer::acceptInto(int k)
+{
+    TSock *sock = nullptr;
+    try {
+        if (!Sock1.Accept(sock) || !sock)
+            return;
+    } catch (const ESockException &) {
+        return;
+    }
+    TSeat &seat = m_state.seats[k];
+    if (seat.socket && seat.socket != sock) {
+        // The entry's previous connection closed long ago; nothing refers to it any more.
+        seat.socket->OnRead = nullptr;
+        seat.socket->OnDisconnect = nullptr;
+        seat.socket->OnInfo = nullptr;
+        seat.socket->deleteLater();
+    }
+    seat.socket = sock;
+    seat.connected = true;
+    seat.connectionId = ++m_lastConnectionId;
+    receivedlist.resetEntry(k);
+    m_closePending[k] = false;
+    sock->Tag = k;
+    sock->OnRead = [this](TSock *sender, int count) { Sock1Read(sender, count); };
+    sock->OnDisconnect = tempsock.OnDisconnect;
+    sock->OnInfo = tempsock.OnInfo;
+    sendTo(k, "CMD_sendlogininfo+" + num(k));
+}
+
+void TServer::refuseFull()
+{
+    TSock *sock = nullptr;
+    try {
+        if (!Sock1.Accept(sock) || !sock)
+            return;
+    } catch (const ESockException &) {
+        return;
+    }
+    sock->OnRead = nullptr;
+    sock->OnDisconnect = nullptr;
+    sock->OnInfo = nullptr;
+    try {
+        sock->Send(protocol::frame("CMD_full+"));
+    } catch (const ESockException &) {
+    }
+    delete sock;
+}
+
+int TServer::entryOf(TSock *sock) const
+{
+    const int k = sock ? sock->Tag : 0;
+    return validEntry(k) && m_state.seats[k].socket == sock ? k : 0;
+}
+
+void TServer::Sock1Read(TSock *Sender, int)
+{
+    QByteArray bytes;
+    try {
+        bytes = Sender->Receive();
+    } catch (const ESockException &) {
+        return;
+    }
+    const int k = entryOf(Sender);
+    if (k == 0 || !m_state.seats[k].connected || m_closePending[k])
+        return;
+    switch (receivedlist.feed(k, m_state.seats[k].connectionId, bytes)) {
+    case RequestQueue::FeedResult::Queued:
+        break;
+    case RequestQueue::FeedResult::Overflowed:
+        closeLater(k, QStringLiteral("entry %1: unfinished message passed %2 bytes; connection closed")
+                          .arg(k)
+                          .arg(MessageFramer::MaxPending));
+        break;
+    case RequestQueue::FeedResult::Flooded:
+        closeLater(k, QStringLiteral("entry %1: more than %2 requests waiting; connection closed")
+                          .arg(k)
+                          .arg(RequestQueue::MaxWaitingPerConnection));
+        break;
+    }
+    if (!receivedlist.isEmpty() && !socktimer.isActive())
+        socktimer.start();
+    else if (receivedlist.isEmpty())
+        socktimer.stop();
+}
+
+void TServer::tempsockDisconnect(TSock *Sender)
+{
+    const int k = entryOf(Sender);
+    if (k != 0 && m_state.seats[k].connected)
+        Sender->Close();
+}
+
+void TServer::tempsockInfo(TSock *sender, TSocketInfo SocketInfo, const QString &Msg)
+{
+    const int k = entryOf(sender);
+    if (k == 0)
+        return;
+    if (SocketInfo == siError) {
+        // Reset, aborted or timed out: the peer is gone, so free its entry like a close.
+        if (m_state.seats[k].connected)
+            closeLater(k, QString());
+        return;
+    }
+    if (Msg == QLatin1String("Socket Closed"))
+        freeEntry(k);
+}
+
+void TServer::freeEntry(int k)
+{
+    TSeat &seat = m_state.seats[k];
+    const bool wasConnected = seat.connected;
+    if (wasConnected) {
+        const QByteArray gone = "CMD_playerdisconnected+" + num(k) + "+" + seat.name;
+        for (int j = 1; j <= m_state.conncount; ++j) {
+            if (j != k)
+                sendTo(j, gone);
+        }
+    }
+    seat.connected = false;
+    seat.name.clear();
+    seat.justwatching = false;
+    seat.connectionId = 0;
+    receivedlist.resetEntry(k);
+    m_closePending[k] = false;
+    // The seat on turn has gone: the turn moves on at once (seat 1's departure does not).
+    if (!(wasConnected && m_state.gameon && k == m_state.currentplayer && k != 1))
+        return;
+    try {
+        m_engine.findplayer();
+    } catch (const std::exception &e) {
+        reportDrop(QStringLiteral("findplayer: ") + QString::fromUtf8(e.what()));
+    }
+}
+
+void TServer::closeLater(int k, const QString &reason)
+{
+    if (m_closePending[k])
+        return;
+    m_closePending[k] = true;
+    if (!reason.isEmpty())
+        reportDrop(reason);
+    // Closing frees the entry and tells the others; never do that in the middle of a
+    // socket event or of a broadcast that is still walking the table.
+    const quint64 id = m_state.seats[k].connectionId;
+    QMetaObject::invokeMethod(
+        this,
+        [this, k, id] {
+            TSeat &seat = m_state.seats[k];
+            if (seat.connected && seat.connectionId == id && seat.socket)
+                seat.socket->Close();
+        },
+        Qt::QueuedConnection);
+}
+
+void TServer::reportDrop(QString reason)
+{
+    // Peer bytes can end up in the text: keep the report on one printable line.
+    for (QChar &c : reason) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('?');
+    }
+    Q_EMIT requestDropped(reason);
+}
+
+void TServer::disconnectsock(int k)
+{
+    if (validEntry(k) && m_state.seats[k].connected && m_state.seats[k].socket)
+        m_state.seats[k].socket->Close();
+}
+
+void TServer::sendTo(int k, const QByteArray &message)
+{
+    if (!validEntry(k))
+        return;
+    TSeat &seat = m_state.seats[k];
+    if (!seat.connected || !seat.socket || m_closePending[k])
+        return;
+    try {
+        seat.socket->Send(protocol::frame(message));
+    } catch (const ESockException &) {
+        closeLater(k, QString());
+        return;
+    }
+    if (seat.socket->sendBufferSize() > MaxUnsentBytes)
+        closeLater(k, QStringLiteral("entry %1: more than %2 bytes unsent; connection closed")
+                          .arg(k)
+                          .arg(MaxUnsentBytes));
+}
+
+void TServer::broadcast(const QByteArray &message)
+{
+    for (int j = 1; j <= m_state.conncount; ++j)
+        sendTo(j, message);
+}
+
+// --- dispatcher --------------------------------------------------------------------------
+
+void TServer::socktimerTimer()
+{
+    if (!receivedlist.isEmpty())
+        dispatch(receivedlist.takeFirst());
+    if (receivedlist.isEmpty())
+        socktimer.stop();
+}
+
+TServer::Handler TServer::handlerFor(const QByteArray &command) const
+{
+    static const struct
+    {
+        const char *command;
+        Handler handler;
+    } table[] = {
+        {"CMD_logininfo", &TServer::receivedlogininfo},
+        {"CMD_kickhim", &TServer::kickhim},
+        {"CMD_botspeed", &TServer::botspeed},
+        {"CMD_chat", &TServer::chat},
+        {"CMD_action", &TServer::action},
+        {"CMD_startgame", &TServer::startgame},
+        {"CMD_justwatch", &TServer::justwatch},
+        {"CMD_rollthedice", &TServer::rollthedice},
+        {"CMD_alldone", &TServer::alldone},
+        {"CMD_playasound", &TServer::playasound},
+    };
+    for (const auto &route : table) {
+        if (command == route.command)
+            return route.handler;
+    }
+    return nullptr;
+}
+
+void TServer::dispatch(const QueuedRequest &request)
+{
+    const auto [command, rest] = protocol::splitCommand(request.line);
+    const Handler handler = command.isEmpty() ? nullptr : handlerFor(command);
+    if (!handler || !validEntry(request.entry))
+        return;
+    const QString what = QStringLiteral("entry %1: %2").arg(request.entry).arg(printable(command));
+    const TSeat &sender = m_state.seats[request.entry];
+    if (!sender.connected || sender.connectionId != request.connectionId) {
+        reportDrop(what + QStringLiteral(" dropped: the connection has closed"));
+        return;
+    }
+    try {
+        if (!requestbinding::mayRequest(command, rest, request.entry)) {
+            reportDrop(what + QStringLiteral(" dropped: not the sender's seat"));
+            return;
+        }
+        (this->*handler)(rest);
+    } catch (const std::exception &e) {
+        reportDrop(what + QStringLiteral(" dropped: ") + QString::fromUtf8(e.what()));
+    }
+}
+
+// --- requests ----------------------------------------------------------------------------
+
+void TServer::receivedlogininfo(const QByteArray &text)
+{
+    protocol::FieldCursor fields(text);
+    const int k = fields.takeInt();
+    const QByteArray version = fields.take();
+    const QByteArray name = fields.takeRest();
+    if (!validEntry(k))
+        throw protocol::ProtocolError("seat out of range");
+    TSeat &seat = m_state.seats[k];
+    seat.name = name;
+    broadcast("CMD_newplayerinfo+" + num(k) + "+" + name);
+    for (int j = 1; j <= m_state.conncount && seat.connected; ++j) {
+        if (j != k && m_state.seats[j].connected)
+            sendTo(k, "CMD_existingplayers+" + num(j) + "+" + m_state.seats[j].name);
+    }
+    if (version != GameVersion) {
+        sendTo(1, "CMD_havewrongversion+" + name);
+        sendTo(k, "CMD_wrongversion+");
+    }
+    if (m_state.gameon)
+        sendLoadStats(k);
+}
+
+void TServer::sendLoadStats(int k)
+{
+    sendTo(k, latejoin::loadstats(m_state, k));
+    const QByteArray sheet = latejoin::loadpscores(m_state, k);
+    if (!sheet.isEmpty())
+        sendTo(k, sheet);
+}
+
+void TServer::kickhim(const QByteArray &text)
+{
+    protocol::FieldCursor fields(text);
+    if (fields.takeInt() != 1)
+        return;
+    disconnectsock(fields.takeInt());
+}
+
+void TServer::botspeed(const QByteArray &text)
+{
+    protocol::FieldCursor fields(text);
+    if (fields.takeInt() != 1)
+        return;
+    const int ms = fields.takeInt();
+    if (ms < 0)
+        throw protocol::ProtocolError("negative bot speed");
+    m_state.botspeedms = ms;
+    // A computer turn that waited for a speed (armed with 0) starts now.
+    computertimer.wake(ms);
+}
+
+void TServer::justwatch(const QByteArray &text)
+{
+    protocol::FieldCursor fields(text);
+    const int seat = fields.takeInt();
+    if (seat > m_state.numseats || seat < 1)
+        return;
+    const QByteArray mode = fields.takeRest();
+    if (mode == "2") {
+        m_state.seats[seat].justwatching = false;
+        broadcast("CMD_justwatching+" + num(seat) + "+2");
+    } else if (mode == "1" && m_state.gameon) {
+        m_state.seats[seat].justwatching = true;
+        broadcast("CMD_justwatching+" + num(seat) + "+1");
+        if (seat == m_state.currentplayer)
+            armComputerTimer(m_state.botspeedms, 1);
+    }
+}
+
+void TServer::relay(const QByteArray &command, const QByteArray &text, const QByteArray &between)
+{
+    protocol::FieldCursor fields(text);
+    const QByteArray seatField = fields.take();
+    const int seat = protocol::toInt(seatField);
+    if (!validEntry(seat))
+        throw protocol::ProtocolError("seat out of range");
+    const QByteArray payload = fields.takeRest();
+    broadcast(command + "+" + seatField + "+" + m_state.seats[seat].name + between + payload);
+}
+
+void TServer::chat(const QByteArray &text)
+{
+    relay("CMD_chat", text, " chats: ");
+}
+
+void TServer::action(const QByteArray &text)
+{
+    relay("CMD_action", text, " ");
+}
+
+void TServer::playasound(const QByteArray &text)
+{
+    protocol::FieldCursor fields(text);
+    const int seat = fields.takeInt();
+    broadcast("CMD_playasound+" + num(seat) + "+" + fields.takeRest());
+}
+
+void TServer::startgame(const QByteArray &text)
+{
+    m_engine.startgame(text);
+}
+
+void TServer::rollthedice(const QByteArray &text)
+{
+    m_engine.rollthedice(text);
+}
+
+void TServer::alldone(const QByteArray &text)
+{
+    m_engine.alldone(text);
+}
+
+// --- timers ------------------------------------------------------------------------------
+
+void TServer::armPauseTimer(int step)
+{
+    timer1.arm(Timer1Ms, step);
+}
+
+void TServer::disablePauseTimer()
+{
+    timer1.disable();
+}
+
+void TServer::armComputerTimer(int intervalMs, int step)
+{
+    computertimer.arm(intervalMs, step);
+}
+
+void TServer::disableComputerTimer()
+{
+    computertimer.disable();
+}
+
+void TServer::timer1Timer(int step)
+{
+    try {
+        m_engine.timer1Timer(step);
+    } catch (const std::exception &e) {
+        reportDrop(QStringLiteral("timer1: ") + QString::fromUtf8(e.what()));
+    }
+}
+
+void TServer::computertimerTimer(int step)
+{
+    try {
+        m_computer.computertimerTimer(step);
+    } catch (const std::exception &e) {
+        reportDrop(QStringLiteral("computertimer: ") + QString::fromUtf8(e.what()));
+    }
+}

@@ -1,0 +1,121 @@
+// TServer: the hidden game host — listener, connection entries, request queue and dispatcher.
+#pragma once
+
+#include "computerplayer.h"
+#include "hoststate.h"
+#include "requestqueue.h"
+#include "sock.h"
+#include "steptimer.h"
+#include "turnengine.h"
+#include "turnsink.h"
+
+#include <QObject>
+#include <QTimer>
+#include <array>
+
+// Seats up to nine connections (entries 1 to 4 players, 5 to 9 spectators), queues what they
+// send with the connection it came on, and handles one queued request per socktimer tick.
+// Everything runs on the thread that owns the object; nothing a peer sends can stop it.
+class TServer : public QObject, public TurnSink
+{
+    Q_OBJECT
+public:
+    static constexpr int SockTimerMs = 10;
+    static constexpr int Timer1Ms = 1000;
+    static constexpr qsizetype MaxUnsentBytes = 1024 * 1024; // a peer that stops reading is closed
+
+    explicit TServer(QObject *parent = nullptr);
+    ~TServer() override;
+
+    // The listener's port ("7772" unless set; "0" picks a free one). Set before listening.
+    void setPortName(const QString &port);
+    QString portName() const;
+    // Switches the listener on; throws ESockException (e.g. "Listen - Error Binding Socket").
+    void startListening();
+    bool listening() const;
+    // The port the listener is bound to; 0 while not listening.
+    quint16 listeningPort() const;
+
+    // Scales the socktimer, timer1 and computertimer intervals (tests and tools only).
+    void setTimeScale(double scale);
+    double timeScale() const { return m_timeScale; }
+
+    HostState &state() { return m_state; }
+    const HostState &state() const { return m_state; }
+    qsizetype queuedRequests() const { return receivedlist.size(); }
+    bool computerTimerArmed() const { return computertimer.armed(); }
+    bool computerTimerRunning() const { return computertimer.running(); }
+
+    // Window events.
+    void FormCreate();
+    void FormClose();
+
+    // Socket events.
+    void Sock1Accept(TSock *Sender);
+    void Sock1Read(TSock *Sender, int Count);
+    void tempsockDisconnect(TSock *Sender);
+    void tempsockInfo(TSock *sender, TSocketInfo SocketInfo, const QString &Msg);
+
+    // Takes one queued request and dispatches it.
+    void socktimerTimer();
+
+    // Request handlers; text is the message after its command's "+".
+    void receivedlogininfo(const QByteArray &text);
+    void kickhim(const QByteArray &text);
+    void botspeed(const QByteArray &text);
+    void justwatch(const QByteArray &text);
+    void chat(const QByteArray &text);
+    void action(const QByteArray &text);
+    void playasound(const QByteArray &text);
+    void startgame(const QByteArray &text);
+    void rollthedice(const QByteArray &text);
+    void alldone(const QByteArray &text);
+
+    // Closes the connection of entry k if it is connected.
+    void disconnectsock(int k);
+
+    // TurnSink
+    void broadcast(const QByteArray &message) override;
+    void armPauseTimer(int step) override;
+    void disablePauseTimer() override;
+    void armComputerTimer(int intervalMs, int step) override;
+    void disableComputerTimer() override;
+
+Q_SIGNALS:
+    // Emitted when a request is dropped: a malformed field, a seat the sender may not speak
+    // for, a line from a connection that has closed since, or a connection closed for
+    // flooding or not reading.
+    void requestDropped(const QString &reason);
+
+private:
+    using Handler = void (TServer::*)(const QByteArray &);
+
+    void acceptInto(int k);
+    void refuseFull();
+    int entryOf(TSock *sock) const;
+    void sendTo(int k, const QByteArray &message);
+    void dispatch(const QueuedRequest &request);
+    Handler handlerFor(const QByteArray &command) const;
+    void closeLater(int k, const QString &reason);
+    void reportDrop(QString reason);
+    void freeEntry(int k);
+    void sendLoadStats(int k);
+    void relay(const QByteArray &command, const QByteArray &text, const QByteArray &between);
+    void timer1Timer(int step);
+    void computertimerTimer(int step);
+    int scaled(int ms) const;
+
+    TSock Sock1;
+    TSock tempsock;
+    RequestQueue receivedlist;
+    QTimer socktimer;
+    StepTimer timer1{StepTimer::Mode::Repeating};
+    StepTimer computertimer{StepTimer::Mode::SingleShot, 1};
+
+    HostState m_state;
+    TurnEngine m_engine{m_state, *this};
+    ComputerPlayer m_computer{m_state, m_engine, *this};
+    quint64 m_lastConnectionId = 0;
+    double m_timeScale = 1.0;
+    std::array<bool, HostState::MaxEntries + 1> m_closePending{}; // a close is scheduled
+};

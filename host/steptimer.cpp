@@ -1,0 +1,52 @@
+#include "steptimer.h"
+
+#include <algorithm>
+#include <cmath>
+
+StepTimer::StepTimer(Mode mode, int minimumMs, QObject *parent)
+    : QObject(parent)
+    , m_mode(mode)
+    , m_minimumMs(minimumMs)
+{
+    m_timer.setSingleShot(mode == Mode::SingleShot);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_mode == Mode::SingleShot)
+            m_armed = false;
+        Q_EMIT fired(m_step);
+    });
+}
+
+void StepTimer::arm(int intervalMs, int step)
+{
+    m_timer.stop();
+    m_step = step;
+    m_intervalMs = intervalMs;
+    m_armed = true;
+    if (intervalMs > 0)
+        start();
+}
+
+void StepTimer::disable()
+{
+    m_timer.stop();
+    m_armed = false;
+}
+
+void StepTimer::wake(int intervalMs)
+{
+    if (m_armed && !m_timer.isActive() && intervalMs > 0)
+        arm(intervalMs, m_step);
+}
+
+void StepTimer::setTimeScale(double scale)
+{
+    m_scale = scale;
+    if (m_timer.isActive())
+        start();
+}
+
+void StepTimer::start()
+{
+    const int scaled = int(std::lround(m_intervalMs * m_scale));
+    m_timer.start(std::max(m_minimumMs, scaled));
+}
