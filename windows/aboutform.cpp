@@ -1,0 +1,217 @@
+#include "aboutform.h"
+
+#include "version.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+
+namespace {
+
+const QColor Brown(116, 66, 33);
+const QColor Parchment(244, 245, 214);
+
+// ":/images/<name>.png", its "@2x" twin when painting for a high-density screen.
+QPixmap picture(const QString &name, qreal ratio)
+{
+    if (ratio > 1.0) {
+        QPixmap large(QStringLiteral(":/images/%1@2x.png").arg(name));
+        if (!large.isNull()) {
+            large.setDevicePixelRatio(2.0);
+            return large;
+        }
+    }
+    return QPixmap(QStringLiteral(":/images/%1.png").arg(name));
+}
+
+void drawDie(QPainter &painter, const QPointF &centre, qreal angle, int color, int face, qreal ratio)
+{
+    painter.save();
+    painter.translate(centre);
+    painter.rotate(angle);
+    const QRectF box(-17, -17, 34, 34);
+    painter.drawPixmap(box, picture(QStringLiteral("dice/body%1").arg(color), ratio), QRectF());
+    painter.drawPixmap(box, picture(QStringLiteral("dice/face%1").arg(face), ratio), QRectF());
+    painter.restore();
+}
+
+void drawTitle(QPainter &painter, const QRectF &frame)
+{
+    QFont big(QStringLiteral("Arial"));
+    big.setPixelSize(31);
+    big.setBold(true);
+    big.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
+    QPainterPath title;
+    title.addText(QPointF(88, 39), big, QStringLiteral("DORVANE"));
+    QLinearGradient gold(0, frame.top() + 12, 0, frame.top() + 40);
+    gold.setColorAt(0.0, QColor(255, 236, 150));
+    gold.setColorAt(1.0, QColor(214, 150, 20));
+    painter.setPen(QPen(QColor(60, 30, 8), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(title);
+    painter.fillPath(title, gold);
+
+    QFont small(QStringLiteral("Arial"));
+    small.setPixelSize(10);
+    small.setBold(true);
+    small.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+    painter.setFont(small);
+    painter.setPen(QColor(230, 245, 220));
+    painter.drawText(QRectF(84, 44, 150, 14), Qt::AlignHCenter | Qt::AlignVCenter,
+                     QStringLiteral("TEN DICE \u00b7 TEN PHASES"));
+}
+
+// The game's logo (243 x 66): two dice and the name on a felt plaque with a gold rim.
+QPixmap gameLogo(qreal ratio)
+{
+    QPixmap logo(QSize(243, 66) * ratio);
+    logo.setDevicePixelRatio(ratio);
+    logo.fill(Qt::transparent);
+    QPainter painter(&logo);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+
+    const QRectF frame(1.5, 1.5, 240, 63);
+    QPainterPath plaque;
+    plaque.addRoundedRect(frame, 9, 9);
+    painter.fillPath(plaque, QColor(16, 96, 30));
+    painter.save();
+    painter.setClipPath(plaque);
+    const QPixmap felt = picture(QStringLiteral("felt"), ratio);
+    if (!felt.isNull())
+        painter.drawTiledPixmap(frame, felt);
+    painter.restore();
+    painter.setPen(QPen(QColor(214, 160, 40), 3.0));
+    painter.drawPath(plaque);
+    painter.setPen(QPen(QColor(70, 40, 10, 160), 1.0));
+    painter.drawRoundedRect(frame.adjusted(2.5, 2.5, -2.5, -2.5), 7, 7);
+
+    drawDie(painter, QPointF(30, 36), -14, 1, 10, ratio);
+    drawDie(painter, QPointF(60, 30), 11, 4, 0, ratio);
+    drawTitle(painter, frame);
+    return logo;
+}
+
+} // namespace
+
+Tabout::Tabout(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("Tabout"));
+    setWindowTitle(QStringLiteral("Dorvane - About"));
+    setFixedSize(FormWidth, FormHeight);
+    setFont(QFont(QStringLiteral("Arial")));
+    setBackground(QPixmap(QStringLiteral(":/images/wood.png")));
+    createLayout();
+}
+
+void Tabout::setBackground(const QPixmap &tile)
+{
+    QPalette background = palette();
+    background.setBrush(QPalette::Window, tile.isNull() ? QBrush(Brown) : QBrush(Brown, tile));
+    setPalette(background);
+    setAutoFillBackground(true);
+}
+
+QLabel *Tabout::addText(const QString &name, const QString &text, const QRect &geometry, const QString &style)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setStyleSheet(style);
+    return label;
+}
+
+// Fixed layout: the logo on the wood, the rest on a parchment card below it.
+void Tabout::createLayout()
+{
+    auto *logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("image_gamelogo"));
+    logo->setGeometry(30, 5, 243, 66);
+    logo->setPixmap(gameLogo(qApp->devicePixelRatio()));
+
+    auto *card = new QLabel(this);
+    card->setObjectName(QStringLiteral("Panel1"));
+    card->setGeometry(6, 74, 292, 94);
+    card->setStyleSheet(QStringLiteral("background: rgb(244, 245, 214); border: 1px solid rgb(70, 40, 14);"
+                                       " border-radius: 6px;"));
+
+    m_url1 = new TURL(this);
+    m_url1->setObjectName(QStringLiteral("URL1"));
+    m_url1->setAddress(QString::fromLatin1(MakerAddress));
+    m_url1->setGeometry(12, 78, 280, 17);
+    m_url1->setAlignment(Qt::AlignCenter);
+    QFont linkFont = font();
+    linkFont.setPixelSize(13);
+    linkFont.setBold(true);
+    m_url1->setFont(linkFont);
+
+    const QString plain = QStringLiteral("color: rgb(40, 30, 20); font-size: 12px;");
+    addText(QStringLiteral("Label1"), QStringLiteral("Programmed by:"), QRect(62, 97, 88, 16),
+            plain + QStringLiteral(" qproperty-alignment: 'AlignRight | AlignVCenter';"));
+    addText(QStringLiteral("Label2"), QStringLiteral("Vorn22 Software"), QRect(154, 97, 110, 16),
+            QStringLiteral("color: rgb(0, 100, 0); font-size: 12px; font-weight: bold;"));
+    const QString notice = QStringLiteral("color: rgb(95, 80, 60); font-size: 10px;"
+                                          " qproperty-alignment: AlignCenter;");
+    addText(QStringLiteral("Label3"), QStringLiteral("Copyright \u00a9 2003-2005 Vorn22 Software."),
+            QRect(12, 114, 280, 13), notice);
+    addText(QStringLiteral("Label4"), QStringLiteral("Free to play and to share unchanged. All rights reserved."),
+            QRect(12, 126, 280, 13), notice);
+
+    const QString red = QStringLiteral("color: rgb(200, 0, 0); font-size: 12px; font-weight: bold;");
+    QLabel *caption = addText(QStringLiteral("Label5"), QStringLiteral("Version"), QRect(16, 145, 48, 16), red);
+    QLabel *version = addText(QStringLiteral("version"), QString::fromLatin1(GameVersion), QRect(), red);
+    version->adjustSize();
+    version->move(caption->x() + caption->width() + 2, 145);
+    QLabel *build = addText(QStringLiteral("Label6"), QStringLiteral(".9"), QRect(), red);
+    build->adjustSize();
+    build->move(version->x() + version->width(), 145);
+
+    m_done = new QPushButton(QStringLiteral("Done"), this);
+    m_done->setObjectName(QStringLiteral("Button1"));
+    m_done->setGeometry(214, 140, 76, 24);
+    m_done->setCursor(Qt::PointingHandCursor);
+    m_done->setDefault(true);
+    m_done->setStyleSheet(QStringLiteral(
+        "QPushButton { color: white; font-size: 12px; font-weight: bold; border: 1px solid rgb(10, 60, 18);"
+        " border-radius: 5px; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 rgb(60, 150, 60), stop:1 rgb(20, 100, 30)); }"
+        "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 rgb(80, 175, 80), stop:1 rgb(30, 120, 40)); }"
+        "QPushButton:pressed { background: rgb(20, 90, 28); }"));
+    connect(m_done, &QPushButton::clicked, this, &Tabout::Button1Click);
+}
+
+void Tabout::centreOn(const QRect &mainFrame)
+{
+    if (mainFrame.isEmpty())
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(mainFrame.center());
+    move(frame.topLeft());
+}
+
+void Tabout::showAbout(const QRect &mainFrame)
+{
+    centreOn(mainFrame);
+    show();
+    // The frame's size is known only once the window is shown.
+    centreOn(mainFrame);
+    raise();
+    activateWindow();
+}
+
+bool Tabout::openMakerSite()
+{
+    return m_url1->open();
+}
+
+void Tabout::setOpener(TURL::Opener opener)
+{
+    m_url1->setOpener(std::move(opener));
+}
+
+void Tabout::Button1Click()
+{
+    hide();
+}

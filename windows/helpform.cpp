@@ -1,0 +1,241 @@
+#include "helpform.h"
+
+#include <QFile>
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor Brown(116, 66, 33);
+
+struct HelpPage
+{
+    const char *caption;
+    const char *resource;
+};
+
+// Index + 1 is the page's tag.
+constexpr HelpPage Pages[Thelp::PageCount] = {
+    {"Overview", ":/help/overview.html"},
+    {"Connecting", ":/help/connecting.html"},
+    {"Game Play", ":/help/gameplay.html"},
+    {"Scoring", ":/help/scoring.html"},
+    {"Documentation", ":/help/documentation.html"},
+    {"License", ":/help/license.html"},
+};
+
+const char *const SideStyle =
+    "QPushButton { color: white; font-size: 13px; font-weight: bold; text-align: left; padding-left: 12px;"
+    " border: 1px solid rgb(10, 55, 16); border-radius: 5px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(46, 138, 52), stop:1 rgb(18, 92, 28)); }"
+    "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+    " stop:0 rgb(70, 165, 74), stop:1 rgb(28, 112, 38)); }"
+    "QPushButton:checked { color: rgb(60, 30, 5); border: 1px solid rgb(110, 70, 10);"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(255, 226, 130), stop:1 rgb(214, 158, 38)); }"
+    "QPushButton#button_about, QPushButton#button_done { text-align: center; padding-left: 0px;"
+    " color: rgb(60, 35, 12); border: 1px solid rgb(70, 40, 14);"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(250, 250, 228), stop:1 rgb(222, 218, 180)); }"
+    "QPushButton#button_about:hover, QPushButton#button_done:hover { background: rgb(255, 255, 240); }"
+    "QPushButton:pressed { padding-top: 2px; }";
+
+const char *const PageStyle =
+    "body { color: black; }"
+    "h2 { color: rgb(16, 96, 30); font-size: 17px; }"
+    "h3 { color: rgb(116, 66, 33); font-size: 14px; margin-top: 10px; margin-bottom: 4px; }"
+    "table { border-collapse: collapse; border-color: rgb(190, 186, 168); }"
+    "td { border-color: rgb(190, 186, 168); }"
+    "th { background-color: rgb(218, 216, 205); border-color: rgb(190, 186, 168); }";
+
+QTextBrowser *makePage(int tag, QWidget *parent)
+{
+    auto *page = new QTextBrowser(parent);
+    page->setObjectName(QStringLiteral("memo%1").arg(tag));
+    page->setOpenLinks(false);
+    page->setFrameShape(QFrame::NoFrame);
+    page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    page->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    page->setStyleSheet(QStringLiteral("QTextBrowser { background: white; color: black; }"));
+    QFont text(QStringLiteral("Arial"));
+    text.setPixelSize(13);
+    page->setFont(text);
+    page->document()->setDefaultStyleSheet(QString::fromLatin1(PageStyle));
+    return page;
+}
+
+QString readPage(const char *resource)
+{
+    QFile file(QString::fromLatin1(resource));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+Thelp::Thelp(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Thelp"));
+    setWindowTitle(QStringLiteral("Dorvane - Help File"));
+    setFont(QFont(QStringLiteral("Arial")));
+    resize(FormWidth, FormHeight);
+    setMinimumSize(360, 300);
+    setBackground(QPixmap(QStringLiteral(":/images/wood.png")));
+    createLayout();
+    SelButton1Click(m_pageButtons[0]);
+}
+
+void Thelp::setBackground(const QPixmap &tile)
+{
+    QPalette background = palette();
+    background.setBrush(QPalette::Window, tile.isNull() ? QBrush(Brown) : QBrush(Brown, tile));
+    setPalette(background);
+    setAutoFillBackground(true);
+}
+
+void Thelp::createLayout()
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 8, 8, 8);
+    layout->setSpacing(0);
+    layout->addWidget(createSidePanel());
+    layout->addWidget(createMainPanel(), 1);
+}
+
+// The page buttons from the top, "About" below them, "Done" at the bottom.
+QWidget *Thelp::createSidePanel()
+{
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("panel_side"));
+    panel->setFixedWidth(SideWidth);
+    panel->setStyleSheet(QString::fromLatin1(SideStyle));
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(8, 0, 8, 0);
+    column->setSpacing(5);
+    auto addButton = [&](const QString &name, const QString &caption) {
+        auto *button = new QPushButton(caption, panel);
+        button->setObjectName(name);
+        button->setFixedHeight(28);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFocusPolicy(Qt::TabFocus);
+        column->addWidget(button);
+        return button;
+    };
+    for (int i = 0; i < PageCount; ++i) {
+        QPushButton *button = addButton(QStringLiteral("SelButton%1").arg(i + 1), QString::fromLatin1(Pages[i].caption));
+        button->setProperty("tag", i + 1);
+        button->setCheckable(true);
+        m_pageButtons[i] = button;
+        connect(button, &QPushButton::clicked, this, [this, button] { SelButton1Click(button); });
+    }
+    column->addSpacing(14);
+    connect(addButton(QStringLiteral("button_about"), QStringLiteral("About")), &QPushButton::clicked, this,
+            &Thelp::button_aboutClick);
+    column->addStretch(1);
+    connect(addButton(QStringLiteral("button_done"), QStringLiteral("Done")), &QPushButton::clicked, this,
+            &Thelp::button_doneClick);
+    return panel;
+}
+
+// The heading band across the top and the stacked pages below it, in a dark frame.
+QWidget *Thelp::createMainPanel()
+{
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("panel_main"));
+    panel->setStyleSheet(QStringLiteral("QFrame#panel_main { background: white; border: 1px solid rgb(60, 32, 12); }"));
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(1, 1, 1, 1);
+    column->setSpacing(0);
+
+    m_caption = new QLabel(panel);
+    m_caption->setObjectName(QStringLiteral("label_caption"));
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFixedHeight(30);
+    m_caption->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgb(218, 216, 205);"
+                                            " font-size: 17px; font-weight: bold;"
+                                            " border-bottom: 1px solid rgb(170, 166, 150); }"));
+    // White on the light band stays readable with a soft dark shadow under the letters.
+    auto *shadow = new QGraphicsDropShadowEffect(m_caption);
+    shadow->setOffset(1.0, 1.0);
+    shadow->setBlurRadius(3.0);
+    shadow->setColor(QColor(40, 30, 20, 220));
+    m_caption->setGraphicsEffect(shadow);
+    column->addWidget(m_caption);
+
+    m_stack = new QStackedWidget(panel);
+    m_stack->setObjectName(QStringLiteral("panel_pages"));
+    for (int i = 0; i < PageCount; ++i) {
+        m_pages[i] = makePage(i + 1, m_stack);
+        m_stack->addWidget(m_pages[i]);
+    }
+    column->addWidget(m_stack, 1);
+    return panel;
+}
+
+void Thelp::loadPages()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    for (int i = 0; i < PageCount; ++i) {
+        m_pages[i]->setHtml(readPage(Pages[i].resource));
+        m_pages[i]->document()->setDocumentMargin(5);
+    }
+}
+
+void Thelp::showEvent(QShowEvent *event)
+{
+    loadPages();
+    QWidget::showEvent(event);
+}
+
+void Thelp::showHelp(const QRect &mainFrame)
+{
+    centreOn(mainFrame);
+    show();
+    // The frame's size is known only once the window is shown.
+    centreOn(mainFrame);
+    raise();
+    activateWindow();
+}
+
+void Thelp::centreOn(const QRect &mainFrame)
+{
+    if (mainFrame.isEmpty())
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(mainFrame.center());
+    move(frame.topLeft());
+}
+
+int Thelp::currentPage() const
+{
+    return m_stack->currentIndex() + 1;
+}
+
+void Thelp::SelButton1Click(QPushButton *button)
+{
+    const int tag = button->property("tag").toInt();
+    if (tag < 1 || tag > PageCount)
+        return;
+    m_stack->setCurrentWidget(m_pages[tag - 1]);
+    m_caption->setText(button->text());
+    for (QPushButton *pageButton : m_pageButtons)
+        pageButton->setChecked(pageButton == button);
+}
+
+void Thelp::button_aboutClick()
+{
+    if (m_showAbout)
+        m_showAbout();
+}
+
+void Thelp::button_doneClick()
+{
+    hide();
+}
