@@ -1,0 +1,198 @@
+#include "spylistform.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+const QColor Brown(116, 66, 33);
+
+QFont arial(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QString entryText(int seat, const QString &name)
+{
+    return QString::number(seat) + QStringLiteral(": ") + name;
+}
+
+} // namespace
+
+Tspylist::Tspylist(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("Tspylist"));
+    setWindowTitle(QStringLiteral("Dorvane - Spys"));
+    setFixedSize(FormWidth, FormHeight);
+    createControls();
+    createMenu();
+}
+
+void Tspylist::createControls()
+{
+    m_title = new QLabel(QStringLiteral("Spy List"), this);
+    m_title->setObjectName(QStringLiteral("label_spylist"));
+    m_title->setGeometry(8, 6, FormWidth - 16, 20);
+    m_title->setFont(arial(14, true));
+    QPalette titlePalette = m_title->palette();
+    titlePalette.setColor(QPalette::WindowText, Qt::white);
+    m_title->setPalette(titlePalette);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("listbox_spys"));
+    m_list->setGeometry(8, 30, FormWidth - 16, 168);
+    m_list->setFont(arial(12, false));
+    m_list->setStyleSheet(QStringLiteral(
+        "QListWidget { background: white; color: black; border: 1px solid black; }"));
+    // Moves without a pressed button must arrive too: they decide which entry a removal hits.
+    m_list->setMouseTracking(true);
+    m_list->viewport()->setMouseTracking(true);
+    m_list->viewport()->installEventFilter(this);
+
+    m_done = new QPushButton(QStringLiteral("Done"), this);
+    m_done->setObjectName(QStringLiteral("button_done"));
+    m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 35, 75, 25);
+    m_done->setFont(arial(12, false));
+    connect(m_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
+}
+
+void Tspylist::createMenu()
+{
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("popup_kick"));
+    m_kickAction = m_menu->addAction(QStringLiteral("Remove From Game"));
+    m_kickAction->setObjectName(QStringLiteral("popup_kickhim"));
+    m_kickAction->setEnabled(false);
+    connect(m_kickAction, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+}
+
+void Tspylist::setHosting(bool hosting)
+{
+    m_kickAction->setEnabled(hosting);
+}
+
+bool Tspylist::isHosting() const
+{
+    return m_kickAction->isEnabled();
+}
+
+void Tspylist::setBackground(const QPixmap &tile)
+{
+    m_background = tile;
+    update();
+}
+
+void Tspylist::addSpy(int seat, const QString &name)
+{
+    m_list->addItem(entryText(seat, name));
+}
+
+bool Tspylist::removeSpy(int seat, const QString &name)
+{
+    const int index = indexOf(entryText(seat, name));
+    if (index < 0)
+        return false;
+    delete m_list->takeItem(index);
+    return true;
+}
+
+QStringList Tspylist::entries() const
+{
+    QStringList texts;
+    for (int i = 0; i < m_list->count(); ++i)
+        texts.append(m_list->item(i)->text());
+    return texts;
+}
+
+int Tspylist::indexOf(const QString &entry) const
+{
+    for (int i = 0; i < m_list->count(); ++i) {
+        if (m_list->item(i)->text().compare(entry, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void Tspylist::centreOn(const QRect &mainFrame)
+{
+    const QRect own = frameGeometry();
+    const QPoint offset = pos() - own.topLeft(); // the title bar and border of this window
+    move(mainFrame.center() - QPoint(own.width() / 2, own.height() / 2) + offset);
+}
+
+void Tspylist::showOver(const QRect &mainFrame)
+{
+    centreOn(mainFrame);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Tspylist::listbox_spysMouseMove(const QPoint &pos)
+{
+    rememberEntryAt(pos);
+}
+
+void Tspylist::rememberEntryAt(const QPoint &viewportPos)
+{
+    const QModelIndex index = m_list->indexAt(viewportPos);
+    m_pointerIndex = index.isValid() ? index.row() : -1;
+    m_pointerEntry = index.isValid() ? m_list->item(m_pointerIndex)->text() : QString();
+}
+
+void Tspylist::popup_kickhimClick()
+{
+    if (!isHosting() || m_pointerIndex < 0 || m_pointerIndex >= m_list->count())
+        return;
+    const QString entry = m_list->item(m_pointerIndex)->text();
+    if (entry != m_pointerEntry)
+        return; // the list changed since the menu was opened: that spectator is gone
+    bool ok = false;
+    const int seat = entry.section(QLatin1Char(':'), 0, 0).toInt(&ok);
+    if (!ok || !m_kicking)
+        return;
+    m_kicking(seat);
+}
+
+void Tspylist::button_doneClick()
+{
+    hide();
+}
+
+void Tspylist::openMenu(const QPoint &viewportPos)
+{
+    rememberEntryAt(viewportPos);
+    m_menu->popup(m_list->viewport()->mapToGlobal(viewportPos));
+}
+
+bool Tspylist::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list->viewport()) {
+        if (event->type() == QEvent::MouseMove) {
+            listbox_spysMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        } else if (event->type() == QEvent::ContextMenu) {
+            openMenu(static_cast<QContextMenuEvent *>(event)->pos());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tspylist::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Brown);
+    if (!m_background.isNull())
+        painter.drawTiledPixmap(rect(), m_background);
+}
