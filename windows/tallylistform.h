@@ -1,0 +1,103 @@
+// Ttallylist: the win tally — the user's games and wins, and for each followed opponent the
+// games played together and who won them, over all runs and in this run.
+#pragma once
+
+#include "tallystore.h"
+#include "tallytable.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class MessageBoxes;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+struct TtallylistOptions
+{
+    QString tallyPath;             // empty: the tally file beside the program
+    MessageBoxes *boxes = nullptr; // not owned; Qt message boxes when null
+};
+
+// Created hidden at start-up, when it loads the tally file, and only shown and hidden
+// afterwards. Every change is saved at once (the file is replaced atomically), so a program
+// that is killed loses nothing; what is still unsaved is saved when the window is destroyed.
+class Ttallylist : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Ttallylist(QWidget *parent = nullptr);
+    explicit Ttallylist(TtallylistOptions options, QWidget *parent = nullptr);
+    ~Ttallylist() override;
+
+    // The window centres itself on mainWindow whenever it is shown (not owned).
+    void setMainWindow(QWidget *mainWindow) { m_mainWindow = mainWindow; }
+
+    // Refills "Players In Current Game" with the names at the other seats of the game (the
+    // main window leaves out its own seat and "<Waiting>" seats); followed names are checked.
+    void loadchecklist(const QStringList &otherSeatNames);
+    // View > "View Tally": loadchecklist, then shows the window.
+    void showTally(const QStringList &otherSeatNames);
+    // Counts one finished game and saves at once. winner: the winner's name, or "addtomine"
+    // when the user won; otherSeatNames as for loadchecklist.
+    void addgame(const QString &winner, const QStringList &otherSeatNames);
+    // Counts the game whose end announced winnerText, seen by the user myName at mySeat:
+    // a spectator's seat and a shared win count nothing.
+    void countWinner(const QString &winnerText, const QString &myName, int mySeat,
+                     const QStringList &otherSeatNames);
+
+    const TallyTable &table() const { return m_table; }
+    const QString &tallyPath() const { return m_store.path(); }
+
+    void FormCreate();
+    void FormDestroy();
+    // Shows the loaded table: the user's labels and the followed opponents, all checked.
+    void loadtally();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createLayout();
+    QWidget *createMinePanel();
+    QWidget *createHisPanel();
+    QWidget *createLists();
+    QWidget *createButtons();
+    void wire();
+
+    void checklistClickCheck(QListWidgetItem *item);
+    void listbox_tallyClickCheck(QListWidgetItem *item);
+    void listbox_tallyClick(QListWidgetItem *item);
+    void button_resetClick();
+    void button_doneClick();
+
+    // Asks, then drops the opponent at list position; re-checks the entry on No.
+    void dropOpponent(int position, const QString &name);
+    // Shows the opponent at list position (-1: nobody) in the opponent panel.
+    void showopponent(int position);
+    void showMine();
+    void syncChecklist();
+    QListWidgetItem *addCheckedItem(QListWidget *list, const QString &name);
+    // Saves the table now; on failure it stays unsaved and is tried again later.
+    void saveTally();
+
+    std::unique_ptr<MessageBoxes> m_ownBoxes;
+    MessageBoxes *m_boxes = nullptr;
+    TallyStore m_store;
+    TallyTable m_table;
+    bool m_unsaved = false;
+    bool m_filling = false; // the lists are changed by code, not by the user
+    QPointer<QWidget> m_mainWindow;
+
+    QLabel *m_mylabel[5] = {};  // mylabel_1 .. mylabel_4 at 1..4
+    QLabel *m_label[9] = {};    // label_1 .. label_8 at 1..8
+    QLabel *label_hisnametop = nullptr;
+    QLabel *label_hisname = nullptr;
+    QListWidget *checklist = nullptr;
+    QListWidget *listbox_tally = nullptr;
+    QPushButton *button_reset = nullptr;
+    QPushButton *button_done = nullptr;
+};
