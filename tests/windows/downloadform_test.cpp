@@ -1,0 +1,387 @@
+// Tdownload against a scripted HTTP server on 127.0.0.1 (ephemeral port, same thread),
+// with a recording shell, fixed folders and recorded message boxes.
+#include "downloadform.h"
+#include "folders.h"
+#include "httpget.h"
+#include "messageboxes.h"
+#include "shellopen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QLabel>
+#include <QMap>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Reply
+{
+    QByteArray head; // status line and headers, CR LF between, no blank line
+    QByteArray body;
+    int piece = 0;   // bytes per write, 0: all at once
+    int pauseMs = 0; // between pieces
+};
+
+Reply okReply(const QByteArray &body, int piece = 0, int pauseMs = 0, qsizetype announced = -1)
+{
+    return {"HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(announced < 0 ? body.size() : announced),
+            body, piece, pauseMs};
+}
+
+// Answers each request from the script by its path, then closes (HTTP/1.0 style).
+class ScriptedServer : public QObject
+{
+public:
+    QMap<QByteArray, Reply> replies;
+
+    ScriptedServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+            }
+        });
+    }
+    QString url(const QByteArray &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QString::fromLatin1(path));
+    }
+
+private:
+    void onReadyRead(QTcpSocket *socket)
+    {
+        QByteArray &buffer = m_pending[socket];
+        buffer += socket->readAll();
+        if (!buffer.contains("\r\n\r\n"))
+            return;
+        const QList<QByteArray> words = buffer.left(buffer.indexOf("\r\n")).split(' ');
+        m_pending.remove(socket);
+        answer(socket, replies.value(words.size() > 1 ? words.at(1) : QByteArray(), Reply{"HTTP/1.0 404 Not Found", {}}));
+    }
+    static void answer(QTcpSocket *socket, const Reply &reply)
+    {
+        socket->write(reply.head + "\r\n\r\n");
+        if (reply.piece <= 0) {
+            socket->write(reply.body);
+            socket->disconnectFromHost();
+            return;
+        }
+        auto *timer = new QTimer(socket);
+        auto offset = std::make_shared<qsizetype>(0);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, reply, offset] {
+            socket->write(reply.body.mid(*offset, reply.piece));
+            *offset += reply.piece;
+            if (*offset < reply.body.size())
+                return;
+            timer->stop();
+            socket->disconnectFromHost();
+        });
+        timer->start(reply.pauseMs);
+    }
+
+    QTcpServer m_server;
+    QMap<QTcpSocket *, QByteArray> m_pending;
+};
+
+QByteArray patternBody(int size)
+{
+    QByteArray body(size, '\0');
+    for (int i = 0; i < size; ++i)
+        body[i] = char((i * 13 + 5) & 0xFF);
+    return body;
+}
+
+// A port nobody listens on: bound for a moment, then let go.
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+class DownloadFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        programFolder = m_dir.path() + QStringLiteral("/program/");
+        dataFolder = m_dir.path() + QStringLiteral("/data/");
+        ASSERT_TRUE(QDir().mkpath(programFolder) && QDir().mkpath(dataFolder));
+        folders.dataFolder = dataFolder;
+        form.setShellOpen(&shell);
+        form.setFolders(&folders);
+        form.setMessageBoxes(&boxes);
+        form.setProgramFolder(programFolder);
+        form.setExitGame([this] { ++exits; });
+        form.httpClient()->setTimeouts(10, 10);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    QLabel *label(const char *name) { return form.findChild<QLabel *>(QString::fromLatin1(name)); }
+    QPushButton *button(const char *name) { return form.findChild<QPushButton *>(QString::fromLatin1(name)); }
+
+    // Clicks the download button; returns when the download and what follows it ended. A
+    // download still running after 20 s is stopped and fails the test (a hang).
+    void download(const QString &url)
+    {
+        form.setDownloadUrl(url);
+        bool hung = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            hung = true;
+            form.httpClient()->Abort();
+        });
+        watchdog.start(20000);
+        QTest::mouseClick(button("getbutton"), Qt::LeftButton);
+        EXPECT_FALSE(hung) << "the download did not end by itself";
+    }
+
+    void expectIdleButtons(const char *name)
+    {
+        EXPECT_TRUE(button("getbutton")->isEnabled()) << name;
+        EXPECT_FALSE(button("abortbutton")->isEnabled()) << name;
+    }
+
+    QTemporaryDir m_dir;
+    QString programFolder;
+    QString dataFolder;
+    RecordingShellOpen shell;
+    FixedFolders folders{true, QString()};
+    RecordingMessageBoxes boxes;
+    int exits = 0;
+    ScriptedServer server;
+    Tdownload form;
+};
+
+TEST_F(DownloadFormTest, WindowShowsItsPanelsAndPicture)
+{
+    EXPECT_EQ(form.size(), QSize(Tdownload::FormWidth, Tdownload::FormHeight));
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_EQ(button("abortbutton")->text(), QStringLiteral("Stop Download"));
+    EXPECT_FALSE(button("abortbutton")->isEnabled());
+    EXPECT_EQ(button("Button1")->text(), QStringLiteral("Play Solo Game"));
+    EXPECT_TRUE(button("Button1")->isDefault());
+    EXPECT_EQ(button("Button2")->text(), QStringLiteral("Play with Others"));
+    EXPECT_EQ(label("label_solo")->text(),
+              QStringLiteral("To proceed to the game without the ability to play against others click the button below."));
+    EXPECT_EQ(label("label_firewall")->text(),
+              QStringLiteral("Note: Even if you are playing offline, you will need to configure your FIREWALL to "
+                             "allow the game to access the internet components."));
+    EXPECT_FALSE(label("infolabel2")->isVisible());
+    // The picture is decoded when the window is first shown.
+    const QPixmap picture = label("image_picture")->pixmap();
+    EXPECT_EQ(picture.size(), QSize(340, 180));
+}
+
+struct SavedCase
+{
+    const char *name;
+    QByteArray path;
+    bool programFolderWritable;
+    bool inProgramFolder;
+};
+
+TEST_F(DownloadFormTest, CompleteTransferIsSavedMadeExecutableAndStarted)
+{
+    const SavedCase cases[] = {
+        {"writable program folder", "/lobby/vnlsetup.exe", true, true},
+        {"read-only program folder", "/lobby/vnlsetup.exe", false, false},
+        {"a query is no part of the name", "/lobby/vnlsetup.exe?build=7", true, true},
+    };
+    const QByteArray body = patternBody(1234);
+    for (const SavedCase &c : cases) {
+        folders.writable = c.programFolderWritable;
+        server.replies[c.path] = okReply(body, 500, 5);
+        shell.starts.clear();
+        exits = 0;
+        for (const QString &folder : {programFolder, dataFolder})
+            QFile::remove(folder + QStringLiteral("vnlsetup.exe"));
+
+        download(server.url(c.path));
+
+        const QString saved = (c.inProgramFolder ? programFolder : dataFolder) + QStringLiteral("vnlsetup.exe");
+        const QString other = (c.inProgramFolder ? dataFolder : programFolder) + QStringLiteral("vnlsetup.exe");
+        EXPECT_EQ(label("infolabel")->text(), QStringLiteral("Received 1234 bytes")) << c.name;
+        EXPECT_EQ(label("infolabel3")->text(), QStringLiteral("Installing")) << c.name;
+        EXPECT_EQ(form.downloadState(), Tdownload::StateStarted) << c.name;
+        expectIdleButtons(c.name);
+        ASSERT_EQ(shell.starts.size(), 1) << c.name;
+        EXPECT_EQ(shell.starts[0].path, saved) << c.name;
+        EXPECT_EQ(shell.starts[0].arguments.join(QLatin1Char(' ')), QStringLiteral("/SP- /silent /noicons")) << c.name;
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
+        EXPECT_EQ(file.readAll(), body) << c.name;
+        EXPECT_TRUE(file.permissions().testFlag(QFileDevice::ExeOwner)) << c.name;
+        EXPECT_FALSE(QFile::exists(other)) << c.name;
+        EXPECT_EQ(exits, 1) << c.name;
+        EXPECT_TRUE(boxes.messages.isEmpty()) << c.name;
+    }
+}
+
+struct FailedCase
+{
+    const char *name;
+    Reply reply;
+    bool refused;
+    const char *phaseLine; // nullptr: keeps its earlier text
+};
+
+TEST_F(DownloadFormTest, FailedTransferInstallsNothing)
+{
+    const QByteArray body = patternBody(1234);
+    const FailedCase cases[] = {
+        {"404 with a body", {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found"}, false, nullptr},
+        {"500", {"HTTP/1.0 500 Internal Server Error", {}}, false, nullptr},
+        {"connection cut before the announced length", okReply(body.left(600), 0, 0, 1234), false,
+         "Downloading: vnlsetup.exe"},
+        {"refused connection", {}, true, nullptr},
+    };
+    for (const FailedCase &c : cases) {
+        server.replies["/lobby/vnlsetup.exe"] = c.reply;
+        label("infolabel3")->setText(QStringLiteral("earlier text"));
+        const QString url = c.refused ? QStringLiteral("http://127.0.0.1:%1/lobby/vnlsetup.exe").arg(closedPort())
+                                      : server.url("/lobby/vnlsetup.exe");
+        download(url);
+
+        EXPECT_EQ(label("infolabel")->text(), QStringLiteral("Download Aborted")) << c.name;
+        EXPECT_EQ(label("infolabel3")->text(), QString::fromLatin1(c.phaseLine ? c.phaseLine : "earlier text")) << c.name;
+        EXPECT_EQ(form.downloadState(), Tdownload::StateFailed) << c.name;
+        expectIdleButtons(c.name);
+        EXPECT_TRUE(shell.starts.isEmpty()) << c.name;
+        EXPECT_EQ(exits, 0) << c.name;
+        EXPECT_FALSE(QFile::exists(programFolder + QStringLiteral("vnlsetup.exe"))) << c.name;
+    }
+}
+
+TEST_F(DownloadFormTest, StopDuringSlowTransfer)
+{
+    server.replies["/lobby/vnlsetup.exe"] = okReply(patternBody(30000), 100, 20); // about 6 s
+    QString progressSeen;
+    QString phaseSeen;
+    bool getEnabledWhileRunning = true;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!label("infolabel")->text().endsWith(QStringLiteral(" bytes")))
+            return;
+        poll.stop();
+        progressSeen = label("infolabel")->text();
+        phaseSeen = label("infolabel3")->text();
+        getEnabledWhileRunning = button("getbutton")->isEnabled();
+        EXPECT_TRUE(button("abortbutton")->isEnabled());
+        QTest::mouseClick(button("abortbutton"), Qt::LeftButton);
+    });
+    poll.start(5);
+    download(server.url("/lobby/vnlsetup.exe"));
+
+    EXPECT_TRUE(progressSeen.contains(QRegularExpression(QStringLiteral("^[1-9][0-9]* bytes$")))) << progressSeen.toStdString();
+    EXPECT_EQ(phaseSeen, QStringLiteral("Downloading: vnlsetup.exe"));
+    EXPECT_FALSE(getEnabledWhileRunning);
+    EXPECT_EQ(label("infolabel")->text(), QStringLiteral("Download Aborted"));
+    EXPECT_EQ(label("infolabel3")->text(), QStringLiteral("Download Aborted"));
+    EXPECT_EQ(form.downloadState(), Tdownload::StateFailed);
+    expectIdleButtons("stopped");
+    EXPECT_TRUE(shell.starts.isEmpty());
+    EXPECT_EQ(exits, 0);
+    EXPECT_FALSE(QFile::exists(programFolder + QStringLiteral("vnlsetup.exe")));
+}
+
+TEST_F(DownloadFormTest, DesktopShellRunsTheDownloadedInstaller)
+{
+    const QString marker = m_dir.path() + QStringLiteral("/installed.txt");
+    const QByteArray installer = "#!/bin/sh\nprintf '%s ' \"$@\" > '" + marker.toUtf8() + ".part'\n"
+                                 "mv '" + marker.toUtf8() + ".part' '" + marker.toUtf8() + "'\n";
+    server.replies["/lobby/vnlsetup.exe"] = okReply(installer);
+    form.setShellOpen(nullptr);
+    download(server.url("/lobby/vnlsetup.exe"));
+    EXPECT_EQ(label("infolabel3")->text(), QStringLiteral("Installing"));
+    EXPECT_TRUE(boxes.messages.isEmpty());
+    EXPECT_EQ(exits, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+    QFile written(marker);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("/SP- /silent /noicons "));
+}
+
+TEST_F(DownloadFormTest, ShellRefusingTheInstallerShowsTheErrorAndTheGameGoesOn)
+{
+    shell.answer = false;
+    server.replies["/lobby/vnlsetup.exe"] = okReply(patternBody(1234));
+    download(server.url("/lobby/vnlsetup.exe"));
+    EXPECT_EQ(shell.starts.size(), 1);
+    EXPECT_EQ(label("infolabel3")->text(), QStringLiteral("Installing"));
+    EXPECT_EQ(boxes.messages, QStringList{QStringLiteral("An Error has Occurred.")});
+    EXPECT_EQ(exits, 0);
+}
+
+struct LobbyCase
+{
+    const char *name;
+    bool installed;
+    bool shellStarts;
+    int exits;
+    bool errorShown;
+};
+
+TEST_F(DownloadFormTest, PlayWithOthersOpensAnInstalledLobby)
+{
+    const QString lobby = m_dir.path() + QStringLiteral("/vornlobby");
+    const LobbyCase cases[] = {
+        {"not installed", false, true, 0, false},
+        {"installed", true, true, 1, false},
+        {"installed but cannot start", true, false, 0, true},
+    };
+    for (const LobbyCase &c : cases) {
+        QFile::remove(lobby);
+        if (c.installed) {
+            QFile file(lobby);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        form.setLobbyProgram(lobby);
+        shell.answer = c.shellStarts;
+        shell.starts.clear();
+        boxes.messages.clear();
+        exits = 0;
+        QTest::mouseClick(button("Button2"), Qt::LeftButton);
+
+        EXPECT_EQ(exits, c.exits) << c.name;
+        ASSERT_EQ(shell.starts.size(), c.installed ? 1 : 0) << c.name;
+        if (c.installed) {
+            EXPECT_EQ(shell.starts[0].path, lobby) << c.name;
+            EXPECT_TRUE(shell.starts[0].arguments.isEmpty()) << c.name;
+        }
+        ASSERT_EQ(boxes.messages.size(), c.exits ? 0 : 1) << c.name;
+        if (!c.exits) {
+            EXPECT_EQ(boxes.messages[0] == QStringLiteral("An Error has Occurred."), c.errorShown) << c.name;
+        }
+    }
+}
+
+TEST_F(DownloadFormTest, PlaySoloClosesOnlyTheWindow)
+{
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(shell.starts.isEmpty());
+    form.show();
+    QTest::keyClick(&form, Qt::Key_Return);
+    EXPECT_FALSE(form.isVisible()) << "Enter acts on the default button";
+}
+
+} // namespace

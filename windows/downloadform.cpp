@@ -1,0 +1,391 @@
+#include "downloadform.h"
+
+#include "folders.h"
+#include "httpget.h"
+#include "jpegimage.h"
+#include "messageboxes.h"
+#include "programfolder.h"
+#include "shellopen.h"
+#include "workarea.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor Brown(116, 66, 33);
+
+const char *const InviteText =
+    "Download the free Vorn22 Lobby to play Dorvane and our other games online with "
+    "players from all over the world.";
+const char *const GetText = "Download and Install the Lobby Now";
+const char *const SoloText =
+    "To proceed to the game without the ability to play against others click the button below.";
+const char *const FirewallText =
+    "Note: Even if you are playing offline, you will need to configure your FIREWALL to allow "
+    "the game to access the internet components.";
+const char *const LobbyText =
+    "Already have the Vorn22 Lobby and want to play with others? The button below closes this "
+    "game and opens the lobby.";
+const char *const NoLobbyText =
+    "The Vorn22 Lobby was not found. Please close this game, then open the Vorn22 Lobby from "
+    "its desktop icon or from your applications menu.";
+
+const char *const PanelStyle =
+    "QFrame#panel_download, QFrame#panel_solo, QFrame#panel_lobby {"
+    " background: rgb(250, 247, 232); border: 2px solid rgb(70, 40, 14); border-radius: 8px; }"
+    "QFrame#panel_progress { background: rgb(236, 232, 212); border: 1px solid rgb(190, 180, 150);"
+    " border-radius: 5px; }"
+    "QLabel { color: black; font-size: 13px; }"
+    "QLabel#label_heading1, QLabel#label_heading2, QLabel#label_heading3 { color: rgb(16, 96, 30);"
+    " font-size: 17px; font-weight: bold; }"
+    "QLabel#infolabel, QLabel#infolabel3 { color: rgb(16, 70, 130); font-weight: bold; }"
+    "QLabel#label_firewall, QPushButton#getbutton { color: rgb(200, 0, 0); }"
+    "QPushButton { color: rgb(60, 35, 12); font-size: 13px; font-weight: bold; min-height: 30px;"
+    " border: 1px solid rgb(70, 40, 14); border-radius: 5px; padding: 0px 14px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(255, 252, 234), stop:1 rgb(222, 216, 176)); }"
+    "QPushButton:hover { background: rgb(255, 255, 242); }"
+    "QPushButton:pressed { padding-top: 2px; }"
+    "QPushButton:default { border: 2px solid rgb(16, 96, 30); }"
+    "QPushButton#getbutton { min-height: 38px; }"
+    "QPushButton#getbutton:disabled { color: rgb(180, 130, 120); }"
+    "QPushButton:disabled { color: rgb(150, 140, 120); border-color: rgb(170, 160, 140);"
+    " background: rgb(236, 232, 216); }";
+
+QFrame *makePanel(const QString &name, QWidget *parent)
+{
+    auto *panel = new QFrame(parent);
+    panel->setObjectName(name);
+    return panel;
+}
+
+QLabel *makeText(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    return label;
+}
+
+QLabel *makeHeading(const QString &name, const QString &text, QWidget *parent)
+{
+    QLabel *heading = makeText(name, text, parent);
+    heading->setAlignment(Qt::AlignHCenter);
+    return heading;
+}
+
+QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+// The last component of the address's path ("vnlsetup.exe"); a query or fragment is no
+// part of it, and an address without one gives the usual installer name.
+QString installerName(const QString &url)
+{
+    const QString name = QUrl(url).fileName();
+    return name.isEmpty() ? QUrl(QString::fromLatin1(Tdownload::DefaultUrl)).fileName() : name;
+}
+
+} // namespace
+
+Tdownload::Tdownload(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , HttpCli1(new HttpGet(this))
+    , m_programFolder(programFolder())
+    , m_ownShell(std::make_unique<DesktopShellOpen>())
+    , m_ownFolders(std::make_unique<SystemFolders>())
+    , m_ownBoxes(std::make_unique<QtMessageBoxes>())
+    , m_shell(m_ownShell.get())
+    , m_folders(m_ownFolders.get())
+    , m_boxes(m_ownBoxes.get())
+{
+    setObjectName(QStringLiteral("Tdownload"));
+    setWindowTitle(QStringLiteral("Dorvane - Play Online"));
+    setFont(QFont(QStringLiteral("Arial")));
+    setFixedSize(FormWidth, FormHeight);
+    QPalette background = palette();
+    background.setBrush(QPalette::Window, QBrush(Brown, QPixmap(QStringLiteral(":/images/wood.png"))));
+    setPalette(background);
+    setAutoFillBackground(true);
+    createLayout();
+
+    HttpCli1->setObjectName(QStringLiteral("HttpCli1"));
+    HttpCli1->OnHeaderData = [this](HttpGet *, const QString &) { HttpCli1HeaderData(); };
+    HttpCli1->OnDocBegin = [this](HttpGet *) { HttpCli1DocBegin(); };
+    HttpCli1->OnDocData = [this](HttpGet *, qint64 received) { HttpCli1DocData(received); };
+}
+
+Tdownload::~Tdownload() = default;
+
+void Tdownload::setShellOpen(ShellOpen *shell)
+{
+    m_shell = shell ? shell : m_ownShell.get();
+}
+
+void Tdownload::setFolders(Folders *folders)
+{
+    m_folders = folders ? folders : m_ownFolders.get();
+}
+
+void Tdownload::setMessageBoxes(MessageBoxes *boxes)
+{
+    m_boxes = boxes ? boxes : m_ownBoxes.get();
+}
+
+void Tdownload::setExitGame(std::function<void()> exitGame)
+{
+    m_exitGame = std::move(exitGame);
+}
+
+void Tdownload::createLayout()
+{
+    setStyleSheet(QString::fromLatin1(PanelStyle));
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(10);
+    layout->addWidget(createDownloadPanel(), 0);
+    auto *right = new QVBoxLayout;
+    right->setSpacing(10);
+    right->addWidget(createSoloPanel(), 1);
+    right->addWidget(createLobbyPanel(), 1);
+    layout->addLayout(right, 1);
+}
+
+// The picture, the invitation, the download button and the progress of a download.
+QWidget *Tdownload::createDownloadPanel()
+{
+    QFrame *panel = makePanel(QStringLiteral("panel_download"), this);
+    panel->setFixedWidth(364);
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(10, 10, 10, 10);
+    column->setSpacing(6);
+
+    image_picture = new QLabel(panel);
+    image_picture->setObjectName(QStringLiteral("image_picture"));
+    image_picture->setFixedSize(340, 180);
+    image_picture->setStyleSheet(QStringLiteral("QLabel { background: rgb(16, 96, 30); }"));
+    column->addWidget(image_picture, 0, Qt::AlignHCenter);
+
+    column->addSpacing(4);
+    column->addWidget(makeHeading(QStringLiteral("label_heading1"), QStringLiteral("Get the Vorn22 Lobby"), panel));
+    QLabel *invite = makeText(QStringLiteral("label_invite"), QString::fromLatin1(InviteText), panel);
+    invite->setAlignment(Qt::AlignHCenter);
+    column->addWidget(invite);
+    column->addStretch(1);
+
+    getbutton = makeButton(QStringLiteral("getbutton"), QString::fromLatin1(GetText), panel);
+    connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
+    column->addWidget(getbutton);
+
+    column->addWidget(createProgressBox(panel));
+    return panel;
+}
+
+// The progress and phase lines and "Stop Download" in an inset box.
+QWidget *Tdownload::createProgressBox(QWidget *parent)
+{
+    QFrame *box = makePanel(QStringLiteral("panel_progress"), parent);
+    auto *column = new QVBoxLayout(box);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->setSpacing(4);
+    infolabel = makeText(QStringLiteral("infolabel"), QString(), box);
+    infolabel3 = makeText(QStringLiteral("infolabel3"), QString(), box);
+    infolabel2 = makeText(QStringLiteral("infolabel2"), QString(), box);
+    infolabel2->hide();
+    for (QLabel *line : {infolabel, infolabel3}) {
+        line->setAlignment(Qt::AlignCenter);
+        line->setMinimumHeight(20);
+        column->addWidget(line);
+    }
+    infolabel->setProperty("tag", 0);
+
+    abortbutton = makeButton(QStringLiteral("abortbutton"), QStringLiteral("Stop Download"), box);
+    abortbutton->setEnabled(false);
+    connect(abortbutton, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
+    column->addWidget(abortbutton, 0, Qt::AlignHCenter);
+    return box;
+}
+
+QWidget *Tdownload::createSoloPanel()
+{
+    QFrame *panel = makePanel(QStringLiteral("panel_solo"), this);
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(12);
+    column->addStretch(1);
+    column->addWidget(makeHeading(QStringLiteral("label_heading2"), QStringLiteral("Play Offline"), panel));
+    column->addWidget(makeText(QStringLiteral("label_solo"), QString::fromLatin1(SoloText), panel));
+    Button1 = makeButton(QStringLiteral("Button1"), QStringLiteral("Play Solo Game"), panel);
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
+    column->addWidget(Button1, 0, Qt::AlignHCenter);
+    column->addWidget(makeText(QStringLiteral("label_firewall"), QString::fromLatin1(FirewallText), panel));
+    column->addStretch(1);
+    return panel;
+}
+
+QWidget *Tdownload::createLobbyPanel()
+{
+    QFrame *panel = makePanel(QStringLiteral("panel_lobby"), this);
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(12);
+    column->addStretch(1);
+    column->addWidget(makeHeading(QStringLiteral("label_heading3"), QStringLiteral("Play Online"), panel));
+    column->addWidget(makeText(QStringLiteral("label_lobby"), QString::fromLatin1(LobbyText), panel));
+    Button2 = makeButton(QStringLiteral("Button2"), QStringLiteral("Play with Others"), panel);
+    connect(Button2, &QPushButton::clicked, this, &Tdownload::Button2Click);
+    column->addWidget(Button2, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return panel;
+}
+
+void Tdownload::loadPicture()
+{
+    if (m_pictureLoaded)
+        return;
+    m_pictureLoaded = true;
+    QString error;
+    const QImage picture = JpegImage::load(QStringLiteral(":/images/download.jpg"), &error);
+    if (!picture.isNull())
+        image_picture->setPixmap(QPixmap::fromImage(picture));
+}
+
+void Tdownload::centreOnDesktop()
+{
+    QRect frame = frameGeometry();
+    frame.moveCenter(ScreenWorkArea().workArea().center());
+    move(frame.topLeft());
+}
+
+void Tdownload::showEvent(QShowEvent *event)
+{
+    loadPicture();
+    if (!m_placed) {
+        m_placed = true;
+        centreOnDesktop();
+    }
+    QWidget::showEvent(event);
+}
+
+// Enter acts on the focused button, or on the default "Play Solo Game".
+void Tdownload::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return QWidget::keyPressEvent(event);
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    (focused && focused->isEnabled() ? focused : Button1)->click();
+}
+
+int Tdownload::downloadState() const
+{
+    return infolabel->property("tag").toInt();
+}
+
+void Tdownload::setDownloadState(int state)
+{
+    infolabel->setProperty("tag", state);
+}
+
+QString Tdownload::downloadFolder() const
+{
+    return m_folders->writableFolder(m_programFolder);
+}
+
+void Tdownload::getbuttonClick()
+{
+    setDownloadState(StateStarted);
+    infolabel2->setText(installerName(m_url));
+    const QString fileName = downloadFolder() + infolabel2->text();
+    getbutton->setEnabled(false);
+    abortbutton->setEnabled(true);
+    infolabel->setText(QStringLiteral("Loading"));
+
+    // Anything short of the complete document (an HTTP error, a stop, a refused or broken
+    // connection) is a failure, and the installer is not run.
+    const HttpGetResult result = HttpCli1->Get(m_url, fileName);
+    if (result.ok) {
+        infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(fileName).size()));
+    } else {
+        infolabel->setText(QStringLiteral("Download Aborted"));
+        setDownloadState(StateFailed);
+    }
+    getbutton->setEnabled(true);
+    abortbutton->setEnabled(false);
+    if (downloadState() != StateFailed)
+        install(fileName);
+}
+
+void Tdownload::install(const QString &fileName)
+{
+    infolabel3->setText(QStringLiteral("Installing"));
+    QFile installer(fileName);
+    installer.setPermissions(installer.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    if (!m_shell->startProgram(fileName, QProcess::splitCommand(QString::fromLatin1(InstallParameters)))) {
+        m_boxes->showMessage(QString::fromLatin1(ErrorText));
+        return;
+    }
+    exitGame();
+}
+
+void Tdownload::abortbuttonClick()
+{
+    HttpCli1->Abort();
+    infolabel->setText(QStringLiteral("Download has been aborted."));
+    setDownloadState(StateFailed);
+    infolabel3->setText(QStringLiteral("Download Aborted"));
+}
+
+void Tdownload::HttpCli1HeaderData()
+{
+    infolabel->setText(infolabel->text() + QLatin1Char('.'));
+}
+
+void Tdownload::HttpCli1DocBegin()
+{
+    infolabel3->setText(QStringLiteral("Downloading: ") + infolabel2->text());
+}
+
+void Tdownload::HttpCli1DocData(qint64 received)
+{
+    infolabel->setText(QStringLiteral("%1 bytes").arg(received));
+}
+
+void Tdownload::Button1Click()
+{
+    close();
+}
+
+void Tdownload::Button2Click()
+{
+    if (!QFileInfo::exists(m_lobbyProgram)) {
+        m_boxes->showMessage(QString::fromLatin1(NoLobbyText));
+        return;
+    }
+    // The game stays when the lobby cannot start: the user would be left with neither.
+    if (!m_shell->startProgram(m_lobbyProgram, {})) {
+        m_boxes->showMessage(QString::fromLatin1(ErrorText));
+        return;
+    }
+    exitGame();
+}
+
+void Tdownload::exitGame()
+{
+    if (m_exitGame)
+        m_exitGame();
+    else
+        QApplication::closeAllWindows();
+}
