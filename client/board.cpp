@@ -1,0 +1,264 @@
+#include "board.h"
+
+#include "boardpictures.h"
+#include "picturebox.h"
+#include "picturebutton.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTextBrowser>
+#include <QToolButton>
+
+namespace {
+
+const QColor White(255, 255, 255);
+const QColor DarkGreen(0, 100, 0);
+const QColor CellGreen(0, 128, 0);
+const QColor Black(0, 0, 0);
+
+constexpr int CardX[] = {0, 4, 173, 342, 511};
+constexpr int NameX[] = {0, 13, 182, 351, 520};
+constexpr int BonusX[] = {0, 134, 304, 472, 641};
+constexpr int EyesX[] = {0, 6, 176, 345, 514};
+constexpr int LeftCellX[] = {0, 48, 217, 386, 555};
+constexpr int RightCellX[] = {0, 129, 298, 467, 637};
+constexpr int ScoreX[] = {0, 85, 254, 422, 592};
+constexpr int RowY[] = {0, 187, 206, 225, 244, 263};
+constexpr int PhraseX[] = {0, 4, 31, 58, 84, 111, 138, 164, 191, 218, 245};
+constexpr int ExampleY[] = {0, 26, 43, 60, 78, 95, 112, 129, 147, 164, 181};
+
+const char *const SeatHints[] = {"", "", "Klot", "Klick", "Kling"};
+const char *const DefaultPhrases[] = {"", "Way To Go!", "Good One!", "Nice Try!", "Excellent!",
+                                      "Brilliant!", "Wow, WTG!", "Thanks!", "Way To Go Teamie!",
+                                      "Good Game Everyone!"};
+const char *const ExampleTexts[] = {"", "PH1: Two SETS of 3", "PH2: SET of 3 and RUN of 3",
+                                    "PH3: SET of 4 and RUN of 4", "PH4: RUN of 7", "PH5: RUN of 8",
+                                    "PH6: RUN of 9", "PH7: Two SETS of 4", "PH8: Seven of one COLOR",
+                                    "PH9: SET of 5 and SET of 2", "PH10: SET of 5 and SET of 3"};
+
+QFont arial(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QRect &rect, int pixels, bool bold,
+                  const QColor &color, Qt::Alignment align, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setFont(arial(pixels, bold));
+    label->setAlignment(align | Qt::AlignVCenter);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    setTextColor(label, color);
+    return label;
+}
+
+PictureBox *makePicture(QWidget *parent, const QString &name, const QRect &rect, const QString &resource,
+                        bool stretch)
+{
+    auto *box = new PictureBox(name, rect, parent);
+    box->setStretch(stretch);
+    if (!resource.isEmpty())
+        box->setPicture(resource);
+    return box;
+}
+
+} // namespace
+
+Board::Board(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("panel_board"));
+    resize(Width, Height);
+    setFont(arial(11, false));
+    createDiceTray();
+    createStatusLine();
+    createSeatCards();
+    createButtonRow();
+    createChat();
+    createPhaseList();
+}
+
+void Board::createDiceTray()
+{
+    makePicture(this, QStringLiteral("Image6"), QRect(1, 1, 682, 129), QStringLiteral("felt"), true);
+    for (int i = 1; i <= 10; ++i) {
+        auto *die = new PictureBox(QStringLiteral("image_d%1").arg(i), QRect(dieLeft(i), DieLying, 48, 48), this);
+        die->Tag = i;
+        connect(die, &PictureBox::mouseReleased, this, [this, i](Qt::MouseButton b) { Q_EMIT dieReleased(i, b); });
+        m_dice[i] = die;
+    }
+    // Above the dice: the last turn's dice stay on the table when the game ends.
+    image_winner = makePicture(this, QStringLiteral("image_winner"), QRect(238, 38, 210, 43),
+                               QStringLiteral("winner"), true);
+    image_winner->hide();
+    label_phase = makeLabel(this, QStringLiteral("label_phase"), QRect(66, 68, 552, 16), 13, true, White,
+                            Qt::AlignHCenter, QStringLiteral("Welcome to Dorvane by Vorn22 Software"));
+    label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(65, 73, 552, 25), 19, true, White,
+                             Qt::AlignHCenter, QStringLiteral("Winner!"));
+    label_winner->hide();
+    button_roll = new PictureButton(QStringLiteral("button_roll"), QRect(214, 89, 128, 36),
+                                    QStringLiteral("button_roll"), QStringLiteral("ROLL DICE"), this);
+    button_roll->hide();
+    button_alldone = new PictureButton(QStringLiteral("button_alldone"), QRect(350, 89, 128, 36),
+                                       QStringLiteral("button_alldone"), QStringLiteral("ALL DONE"), this);
+    button_alldone->hide();
+    button_start = new PictureButton(QStringLiteral("button_start"), QRect(268, 93, 154, 36),
+                                     QStringLiteral("button_start"), QStringLiteral("START GAME"), this);
+    label_round = makeLabel(this, QStringLiteral("label_round"), QRect(8, 111, 56, 16), 13, true, White,
+                            Qt::AlignLeft, QStringLiteral("Round: 0"));
+    QLabel *rolls = makeLabel(this, QStringLiteral("Label17"), QRect(576, 111, 31, 16), 13, true, White,
+                              Qt::AlignRight, QStringLiteral("Rolls"));
+    // Grows to the left when the font is wider than the board was drawn for.
+    const int rollsWidth = qMax(31, rolls->sizeHint().width());
+    rolls->setGeometry(607 - rollsWidth, 111, rollsWidth, 16);
+    image_rolls = makePicture(this, QStringLiteral("image_rolls"), QRect(610, 104, 66, 22),
+                              boardpictures::rolls(3), false);
+}
+
+void Board::createStatusLine()
+{
+    label_status = makeLabel(this, QStringLiteral("label_status"), QRect(9, 130, 672, 16), 16, true,
+                             lightGreen(), Qt::AlignHCenter, QStringLiteral("xxxxxxxx"));
+}
+
+void Board::createSeatCards()
+{
+    image_Turn = makePicture(this, QStringLiteral("image_Turn"), QRect(171, 150, 171, 181),
+                             QStringLiteral("turn"), true);
+    image_Turn->hide();
+    const QString cardNames[] = {QString(), QStringLiteral("c"), QStringLiteral("Image2"),
+                                 QStringLiteral("Image3"), QStringLiteral("Image4")};
+    for (int s = 1; s <= NumSeats; ++s)
+        makePicture(this, cardNames[s], QRect(CardX[s], 151, 168, 179), QStringLiteral("card"), false);
+    for (int s = 1; s <= NumSeats; ++s)
+        createSeatLabels(s);
+}
+
+void Board::createSeatLabels(int s)
+{
+    QLabel *name = makeLabel(this, QStringLiteral("label_playername%1").arg(s), QRect(NameX[s], 158, 125, 18), 15,
+                             true, DarkGreen, Qt::AlignLeft, QStringLiteral("<Waiting>"));
+    name->setTextFormat(Qt::PlainText);
+    name->setProperty("Tag", s);
+    name->setToolTip(QString::fromLatin1(SeatHints[s]));
+    name->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(name, &QWidget::customContextMenuRequested, this,
+            [this, s, name](const QPoint &pos) { Q_EMIT seatMenuRequested(s, name->mapToGlobal(pos)); });
+    m_names[s] = name;
+    m_bonus[s] = makeLabel(this, QStringLiteral("label_bonus%1").arg(s), QRect(BonusX[s], 158, 28, 18), 13, true,
+                           DarkGreen, Qt::AlignRight, QStringLiteral("0"));
+    m_eyes[s] = makePicture(this, QStringLiteral("image_eyes%1").arg(s), QRect(EyesX[s], 154, 27, 13),
+                            QStringLiteral("eyes"), true);
+    m_eyes[s]->hide();
+    for (int row = 1; row <= 12; ++row) {
+        const bool bonusRow = row > 10;
+        const int x = (row <= 5 || row == 11) ? LeftCellX[s] : RightCellX[s];
+        const int y = bonusRow ? 285 : RowY[(row - 1) % 5 + 1];
+        m_cells[s][row] = makeLabel(this, QStringLiteral("p_%1%2").arg(s).arg(row), QRect(x, y, 36, 18), 15, true,
+                                    bonusRow ? DarkGreen : CellGreen, Qt::AlignHCenter, QStringLiteral("0"));
+    }
+    m_scores[s] = makeLabel(this, QStringLiteral("label_score%1").arg(s), QRect(ScoreX[s], 308, 36, 18), 15, true,
+                            Black, Qt::AlignHCenter, QStringLiteral("0"));
+}
+
+void Board::createButtonRow()
+{
+    for (int n = 1; n <= 10; ++n) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
+        button->setGeometry(PhraseX[n], 334, 25, 19);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIcon(QIcon(boardpictures::load(QStringLiteral("phrase%1").arg(n))));
+        button->setIconSize(QSize(25, 19));
+        button->setToolTip(n <= 9 ? QString::fromLatin1(DefaultPhrases[n])
+                                  : QStringLiteral("/me waves \"Good-Bye\""));
+        b_phrase[n] = button;
+    }
+    auto *logo = makePicture(this, QStringLiteral("image_logo"), QRect(343, 333, 155, 22), QStringLiteral("logo"),
+                             true);
+    logo->setCursor(Qt::PointingHandCursor);
+}
+
+void Board::createChat()
+{
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("FlatPanel1"));
+    frame->setGeometry(4, 356, 492, 155);
+    frame->setStyleSheet(QStringLiteral("#FlatPanel1 { background: white; border: 1px solid black; }"));
+    mainchat = new QTextBrowser(frame);
+    mainchat->setObjectName(QStringLiteral("mainchat"));
+    mainchat->setGeometry(2, 2, 488, 151);
+    mainchat->setFrameShape(QFrame::NoFrame);
+    mainchat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mainchat->setOpenLinks(false);
+    mainchat->document()->setDocumentMargin(5);
+    mainchat->setFont(arial(11, false));
+    mychat = new QLineEdit(QStringLiteral("<Enter Chat Here>"), this);
+    mychat->setObjectName(QStringLiteral("mychat"));
+    mychat->setGeometry(4, 513, 461, 22);
+    mychat->setFont(arial(13, false));
+    mychat->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; }"));
+    button_smilies = new QToolButton(this);
+    button_smilies->setObjectName(QStringLiteral("button_smilies"));
+    button_smilies->setGeometry(468, 515, 25, 19);
+    button_smilies->setAutoRaise(true);
+    button_smilies->setFocusPolicy(Qt::NoFocus);
+    button_smilies->setIcon(QIcon(boardpictures::load(QStringLiteral("smileybutton"))));
+    button_smilies->setIconSize(QSize(25, 19));
+    button_smilies->setToolTip(QStringLiteral("See ya!"));
+}
+
+void Board::createPhaseList()
+{
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("panel_phases"));
+    panel->setGeometry(502, 334, 177, 201);
+    makePicture(panel, QStringLiteral("Image7"), QRect(4, 4, 169, 193), QStringLiteral("felt"), true);
+    image_example = makePicture(panel, QStringLiteral("image_example"), QRect(11, 8, 151, 16),
+                                boardpictures::example(0), false);
+    for (int p = 1; p <= 10; ++p) {
+        m_examples[p] = makeLabel(panel, QStringLiteral("label_example%1").arg(p), QRect(8, ExampleY[p], 165, 16),
+                                  12, false, White, Qt::AlignLeft, QString::fromLatin1(ExampleTexts[p]));
+        m_examples[p]->setProperty("Tag", p);
+        m_phaseStyles[p] = PhaseStyle::Plain;
+    }
+}
+
+void Board::setRound(int round)
+{
+    label_round->setText(QStringLiteral("Round: %1").arg(round));
+    label_round->resize(qMax(56, label_round->sizeHint().width()), label_round->height());
+}
+
+void Board::setPhaseStyle(int phase, PhaseStyle style)
+{
+    if (phase < 1 || phase > 10)
+        return;
+    QLabel *label = m_examples[phase];
+    label->setFont(arial(12, style == PhaseStyle::Current));
+    setTextColor(label, style == PhaseStyle::Plain ? White : style == PhaseStyle::Done ? silver() : lightGreen());
+    m_phaseStyles[phase] = style;
+}
+
+void Board::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(Qt::black);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}

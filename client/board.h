@@ -1,0 +1,95 @@
+// Board: the board panel panel_board with every named control of the game board.
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+#include <array>
+
+class PictureBox;
+class PictureButton;
+class QLabel;
+class QLineEdit;
+class QTextBrowser;
+class QToolButton;
+
+// The fixed 684 x 538 panel. It creates the controls at their places with their object
+// names, fonts, colours and first texts; what they show later is set by the client's game
+// handlers. Indices: seat 1 to 4, die 1 to 10, row 1 to 12, phase 1 to 10.
+class Board : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int Width = 684;
+    static constexpr int Height = 538;
+    static constexpr int NumSeats = 4;
+    static constexpr int DieLying = 15;
+    static constexpr int DieRaised = 5;
+
+    enum class PhaseStyle { Plain, Done, Current }; // white, silver, bold light green
+
+    explicit Board(QWidget *parent = nullptr);
+
+    // Left edge of the die shown at display position 1 to 10.
+    static int dieLeft(int position) { return 11 + 56 * position; }
+
+    PictureBox *die(int n) const { return m_dice.at(n); }
+    QLabel *playerName(int seat) const { return m_names.at(seat); }
+    QLabel *score(int seat) const { return m_scores.at(seat); }
+    QLabel *bonus(int seat) const { return m_bonus.at(seat); }
+    QLabel *cell(int seat, int row) const { return m_cells.at(seat).at(row); }
+    PictureBox *eyes(int seat) const { return m_eyes.at(seat); }
+    QLabel *example(int phase) const { return m_examples.at(phase); }
+
+    QLabel *label_phase = nullptr;
+    QLabel *label_winner = nullptr;
+    QLabel *label_round = nullptr;
+    QLabel *label_status = nullptr;
+    PictureBox *image_winner = nullptr;
+    PictureBox *image_rolls = nullptr;
+    PictureBox *image_Turn = nullptr;
+    PictureBox *image_example = nullptr;
+    PictureButton *button_roll = nullptr;
+    PictureButton *button_alldone = nullptr;
+    PictureButton *button_start = nullptr;
+    QTextBrowser *mainchat = nullptr;
+    QLineEdit *mychat = nullptr;
+    QToolButton *button_smilies = nullptr;
+    std::array<QToolButton *, 11> b_phrase{}; // 1 to 10
+
+    // "Round: " and the number; the label grows with a long number instead of cutting it.
+    void setRound(int round);
+
+    // Sets the font and colour of phase list label p.
+    void setPhaseStyle(int phase, PhaseStyle style);
+    PhaseStyle phaseStyle(int phase) const { return m_phaseStyles.at(phase); }
+
+    static QColor lightGreen() { return QColor(143, 245, 5); }
+    static QColor silver() { return QColor(192, 192, 192); }
+
+Q_SIGNALS:
+    // Emitted when a mouse button is released over die n (1 to 10).
+    void dieReleased(int n, Qt::MouseButton button);
+    // Emitted when the context menu is asked for on seat s's name label.
+    void seatMenuRequested(int seat, const QPoint &globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void createDiceTray();
+    void createStatusLine();
+    void createSeatCards();
+    void createSeatLabels(int seat);
+    void createButtonRow();
+    void createChat();
+    void createPhaseList();
+
+    std::array<PictureBox *, 11> m_dice{};
+    std::array<QLabel *, 5> m_names{};
+    std::array<QLabel *, 5> m_scores{};
+    std::array<QLabel *, 5> m_bonus{};
+    std::array<PictureBox *, 5> m_eyes{};
+    std::array<std::array<QLabel *, 13>, 5> m_cells{};
+    std::array<QLabel *, 11> m_examples{};
+    std::array<PhaseStyle, 11> m_phaseStyles{};
+};

@@ -1,0 +1,20 @@
+// Loading the board's pictures by resource name.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+namespace boardpictures {
+
+// ":/images/<name>.png", or its "@2x" twin on a high-density screen. A picture that is
+// not compiled in gives a null pixmap (the control then shows nothing).
+QPixmap load(const QString &name);
+
+// Names of the picture-list entries.
+QString dieBody(int color);  // color 1 to 4
+QString dieFace(int value);  // value 0 (wild) to 10
+QString keepFrame();
+QString rolls(int used);     // 0 to 3
+QString example(int phase);  // 0 (plain felt) to 10
+
+} // namespace boardpictures

@@ -1,0 +1,263 @@
+#include "chatform.h"
+
+#include "board.h"
+#include "boardpictures.h"
+#include "clientconnection.h"
+#include "clientgame.h"
+#include "clientsettings.h"
+#include "dicetray.h"
+#include "errorguard.h"
+#include "gamesounds.h"
+#include "mainmenu.h"
+#include "messageboxes.h"
+#include "namedmutex.h"
+#include "picturebutton.h"
+#include "playeractions.h"
+#include "programfolder.h"
+#include "serverform.h"
+#include "woodbackground.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTextBrowser>
+
+Tchat::Tchat(TchatOptions options, QWidget *parent)
+    : QMainWindow(parent)
+    , m_options(std::move(options))
+{
+    if (m_options.boxes) {
+        m_boxes = m_options.boxes;
+    } else {
+        m_ownBoxes = std::make_unique<QtMessageBoxes>();
+        m_boxes = m_ownBoxes.get();
+    }
+    setObjectName(QStringLiteral("Tchat"));
+    setWindowTitle(QStringLiteral("Dorvane"));
+    setWindowIcon(QIcon(boardpictures::load(QStringLiteral("appicon"))));
+    m_background = new WoodBackground(this);
+    setCentralWidget(m_background);
+    m_menu = new MainMenu(*this);
+    m_tray = new DiceTray(board(), m_state, this);
+    m_game = new ClientGame(board(), m_state, *m_tray, this);
+    m_actions = new PlayerActions(board(), m_state, *m_tray, *m_boxes, this);
+    m_connection = new ClientConnection(*m_boxes, this);
+    m_sounds = std::make_unique<GameSounds>();
+    const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QStringLiteral("vornlobby.ini")
+                                                         : m_options.settingsPath;
+    m_settings = std::make_unique<ClientSettings>(ini);
+    m_connection->setPort(m_options.port);
+    m_connection->setLobbyPort(m_options.lobbyPort);
+    wireBoard();
+    wireMenu();
+    wireGame();
+    FormCreate();
+}
+
+Tchat::~Tchat() = default;
+
+Board &Tchat::board() const
+{
+    return *m_background->board();
+}
+
+void Tchat::guard(const std::function<void()> &f)
+{
+    guarded(*m_boxes, f);
+}
+
+void Tchat::FormCreate()
+{
+    m_mutex = std::make_unique<NamedMutex>(m_options.mutexName);
+    resize(700, 590);
+    m_game->clearall();
+    m_state.amhost = false;
+    m_state.currentplayer = 0;
+    board().label_status->clear();
+}
+
+void Tchat::wireBoard()
+{
+    Board &b = board();
+    connect(&b, &Board::dieReleased, this,
+            [this](int n, Qt::MouseButton button) { guard([&] { m_actions->image_d1MouseUp(n, button); }); });
+    connect(&b, &Board::seatMenuRequested, this, [this](int seat, const QPoint &pos) {
+        guard([&] { m_actions->label_playername1ContextPopup(seat, pos); });
+    });
+    connect(b.button_roll, &QAbstractButton::clicked, this, [this] { guard([this] { m_actions->button_rollClick(); }); });
+    connect(b.button_alldone, &QAbstractButton::clicked, this,
+            [this] { guard([this] { m_actions->button_alldoneClick(); }); });
+    connect(b.button_start, &QAbstractButton::clicked, this,
+            [this] { guard([this] { m_actions->button_startClick(); }); });
+    m_tray->setTickHandler([this] { guard([this] { m_tray->dicetimerTimer(); }); });
+}
+
+void Tchat::wireMenu()
+{
+    connect(m_menu->StartGame1, &QAction::triggered, this,
+            [this] { guard([this] { m_actions->button_startClick(); }); });
+    connect(m_menu->Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->JustWatch1, &QAction::triggered, this, [this] {
+        m_menu->JustWatch1->setChecked(m_state.justWatching); // follows the host's answer only
+        guard([this] { m_actions->JustWatch1Click(); });
+    });
+    for (QAction *speed : {m_menu->Slow1, m_menu->Normal1, m_menu->Fast1}) {
+        connect(speed, &QAction::triggered, this,
+                [this, speed] { guard([this, speed] { Fast1Click(speed->data().toInt()); }); });
+    }
+    QMenu *popup = m_actions->popup_kick();
+    const auto popupItem = [popup](const char *name) {
+        return popup->findChild<QAction *>(QString::fromLatin1(name));
+    };
+    connect(popupItem("RemoveFromGame1"), &QAction::triggered, this,
+            [this] { guard([this] { m_actions->RemoveFromGame1Click(); }); });
+    connect(popupItem("SettoJustWatch1"), &QAction::triggered, this,
+            [this] { guard([this] { m_actions->SettoJustWatch1Click(); }); });
+    connect(popupItem("UnsetJustWatch1"), &QAction::triggered, this,
+            [this] { guard([this] { m_actions->UnsetJustWatch1Click(); }); });
+}
+
+void Tchat::wireGame()
+{
+    m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
+    connect(m_connection, &ClientConnection::socketClosed, this, &QWidget::close);
+    connect(m_connection, &ClientConnection::connectionLost, this,
+            [this] { addlinetochat(QStringLiteral("0+Connection to the host was lost."), statuscolor); });
+    connect(m_game, &ClientGame::requestReady, this, &Tchat::send);
+    connect(m_actions, &PlayerActions::requestReady, this, &Tchat::send);
+    connect(m_game, &ClientGame::chatLine, this, &Tchat::addlinetochat);
+    connect(m_game, &ClientGame::soundRequested, this, &Tchat::playsounds);
+    connect(m_actions, &PlayerActions::soundRequested, this, &Tchat::playsounds);
+    connect(m_game, &ClientGame::ownArrival, this, &Tchat::loadinifile);
+    connect(m_actions, &PlayerActions::gameStartRequested, this, &Tchat::saveinifile);
+    connect(m_game, &ClientGame::justWatchChanged, m_menu->JustWatch1, &QAction::setChecked);
+    connect(m_game, &ClientGame::gameFull, this, [this] {
+        m_boxes->showMessage(QStringLiteral("Game is full"));
+        close();
+    });
+    connect(m_game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
+    connect(m_game, &ClientGame::spyLeft, this, &Tchat::spyLeft);
+    connect(m_game, &ClientGame::tallyGame, this, [this](const QString &text) {
+        if (m_tallyHook)
+            m_tallyHook(text);
+    });
+}
+
+void Tchat::send(const QByteArray &message)
+{
+    m_connection->send(message);
+}
+
+void Tchat::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true; // FormShow: the command line is read once
+    guard([this] { processparams(); });
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    Q_EMIT closed();
+}
+
+void Tchat::processparams()
+{
+    board().button_start->hide();
+    m_menu->StartGame1->setEnabled(false);
+    if (m_parameters.isEmpty()) {
+        addlinetochat(QStringLiteral("0+Loading Solo Game..Please Wait."), statuscolor);
+        if (m_showDownload)
+            m_showDownload();
+        m_state.hostaddress = QStringLiteral("127.0.0.1");
+        m_state.playername = QStringLiteral("You");
+        hostpress();
+        return;
+    }
+    addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."), statuscolor);
+    if (m_parameters.size() < 3)
+        return;
+    m_state.playername = m_parameters.at(0);
+    m_state.hostaddress = m_parameters.at(1);
+    if (m_parameters.at(2) == QLatin1String("true"))
+        hostpress();
+    else
+        joinpress();
+    m_connection->openLobbyLink();
+}
+
+void Tchat::hostpress()
+{
+    quint16 port = m_options.port;
+    if (m_server) {
+        m_server->setPortName(QString::number(m_options.port));
+        m_server->startListening();
+        port = m_server->listeningPort();
+    }
+    m_state.amhost = true;
+    m_connection->open(QStringLiteral("127.0.0.1"), port);
+    board().button_start->show();
+    m_menu->StartGame1->setEnabled(true);
+    Q_EMIT hostingStarted();
+}
+
+void Tchat::joinpress()
+{
+    m_connection->open(m_state.hostaddress, m_options.port);
+    board().button_start->hide();
+    m_menu->StartGame1->setEnabled(false);
+}
+
+void Tchat::addlinetochat(const QString &line, const QColor &color)
+{
+    // The full chat view (styles per sender, smileys, links) replaces this plain rendering.
+    const qsizetype plus = line.indexOf(QLatin1Char('+'));
+    const bool statusLine = plus > 0 && line.left(plus) == QLatin1String("0");
+    const QString textPart = plus >= 0 ? line.mid(plus + 1) : line;
+    const qsizetype colon = statusLine ? -1 : textPart.indexOf(QLatin1Char(':'));
+    const QString prefix = textPart.left(colon + 1);
+    const QString rest = textPart.mid(colon + 1);
+    const QString css = QStringLiteral("color:%1;").arg(color.name());
+    QString html = QStringLiteral("<span style=\"%1 font-weight:bold\">%2</span>").arg(css, prefix.toHtmlEscaped());
+    html += QStringLiteral("<span style=\"%1%2\">%3</span>")
+                .arg(css, statusLine ? QStringLiteral(" font-weight:bold") : QString(), rest.toHtmlEscaped());
+    board().mainchat->append(html);
+}
+
+void Tchat::playsounds(const QString &name)
+{
+    m_sounds->playsounds(name);
+}
+
+void Tchat::loadinifile()
+{
+    m_state.botspeed = m_settings->readBotspeed();
+    m_menu->markBotspeed(m_state.botspeed);
+    if (m_state.loggedin && m_state.myid == 1)
+        send("CMD_botspeed+1+" + QByteArray::number(m_state.botspeed) + '+');
+}
+
+void Tchat::saveinifile()
+{
+    m_settings->writeBotspeed(m_state.botspeed);
+}
+
+void Tchat::Fast1Click(int ms)
+{
+    m_state.botspeed = ms;
+    m_menu->markBotspeed(ms);
+    saveinifile();
+    if (m_state.loggedin)
+        send("CMD_botspeed+" + QByteArray::number(m_state.myid) + '+' + QByteArray::number(ms) + '+');
+}
+
+void Tchat::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,115 @@
+// Tchat: the main window — board, chat and menus — and the client's connection life.
+#pragma once
+
+#include "clientstate.h"
+
+#include <QColor>
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class Board;
+class ClientConnection;
+class ClientGame;
+class ClientSettings;
+class DiceTray;
+class GameSounds;
+class MainMenu;
+class MessageBoxes;
+class NamedMutex;
+class PlayerActions;
+class TServer;
+class WoodBackground;
+
+struct TchatOptions
+{
+    MessageBoxes *boxes = nullptr; // not owned; non-modal Qt boxes when null
+    quint16 port = 7772;           // the game port (hosting listens on it, clients connect to it)
+    quint16 lobbyPort = 9001;      // the local lobby program's port
+    QString settingsPath;          // empty: "vornlobby.ini" in the program's folder
+    QString mutexName = QStringLiteral("dorvane");
+};
+
+class Tchat : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Tchat(TchatOptions options = {}, QWidget *parent = nullptr);
+    ~Tchat() override;
+
+    // The in-process host whose listener a solo or hosting copy switches on.
+    void setServer(TServer *server) { m_server = server; }
+    // The command line without the program name; read when the window is first shown.
+    void setParameters(const QStringList &parameters) { m_parameters = parameters; }
+    // Shows the lobby download window (solo start).
+    void setShowDownload(std::function<void()> show) { m_showDownload = std::move(show); }
+    // Counts a finished game in the tally ("addtomine" or the winner's name).
+    void setTallyHook(std::function<void(const QString &)> hook) { m_tallyHook = std::move(hook); }
+
+    void FormCreate();
+    void processparams();
+    void hostpress();
+    void joinpress();
+    // Appends one chat line ("sender+text") in colour.
+    void addlinetochat(const QString &line, const QColor &color);
+    void playsounds(const QString &name);
+    void loadinifile();
+    void saveinifile();
+    // Bot Speed menu: Slow (2000), Normal (1000) or Fast (500) milliseconds.
+    void Fast1Click(int ms);
+    // Another copy was started: come to the front (restored when minimised).
+    void bringToFront();
+
+    const QString gamename = QStringLiteral("Dorvane");
+    const QColor statuscolor = QColor(0, 0, 255);
+
+    Board &board() const;
+    ClientState &state() { return m_state; }
+    ClientConnection &connection() const { return *m_connection; }
+    ClientGame &game() const { return *m_game; }
+    PlayerActions &actions() const { return *m_actions; }
+    GameSounds &sounds() const { return *m_sounds; }
+    MainMenu &menu() const { return *m_menu; }
+    MessageBoxes &boxes() const { return *m_boxes; }
+
+Q_SIGNALS:
+    // Emitted when the main window closes; the program ends with it.
+    void closed();
+    // Emitted when this copy switched its host on (the spy list offers "Remove From Game").
+    void hostingStarted();
+    // Emitted when a spectator joins or leaves (entries "<number>: <name>" of the spy list).
+    void spyArrived(int number, const QString &name);
+    void spyLeft(int number, const QString &name);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void wireBoard();
+    void wireMenu();
+    void wireGame();
+    void send(const QByteArray &message);
+    // Runs f inside the top-level error report.
+    void guard(const std::function<void()> &f);
+
+    TchatOptions m_options;
+    std::unique_ptr<MessageBoxes> m_ownBoxes;
+    MessageBoxes *m_boxes = nullptr;
+    ClientState m_state;
+    WoodBackground *m_background = nullptr;
+    MainMenu *m_menu = nullptr;
+    DiceTray *m_tray = nullptr;
+    ClientGame *m_game = nullptr;
+    PlayerActions *m_actions = nullptr;
+    ClientConnection *m_connection = nullptr;
+    std::unique_ptr<GameSounds> m_sounds;
+    std::unique_ptr<ClientSettings> m_settings;
+    std::unique_ptr<NamedMutex> m_mutex;
+    TServer *m_server = nullptr;
+    QStringList m_parameters;
+    std::function<void()> m_showDownload;
+    std::function<void(const QString &)> m_tallyHook;
+    bool m_shown = false;
+};

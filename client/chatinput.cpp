@@ -1,0 +1,235 @@
+#include "chatinput.h"
+
+#include "board.h"
+#include "boardpictures.h"
+#include "clientstate.h"
+#include "colortext.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+const char *const SoundCaptions[ChatInput::SoundCount + 1] = {
+    "<Cancel>", "Doh", "Cough", "Hello", "Thank You", "Where have you been?", "Snoring", "Sneezing", "Sorry",
+    "Welcome", "Yeehaa", "Yippee", "Oh No", "Applause", "Honk", "Oooh", "Razzberry", "Cheer",
+    "Woman Laughing", "Man Laughing", "Crying"};
+
+QPoint belowRight(const QWidget *button)
+{
+    return button->mapToGlobal(QPoint(button->width(), button->height()));
+}
+
+} // namespace
+
+const QString ChatInput::Placeholder = QStringLiteral("<Enter Chat Here>");
+
+ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
+    : QObject(parent)
+    , m_board(board)
+    , m_state(state)
+{
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    m_now = [clock] { return clock->elapsed(); };
+    createSmileyMenu();
+    createSoundMenu();
+    createInputMenu();
+    m_board.mychat->installEventFilter(this);
+    for (int n = 1; n <= PhraseCount; ++n)
+        connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
+    m_board.b_phrase[10]->setToolTip(QStringLiteral("Chatter Sounds"));
+    connect(m_board.b_phrase[10], &QToolButton::clicked, this,
+            [this] { m_sounds->popup(belowRight(m_board.b_phrase[10])); });
+    connect(m_board.button_smilies, &QToolButton::clicked, this,
+            [this] { m_smilies->popup(belowRight(m_board.button_smilies)); });
+    setPhrases(defaultPhrases());
+    setTextColor(Qt::black);
+}
+
+QStringList ChatInput::defaultPhrases()
+{
+    return {QStringLiteral("Way To Go!"), QStringLiteral("Good One!"),  QStringLiteral("Nice Try!"),
+            QStringLiteral("Excellent!"), QStringLiteral("Brilliant!"), QStringLiteral("Wow, WTG!"),
+            QStringLiteral("Thanks!"),    QStringLiteral("Way To Go Teamie!"), QStringLiteral("Good Game Everyone!")};
+}
+
+QString ChatInput::soundCaption(const QString &name)
+{
+    for (int n = 1; n <= SoundCount; ++n) {
+        if (name.compare(QStringLiteral("wave%1").arg(n), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(SoundCaptions[n]);
+    }
+    return QString();
+}
+
+void ChatInput::createSmileyMenu()
+{
+    m_smilies = new QMenu(m_board.button_smilies);
+    m_smilies->setObjectName(QStringLiteral("popup_smilies"));
+    for (int code = 10; code <= 27; ++code) {
+        const QString picture = QStringLiteral("smiley%1").arg(code - 9, 2, 10, QLatin1Char('0'));
+        QAction *item = m_smilies->addAction(QIcon(boardpictures::load(picture)), QStringLiteral(":)#%1").arg(code));
+        item->setObjectName(QStringLiteral("smiley%1").arg(code));
+        item->setData(code);
+        connect(item, &QAction::triggered, this, [this, code] { N271Click(code); });
+    }
+}
+
+void ChatInput::createSoundMenu()
+{
+    m_sounds = new QMenu(m_board.b_phrase[10]);
+    m_sounds->setObjectName(QStringLiteral("popup_sounds"));
+    for (int tag = 0; tag <= SoundCount; ++tag) {
+        QAction *item = m_sounds->addAction(QString::fromLatin1(SoundCaptions[tag]));
+        item->setObjectName(tag == 0 ? QStringLiteral("Cancel1") : QStringLiteral("wave%1").arg(tag));
+        item->setData(tag);
+        connect(item, &QAction::triggered, this, [this, tag] { wave20Click(tag); });
+    }
+}
+
+void ChatInput::createInputMenu()
+{
+    m_mychatMenu = new QMenu(m_board.mychat);
+    m_mychatMenu->setObjectName(QStringLiteral("popup_mychat"));
+    QAction *paste = m_mychatMenu->addAction(QStringLiteral("Paste"), this, &ChatInput::Paste1Click);
+    paste->setObjectName(QStringLiteral("Paste1"));
+    paste->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    m_board.mychat->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_board.mychat, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { m_mychatMenu->popup(m_board.mychat->mapToGlobal(pos)); });
+}
+
+void ChatInput::setTextColor(const QColor &color)
+{
+    m_textColor = color;
+    m_board.mychat->setStyleSheet(
+        QStringLiteral("QLineEdit { background: white; color: %1; border: 1px solid black; }").arg(color.name()));
+}
+
+QStringList ChatInput::phrases() const
+{
+    QStringList texts;
+    for (int n = 1; n <= PhraseCount; ++n)
+        texts.append(m_board.b_phrase[n]->toolTip());
+    return texts;
+}
+
+void ChatInput::setPhrases(const QStringList &phrases)
+{
+    for (int n = 1; n <= PhraseCount && n <= phrases.size(); ++n)
+        m_board.b_phrase[n]->setToolTip(phrases.at(n - 1));
+}
+
+bool ChatInput::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_board.mychat || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    QLineEdit *box = m_board.mychat;
+    if (box->text() == Placeholder)
+        box->clear(); // mychatKeyDown
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        sendit();
+        return true;
+    }
+    if (key->matches(QKeySequence::Paste)) {
+        Paste1Click();
+        return true;
+    }
+    return false;
+}
+
+void ChatInput::sendText(const char *command, const QString &text)
+{
+    Q_EMIT requestReady(QByteArray(command) + '+' + QByteArray::number(m_state.myid) + '+' + text.toUtf8() + '|'
+                        + colortext::write(m_textColor).toLatin1());
+}
+
+void ChatInput::sendit()
+{
+    if (!m_state.loggedin)
+        return;
+    QLineEdit *box = m_board.mychat;
+    const QString text = box->text();
+    if (!text.isEmpty()) {
+        if (!text.startsWith(QLatin1Char('/')))
+            sendText("CMD_chat", text);
+        else if (text.left(3) == QLatin1String("/me"))
+            sendText("CMD_action", text.mid(4));
+        // any other "/" text is a command this game does not know: dropped
+    }
+    box->clear();
+}
+
+bool ChatInput::phraseGateOpen() const
+{
+    return m_phraseBlockedUntil < 0 || m_now() >= m_phraseBlockedUntil;
+}
+
+void ChatInput::b_phrase1Click(int n)
+{
+    if (n < 1 || n > PhraseCount || !phraseGateOpen())
+        return;
+    // Before the log-in is answered there is no seat to speak for; the phrase is dropped.
+    if (!m_state.loggedin)
+        return;
+    const QString phrase = m_board.b_phrase[n]->toolTip();
+    if (phrase.startsWith(QLatin1String("/me ")))
+        sendText("CMD_action", phrase.mid(4));
+    else
+        sendText("CMD_action", QStringLiteral("says: ") + phrase);
+    m_phraseBlockedUntil = m_now() + PhraseGateMs;
+}
+
+void ChatInput::N271Click(int code)
+{
+    QLineEdit *box = m_board.mychat;
+    if (box->text() == Placeholder)
+        box->clear();
+    box->setText(box->text() + QStringLiteral(":)#") + QString::number(code));
+    box->deselect();
+    box->setCursorPosition(int(box->text().size()));
+}
+
+void ChatInput::wave20Click(int tag)
+{
+    if (tag < 1 || tag > SoundCount || !m_state.loggedin || !ClientState::isSeat(m_state.myid))
+        return;
+    Q_EMIT requestReady("CMD_playasound+" + QByteArray::number(m_state.myid) + "+wave" + QByteArray::number(tag)
+                        + '+');
+}
+
+void ChatInput::Paste1Click()
+{
+    const QString clip = QApplication::clipboard()->text();
+    QLineEdit *box = m_board.mychat;
+    if (!clip.isEmpty())
+        box->setText(box->text() + clip);
+    box->deselect();
+    box->setCursorPosition(int(box->text().size()));
+}
+
+void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
+{
+    const QList<QByteArray> fields = body.split('+');
+    bool ok = false;
+    const int seat = fields.value(0).toInt(&ok);
+    const QString name = QString::fromUtf8(fields.value(1));
+    if (chatterSoundsOn) {
+        Q_EMIT chatterSound(name);
+        return;
+    }
+    const QString caption = soundCaption(name);
+    if (caption.isEmpty())
+        return;
+    const QString who = ok && ClientState::isSeat(seat) ? m_board.playerName(seat)->text() : QString();
+    Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption, QColor(0, 0, 255));
+}

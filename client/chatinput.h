@@ -1,0 +1,78 @@
+// ChatInput: the input box mychat, the phrase buttons, the smiley menu and the chatter sounds.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Board;
+class QAction;
+class QMenu;
+struct ClientState;
+
+// Turns what the user types or clicks below the chat into CMD_chat, CMD_action and
+// CMD_playasound requests, and turns a received chatter sound into a sound or a chat line.
+class ChatInput : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int PhraseCount = 9;
+    static constexpr int SoundCount = 20;
+    static constexpr int PhraseGateMs = 2000; // one phrase per two seconds
+    static const QString Placeholder;
+
+    ChatInput(Board &board, ClientState &state, QObject *parent = nullptr);
+
+    static QStringList defaultPhrases();
+    // Caption of the chatter-sound item named name ("wave13" -> "Applause"), case ignored;
+    // empty when no item has that name.
+    static QString soundCaption(const QString &name);
+
+    // Colour of the user's chat text (sent with every line) and of the input box's text.
+    void setTextColor(const QColor &color);
+    QColor textColor() const { return m_textColor; }
+    // The phrases of b_phrase1 ... b_phrase9 (their tooltips).
+    QStringList phrases() const;
+    void setPhrases(const QStringList &phrases);
+    // Milliseconds of a monotonic clock; the phrase gate reads it (tests replace it).
+    void setClock(std::function<qint64()> now) { m_now = std::move(now); }
+
+    void sendit();
+    void b_phrase1Click(int n);
+    void N271Click(int code);
+    void wave20Click(int tag);
+    void Paste1Click();
+    // A received CMD_playasound body "seat+name+": played when chatter sounds are on,
+    // otherwise shown as a "<Chatter Sound>" status line.
+    void playasound(const QByteArray &body, bool chatterSoundsOn);
+
+    QMenu *popup_smilies() const { return m_smilies; }
+    QMenu *popup_sounds() const { return m_sounds; }
+    QMenu *popup_mychat() const { return m_mychatMenu; }
+
+Q_SIGNALS:
+    void requestReady(const QByteArray &message);
+    void chatLine(const QString &line, const QColor &color);
+    void chatterSound(const QString &name);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createSmileyMenu();
+    void createSoundMenu();
+    void createInputMenu();
+    void sendText(const char *command, const QString &text);
+    bool phraseGateOpen() const;
+
+    Board &m_board;
+    ClientState &m_state;
+    QColor m_textColor = Qt::black;
+    QMenu *m_smilies = nullptr;
+    QMenu *m_sounds = nullptr;
+    QMenu *m_mychatMenu = nullptr;
+    std::function<qint64()> m_now;
+    qint64 m_phraseBlockedUntil = -1; // clock value from which phrases go again; -1 open
+};

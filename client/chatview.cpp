@@ -1,0 +1,292 @@
+#include "chatview.h"
+
+#include "boardpictures.h"
+#include "messageboxes.h"
+#include "shellopen.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QUrl>
+
+namespace {
+
+constexpr int StyleProperty = QTextFormat::UserProperty + 1;
+const QString SmileyMark = QStringLiteral(":)#");
+const QString LinkScheme = QStringLiteral("chatlink");
+
+QUrl smileyUrl(int picture)
+{
+    return QUrl(QStringLiteral("smiley:%1").arg(picture));
+}
+
+} // namespace
+
+ChatView::ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QObject *parent)
+    : QObject(parent)
+    , m_view(view)
+    , m_shell(shell)
+    , m_boxes(boxes)
+{
+    m_styles[0] = {QColor(255, 255, 0)};
+    m_styles[1] = {QColor(0, 0, 255), true};
+    m_styles[2] = {QColor(0, 0, 128), true};
+    m_styles[3] = {QColor(128, 0, 0), false, true};
+    m_styles[4] = {QColor(0, 128, 0), false, false, true};
+    m_styles[5] = {QColor(0, 128, 0), false, false, true};
+    for (int n = 6; n < StyleCount; ++n)
+        m_styles[n] = {QColor(0, 0, 0)};
+    m_view.setReadOnly(true);
+    m_view.setOpenLinks(false);
+    m_view.setOpenExternalLinks(false);
+    m_view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view.document()->setDocumentMargin(5);
+    m_view.document()->setUndoRedoEnabled(false);
+    m_view.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                   | Qt::LinksAccessibleByMouse);
+    QPalette palette = m_view.palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    m_view.setPalette(palette);
+    connect(&m_view, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
+        if (url.scheme() == LinkScheme)
+            mainchatJump(url.path().toInt());
+    });
+    createPopup();
+}
+
+void ChatView::createPopup()
+{
+    m_popup = new QMenu(&m_view);
+    m_popup->setObjectName(QStringLiteral("popup_mainchat"));
+    QAction *all = m_popup->addAction(QStringLiteral("Select All"), this, &ChatView::SelectAll1Click);
+    all->setObjectName(QStringLiteral("SelectAll1"));
+    QAction *copy = m_popup->addAction(QStringLiteral("Copy"), this, &ChatView::Copy1Click);
+    copy->setObjectName(QStringLiteral("Copy1"));
+    copy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    QAction *clear = m_popup->addAction(QStringLiteral("Clear Main Chat"), this, [this] {
+        ClearMainChat1Click();
+        Q_EMIT cleared();
+    });
+    clear->setObjectName(QStringLiteral("ClearMainChat2"));
+    m_popup->addSeparator();
+    m_scrollAction = m_popup->addAction(QStringLiteral("Scroll Chat Off"));
+    m_scrollAction->setObjectName(QStringLiteral("ScrollChatOff2"));
+    m_scrollAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    m_scrollAction->setCheckable(true);
+    connect(m_scrollAction, &QAction::triggered, this, [this] { setScrollOff(!m_scrollOff); });
+    m_view.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&m_view, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { m_popup->popup(m_view.viewport()->mapToGlobal(pos)); });
+}
+
+QTextCharFormat ChatView::style(int n) const
+{
+    QTextCharFormat format;
+    if (n < 0 || n >= StyleCount)
+        return format;
+    const StyleFont &s = m_styles[n];
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(qRound(m_textSize * 96.0 / 72.0)); // points at the board's 96 dpi
+    font.setBold(s.bold);
+    font.setItalic(s.italic);
+    font.setUnderline(s.underline);
+    format.setFont(font, QTextCharFormat::FontPropertiesAll);
+    format.setForeground(s.color);
+    return format;
+}
+
+QTextCharFormat ChatView::runFormat(int n) const
+{
+    QTextCharFormat format = style(n);
+    format.setProperty(StyleProperty, n);
+    return format;
+}
+
+bool ChatView::setLineStyle(int n, const QColor &color)
+{
+    StyleFont &s = m_styles[n];
+    const StyleFont line{color, true, false, false};
+    const bool changed = s.color != line.color || !s.bold || s.italic || s.underline;
+    s = line;
+    return changed;
+}
+
+void ChatView::addlinetochat(const QString &line, const QColor &color)
+{
+    const qsizetype plus = line.indexOf(QLatin1Char('+'));
+    bool numeric = false;
+    const int sender = line.left(qMax<qsizetype>(plus, 0)).toInt(&numeric);
+    // Lines from outside 1 to 9 (the host never sends them) share the status style.
+    const int lineStyle = numeric && sender >= 1 && sender <= 9 ? sender + 5 : StatusStyle;
+    const QString text = line.mid(plus + 1);
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    const QString prefix = text.left(colon + 1);
+    QString rest = text.mid(colon + 1);
+
+    if (setLineStyle(lineStyle, color)) {
+        std::array<bool, StyleCount> which{};
+        which[lineStyle] = true;
+        restyle(which);
+    }
+    QTextCursor cursor(m_view.document());
+    cursor.movePosition(QTextCursor::End);
+    if (m_lines++ > 0)
+        cursor.insertBlock();
+    cursor.insertText(prefix + QLatin1Char(' '), runFormat(lineStyle));
+    for (qsizetype at = rest.indexOf(SmileyMark); at >= 0; at = rest.indexOf(SmileyMark)) {
+        emitWords(cursor, rest.left(at), lineStyle);
+        const QString digits = rest.mid(at + SmileyMark.size(), 2);
+        rest = rest.mid(at + SmileyMark.size() + 2);
+        addSmiley(cursor, smileyIndex(digits));
+    }
+    if (!rest.isEmpty())
+        emitWords(cursor, rest, lineStyle);
+    scrollAfterAdd();
+}
+
+int ChatView::smileyIndex(const QString &digits)
+{
+    bool ok = digits.size() == 2 && digits.at(0).isDigit() && digits.at(1).isDigit();
+    const int code = ok ? digits.toInt(&ok) : 0;
+    if (!ok || code < FirstSmileyCode || code >= FirstSmileyCode + SmileyCount)
+        return 0;
+    return code - FirstSmileyCode;
+}
+
+void ChatView::emitWords(QTextCursor &cursor, const QString &piece, int lineStyle)
+{
+    const QString words = piece + QLatin1Char(' ');
+    qsizetype start = 0;
+    while (start < words.size()) {
+        const qsizetype blank = words.indexOf(QLatin1Char(' '), start);
+        const QString word = words.mid(start, blank - start + 1);
+        start = blank + 1;
+        const QString lower = word.toLower();
+        if (lower.contains(QLatin1String("http://")) || lower.contains(QLatin1String("www.")))
+            addLink(cursor, word);
+        else
+            cursor.insertText(word, runFormat(lineStyle));
+    }
+}
+
+void ChatView::addLink(QTextCursor &cursor, const QString &word)
+{
+    m_linkCounter = m_linkCounter >= LinkTableSize - 1 ? 1 : m_linkCounter + 1;
+    m_links[m_linkCounter] = word;
+    QTextCharFormat format = runFormat(LinkStyle);
+    format.setAnchor(true);
+    format.setAnchorHref(LinkScheme + QLatin1Char(':') + QString::number(m_viewLinks++));
+    cursor.insertText(word, format);
+}
+
+void ChatView::addSmiley(QTextCursor &cursor, int picture)
+{
+    const QUrl name = smileyUrl(picture);
+    m_view.document()->addResource(QTextDocument::ImageResource, name,
+                                   boardpictures::load(QStringLiteral("smiley%1").arg(picture + 1, 2, 10, QLatin1Char('0'))));
+    QTextImageFormat image;
+    image.setName(name.toString());
+    image.setWidth(17);
+    image.setHeight(16);
+    image.setVerticalAlignment(QTextCharFormat::AlignBottom);
+    cursor.insertImage(image);
+}
+
+void ChatView::restyle(const std::array<bool, StyleCount> &which)
+{
+    QTextDocument *document = m_view.document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QVariant n = fragment.charFormat().property(StyleProperty);
+            if (!n.isValid() || !which[n.toInt()])
+                continue;
+            QTextCursor cursor(document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(style(n.toInt()));
+        }
+    }
+}
+
+void ChatView::scrollAfterAdd()
+{
+    QScrollBar *bar = m_view.verticalScrollBar();
+    // Laying the transcript out again shows its first line; only automatic scrolling
+    // brings the new line into view.
+    bar->setValue(m_scrollOff ? bar->minimum() : bar->maximum());
+}
+
+void ChatView::setTextSize(int points)
+{
+    m_textSize = points;
+    std::array<bool, StyleCount> all;
+    all.fill(true);
+    restyle(all);
+}
+
+QString ChatView::link(int entry) const
+{
+    return entry >= 0 && entry < LinkTableSize ? m_links[entry] : QString();
+}
+
+QString ChatView::webAddress(const QString &word)
+{
+    const QString text = word.trimmed();
+    const QString lower = text.toLower();
+    if (lower.startsWith(QLatin1String("http://")) || lower.startsWith(QLatin1String("https://")))
+        return text;
+    if (!lower.contains(QLatin1String("www.")) || lower.contains(QLatin1Char(':')))
+        return QString(); // another scheme, or no web address at all
+    return QStringLiteral("http://") + text;
+}
+
+void ChatView::mainchatJump(int n)
+{
+    // The table holds 101 entries and the counter starts again at 1 after 100, so the
+    // view's link n past 100 was stored in entry (n - 1) % 100 + 1.
+    const int entry = n <= LinkTableSize - 1 ? n : (n - 1) % (LinkTableSize - 1) + 1;
+    QString word = link(entry);
+    while (word.endsWith(QLatin1Char(' ')))
+        word.chop(1);
+    const QString address = webAddress(word);
+    if (address.isEmpty() || !m_shell.openUrl(address))
+        m_boxes.showMessage(QStringLiteral("Cannot open Webpage"));
+}
+
+void ChatView::SelectAll1Click()
+{
+    m_view.selectAll();
+}
+
+void ChatView::Copy1Click()
+{
+    const QTextCursor selection = m_view.textCursor();
+    if (!selection.hasSelection())
+        return;
+    QString text = selection.selection().toPlainText();
+    text.remove(QChar::ObjectReplacementCharacter); // the smiley pictures
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void ChatView::ClearMainChat1Click()
+{
+    m_view.clear();
+    m_lines = 0;
+    m_viewLinks = 0;
+    m_linkCounter = -1;
+}
+
+void ChatView::setScrollOff(bool off)
+{
+    m_scrollOff = off;
+    m_scrollAction->setChecked(off);
+    Q_EMIT scrollOffChanged(off);
+}

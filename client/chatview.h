@@ -1,0 +1,105 @@
+// ChatView: the chat transcript mainchat — styled lines, smileys and clickable links.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <QTextCharFormat>
+#include <array>
+
+class MessageBoxes;
+class QAction;
+class QMenu;
+class QTextBrowser;
+class ShellOpen;
+
+// Lays chat lines out in a read-only QTextBrowser. Each line is "sender+text": the sender's
+// seat picks one of fifteen text styles (0 for the client's own status lines, seat + 5 for
+// seats 1 to 9); every run of a line is written in that style, so a style is shared by all
+// lines of one sender and a new colour recolours the sender's earlier lines. ":)#nn" in the
+// text shows smiley nn - 10; words holding "http://" or "www." become links, remembered in a
+// table of 101 entries and opened through the desktop when clicked.
+class ChatView : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int StyleCount = 15;
+    static constexpr int StatusStyle = 0;
+    static constexpr int LinkStyle = 4;
+    static constexpr int LinkTableSize = 101;
+    static constexpr int SmileyCount = 18;
+    static constexpr int FirstSmileyCode = 10;
+    static constexpr int DefaultTextSize = 10;
+
+    ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QObject *parent = nullptr);
+
+    QTextBrowser &view() const { return m_view; }
+
+    // Appends one chat line "sender+text" in colour.
+    void addlinetochat(const QString &line, const QColor &color);
+    // Opens the link the view numbers n (from 0, in the order the links were added).
+    void mainchatJump(int n);
+
+    void SelectAll1Click();
+    void Copy1Click();
+    // Empties the view; the next link is again stored in entry 0.
+    void ClearMainChat1Click();
+    void setScrollOff(bool off);
+    bool scrollOff() const { return m_scrollOff; }
+
+    // Point size of all fifteen styles (8, 10, 12, 14, or what the settings file says).
+    void setTextSize(int points);
+    int textSize() const { return m_textSize; }
+
+    // The format of style n (0 to 14); the colour and size are the current ones.
+    QTextCharFormat style(int n) const;
+    int linkCounter() const { return m_linkCounter; }
+    QString link(int entry) const;
+    // The address a link word opens: the word itself for http/https, "http://" in front of
+    // a "www." word without a scheme, empty for anything else.
+    static QString webAddress(const QString &word);
+    // The smiley picture for a code's two characters: nn - 10 when 10 <= nn <= 27, else 0.
+    static int smileyIndex(const QString &digits);
+
+    QMenu *popup_mainchat() const { return m_popup; }
+    QAction *ScrollChatOff() const { return m_scrollAction; }
+
+Q_SIGNALS:
+    // The "Scroll Chat Off" switch changed (from either menu).
+    void scrollOffChanged(bool off);
+    // "Clear Main Chat" was chosen in the view's menu; the window puts the focus into the input box.
+    void cleared();
+
+private:
+    void createPopup();
+    void emitWords(QTextCursor &cursor, const QString &piece, int style);
+    void addLink(QTextCursor &cursor, const QString &word);
+    void addSmiley(QTextCursor &cursor, int picture);
+    // Gives style n the line colour, bold; true when that changed its look.
+    bool setLineStyle(int n, const QColor &color);
+    // Re-applies the style formats to every run written in one of the marked styles.
+    void restyle(const std::array<bool, StyleCount> &which);
+    QTextCharFormat runFormat(int style) const;
+    void scrollAfterAdd();
+
+    QTextBrowser &m_view;
+    ShellOpen &m_shell;
+    MessageBoxes &m_boxes;
+    struct StyleFont
+    {
+        QColor color;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+    };
+
+    std::array<StyleFont, StyleCount> m_styles;
+    int m_textSize = DefaultTextSize;
+    std::array<QString, LinkTableSize> m_links;
+    int m_linkCounter = -1;
+    int m_viewLinks = 0; // links in the view since it was last cleared
+    int m_lines = 0;
+    bool m_scrollOff = false;
+    QMenu *m_popup = nullptr;
+    QAction *m_scrollAction = nullptr;
+};

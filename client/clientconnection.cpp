@@ -1,0 +1,87 @@
+#include "clientconnection.h"
+
+#include "errorguard.h"
+#include "protocol.h"
+
+ClientConnection::ClientConnection(MessageBoxes &boxes, QObject *parent)
+    : QObject(parent)
+    , m_boxes(boxes)
+{
+    sock.setPortName(QString::number(GamePort));
+    sock.OnRead = [this](TSock *s, int count) { guarded(m_boxes, [&] { sockRead(s, count); }); };
+    sock.OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) {
+        guarded(m_boxes, [&] { sockInfo(s, info, msg); });
+    };
+    Sock11.setHostName(QStringLiteral("127.0.0.1"));
+    Timer1.setInterval(Timer1Ms);
+    connect(&Timer1, &QTimer::timeout, this, [this] { guarded(m_boxes, [this] { Timer1Timer(); }); });
+}
+
+void ClientConnection::setDispatcher(std::function<void(const QByteArray &)> dispatcher)
+{
+    m_dispatcher = std::move(dispatcher);
+}
+
+void ClientConnection::open(const QString &host, quint16 port)
+{
+    sock.setHostName(host);
+    sock.setPortName(QString::number(port));
+    sock.Open();
+}
+
+void ClientConnection::openLobbyLink()
+{
+    Sock11.setPortName(QString::number(m_lobbyPort));
+    Sock11.Open();
+}
+
+bool ClientConnection::send(const QByteArray &message)
+{
+    if (!sock.Connected())
+        return false;
+    return sock.Send(protocol::frame(message));
+}
+
+void ClientConnection::sockRead(TSock *sender, int)
+{
+    const QList<QByteArray> messages = m_framer.feed(sender->Receive());
+    if (m_framer.overflowed()) {
+        // A host that never ends its message is broken; closing ends the game like a quit.
+        sender->Close();
+        return;
+    }
+    if (messages.isEmpty())
+        return;
+    m_receivedlist.append(messages);
+    if (!Timer1.isActive())
+        Timer1.start();
+}
+
+void ClientConnection::sockInfo(TSock *, TSocketInfo info, const QString &msg)
+{
+    if (msg == QLatin1String("Socket Closed")) {
+        Q_EMIT socketClosed();
+        return;
+    }
+    if (info == siError && !m_lostReported) {
+        m_lostReported = true;
+        Q_EMIT connectionLost();
+    }
+}
+
+void ClientConnection::Timer1Timer()
+{
+    processsocktimer();
+    if (m_receivedlist.isEmpty())
+        Timer1.stop();
+}
+
+void ClientConnection::processsocktimer()
+{
+    if (m_receivedlist.isEmpty())
+        return;
+    const QByteArray line = m_receivedlist.takeFirst();
+    ++m_dispatched;
+    if (m_dispatcher)
+        m_dispatcher(line);
+}

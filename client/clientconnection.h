@@ -1,0 +1,71 @@
+// ClientConnection: the client's connection to the host and its receive queue.
+#pragma once
+
+#include "messageframer.h"
+#include "sock.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+class MessageBoxes;
+
+// sock carries the game; Sock11 only holds a connection to the local lobby program.
+// Received bytes are cut into messages (kept across reads) and queued in receivedlist;
+// Timer1 hands one line per 1 ms tick to the dispatcher and runs only while lines wait.
+// Every event runs inside the error guard.
+class ClientConnection : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 GamePort = 7772;
+    static constexpr quint16 LobbyPort = 9001;
+    static constexpr int Timer1Ms = 1;
+
+    explicit ClientConnection(MessageBoxes &boxes, QObject *parent = nullptr);
+
+    void setPort(quint16 port) { m_port = port; }
+    quint16 port() const { return m_port; }
+    void setLobbyPort(quint16 port) { m_lobbyPort = port; }
+    // Receives each dispatched line (processsocktimer).
+    void setDispatcher(std::function<void(const QByteArray &)> dispatcher);
+
+    // Opens sock to host on the game port (non-blocking connect).
+    void open(const QString &host, quint16 port);
+    // Opens Sock11 to 127.0.0.1 on the lobby port; nothing is ever sent or read on it.
+    void openLobbyLink();
+    // Sends one message and its terminator; false when not connected.
+    bool send(const QByteArray &message);
+
+    void sockRead(TSock *sender, int count);
+    void sockInfo(TSock *sender, TSocketInfo info, const QString &msg);
+    void Timer1Timer();
+    // Takes the oldest queued line and dispatches it; an empty queue does nothing.
+    void processsocktimer();
+
+    const QList<QByteArray> &receivedlist() const { return m_receivedlist; }
+    bool timerRunning() const { return Timer1.isActive(); }
+    // How many lines have been taken from the queue so far.
+    quint64 dispatchedCount() const { return m_dispatched; }
+
+Q_SIGNALS:
+    // Emitted when the host closed the connection in order ("Socket Closed").
+    void socketClosed();
+    // Emitted once when the connection ends with an error.
+    void connectionLost();
+
+private:
+    MessageBoxes &m_boxes;
+    TSock sock;
+    TSock Sock11;
+    QTimer Timer1;
+    MessageFramer m_framer;
+    QList<QByteArray> m_receivedlist;
+    std::function<void(const QByteArray &)> m_dispatcher;
+    quint16 m_port = GamePort;
+    quint16 m_lobbyPort = LobbyPort;
+    bool m_lostReported = false;
+    quint64 m_dispatched = 0;
+};

@@ -1,0 +1,85 @@
+// ClientGame: the client's copy of the game, updated by the host's messages.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QObject>
+#include <QString>
+
+class Board;
+class DiceTray;
+struct ClientState;
+namespace protocol { class FieldCursor; }
+
+// The dispatcher (processline) and one handler per host message. Handlers take the text
+// after the command word and its "+". A malformed field throws protocol::ProtocolError;
+// the message is dropped there and the caller's error guard reports it. What the board
+// shows is written into the board's controls; effects outside the board leave as signals.
+class ClientGame : public QObject
+{
+    Q_OBJECT
+public:
+    ClientGame(Board &board, ClientState &state, DiceTray &tray, QObject *parent = nullptr);
+
+    // Splits one queued line into command word and data and runs the matching handler.
+    void processline(const QByteArray &line);
+
+    void sendloginfo(const QByteArray &data);
+    void chatrecieved(const QByteArray &data);
+    void newplayerinfo(const QByteArray &data);
+    void playerdisconnected(const QByteArray &data);
+    void startthegame(const QByteArray &data);
+    void getnextplayer(const QByteArray &data);
+    void winner(const QByteArray &data);
+    void justwatching(const QByteArray &data);
+    void createdice(const QByteArray &data);
+    void scores(const QByteArray &data);
+    void noscore(const QByteArray &data);
+    void loadstats(const QByteArray &data);
+    void markoff(const QByteArray &data);
+    void loadpscores(const QByteArray &data);
+    void clearall();
+
+    // Exact texts of the phase line; empty outside 1 to 10.
+    static QString phasename(int phase);
+
+    bool turnSoundNew = false; // Turn Sound setting: "turnnew" instead of "turn"
+
+Q_SIGNALS:
+    // Emitted with a request for the host (without its terminator).
+    void requestReady(const QByteArray &message);
+    // Emitted with a chat line "sender+text" and its colour.
+    void chatLine(const QString &line, const QColor &color);
+    // Emitted with the name of a game sound to play.
+    void soundRequested(const QString &name);
+    // Emitted when the host announces this client itself (the settings are read then).
+    void ownArrival();
+    // Emitted on CMD_full: the game has no room for this client.
+    void gameFull();
+    // Emitted at the end of a game for the tally: "addtomine" or the winner's name.
+    void tallyGame(const QString &text);
+    // Emitted when a spectator arrives (number 5 or higher) or leaves the spectator list.
+    void spyArrived(int number, const QString &name);
+    void spyLeft(int number, const QString &name);
+    // Emitted when the own "Just Watch" check mark changes.
+    void justWatchChanged(bool checked);
+
+private:
+    void status(const QString &text);
+    QString seatName(int seat) const;
+    int takeSeat(protocol::FieldCursor &cursor) const;
+    void setRolls(int used);
+    void setPhaseLine(int player, int phase);
+    void placeTurnMarker(int seat);
+    void startOwnTurn(int phase);
+    void highlightPhase(int phase);
+    // The own phase is done: the list moves on to the next one.
+    void advanceOwnPhase();
+    void markUsedDice(const QList<int> &dice);
+    void clearLastResults();
+    void readDiceTriples(protocol::FieldCursor &cursor, bool draw);
+
+    Board &m_board;
+    ClientState &m_state;
+    DiceTray &m_tray;
+};

@@ -1,0 +1,61 @@
+#include "picturebox.h"
+
+#include "boardpictures.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureBox::PictureBox(const QString &name, const QRect &geometry, QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(name);
+    setGeometry(geometry);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void PictureBox::setStretch(bool on)
+{
+    m_stretch = on;
+    update();
+}
+
+void PictureBox::clearPicture()
+{
+    m_layers.clear();
+    m_pixmaps.clear();
+    update();
+}
+
+void PictureBox::drawPicture(const QString &resource)
+{
+    m_layers.append(resource);
+    m_pixmaps.append(boardpictures::load(resource));
+    update();
+}
+
+void PictureBox::setPicture(const QString &resource)
+{
+    clearPicture();
+    drawPicture(resource);
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const QPixmap &pixmap : std::as_const(m_pixmaps)) {
+        if (pixmap.isNull())
+            continue;
+        if (m_stretch)
+            painter.drawPixmap(rect(), pixmap);
+        else
+            painter.drawPixmap(0, 0, pixmap);
+    }
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (rect().contains(event->position().toPoint()))
+        Q_EMIT mouseReleased(event->button());
+    event->accept();
+}

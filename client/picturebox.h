@@ -1,0 +1,39 @@
+// PictureBox: a picture built from layers, drawn at its top-left corner or stretched.
+#pragma once
+
+#include <QPixmap>
+#include <QStringList>
+#include <QWidget>
+
+// Holds a list of picture layers (resource names, see boardpictures.h) painted in order.
+// Clearing removes every layer. Tag is free for the owner (die number, phase ...).
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    PictureBox(const QString &name, const QRect &geometry, QWidget *parent);
+
+    void setStretch(bool on);
+    void clearPicture();
+    // Draws the named picture over the current ones at (0, 0).
+    void drawPicture(const QString &resource);
+    // Clears and draws one picture.
+    void setPicture(const QString &resource);
+    const QStringList &layers() const { return m_layers; }
+    bool isEmpty() const { return m_layers.isEmpty(); }
+
+    int Tag = 0;
+
+Q_SIGNALS:
+    // Emitted when a mouse button is released over the picture.
+    void mouseReleased(Qt::MouseButton button);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QStringList m_layers;
+    QList<QPixmap> m_pixmaps;
+    bool m_stretch = false;
+};

@@ -1,0 +1,145 @@
+#include "playeractions.h"
+
+#include "board.h"
+#include "clientstate.h"
+#include "dicetray.h"
+#include "messageboxes.h"
+#include "picturebutton.h"
+
+#include <QLabel>
+#include <QMenu>
+
+PlayerActions::PlayerActions(Board &board, ClientState &state, DiceTray &tray, MessageBoxes &boxes,
+                             QObject *parent)
+    : QObject(parent)
+    , m_board(board)
+    , m_state(state)
+    , m_tray(tray)
+    , m_boxes(boxes)
+{
+    createSeatMenu();
+}
+
+PlayerActions::~PlayerActions()
+{
+    delete m_popupKick;
+}
+
+void PlayerActions::createSeatMenu()
+{
+    m_popupKick = new QMenu();
+    m_popupKick->setObjectName(QStringLiteral("popup_kick"));
+    m_removeFromGame = m_popupKick->addAction(QStringLiteral("Remove From Game"));
+    m_removeFromGame->setObjectName(QStringLiteral("RemoveFromGame1"));
+    m_setToJustWatch = m_popupKick->addAction(QStringLiteral("Set to Just Watch"));
+    m_setToJustWatch->setObjectName(QStringLiteral("SettoJustWatch1"));
+    m_unsetJustWatch = m_popupKick->addAction(QStringLiteral("Unset Just Watch"));
+    m_unsetJustWatch->setObjectName(QStringLiteral("UnsetJustWatch1"));
+}
+
+bool PlayerActions::ownDiceTouchable() const
+{
+    return m_state.currentplayer != 0 && m_state.currentplayer == m_state.myid && !m_tray.shuffling();
+}
+
+void PlayerActions::image_d1MouseUp(int n, Qt::MouseButton button)
+{
+    if (n < 1 || n > NumDice || !ownDiceTouchable())
+        return;
+    if (button != Qt::LeftButton) {
+        m_tray.sortthem();
+        return;
+    }
+    TDie &die = m_state.dice[n];
+    die.selected = !die.selected;
+    m_tray.drawDie(n, die.selected);
+    Q_EMIT soundRequested(die.selected ? QStringLiteral("select") : QStringLiteral("unset"));
+}
+
+void PlayerActions::button_rollClick()
+{
+    if (m_state.currentplayer == m_state.myid && m_state.loggedin) {
+        QByteArray request = "CMD_rollthedice+" + QByteArray::number(m_state.myid);
+        for (int n = 1; n <= NumDice; ++n) {
+            if (!m_state.dice[n].selected)
+                request += '+' + QByteArray::number(n);
+        }
+        Q_EMIT requestReady(request);
+    }
+    m_board.button_alldone->hide();
+    m_board.button_roll->hide();
+    m_state.currentplayer = 0;
+}
+
+void PlayerActions::button_alldoneClick()
+{
+    if (m_state.currentplayer == m_state.myid) {
+        QByteArray list;
+        for (int n = 1; n <= NumDice; ++n) {
+            if (m_state.dice[n].selected)
+                list += '+' + QByteArray::number(n);
+        }
+        if (list.isEmpty())
+            list = "+none";
+        if (m_state.loggedin)
+            Q_EMIT requestReady("CMD_alldone+" + QByteArray::number(m_state.myid) + list);
+    }
+    m_board.button_alldone->hide();
+    m_board.button_roll->hide();
+    m_state.currentplayer = 0;
+}
+
+void PlayerActions::button_startClick()
+{
+    if (!m_state.loggedin) {
+        m_boxes.showMessage(QStringLiteral("You are not connected"));
+        return;
+    }
+    Q_EMIT requestReady("CMD_startgame+" + m_state.playername.toUtf8() + "+0+0+f+");
+    Q_EMIT gameStartRequested();
+}
+
+void PlayerActions::label_playername1ContextPopup(int seat, const QPoint &pos)
+{
+    for (QAction *item : {m_removeFromGame, m_setToJustWatch, m_unsetJustWatch})
+        item->setEnabled(m_state.amhost);
+    if (ClientState::isSeat(seat) && m_board.playerName(seat)->text() == QLatin1String("<Waiting>"))
+        m_removeFromGame->setEnabled(false);
+    m_menuSeat = seat;
+    m_popupKick->setProperty("Tag", seat);
+    if (!pos.isNull())
+        m_popupKick->popup(pos);
+}
+
+void PlayerActions::RemoveFromGame1Click()
+{
+    kicking(m_menuSeat);
+}
+
+void PlayerActions::kicking(int n)
+{
+    if (m_state.amhost && m_state.loggedin)
+        Q_EMIT requestReady("CMD_kickhim+" + QByteArray::number(m_state.myid) + '+' + QByteArray::number(n) + '+');
+}
+
+void PlayerActions::sendJustWatch(int seat, const char *mode)
+{
+    if (m_state.loggedin && seat >= 1 && seat <= ClientState::numseats)
+        Q_EMIT requestReady("CMD_justwatch+" + QByteArray::number(seat) + '+' + mode);
+}
+
+void PlayerActions::SettoJustWatch1Click()
+{
+    sendJustWatch(m_menuSeat, "1");
+}
+
+void PlayerActions::UnsetJustWatch1Click()
+{
+    sendJustWatch(m_menuSeat, "2");
+}
+
+void PlayerActions::JustWatch1Click()
+{
+    if (ClientState::isSeat(m_state.myid))
+        sendJustWatch(m_state.myid, m_state.justWatching ? "2" : "1");
+}

@@ -1,0 +1,64 @@
+// PlayerActions: what a person at the board does — dice, Roll Again, All Done, Start, seat menu.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class Board;
+class DiceTray;
+class MessageBoxes;
+class QAction;
+class QMenu;
+class QPoint;
+struct ClientState;
+
+// Each action changes only the local board or emits one request for the host; the host's
+// answer comes back through ClientGame.
+class PlayerActions : public QObject
+{
+    Q_OBJECT
+public:
+    PlayerActions(Board &board, ClientState &state, DiceTray &tray, MessageBoxes &boxes,
+                  QObject *parent = nullptr);
+    ~PlayerActions() override;
+
+    // Left button keeps or frees die n (1 to 10); any other button sorts the dice.
+    void image_d1MouseUp(int n, Qt::MouseButton button);
+    void button_rollClick();
+    void button_alldoneClick();
+    void button_startClick();
+    // Prepares the seat menu popup_kick for seat 1 to 4 and opens it at pos.
+    void label_playername1ContextPopup(int seat, const QPoint &pos);
+    void RemoveFromGame1Click();
+    void SettoJustWatch1Click();
+    void UnsetJustWatch1Click();
+    void JustWatch1Click();
+    // Asks the host to remove connection n (hosting player only).
+    void kicking(int n);
+
+    QMenu *popup_kick() const { return m_popupKick; }
+
+Q_SIGNALS:
+    // Emitted with a request for the host (without its terminator).
+    void requestReady(const QByteArray &message);
+    // Emitted with the name of a game sound to play.
+    void soundRequested(const QString &name);
+    // Emitted after a start request was sent (the settings are saved then).
+    void gameStartRequested();
+
+private:
+    void createSeatMenu();
+    void sendJustWatch(int seat, const char *mode);
+    bool ownDiceTouchable() const;
+
+    Board &m_board;
+    ClientState &m_state;
+    DiceTray &m_tray;
+    MessageBoxes &m_boxes;
+    QMenu *m_popupKick = nullptr;
+    QAction *m_removeFromGame = nullptr;
+    QAction *m_setToJustWatch = nullptr;
+    QAction *m_unsetJustWatch = nullptr;
+    int m_menuSeat = 0; // the seat whose name label opened popup_kick
+};

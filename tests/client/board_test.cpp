@@ -1,0 +1,125 @@
+// The board's fixed layout: named controls at their places, and the window's size rules.
+#include "board.h"
+#include "chatform.h"
+#include "messageboxes.h"
+#include "picturebox.h"
+#include "woodbackground.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class BoardLayout : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TchatOptions options;
+        options.boxes = &boxes;
+        options.port = 1; // never connected: the window is not shown
+        options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
+        options.mutexName = QStringLiteral("dorvane-board-test");
+        chat = std::make_unique<Tchat>(options);
+    }
+    QRect geometryOf(const QString &name)
+    {
+        QWidget *w = chat->findChild<QWidget *>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w ? w->geometry() : QRect();
+    }
+
+    QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<Tchat> chat;
+};
+
+TEST_F(BoardLayout, NamedControlsSitWhereTheBoardPutsThem)
+{
+    const struct { const char *name; QRect rect; } controls[] = {
+        {"panel_board", {5, 3, 684, 538}},      {"image_d1", {67, 15, 48, 48}},
+        {"image_d7", {403, 15, 48, 48}},        {"image_d10", {571, 15, 48, 48}},
+        {"label_phase", {66, 68, 552, 16}},     {"label_winner", {65, 73, 552, 25}},
+        {"image_winner", {238, 38, 210, 43}},   {"button_roll", {214, 89, 128, 36}},
+        {"button_alldone", {350, 89, 128, 36}}, {"button_start", {268, 93, 154, 36}},
+        {"label_round", {8, 111, 56, 16}},      {"image_rolls", {610, 104, 66, 22}},
+        {"label_status", {9, 130, 672, 16}},    {"image_Turn", {171, 150, 171, 181}},
+        {"label_playername1", {13, 158, 125, 18}}, {"label_playername4", {520, 158, 125, 18}},
+        {"label_bonus3", {472, 158, 28, 18}},   {"image_eyes2", {176, 154, 27, 13}},
+        {"p_11", {48, 187, 36, 18}},            {"p_110", {129, 263, 36, 18}},
+        {"p_312", {467, 285, 36, 18}},          {"p_411", {555, 285, 36, 18}},
+        {"p_47", {637, 206, 36, 18}},           {"label_score2", {254, 308, 36, 18}},
+        {"b_phrase1", {4, 334, 25, 19}},        {"b_phrase10", {245, 334, 25, 19}},
+        {"image_logo", {343, 333, 155, 22}},    {"FlatPanel1", {4, 356, 492, 155}},
+        {"mainchat", {2, 2, 488, 151}},         {"mychat", {4, 513, 461, 22}},
+        {"button_smilies", {468, 515, 25, 19}}, {"panel_phases", {502, 334, 177, 201}},
+        {"image_example", {11, 8, 151, 16}},    {"label_example10", {8, 181, 165, 16}},
+    };
+    for (const auto &c : controls)
+        EXPECT_EQ(geometryOf(QString::fromLatin1(c.name)), c.rect) << c.name;
+}
+
+TEST_F(BoardLayout, EveryScoreCellExistsOnItsRow)
+{
+    const int rowY[] = {0, 187, 206, 225, 244, 263, 187, 206, 225, 244, 263, 285, 285};
+    for (int s = 1; s <= 4; ++s) {
+        for (int row = 1; row <= 12; ++row) {
+            const QString name = QStringLiteral("p_%1%2").arg(s).arg(row);
+            auto *cell = chat->findChild<QLabel *>(name);
+            ASSERT_NE(cell, nullptr) << name.toStdString();
+            EXPECT_EQ(cell->y(), rowY[row]) << name.toStdString();
+            EXPECT_EQ(cell, chat->board().cell(s, row)) << name.toStdString();
+        }
+    }
+}
+
+TEST_F(BoardLayout, FirstLookBeforeAnyGame)
+{
+    Board &b = chat->board();
+    EXPECT_EQ(b.label_status->text(), QString()) << "the placeholder is cleared at creation";
+    EXPECT_EQ(b.label_phase->text(), QStringLiteral("Welcome to Dorvane by Vorn22 Software"));
+    EXPECT_EQ(b.playerName(2)->toolTip(), QStringLiteral("Klot"));
+    EXPECT_EQ(b.example(8)->text(), QStringLiteral("PH8: Seven of one COLOR"));
+    EXPECT_EQ(b.label_status->palette().color(QPalette::WindowText), QColor(143, 245, 5));
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_TRUE(b.die(n)->isEmpty()) << "die " << n;
+    EXPECT_EQ(b.cell(1, 1)->text(), QString());
+    EXPECT_EQ(b.score(1)->text(), QStringLiteral("0"));
+}
+
+TEST_F(BoardLayout, TextsFitTheirBoxes)
+{
+    Board &b = chat->board();
+    const auto fits = [](QLabel *label, const QString &text) {
+        return QFontMetrics(label->font()).horizontalAdvance(text) <= label->width();
+    };
+    for (int p = 1; p <= 10; ++p) {
+        b.setPhaseStyle(p, Board::PhaseStyle::Current);
+        EXPECT_TRUE(fits(b.example(p), b.example(p)->text())) << "phase " << p << " in bold";
+    }
+    b.setRound(20);
+    EXPECT_TRUE(fits(b.label_round, QStringLiteral("Round: 20"))) << "a long game's round number";
+    EXPECT_TRUE(fits(chat->findChild<QLabel *>("Label17"), QStringLiteral("Rolls")));
+    EXPECT_TRUE(fits(b.playerName(1), QStringLiteral("<Waiting>")));
+    EXPECT_TRUE(fits(b.bonus(1), QStringLiteral("+80"))) << "the most points one phase can give";
+    EXPECT_TRUE(fits(b.cell(1, 10), QStringLiteral("80")));
+    EXPECT_TRUE(fits(b.score(1), QStringLiteral("800")));
+}
+
+TEST_F(BoardLayout, ClientAreaNeverShrinksBelowTheBoardAndTheBoardStaysCentred)
+{
+    chat->show();
+    QWidget *area = chat->centralWidget();
+    chat->resize(300, 200);
+    QTest::qWait(20);
+    EXPECT_GE(area->width(), 699);
+    EXPECT_GE(area->height(), 550);
+    area->resize(892, 744);
+    QTest::qWait(20);
+    EXPECT_EQ(chat->board().pos(), QPoint(105, 103)) << "(5, 3) plus half of the growth";
+}
+
+} // namespace

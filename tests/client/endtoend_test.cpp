@@ -1,0 +1,72 @@
+// A whole solo game: a real host and a real main window in one process, played by Klot
+// for both seats after the player starts the game and switches Just Watch on.
+#include "board.h"
+#include "chatform.h"
+#include "clientconnection.h"
+#include "gamerandom.h"
+#include "mainmenu.h"
+#include "messageboxes.h"
+#include "picturebox.h"
+#include "picturebutton.h"
+#include "serverform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Saves the window as a PNG when DORVANE_SCREENSHOT_DIR is set (for looking at the board).
+void screenshot(QWidget &window, const char *name)
+{
+    const QString dir = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        window.grab().save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+TEST(EndToEnd, SoloGameAgainstKlotReachesGameOver)
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    seedGameRandom(20261208);
+    QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
+    TServer server;
+    server.setTimeScale(0.02);
+    TchatOptions options;
+    options.boxes = &boxes;
+    options.port = 0; // the host picks a free port; the client follows it
+    options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
+    options.mutexName = QStringLiteral("dorvane-e2e-%1").arg(QCoreApplication::applicationPid());
+    Tchat chat(options);
+    chat.setServer(&server);
+    chat.show();
+    Board &board = chat.board();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat.state().loggedin && board.playerName(1)->text() == "You"; }, 5000));
+    screenshot(chat, "start");
+    QTest::mouseClick(board.button_start, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !board.button_start->isVisible(); }, 5000)) << "the game started";
+    chat.menu().JustWatch1->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat.menu().JustWatch1->isChecked(); }, 5000));
+    EXPECT_TRUE(board.eyes(1)->isVisible());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return board.label_round->text() == QStringLiteral("Round: 5"); }, 60000));
+    (void)QTest::qWaitFor([&] { return !board.die(3)->isEmpty(); }, 2000);
+    screenshot(chat, "midgame");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return board.label_status->text() == QStringLiteral("Game Over!"); }, 120000));
+    EXPECT_TRUE(board.label_winner->isVisible());
+    EXPECT_TRUE(board.label_winner->text().endsWith(QStringLiteral("Won the Game!")))
+        << board.label_winner->text().toStdString();
+    EXPECT_TRUE(board.button_start->isVisible()) << "the host may start again";
+    EXPECT_TRUE(boxes.errors.isEmpty()) << boxes.errors.join(" | ").toStdString();
+    EXPECT_EQ(board.playerName(2)->text(), QStringLiteral("Klot"));
+    screenshot(chat, "gameover");
+}
+
+} // namespace
