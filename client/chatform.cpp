@@ -2,9 +2,13 @@
 
 #include "board.h"
 #include "boardpictures.h"
+#include "chatinput.h"
+#include "chatview.h"
 #include "clientconnection.h"
 #include "clientgame.h"
+#include "clientoptions.h"
 #include "clientsettings.h"
+#include "colorchooser.h"
 #include "dicetray.h"
 #include "errorguard.h"
 #include "gamesounds.h"
@@ -15,11 +19,15 @@
 #include "playeractions.h"
 #include "programfolder.h"
 #include "serverform.h"
+#include "shellopen.h"
+#include "soundplayer.h"
 #include "woodbackground.h"
+#include "workarea.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTextBrowser>
 
@@ -43,7 +51,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     m_game = new ClientGame(board(), m_state, *m_tray, this);
     m_actions = new PlayerActions(board(), m_state, *m_tray, *m_boxes, this);
     m_connection = new ClientConnection(*m_boxes, this);
-    m_sounds = std::make_unique<GameSounds>();
+    createChat();
     const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QStringLiteral("vornlobby.ini")
                                                          : m_options.settingsPath;
     m_settings = std::make_unique<ClientSettings>(ini);
@@ -52,6 +60,8 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     wireBoard();
     wireMenu();
     wireGame();
+    wireChat();
+    wireOptions();
     FormCreate();
 }
 
@@ -160,6 +170,7 @@ void Tchat::showEvent(QShowEvent *event)
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    guard([this] { m_clientOptions->FormClose(); });
     QMainWindow::closeEvent(event);
     Q_EMIT closed();
 }
@@ -213,18 +224,7 @@ void Tchat::joinpress()
 
 void Tchat::addlinetochat(const QString &line, const QColor &color)
 {
-    // The full chat view (styles per sender, smileys, links) replaces this plain rendering.
-    const qsizetype plus = line.indexOf(QLatin1Char('+'));
-    const bool statusLine = plus > 0 && line.left(plus) == QLatin1String("0");
-    const QString textPart = plus >= 0 ? line.mid(plus + 1) : line;
-    const qsizetype colon = statusLine ? -1 : textPart.indexOf(QLatin1Char(':'));
-    const QString prefix = textPart.left(colon + 1);
-    const QString rest = textPart.mid(colon + 1);
-    const QString css = QStringLiteral("color:%1;").arg(color.name());
-    QString html = QStringLiteral("<span style=\"%1 font-weight:bold\">%2</span>").arg(css, prefix.toHtmlEscaped());
-    html += QStringLiteral("<span style=\"%1%2\">%3</span>")
-                .arg(css, statusLine ? QStringLiteral(" font-weight:bold") : QString(), rest.toHtmlEscaped());
-    board().mainchat->append(html);
+    m_chatView->addlinetochat(line, color);
 }
 
 void Tchat::playsounds(const QString &name)
@@ -234,24 +234,64 @@ void Tchat::playsounds(const QString &name)
 
 void Tchat::loadinifile()
 {
-    m_state.botspeed = m_settings->readBotspeed();
-    m_menu->markBotspeed(m_state.botspeed);
-    if (m_state.loggedin && m_state.myid == 1)
-        send("CMD_botspeed+1+" + QByteArray::number(m_state.botspeed) + '+');
+    m_clientOptions->loadinifile();
 }
 
 void Tchat::saveinifile()
 {
-    m_settings->writeBotspeed(m_state.botspeed);
+    m_clientOptions->saveinifile();
 }
 
 void Tchat::Fast1Click(int ms)
 {
-    m_state.botspeed = ms;
-    m_menu->markBotspeed(ms);
-    saveinifile();
-    if (m_state.loggedin)
-        send("CMD_botspeed+" + QByteArray::number(m_state.myid) + '+' + QByteArray::number(ms) + '+');
+    m_clientOptions->Fast1Click(ms);
+}
+
+void Tchat::createChat()
+{
+    if (!m_options.soundPlayer)
+        m_ownSoundPlayer = std::make_unique<QtSoundPlayer>();
+    if (!m_options.shell)
+        m_ownShell = std::make_unique<DesktopShellOpen>();
+    if (!m_options.workArea)
+        m_ownWorkArea = std::make_unique<ScreenWorkArea>();
+    if (!m_options.colors)
+        m_ownColors = std::make_unique<QtColorChooser>();
+    SoundPlayer &player = m_options.soundPlayer ? *m_options.soundPlayer : *m_ownSoundPlayer;
+    ShellOpen &shell = m_options.shell ? *m_options.shell : *m_ownShell;
+    m_sounds = std::make_unique<GameSounds>(player);
+    m_chatView = new ChatView(*board().mainchat, shell, *m_boxes, this);
+    m_chatInput = new ChatInput(board(), m_state, this);
+}
+
+void Tchat::wireChat()
+{
+    connect(m_chatInput, &ChatInput::requestReady, this, &Tchat::send);
+    connect(m_chatInput, &ChatInput::chatLine, this, &Tchat::addlinetochat);
+    connect(m_chatInput, &ChatInput::chatterSound, this, [this](const QString &name) { m_sounds->playChatter(name); });
+    connect(m_game, &ClientGame::chatterSoundReceived, this, [this](const QByteArray &body) {
+        guard([&] { m_chatInput->playasound(body, m_sounds->chatterEnabled); });
+    });
+    // The two "Scroll Chat Off" items always show the same mark.
+    connect(m_menu->ScrollChatOff1, &QAction::triggered, this,
+            [this] { m_chatView->setScrollOff(!m_chatView->scrollOff()); });
+    connect(m_chatView, &ChatView::scrollOffChanged, m_menu->ScrollChatOff1, &QAction::setChecked);
+    const auto focusInput = [this] { board().mychat->setFocus(); };
+    connect(m_menu->ClearMainChat1, &QAction::triggered, this, [this, focusInput] {
+        m_chatView->ClearMainChat1Click();
+        focusInput();
+    });
+    connect(m_chatView, &ChatView::cleared, this, focusInput);
+}
+
+void Tchat::wireOptions()
+{
+    DesktopWorkArea &area = m_options.workArea ? *m_options.workArea : *m_ownWorkArea;
+    ColorChooser &colors = m_options.colors ? *m_options.colors : *m_ownColors;
+    m_clientOptions = new ClientOptions({*this, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game, m_state,
+                                         *m_settings, area, colors},
+                                        this);
+    connect(m_clientOptions, &ClientOptions::requestReady, this, &Tchat::send);
 }
 
 void Tchat::bringToFront()

@@ -10,6 +10,11 @@
 #include <memory>
 
 class Board;
+class ChatInput;
+class ChatView;
+class ClientOptions;
+class ColorChooser;
+class DesktopWorkArea;
 class ClientConnection;
 class ClientGame;
 class ClientSettings;
@@ -19,6 +24,8 @@ class MainMenu;
 class MessageBoxes;
 class NamedMutex;
 class PlayerActions;
+class ShellOpen;
+class SoundPlayer;
 class TServer;
 class WoodBackground;
 
@@ -29,6 +36,11 @@ struct TchatOptions
     quint16 lobbyPort = 9001;      // the local lobby program's port
     QString settingsPath;          // empty: "vornlobby.ini" in the program's folder
     QString mutexName = QStringLiteral("dorvane");
+    // Not owned; the desktop's own when null (tests pass recording ones).
+    SoundPlayer *soundPlayer = nullptr;
+    ShellOpen *shell = nullptr;
+    DesktopWorkArea *workArea = nullptr;
+    ColorChooser *colors = nullptr;
 };
 
 class Tchat : public QMainWindow
@@ -72,6 +84,9 @@ public:
     GameSounds &sounds() const { return *m_sounds; }
     MainMenu &menu() const { return *m_menu; }
     MessageBoxes &boxes() const { return *m_boxes; }
+    ChatView &chatView() const { return *m_chatView; }
+    ChatInput &chatInput() const { return *m_chatInput; }
+    ClientOptions &options() const { return *m_clientOptions; }
 
 Q_SIGNALS:
     // Emitted when the main window closes; the program ends with it.
@@ -90,6 +105,9 @@ private:
     void wireBoard();
     void wireMenu();
     void wireGame();
+    void createChat();
+    void wireChat();
+    void wireOptions();
     void send(const QByteArray &message);
     // Runs f inside the top-level error report.
     void guard(const std::function<void()> &f);
@@ -106,6 +124,13 @@ private:
     ClientConnection *m_connection = nullptr;
     std::unique_ptr<GameSounds> m_sounds;
     std::unique_ptr<ClientSettings> m_settings;
+    std::unique_ptr<SoundPlayer> m_ownSoundPlayer;
+    std::unique_ptr<ShellOpen> m_ownShell;
+    std::unique_ptr<DesktopWorkArea> m_ownWorkArea;
+    std::unique_ptr<ColorChooser> m_ownColors;
+    ChatView *m_chatView = nullptr;
+    ChatInput *m_chatInput = nullptr;
+    ClientOptions *m_clientOptions = nullptr;
     std::unique_ptr<NamedMutex> m_mutex;
     TServer *m_server = nullptr;
     QStringList m_parameters;

@@ -45,7 +45,6 @@ ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
     m_board.mychat->installEventFilter(this);
     for (int n = 1; n <= PhraseCount; ++n)
         connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
-    m_board.b_phrase[10]->setToolTip(QStringLiteral("Chatter Sounds"));
     connect(m_board.b_phrase[10], &QToolButton::clicked, this,
             [this] { m_sounds->popup(belowRight(m_board.b_phrase[10])); });
     connect(m_board.button_smilies, &QToolButton::clicked, this,

@@ -1,6 +1,7 @@
 #include "chatview.h"
 
 #include "boardpictures.h"
+#include "colortext.h"
 #include "messageboxes.h"
 #include "shellopen.h"
 
@@ -49,8 +50,8 @@ ChatView::ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QO
     m_view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_view.document()->setDocumentMargin(5);
     m_view.document()->setUndoRedoEnabled(false);
-    m_view.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
-                                   | Qt::LinksAccessibleByMouse);
+    // Selectable with the mouse, but no caret: the transcript is not a text to edit.
+    m_view.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
     QPalette palette = m_view.palette();
     palette.setColor(QPalette::Base, Qt::white);
     m_view.setPalette(palette);
@@ -139,6 +140,8 @@ void ChatView::addlinetochat(const QString &line, const QColor &color)
     cursor.movePosition(QTextCursor::End);
     if (m_lines++ > 0)
         cursor.insertBlock();
+    m_lastLine.clear();
+    m_lastLine.append({Item::Text, prefix + QLatin1Char(' '), lineStyle});
     cursor.insertText(prefix + QLatin1Char(' '), runFormat(lineStyle));
     for (qsizetype at = rest.indexOf(SmileyMark); at >= 0; at = rest.indexOf(SmileyMark)) {
         emitWords(cursor, rest.left(at), lineStyle);
@@ -149,6 +152,14 @@ void ChatView::addlinetochat(const QString &line, const QColor &color)
     if (!rest.isEmpty())
         emitWords(cursor, rest, lineStyle);
     scrollAfterAdd();
+}
+
+std::pair<QString, QColor> ChatView::chatBody(const QString &body)
+{
+    const qsizetype bar = body.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return {body, QColor(255, 0, 0)};
+    return {body.left(bar), colortext::readOr(body.mid(bar + 1), QColor(255, 0, 0))};
 }
 
 int ChatView::smileyIndex(const QString &digits)
@@ -171,8 +182,10 @@ void ChatView::emitWords(QTextCursor &cursor, const QString &piece, int lineStyl
         const QString lower = word.toLower();
         if (lower.contains(QLatin1String("http://")) || lower.contains(QLatin1String("www.")))
             addLink(cursor, word);
-        else
+        else {
+            m_lastLine.append({Item::Text, word, lineStyle});
             cursor.insertText(word, runFormat(lineStyle));
+        }
     }
 }
 
@@ -180,6 +193,7 @@ void ChatView::addLink(QTextCursor &cursor, const QString &word)
 {
     m_linkCounter = m_linkCounter >= LinkTableSize - 1 ? 1 : m_linkCounter + 1;
     m_links[m_linkCounter] = word;
+    m_lastLine.append({Item::Link, word, LinkStyle});
     QTextCharFormat format = runFormat(LinkStyle);
     format.setAnchor(true);
     format.setAnchorHref(LinkScheme + QLatin1Char(':') + QString::number(m_viewLinks++));
@@ -188,6 +202,7 @@ void ChatView::addLink(QTextCursor &cursor, const QString &word)
 
 void ChatView::addSmiley(QTextCursor &cursor, int picture)
 {
+    m_lastLine.append({Item::Image, QString(), 0, picture});
     const QUrl name = smileyUrl(picture);
     m_view.document()->addResource(QTextDocument::ImageResource, name,
                                    boardpictures::load(QStringLiteral("smiley%1").arg(picture + 1, 2, 10, QLatin1Char('0'))));
@@ -279,6 +294,7 @@ void ChatView::Copy1Click()
 void ChatView::ClearMainChat1Click()
 {
     m_view.clear();
+    m_lastLine.clear();
     m_lines = 0;
     m_viewLinks = 0;
     m_linkCounter = -1;

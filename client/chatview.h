@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTextCharFormat>
 #include <array>
+#include <utility>
 
 class MessageBoxes;
 class QAction;
@@ -23,6 +25,17 @@ class ChatView : public QObject
 {
     Q_OBJECT
 public:
+    // One item of a laid-out line: a text run, a link (style 4) or a smiley picture.
+    struct Item
+    {
+        enum Kind { Text, Link, Image };
+        Kind kind = Text;
+        QString text;
+        int style = 0;
+        int picture = -1;
+        bool operator==(const Item &) const = default;
+    };
+
     static constexpr int StyleCount = 15;
     static constexpr int StatusStyle = 0;
     static constexpr int LinkStyle = 4;
@@ -37,6 +50,11 @@ public:
 
     // Appends one chat line "sender+text" in colour.
     void addlinetochat(const QString &line, const QColor &color);
+    // The items of the line added last, in order.
+    const QList<Item> &lastLine() const { return m_lastLine; }
+    // A received CMD_chat or CMD_action body "sender+text|colour": the line before the
+    // first "|" and its colour (red when there is no "|" or the colour text is invalid).
+    static std::pair<QString, QColor> chatBody(const QString &body);
     // Opens the link the view numbers n (from 0, in the order the links were added).
     void mainchatJump(int n);
 
@@ -100,6 +118,7 @@ private:
     int m_viewLinks = 0; // links in the view since it was last cleared
     int m_lines = 0;
     bool m_scrollOff = false;
+    QList<Item> m_lastLine;
     QMenu *m_popup = nullptr;
     QAction *m_scrollAction = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "boardpictures.h"
+#include "chatview.h"
 #include "clientstate.h"
 #include "dicetray.h"
 #include "picturebox.h"
@@ -65,6 +66,7 @@ void ClientGame::processline(const QByteArray &line)
         {"CMD_sendlogininfo", &ClientGame::sendloginfo},
         {"CMD_chat", &ClientGame::chatrecieved},
         {"CMD_action", &ClientGame::chatrecieved},
+        {"CMD_playasound", &ClientGame::playasound},
         {"CMD_newplayerinfo", &ClientGame::newplayerinfo},
         {"CMD_existingplayers", &ClientGame::newplayerinfo},
         {"CMD_playerdisconnected", &ClientGame::playerdisconnected},
@@ -125,13 +127,13 @@ void ClientGame::sendloginfo(const QByteArray &data)
 
 void ClientGame::chatrecieved(const QByteArray &data)
 {
-    // The full chat view (styles, smileys, links) reads the colour text; until then the
-    // line shows in black, or red when it carries no colour.
-    const qsizetype bar = data.indexOf('|');
-    if (bar < 0)
-        Q_EMIT chatLine(text(data), Qt::red);
-    else
-        Q_EMIT chatLine(text(data.left(bar)), Qt::black);
+    const auto [line, color] = ChatView::chatBody(text(data));
+    Q_EMIT chatLine(line, color);
+}
+
+void ClientGame::playasound(const QByteArray &data)
+{
+    Q_EMIT chatterSoundReceived(data);
 }
 
 void ClientGame::newplayerinfo(const QByteArray &data)
@@ -150,7 +152,6 @@ void ClientGame::newplayerinfo(const QByteArray &data)
         m_board.playerName(n)->show();
         m_board.score(n)->show();
     } else {
-        m_state.spies.append(QString::number(n) + QStringLiteral(": ") + name);
         Q_EMIT spyArrived(n, name);
         status(n == m_state.myid ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     }
@@ -170,8 +171,7 @@ void ClientGame::playerdisconnected(const QByteArray &data)
         m_board.eyes(n)->hide();
         return;
     }
-    const QString entry = QString::number(n) + QStringLiteral(": ") + name;
-    if (m_state.spies.removeOne(entry)) {
+    if (m_removeSpy && m_removeSpy(n, name)) {
         status(name + QStringLiteral(" has left."));
         Q_EMIT spyLeft(n, name);
     }

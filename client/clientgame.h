@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class Board;
 class DiceTray;
@@ -26,6 +27,8 @@ public:
 
     void sendloginfo(const QByteArray &data);
     void chatrecieved(const QByteArray &data);
+    // CMD_playasound: handed on whole ("seat+name+") to the chat input.
+    void playasound(const QByteArray &data);
     void newplayerinfo(const QByteArray &data);
     void playerdisconnected(const QByteArray &data);
     void startthegame(const QByteArray &data);
@@ -45,6 +48,11 @@ public:
 
     bool turnSoundNew = false; // Turn Sound setting: "turnnew" instead of "turn"
 
+    // Removes the spectator list entry "<number>: <name>" and tells whether it was there.
+    // The spy list window keeps the one list; without a remover nobody is listed as left.
+    using SpyRemover = std::function<bool(int number, const QString &name)>;
+    void setSpyRemover(SpyRemover remover) { m_removeSpy = std::move(remover); }
+
 Q_SIGNALS:
     // Emitted with a request for the host (without its terminator).
     void requestReady(const QByteArray &message);
@@ -52,13 +60,15 @@ Q_SIGNALS:
     void chatLine(const QString &line, const QColor &color);
     // Emitted with the name of a game sound to play.
     void soundRequested(const QString &name);
+    // Emitted with the body of a received CMD_playasound.
+    void chatterSoundReceived(const QByteArray &body);
     // Emitted when the host announces this client itself (the settings are read then).
     void ownArrival();
     // Emitted on CMD_full: the game has no room for this client.
     void gameFull();
     // Emitted at the end of a game for the tally: "addtomine" or the winner's name.
     void tallyGame(const QString &text);
-    // Emitted when a spectator arrives (number 5 or higher) or leaves the spectator list.
+    // Emitted when a spectator arrives (number 5 or higher), and when a listed one left.
     void spyArrived(int number, const QString &name);
     void spyLeft(int number, const QString &name);
     // Emitted when the own "Just Watch" check mark changes.
@@ -82,4 +92,5 @@ private:
     Board &m_board;
     ClientState &m_state;
     DiceTray &m_tray;
+    SpyRemover m_removeSpy;
 };

@@ -1,8 +1,20 @@
 #include "clientsettings.h"
 
+#include "colortext.h"
+
 namespace {
 const QString Section = QStringLiteral("Dorvane");
+
+QString key(const char *name)
+{
+    return QString::fromLatin1(name);
 }
+
+QString boolText(bool on)
+{
+    return on ? QStringLiteral("true") : QStringLiteral("false");
+}
+} // namespace
 
 ClientSettings::ClientSettings(const QString &path)
     : m_file(path)
@@ -11,7 +23,7 @@ ClientSettings::ClientSettings(const QString &path)
 
 int ClientSettings::readBotspeed() const
 {
-    const QString value = m_file.readString(Section, QStringLiteral("Botspeed"));
+    const QString value = m_file.readString(Section, key("Botspeed"));
     if (value == QLatin1String("2000"))
         return Slow;
     if (value == QLatin1String("500"))
@@ -19,7 +31,40 @@ int ClientSettings::readBotspeed() const
     return Normal;
 }
 
-bool ClientSettings::writeBotspeed(int ms)
+ClientSettings::Values ClientSettings::read() const
 {
-    return m_file.writeString(Section, QStringLiteral("Botspeed"), QString::number(ms));
+    Values v;
+    v.textsize = m_file.readInteger(Section, key("Textsize"), 8);
+    if (v.textsize < 1 || v.textsize > 72)
+        v.textsize = 8; // no readable text at that size
+    v.textcolor = colortext::readOr(m_file.readString(Section, key("Textcolor"), QStringLiteral("clblack")),
+                                    QColor(0, 0, 0));
+    v.botspeed = readBotspeed();
+    v.playsounds = m_file.readString(Section, key("Playsounds")) != QLatin1String("false");
+    v.geometry = QRect(m_file.readInteger(Section, key("Left"), 3), m_file.readInteger(Section, key("Top"), 3),
+                       m_file.readInteger(Section, key("Width"), 700), m_file.readInteger(Section, key("Height"), 590));
+    v.turnsound = m_file.readString(Section, key("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
+    v.chattersounds = m_file.readString(Section, key("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
+    return v;
+}
+
+bool ClientSettings::write(const Values &v)
+{
+    const std::pair<const char *, QString> entries[] = {
+        {"Textsize", QString::number(v.textsize)},
+        {"Textcolor", colortext::write(v.textcolor)},
+        {"Botspeed", QString::number(v.botspeed)},
+        {"Top", QString::number(v.geometry.top())},
+        {"Left", QString::number(v.geometry.left())},
+        {"Width", QString::number(v.geometry.width())},
+        {"Height", QString::number(v.geometry.height())},
+        {"Turnsound", QString::number(v.turnsound)},
+        {"Playsounds", boolText(v.playsounds)},
+        {"ChatterSounds", boolText(v.chattersounds)},
+    };
+    for (const auto &[name, value] : entries) {
+        if (!m_file.writeString(Section, key(name), value))
+            return false;
+    }
+    return true;
 }

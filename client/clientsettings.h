@@ -3,9 +3,12 @@
 
 #include "inifile.h"
 
+#include <QColor>
+#include <QRect>
 #include <QString>
 
 // Reads and writes the keys through IniFile (one line per key; the rest of the file stays).
+// Every read applies the file's defaults and the rules for values it cannot use.
 class ClientSettings
 {
 public:
@@ -13,12 +16,29 @@ public:
     static constexpr int Normal = 1000;
     static constexpr int Fast = 500;
 
+    struct Values
+    {
+        int textsize = 8;
+        QColor textcolor = QColor(0, 0, 0);
+        int botspeed = Normal;        // 2000, 1000 or 500 when read; written as held (0 before any)
+        bool playsounds = true;
+        QRect geometry{3, 3, 700, 590}; // left, top, width, height
+        int turnsound = 0;            // 0 Classic, 1 New
+        bool chattersounds = true;
+    };
+
     explicit ClientSettings(const QString &path);
+
+    // The section as the client applies it; a missing file gives the defaults above.
+    Values read() const;
+    // Writes every key but the phrases, in the order the file has always had them.
+    // False when the file could not be written.
+    bool write(const Values &values);
 
     // "2000" is Slow, "500" Fast, anything else (missing included) Normal.
     int readBotspeed() const;
-    bool writeBotspeed(int ms);
     const QString &path() const { return m_file.path(); }
+    const IniFile &file() const { return m_file; }
 
 private:
     IniFile m_file;

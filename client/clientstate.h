@@ -22,7 +22,6 @@ struct ClientState
     int botspeed = 0;         // computer-player step in ms; 0 until the settings are read
     DiceArray dice{};         // 1 to 10
     std::array<int, NumDice + 1> diceorder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; // position -> die
-    QStringList spies;        // spectator entries "7: Bob", kept for the spy list window
 
     static bool isSeat(int n) { return n >= 1 && n <= numseats; }
 };

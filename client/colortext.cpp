@@ -42,21 +42,20 @@ std::optional<QColor> read(const QString &text)
         if (text.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
             return QColor(n.r, n.g, n.b);
     }
-    bool ok = false;
-    qulonglong value = 0;
-    if (text.startsWith(QLatin1Char('$'))) {
-        const QString digits = text.mid(1);
-        // toULongLong would also take a sign or blanks; only hex digits are a colour.
-        for (const QChar c : digits) {
-            if (!isxdigit(c.unicode()) || c.unicode() > 127)
-                return std::nullopt;
-        }
-        value = digits.toULongLong(&ok, 16);
-    } else {
-        value = text.toULongLong(&ok, 10);
-        if (ok && (text.isEmpty() || !text.at(0).isDigit()))
-            ok = false;
+    const bool hex = text.startsWith(QLatin1Char('$'));
+    const QString digits = hex ? text.mid(1) : text;
+    // toULongLong would also take blanks, a sign or "0x"; only plain digits are a colour.
+    if (digits.isEmpty() || digits.size() > 16)
+        return std::nullopt;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode();
+        const bool digit = u >= '0' && u <= '9';
+        const bool letter = (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        if (!digit && !(hex && letter))
+            return std::nullopt;
     }
+    bool ok = false;
+    const qulonglong value = digits.toULongLong(&ok, hex ? 16 : 10);
     if (!ok || value > 0xFFFFFFFFull)
         return std::nullopt;
     return fromValue(quint32(value));

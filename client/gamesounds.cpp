@@ -1,5 +1,12 @@
 #include "gamesounds.h"
 
+#include "soundplayer.h"
+
+GameSounds::GameSounds(SoundPlayer &player)
+    : m_player(player)
+{
+}
+
 void GameSounds::playsounds(const QString &name)
 {
     if (!enabled)
@@ -7,4 +14,11 @@ void GameSounds::playsounds(const QString &name)
     requested.append(name);
     if (requested.size() > 256)
         requested.removeFirst();
+    m_player.play(name);
+}
+
+void GameSounds::playChatter(const QString &name)
+{
+    if (chatterEnabled)
+        m_player.play(name);
 }

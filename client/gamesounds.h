@@ -1,16 +1,27 @@
-// GameSounds: the one entry through which every game sound is asked for.
+// GameSounds: the one entry through which every game and chatter sound is asked for.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-// playsounds(name) is where the sound layer plugs in; it plays nothing yet. It remembers
-// the names asked for while "Play Sounds" is on, so the game's sound events can be checked.
+class SoundPlayer;
+
+// Decides whether a sound plays: game sounds obey only "Play Sounds", chatter sounds only
+// "Play Chatter Sounds". The player plays one clip at a time without waiting.
 class GameSounds
 {
 public:
-    void playsounds(const QString &name);
+    explicit GameSounds(SoundPlayer &player);
 
-    bool enabled = true;          // the "Play Sounds" check mark
-    QStringList requested;        // every name asked for while enabled, oldest first
+    // A game sound ("dice", "turn" ...), when "Play Sounds" is on.
+    void playsounds(const QString &name);
+    // A chatter sound ("wave1" ... "wave20"), when "Play Chatter Sounds" is on.
+    void playChatter(const QString &name);
+
+    bool enabled = true;         // the "Play Sounds" check mark
+    bool chatterEnabled = false; // the "Play Chatter Sounds" check mark
+    QStringList requested;       // the last game sounds asked for while enabled, oldest first
+
+private:
+    SoundPlayer &m_player;
 };

@@ -1,18 +1,28 @@
 // dorvane: one program for every role — player, spectator, and host of a game.
-#include "aboutform.h"
+#include "auxiliarywindows.h"
 #include "chatform.h"
-#include "downloadform.h"
+#include "datafolder.h"
 #include "gamerandom.h"
-#include "helpform.h"
-#include "phrasesform.h"
-#include "playeractions.h"
 #include "serverform.h"
 #include "singleinstance.h"
-#include "spylistform.h"
-#include "tallylistform.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <memory>
 #include <random>
+
+namespace {
+
+// The application icon in every size made for it, for the window manager and task bar.
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const char *size : {"-16", "-32", "-48", "-64", "-128", "", "@2x"})
+        icon.addFile(QStringLiteral(":/images/appicon%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -22,38 +32,33 @@ int main(int argc, char **argv)
         instance.askRunningCopyToRaise();
         return 0;
     }
+    // The name also names the per-user data folder of an installed copy.
     QApplication::setApplicationName(QStringLiteral("Dorvane"));
+    QApplication::setDesktopFileName(QStringLiteral("example.vorn22software.Dorvane"));
+    QApplication::setWindowIcon(applicationIcon());
     // Host dice and the client's shuffle draw from this one generator.
     seedGameRandom(std::random_device{}());
 
-    // Created in this order; only the main window is shown at start.
-    Tchat chat;
-    Ttallylist tallylist;
-    Tabout about;
-    Tdownload download;
-    Thelp help;
-    Tphrases phrases;
-    TServer server;
-    Tspylist spylist;
+    // Settings and tally beside the program, or in the per-user data folder when the
+    // program's folder is read-only (an installed copy).
+    TchatOptions options;
+    options.settingsPath = dataFilePath(QStringLiteral("vornlobby.ini"));
+    AuxiliaryWindowsOptions windowOptions;
+    windowOptions.settingsPath = options.settingsPath;
+    windowOptions.tallyPath = dataFilePath(QStringLiteral("Dorvanetally.tld"));
 
-    chat.setServer(&server);
+    // Created in this order: the main window, the tally list, About, download, help, the
+    // phrase editor, the hidden host and the spy list. Only the main window is shown.
+    Tchat chat(options);
+    std::unique_ptr<TServer> server;
+    windowOptions.createHost = [&server] { server = std::make_unique<TServer>(); };
+    AuxiliaryWindows windows(chat, windowOptions);
+
+    chat.setServer(server.get());
     chat.setParameters(QApplication::arguments().mid(1));
-    chat.setShowDownload([&download] { download.show(); });
     QObject::connect(&instance, &SingleInstance::raiseRequested, &chat, &Tchat::bringToFront);
-    spylist.setKicking([&chat](int number) { chat.actions().kicking(number); });
-    QObject::connect(&chat, &Tchat::hostingStarted, &spylist, [&spylist] { spylist.setHosting(true); });
-    QObject::connect(&chat, &Tchat::spyArrived, &spylist, &Tspylist::addSpy);
-    QObject::connect(&chat, &Tchat::spyLeft, &spylist, [&spylist](int number, const QString &name) {
-        spylist.removeSpy(number, name);
-    });
-    // Closing the main window ends the program; a message box still open keeps it until
-    // it is dismissed.
-    QObject::connect(&chat, &Tchat::closed, &app, [&] {
-        for (QWidget *window : {static_cast<QWidget *>(&tallylist), static_cast<QWidget *>(&about),
-                                static_cast<QWidget *>(&download), static_cast<QWidget *>(&help),
-                                static_cast<QWidget *>(&phrases), static_cast<QWidget *>(&spylist)})
-            window->close();
-    });
     chat.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    chat.setServer(nullptr);
+    return result;
 }

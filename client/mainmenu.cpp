@@ -46,14 +46,17 @@ void MainMenu::createFileMenu(QMainWindow &window)
 void MainMenu::createOptionsMenu(QMainWindow &window)
 {
     QMenu *options = window.menuBar()->addMenu(QStringLiteral("Options"));
-    PlaySounds1 = checkItem(options, "PlaySounds1", QStringLiteral("Play Sounds"), false);
+    PlaySounds1 = checkItem(options, "PlaySounds1", QStringLiteral("Play Sounds"), true);
     PlaySounds1->setChecked(true);
-    checkItem(options, "PlayChatterSounds1", QStringLiteral("Play Chatter Sounds"), false);
+    PlayChatterSounds1 = checkItem(options, "PlayChatterSounds1", QStringLiteral("Play Chatter Sounds"), true);
     QMenu *turn = options->addMenu(QStringLiteral("Turn Sound"));
     turn->setObjectName(QStringLiteral("TurnSound1"));
     auto *turnGroup = new QActionGroup(turn);
-    turnGroup->addAction(checkItem(turn, "Classic1", QStringLiteral("Classic"), false))->setChecked(true);
-    turnGroup->addAction(checkItem(turn, "New1", QStringLiteral("New"), false));
+    Classic1 = turnGroup->addAction(checkItem(turn, "Classic1", QStringLiteral("Classic"), true));
+    New1 = turnGroup->addAction(checkItem(turn, "New1", QStringLiteral("New"), true));
+    Classic1->setData(0);
+    New1->setData(1);
+    Classic1->setChecked(true);
     QMenu *speed = options->addMenu(QStringLiteral("Bot Speed"));
     speed->setObjectName(QStringLiteral("BotSpeed1"));
     Slow1 = checkItem(speed, "Slow1", QStringLiteral("Slow"), true);
@@ -63,14 +66,19 @@ void MainMenu::createOptionsMenu(QMainWindow &window)
     Normal1->setData(1000);
     Fast1->setData(500);
     options->addSeparator();
-    item(options, "TextColor1", QStringLiteral("Text Color"), false);
+    TextColor1 = item(options, "TextColor1", QStringLiteral("Text Color"));
     QMenu *size = options->addMenu(QStringLiteral("Text Size"));
     size->setObjectName(QStringLiteral("TextSize1"));
-    for (const char *n : {"8", "10", "12", "14"})
-        checkItem(size, (QByteArray("N") + n + "1").constData(), QString::fromLatin1(n), false);
-    item(options, "ScrollChatOff1", QStringLiteral("Scroll Chat Off"), false, QKeySequence(QStringLiteral("Ctrl+S")));
-    item(options, "ClearMainChat1", QStringLiteral("Clear Main Chat"), false);
-    item(options, "ResetScreenLocation1", QStringLiteral("Reset Screen Location"), false);
+    for (int points : {8, 10, 12, 14}) {
+        QAction *n = checkItem(size, (QByteArray("N") + QByteArray::number(points) + "1").constData(),
+                               QString::number(points), true);
+        n->setData(points);
+        TextSizes.append(n);
+    }
+    ScrollChatOff1 = checkItem(options, "ScrollChatOff1", QStringLiteral("Scroll Chat Off"), true);
+    ScrollChatOff1->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    ClearMainChat1 = item(options, "ClearMainChat1", QStringLiteral("Clear Main Chat"));
+    ResetScreenLocation1 = item(options, "ResetScreenLocation1", QStringLiteral("Reset Screen Location"));
     options->addSeparator();
     JustWatch1 = checkItem(options, "JustWatch1", QStringLiteral("Just Watch"), true);
 }
@@ -78,13 +86,24 @@ void MainMenu::createOptionsMenu(QMainWindow &window)
 void MainMenu::createViewAndHelpMenus(QMainWindow &window)
 {
     QMenu *view = window.menuBar()->addMenu(QStringLiteral("View"));
-    item(view, "ViewTally1", QStringLiteral("View Tally"), false);
-    item(view, "SpyList1", QStringLiteral("Spy List"), false);
-    item(view, "PhraseList1", QStringLiteral("Phrase List"), false);
+    ViewTally1 = item(view, "ViewTally1", QStringLiteral("View Tally"));
+    SpyList1 = item(view, "SpyList1", QStringLiteral("Spy List"));
+    PhraseList1 = item(view, "PhraseList1", QStringLiteral("Phrase List"));
     QMenu *help = window.menuBar()->addMenu(QStringLiteral("Help"));
-    item(help, "Content1", QStringLiteral("Content"), false, QKeySequence(QStringLiteral("F1")));
+    Content1 = item(help, "Content1", QStringLiteral("Content"), true, QKeySequence(QStringLiteral("F1")));
     help->addSeparator();
-    item(help, "About1", QStringLiteral("About"), false);
+    About1 = item(help, "About1", QStringLiteral("About"));
+}
+
+void MainMenu::markTextSize(int points)
+{
+    for (QAction *n : TextSizes)
+        n->setChecked(n->data().toInt() == points);
+}
+
+void MainMenu::markTurnSound(int tag)
+{
+    (tag == 1 ? New1 : Classic1)->setChecked(true);
 }
 
 void MainMenu::markBotspeed(int ms)

@@ -6,8 +6,12 @@
 #include "clientconnection.h"
 #include "clientgame.h"
 #include "gamesounds.h"
+#include "colorchooser.h"
 #include "messageboxes.h"
 #include "scriptedhost.h"
+#include "shellopen.h"
+#include "soundplayer.h"
+#include "workarea.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -27,14 +31,22 @@ protected:
     {
         TchatOptions options;
         options.boxes = &boxes;
+        options.soundPlayer = &soundPlayer;
+        options.shell = &shell;
+        options.workArea = &workArea;
+        options.colors = &colors;
         options.port = port ? port : host.port();
         options.lobbyPort = lobby.port();
         options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
         options.mutexName = QStringLiteral("dorvane-test-%1").arg(QCoreApplication::applicationPid());
         chat = std::make_unique<Tchat>(options);
         chat->setParameters(parameters);
+        created();
         chat->show();
     }
+
+    // Runs after the window is made and before it is first shown (the command line is read then).
+    virtual void created() {}
 
     // Solo start, then the host assigns number id and announces the player as name.
     void login(int id = 1, const QByteArray &name = "You")
@@ -66,7 +78,11 @@ protected:
     QString text(const QString &name) const { return find<QLabel>(name)->text(); }
     QStringList chatLines() const
     {
-        return chat->board().mainchat->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // Each line shows its prefix run and words with their blanks; compare the words.
+        QStringList lines = chat->board().mainchat->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (QString &line : lines)
+            line = line.simplified();
+        return lines;
     }
 
     // Saves the window as a PNG when DORVANE_SCREENSHOT_DIR is set (for looking at the board).
@@ -81,5 +97,9 @@ protected:
     ScriptedHost host;
     ScriptedHost lobby;
     RecordingMessageBoxes boxes;
+    RecordingSoundPlayer soundPlayer;
+    RecordingShellOpen shell;
+    FixedWorkArea workArea{QRect(0, 0, 1024, 768)};
+    FixedColorChooser colors;
     std::unique_ptr<Tchat> chat;
 };

@@ -4,6 +4,7 @@
 #include "mainmenu.h"
 #include "picturebox.h"
 #include "picturebutton.h"
+#include "spylistform.h"
 
 #include <QAction>
 #include <QSignalSpy>
@@ -25,6 +26,9 @@ QByteArray firstRoll(int seat, int rolls = 1)
 TEST_F(Handlers, SpectatorArrivalAndDeparture)
 {
     login(1, "You");
+    Tspylist spylist; // the one list of spectators, as the program wires it
+    QObject::connect(chat.get(), &Tchat::spyArrived, &spylist, &Tspylist::addSpy);
+    chat->game().setSpyRemover([&spylist](int n, const QString &name) { return spylist.removeSpy(n, name); });
     QSignalSpy arrived(chat.get(), &Tchat::spyArrived);
     QSignalSpy left(chat.get(), &Tchat::spyLeft);
     const QString seat2 = text("label_playername2");
@@ -33,7 +37,7 @@ TEST_F(Handlers, SpectatorArrivalAndDeparture)
     EXPECT_EQ(arrived.at(0).at(0).toInt(), 6);
     EXPECT_EQ(arrived.at(0).at(1).toString(), QStringLiteral("Bob"));
     EXPECT_EQ(text("label_playername2"), seat2) << "no seat label changes";
-    EXPECT_EQ(chat->state().spies, QStringList{QStringLiteral("6: Bob")});
+    EXPECT_EQ(spylist.entries(), QStringList{QStringLiteral("6: Bob")});
     QStringList lines = chatLines();
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines.mid(lines.size() - 2),
@@ -41,7 +45,7 @@ TEST_F(Handlers, SpectatorArrivalAndDeparture)
     EXPECT_EQ(chat->sounds().requested.count(QStringLiteral("entered")), 2);
 
     deliver({"CMD_playerdisconnected+7+Bob", "CMD_playerdisconnected+6+Bob"});
-    EXPECT_TRUE(chat->state().spies.isEmpty());
+    EXPECT_TRUE(spylist.entries().isEmpty());
     EXPECT_EQ(chatLines().count(QStringLiteral("Bob has left.")), 1) << "an unknown spectator leaves no line";
     EXPECT_EQ(left.count(), 1);
 }

@@ -1,0 +1,152 @@
+#include "auxiliarywindows.h"
+
+#include "aboutform.h"
+#include "board.h"
+#include "boardpictures.h"
+#include "chatform.h"
+#include "chatinput.h"
+#include "clientgame.h"
+#include "downloadform.h"
+#include "errorguard.h"
+#include "helpform.h"
+#include "mainmenu.h"
+#include "phrasesform.h"
+#include "picturebox.h"
+#include "playeractions.h"
+#include "spylistform.h"
+#include "tallylistform.h"
+
+#include <QAction>
+
+AuxiliaryWindows::AuxiliaryWindows(Tchat &chat, AuxiliaryWindowsOptions options)
+    : m_chat(chat)
+    , m_options(std::move(options))
+{
+    if (!m_options.boxes)
+        m_options.boxes = &chat.boxes();
+    createWindows();
+    wireWindows();
+    wireMenu();
+    wireGame();
+}
+
+AuxiliaryWindows::~AuxiliaryWindows()
+{
+    // The main window may outlive the windows: it must no longer call into them.
+    m_chat.setTallyHook({});
+    m_chat.setShowDownload({});
+    m_chat.game().setSpyRemover({});
+}
+
+void AuxiliaryWindows::createWindows()
+{
+    TtallylistOptions tally;
+    tally.tallyPath = m_options.tallyPath;
+    tally.boxes = m_options.boxes;
+    m_tallylist = std::make_unique<Ttallylist>(tally);
+    m_about = std::make_unique<Tabout>();
+    m_download = std::make_unique<Tdownload>();
+    m_help = std::make_unique<Thelp>();
+    m_phrases = std::make_unique<Tphrases>();
+    if (m_options.createHost)
+        m_options.createHost();
+    m_spylist = std::make_unique<Tspylist>();
+}
+
+void AuxiliaryWindows::wireWindows()
+{
+    const QPixmap wood = boardpictures::load(QStringLiteral("wood"));
+    m_tallylist->setMainWindow(&m_chat);
+    m_spylist->setBackground(wood);
+    m_phrases->setBackground(wood);
+    m_phrases->setMessageBoxes(m_options.boxes);
+    if (!m_options.settingsPath.isEmpty())
+        m_phrases->setSettingsPath(m_options.settingsPath);
+    connect(m_phrases.get(), &Tphrases::phrasesChanged, this,
+            [this](const QStringList &texts) { m_chat.chatInput().setPhrases(texts); });
+    m_help->setShowAbout([this] { About1Click(); });
+    m_download->setMessageBoxes(m_options.boxes);
+    // A started installer or lobby ends the game as File > "Exit" does.
+    m_download->setExitGame([this] { m_chat.close(); });
+    m_spylist->setKicking([this](int seat) { m_chat.actions().kicking(seat); });
+}
+
+void AuxiliaryWindows::wireMenu()
+{
+    MainMenu &menu = m_chat.menu();
+    const auto onTriggered = [this](QAction *action, void (AuxiliaryWindows::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { guarded(*m_options.boxes, [this, handler] { (this->*handler)(); }); });
+    };
+    onTriggered(menu.ViewTally1, &AuxiliaryWindows::ViewTally1Click);
+    onTriggered(menu.SpyList1, &AuxiliaryWindows::SpyList1Click);
+    onTriggered(menu.PhraseList1, &AuxiliaryWindows::PrhaseList1Click);
+    onTriggered(menu.Content1, &AuxiliaryWindows::Content1Click);
+    onTriggered(menu.About1, &AuxiliaryWindows::About1Click);
+    if (auto *logo = m_chat.board().findChild<PictureBox *>(QStringLiteral("image_logo"))) {
+        connect(logo, &PictureBox::mouseReleased, this, [this](Qt::MouseButton button) {
+            if (button == Qt::LeftButton)
+                image_logoClick();
+        });
+    }
+}
+
+void AuxiliaryWindows::wireGame()
+{
+    ClientGame &game = m_chat.game();
+    connect(&game, &ClientGame::spyArrived, m_spylist.get(), &Tspylist::addSpy);
+    game.setSpyRemover([this](int number, const QString &name) { return m_spylist->removeSpy(number, name); });
+    m_spylist->setHosting(m_chat.state().amhost);
+    connect(&m_chat, &Tchat::hostingStarted, m_spylist.get(), [this] { m_spylist->setHosting(true); });
+    m_chat.setTallyHook([this](const QString &winner) { m_tallylist->addgame(winner, otherSeatNames()); });
+    m_chat.setShowDownload([this] { m_download->show(); });
+    connect(&m_chat, &Tchat::closed, this, &AuxiliaryWindows::closeAll);
+}
+
+QStringList AuxiliaryWindows::otherSeatNames() const
+{
+    QStringList names;
+    for (int seat = 1; seat <= Board::NumSeats; ++seat) {
+        const QString name = m_chat.board().playerName(seat)->text();
+        if (seat != m_chat.state().myid && name != QLatin1String("<Waiting>"))
+            names << name;
+    }
+    return names;
+}
+
+void AuxiliaryWindows::ViewTally1Click()
+{
+    m_tallylist->showTally(otherSeatNames());
+}
+
+void AuxiliaryWindows::SpyList1Click()
+{
+    m_spylist->showOver(m_chat.frameGeometry());
+}
+
+void AuxiliaryWindows::PrhaseList1Click()
+{
+    m_phrases->editPhrases(m_chat.chatInput().phrases(), m_chat.frameGeometry());
+}
+
+void AuxiliaryWindows::Content1Click()
+{
+    m_help->showHelp(m_chat.frameGeometry());
+}
+
+void AuxiliaryWindows::About1Click()
+{
+    m_about->showAbout(m_chat.frameGeometry());
+}
+
+void AuxiliaryWindows::image_logoClick()
+{
+    m_about->openMakerSite();
+}
+
+void AuxiliaryWindows::closeAll()
+{
+    for (QWidget *window : std::initializer_list<QWidget *>{m_tallylist.get(), m_about.get(), m_download.get(),
+                                                            m_help.get(), m_phrases.get(), m_spylist.get()})
+        window->close();
+}

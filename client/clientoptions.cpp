@@ -1,0 +1,152 @@
+#include "clientoptions.h"
+
+#include "chatinput.h"
+#include "chatview.h"
+#include "clientgame.h"
+#include "clientsettings.h"
+#include "clientstate.h"
+#include "colorchooser.h"
+#include "gamesounds.h"
+#include "mainmenu.h"
+#include "phrasesform.h"
+#include "workarea.h"
+
+#include <QAction>
+#include <QWidget>
+
+ClientOptions::ClientOptions(Parts parts, QObject *parent)
+    : QObject(parent)
+    , m_parts(parts)
+{
+    m_parts.menu.PlaySounds1->setChecked(m_parts.sounds.enabled);
+    m_parts.menu.PlayChatterSounds1->setChecked(m_parts.sounds.chatterEnabled);
+    m_parts.menu.markTurnSound(m_parts.game.turnSoundNew ? 1 : 0);
+    connectMenu();
+}
+
+void ClientOptions::connectMenu()
+{
+    MainMenu &menu = m_parts.menu;
+    connect(menu.PlaySounds1, &QAction::triggered, this, &ClientOptions::PlaySounds1Click);
+    connect(menu.PlayChatterSounds1, &QAction::triggered, this, &ClientOptions::PlayChatterSounds1Click);
+    for (QAction *turn : {menu.Classic1, menu.New1})
+        connect(turn, &QAction::triggered, this, [this, turn] { New1Click(turn->data().toInt()); });
+    for (QAction *size : menu.TextSizes)
+        connect(size, &QAction::triggered, this, [this, size] { N14Click(size->data().toInt()); });
+    connect(menu.TextColor1, &QAction::triggered, this, &ClientOptions::TextColor1Click);
+    connect(menu.ResetScreenLocation1, &QAction::triggered, this, &ClientOptions::ResetScreenLocation1Click);
+}
+
+QRect ClientOptions::windowGeometry() const
+{
+    const QWidget &w = m_parts.window;
+    return QRect(w.x(), w.y(), w.width(), w.height());
+}
+
+void ClientOptions::loadinifile()
+{
+    const ClientSettings::Values v = m_parts.settings.read();
+    m_parts.chat.setTextSize(v.textsize);
+    m_parts.menu.markTextSize(v.textsize);
+    m_parts.input.setTextColor(v.textcolor);
+    m_parts.state.botspeed = v.botspeed;
+    m_parts.menu.markBotspeed(v.botspeed);
+    if (m_parts.state.loggedin && m_parts.state.myid == 1)
+        Q_EMIT requestReady("CMD_botspeed+1+" + QByteArray::number(v.botspeed) + '+');
+    // An empty or missing phrase key leaves the button's phrase as it is.
+    m_parts.input.setPhrases(Tphrases::storedPhrases(m_parts.settings.file(), m_parts.input.phrases()));
+    m_parts.sounds.enabled = v.playsounds;
+    m_parts.menu.PlaySounds1->setChecked(v.playsounds);
+    m_lastSaved = v.geometry;
+    m_parts.window.move(v.geometry.topLeft());
+    m_parts.window.resize(v.geometry.size());
+    m_parts.game.turnSoundNew = v.turnsound == 1;
+    m_parts.menu.markTurnSound(v.turnsound);
+    m_parts.sounds.chatterEnabled = v.chattersounds;
+    m_parts.menu.PlayChatterSounds1->setChecked(v.chattersounds);
+}
+
+void ClientOptions::saveinifile()
+{
+    save(windowGeometry());
+}
+
+void ClientOptions::save(const QRect &geometry)
+{
+    ClientSettings::Values v;
+    v.textsize = m_parts.chat.textSize();
+    v.textcolor = m_parts.input.textColor();
+    v.botspeed = m_parts.state.botspeed;
+    v.playsounds = m_parts.sounds.enabled;
+    v.geometry = geometry;
+    v.turnsound = m_parts.game.turnSoundNew ? 1 : 0;
+    v.chattersounds = m_parts.sounds.chatterEnabled;
+    m_parts.settings.write(v);
+}
+
+void ClientOptions::FormClose()
+{
+    QRect geometry = windowGeometry();
+    if (geometry == m_lastSaved)
+        return;
+    const QRect area = m_parts.workArea.workArea();
+    // Once each, so a window that was too large for the screen comes back a little smaller.
+    if (geometry.width() > area.width())
+        geometry.setWidth(geometry.width() - Shrink);
+    if (geometry.height() > area.height())
+        geometry.setHeight(geometry.height() - Shrink);
+    m_parts.window.resize(geometry.size());
+    m_lastSaved = geometry;
+    save(geometry);
+}
+
+void ClientOptions::ResetScreenLocation1Click()
+{
+    m_parts.window.move(ResetGeometry.topLeft());
+    m_parts.window.resize(ResetGeometry.size());
+}
+
+void ClientOptions::PlaySounds1Click()
+{
+    m_parts.sounds.enabled = m_parts.menu.PlaySounds1->isChecked();
+    saveinifile();
+}
+
+void ClientOptions::PlayChatterSounds1Click()
+{
+    m_parts.sounds.chatterEnabled = m_parts.menu.PlayChatterSounds1->isChecked();
+    saveinifile();
+}
+
+void ClientOptions::New1Click(int tag)
+{
+    m_parts.game.turnSoundNew = tag == 1;
+    m_parts.menu.markTurnSound(tag);
+    saveinifile();
+}
+
+void ClientOptions::Fast1Click(int ms)
+{
+    m_parts.state.botspeed = ms;
+    m_parts.menu.markBotspeed(ms);
+    saveinifile();
+    if (m_parts.state.loggedin)
+        Q_EMIT requestReady("CMD_botspeed+" + QByteArray::number(m_parts.state.myid) + '+' + QByteArray::number(ms)
+                            + '+');
+}
+
+void ClientOptions::TextColor1Click()
+{
+    const std::optional<QColor> chosen = m_parts.colors.chooseColor(m_parts.input.textColor(), &m_parts.window);
+    if (!chosen)
+        return;
+    m_parts.input.setTextColor(*chosen);
+    saveinifile();
+}
+
+void ClientOptions::N14Click(int points)
+{
+    m_parts.chat.setTextSize(points);
+    m_parts.menu.markTextSize(points);
+    saveinifile();
+}

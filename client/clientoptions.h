@@ -1,0 +1,70 @@
+// ClientOptions: the Options menu's settings, the settings file and the window's place.
+#pragma once
+
+#include <QObject>
+#include <QRect>
+
+class ChatInput;
+class ChatView;
+class ClientGame;
+class ClientSettings;
+class ColorChooser;
+class DesktopWorkArea;
+class GameSounds;
+class MainMenu;
+class QWidget;
+struct ClientState;
+
+// Each setting lives where it takes effect (the menu's marks, the chat view's text size,
+// the input's colour, the sound switches, the bot speed in the client state); this class
+// reads them from the settings file, writes them back on every change, and keeps the main
+// window's position and size.
+class ClientOptions : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr QRect ResetGeometry{3, 3, 700, 590}; // left, top, width, height
+    static constexpr int Shrink = 15; // pixels taken off a window larger than the work area
+
+    struct Parts
+    {
+        QWidget &window;
+        MainMenu &menu;
+        ChatView &chat;
+        ChatInput &input;
+        GameSounds &sounds;
+        ClientGame &game;
+        ClientState &state;
+        ClientSettings &settings;
+        DesktopWorkArea &workArea;
+        ColorChooser &colors;
+    };
+
+    explicit ClientOptions(Parts parts, QObject *parent = nullptr);
+
+    void loadinifile();
+    void saveinifile();
+    // Closing the main window: stores its place when it moved or changed size.
+    void FormClose();
+    void ResetScreenLocation1Click();
+    void PlaySounds1Click();
+    void PlayChatterSounds1Click();
+    void New1Click(int tag);
+    void Fast1Click(int ms);
+    void TextColor1Click();
+    void N14Click(int points);
+
+    // The position and size last read from or written to the file by closing.
+    QRect lastSaved() const { return m_lastSaved; }
+
+Q_SIGNALS:
+    void requestReady(const QByteArray &message);
+
+private:
+    void connectMenu();
+    QRect windowGeometry() const;
+    void save(const QRect &geometry);
+
+    Parts m_parts;
+    QRect m_lastSaved{0, 0, 0, 0};
+};

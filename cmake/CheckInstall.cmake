@@ -1,0 +1,80 @@
+# Installs the build tree into a scratch prefix and checks what a desktop needs from it.
+# cmake -DBUILD_DIR=<build> -DPREFIX=<scratch> -DAPP_ID=<id> -P CheckInstall.cmake
+foreach(var BUILD_DIR PREFIX APP_ID)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} is not set")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${rc}")
+endif()
+
+set(expected
+    bin/dorvane
+    share/applications/${APP_ID}.desktop
+    share/metainfo/${APP_ID}.metainfo.xml)
+foreach(size 16 32 48 64 128 256)
+  list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
+endforeach()
+set(failures "")
+foreach(file ${expected})
+  if(NOT EXISTS ${PREFIX}/${file})
+    string(APPEND failures "missing: ${file}\n")
+  endif()
+endforeach()
+if(EXISTS ${PREFIX}/bin/dorvane AND NOT IS_DIRECTORY ${PREFIX}/bin/dorvane)
+  file(GET_RUNTIME_DEPENDENCIES EXECUTABLES ${PREFIX}/bin/dorvane
+       UNRESOLVED_DEPENDENCIES_VAR unresolved
+       PRE_EXCLUDE_REGEXES "^ld-linux")
+  if(unresolved)
+    string(APPEND failures "unresolved libraries of bin/dorvane: ${unresolved}\n")
+  endif()
+endif()
+
+# Each icon's picture must have the size its folder names (PNG: width and height at 16..23).
+foreach(size 16 32 48 64 128 256)
+  set(icon ${PREFIX}/share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
+  if(EXISTS ${icon})
+    file(READ ${icon} header LIMIT 24 HEX)
+    string(SUBSTRING "${header}" 32 16 dims)
+    string(SUBSTRING "${dims}" 0 8 w)
+    string(SUBSTRING "${dims}" 8 8 h)
+    math(EXPR width "0x${w}")
+    math(EXPR height "0x${h}")
+    if(NOT width EQUAL size OR NOT height EQUAL size)
+      string(APPEND failures "icon ${size}x${size} is ${width}x${height}\n")
+    endif()
+  endif()
+endforeach()
+
+# The desktop's own validators, when the machine has them.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+  execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${PREFIX}/share/applications/${APP_ID}.desktop
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    string(APPEND failures "desktop-file-validate: ${out}\n")
+  endif()
+else()
+  message(STATUS "desktop-file-validate not installed: menu entry not validated")
+endif()
+find_program(APPSTREAMCLI appstreamcli)
+if(APPSTREAMCLI)
+  execute_process(COMMAND ${APPSTREAMCLI} validate --no-net
+                          ${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    string(APPEND failures "appstreamcli validate: ${out}\n")
+  endif()
+else()
+  message(STATUS "appstreamcli not installed: metadata not validated")
+endif()
+
+if(failures)
+  message(FATAL_ERROR "installed tree in ${PREFIX}:\n${failures}")
+endif()
+message(STATUS "installed tree in ${PREFIX} is complete")

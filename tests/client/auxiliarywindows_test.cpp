@@ -1,0 +1,257 @@
+// The auxiliary windows wired to the main window: spectators, kicking, tally, phrases, help.
+#include "aboutform.h"
+#include "auxiliarywindows.h"
+#include "clientfixture.h"
+#include "downloadform.h"
+#include "helpform.h"
+#include "mainmenu.h"
+#include "phrasesform.h"
+#include "playeractions.h"
+#include "shellopen.h"
+#include "spylistform.h"
+#include "tallylistform.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+class AuxiliaryWindowsTest : public ClientFixture
+{
+protected:
+    void created() override
+    {
+        AuxiliaryWindowsOptions options;
+        options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
+        options.tallyPath = dir.filePath(QStringLiteral("Dorvanetally.tld"));
+        options.boxes = &boxes;
+        windows = std::make_unique<AuxiliaryWindows>(*chat, options);
+        windows->download().setShellOpen(&shell);
+    }
+
+    // Joins the scripted host from a copy that does not host, seated at id.
+    void joinAs(int id, const QByteArray &name)
+    {
+        start({QString::fromUtf8(name), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
+        ASSERT_TRUE(host.waitForClient());
+        deliver("CMD_sendlogininfo+" + QByteArray::number(id));
+        deliver("CMD_newplayerinfo+" + QByteArray::number(id) + '+' + name);
+    }
+
+    // Points at entry index of the spy list (the window must be shown) and removes it.
+    void kickEntry(int index)
+    {
+        auto *list = windows->spylist().findChild<QListWidget *>(QStringLiteral("listbox_spys"));
+        ASSERT_NE(list, nullptr);
+        ASSERT_LT(index, list->count());
+        windows->spylist().listbox_spysMouseMove(list->visualItemRect(list->item(index)).center());
+        windows->spylist().popup_kickhimClick();
+    }
+
+    // The requests sent so far end here: a bot speed request marks the place.
+    void flushRequests()
+    {
+        chat->Fast1Click(500);
+        ASSERT_TRUE(host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->state().myid) + "+500+").size() > 0);
+    }
+
+    QAction *menuItem(const char *name) const
+    {
+        auto *action = chat->findChild<QAction *>(QString::fromLatin1(name));
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+
+    RecordingShellOpen shell;
+    std::unique_ptr<AuxiliaryWindows> windows;
+};
+
+TEST_F(AuxiliaryWindowsTest, SpectatorsComeAndGoInTheSpyList)
+{
+    login(1, "You");
+    deliver({"CMD_newplayerinfo+6+Bob", "CMD_existingplayers+7+Cy"});
+    EXPECT_EQ(windows->spylist().entries(), (QStringList{QStringLiteral("6: Bob"), QStringLiteral("7: Cy")}));
+
+    // An unknown spectator leaves no line; the list's lookup ignores letter case.
+    deliver({"CMD_playerdisconnected+8+Bob", "CMD_playerdisconnected+6+BOB"});
+    EXPECT_EQ(windows->spylist().entries(), QStringList{QStringLiteral("7: Cy")});
+    EXPECT_EQ(chatLines().count(QStringLiteral("BOB has left.")), 1);
+    EXPECT_EQ(chatLines().count(QStringLiteral("Bob has left.")), 0) << "seat 8 was never listed";
+
+    deliver("CMD_playerdisconnected+7+Cy");
+    EXPECT_TRUE(windows->spylist().entries().isEmpty());
+    EXPECT_EQ(chatLines().count(QStringLiteral("Cy has left.")), 1);
+}
+
+TEST_F(AuxiliaryWindowsTest, HostingClientRemovesTheSpectatorUnderThePointer)
+{
+    login(1, "You");
+    EXPECT_TRUE(windows->spylist().isHosting()) << "a solo start hosts";
+    deliver({"CMD_newplayerinfo+6+Bob", "CMD_newplayerinfo+8+Dee"});
+    menuItem("SpyList1")->trigger();
+    ASSERT_TRUE(windows->spylist().isVisible());
+    kickEntry(1);
+    EXPECT_TRUE(host.waitForRequest("CMD_kickhim+1+8+"));
+    EXPECT_EQ(host.requestsStartingWith("CMD_kickhim").size(), 1);
+}
+
+TEST_F(AuxiliaryWindowsTest, JoinedClientNeverSendsAKick)
+{
+    joinAs(2, "Ann");
+    deliver("CMD_newplayerinfo+6+Bob");
+    EXPECT_FALSE(windows->spylist().isHosting());
+    auto *item = windows->spylist().findChild<QAction *>(QStringLiteral("popup_kickhim"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(item->isEnabled());
+    windows->SpyList1Click();
+    kickEntry(0);
+    flushRequests();
+    EXPECT_TRUE(host.requestsStartingWith("CMD_kickhim").isEmpty());
+}
+
+// Seat 1 "You" follows Klot (seat 2); Dee (seat 3) is at the table but not followed.
+TEST_F(AuxiliaryWindowsTest, WinnerCountsInTheTally)
+{
+    login(1, "You");
+    deliver({"CMD_existingplayers+2+Klot", "CMD_existingplayers+3+Dee"});
+    Ttallylist &tally = windows->tallylist();
+    tally.loadchecklist(windows->otherSeatNames());
+    auto *checklist = tally.findChild<QListWidget *>(QStringLiteral("checklist"));
+    ASSERT_NE(checklist, nullptr);
+    ASSERT_EQ(checklist->count(), 2);
+    checklist->item(0)->setCheckState(Qt::Checked);
+    ASSERT_EQ(tally.table().findOpponent(QStringLiteral("Klot")), 1);
+
+    struct Game
+    {
+        const char *winner;
+        const char *games, *wins, *klotGames, *klotWins, *yourWins, *neither;
+    };
+    const Game games[] = {
+        {"You", "1", "1", "1", "0", "1", "0"},
+        {"Klot", "2", "1", "2", "1", "1", "0"},
+        {"Dee", "3", "1", "3", "1", "1", "1"},
+        {"Klot and Dee", "3", "1", "3", "1", "1", "1"}, // a shared win counts nothing
+    };
+    for (const Game &g : games) {
+        deliver("CMD_winner+" + QByteArray(g.winner));
+        const TallyTable &t = tally.table();
+        const QStringList got{t.cell(1, 0), t.cell(2, 0), t.cell(1, 1), t.cell(2, 1), t.cell(3, 1), t.cell(4, 1)};
+        const QStringList want{QString::fromLatin1(g.games),     QString::fromLatin1(g.wins),
+                               QString::fromLatin1(g.klotGames), QString::fromLatin1(g.klotWins),
+                               QString::fromLatin1(g.yourWins),  QString::fromLatin1(g.neither)};
+        EXPECT_EQ(got, want) << "after " << g.winner;
+    }
+}
+
+TEST_F(AuxiliaryWindowsTest, SpectatorCountsNoGame)
+{
+    login(6, "Eve");
+    deliver({"CMD_existingplayers+1+Ann", "CMD_winner+Ann"});
+    EXPECT_EQ(windows->tallylist().table().cell(1, 0), QStringLiteral("0"));
+}
+
+TEST_F(AuxiliaryWindowsTest, ViewTallyListsTheOtherSeats)
+{
+    joinAs(3, "Carl");
+    deliver({"CMD_existingplayers+1+Ann", "CMD_existingplayers+2+Bob", "CMD_newplayerinfo+7+Spy"});
+    chat->board().playerName(4)->setText(QStringLiteral("<Waiting>"));
+    menuItem("ViewTally1")->trigger();
+    Ttallylist &tally = windows->tallylist();
+    EXPECT_TRUE(tally.isVisible());
+    auto *checklist = tally.findChild<QListWidget *>(QStringLiteral("checklist"));
+    ASSERT_NE(checklist, nullptr);
+    QStringList names;
+    for (int i = 0; i < checklist->count(); ++i)
+        names << checklist->item(i)->text();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}))
+        << "own seat, <Waiting> seats and spectators are left out";
+}
+
+// The editor and the client's settings share one file: what "Done" stores is read back by
+// the next run, and an emptied phrase counts as missing there.
+TEST_F(AuxiliaryWindowsTest, PhraseEditorChangesTheButtonsAndTheNextRun)
+{
+    login(1, "You");
+    const QString design1 = chat->board().b_phrase[1]->toolTip();
+    const QString design5 = chat->board().b_phrase[5]->toolTip();
+    menuItem("PhraseList1")->trigger();
+    Tphrases &phrases = windows->phrases();
+    ASSERT_TRUE(phrases.isVisible());
+    auto *field3 = phrases.findChild<QLineEdit *>(QStringLiteral("phrase3"));
+    auto *field5 = phrases.findChild<QLineEdit *>(QStringLiteral("phrase5"));
+    ASSERT_TRUE(field3 && field5);
+    EXPECT_EQ(field3->text(), chat->board().b_phrase[3]->toolTip()) << "fields start from the buttons";
+    field3->setText(QStringLiteral("Nice roll!"));
+    field5->clear();
+    phrases.findChild<QPushButton *>(QStringLiteral("button_done"))->click();
+
+    EXPECT_EQ(chat->board().b_phrase[3]->toolTip(), QStringLiteral("Nice roll!"));
+    EXPECT_EQ(chat->board().b_phrase[5]->toolTip(), QString()) << "empty for the rest of this run";
+    EXPECT_EQ(chat->board().b_phrase[1]->toolTip(), design1);
+
+    windows.reset();
+    chat.reset();
+    host.peer = nullptr;
+    login(1, "You");
+    EXPECT_EQ(chat->board().b_phrase[3]->toolTip(), QStringLiteral("Nice roll!"));
+    EXPECT_EQ(chat->board().b_phrase[5]->toolTip(), design5) << "an empty key keeps the design phrase";
+}
+
+TEST_F(AuxiliaryWindowsTest, HelpAndAboutOpenFromTheMenuAndF1)
+{
+    start();
+    chat->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(chat.get()));
+    QTest::keyClick(chat.get(), Qt::Key_F1);
+    EXPECT_TRUE(windows->help().isVisible()) << "F1 opens the help window";
+
+    EXPECT_FALSE(windows->about().isVisible());
+    menuItem("About1")->trigger();
+    EXPECT_TRUE(windows->about().isVisible());
+}
+
+TEST_F(AuxiliaryWindowsTest, LogoOpensTheMakersSite)
+{
+    start();
+    QStringList opened;
+    windows->about().setOpener([&opened](const QUrl &url) {
+        opened << url.toString();
+        return true;
+    });
+    auto *logo = chat->findChild<QWidget *>(QStringLiteral("image_logo"));
+    ASSERT_NE(logo, nullptr);
+    QTest::mouseClick(logo, Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened.at(0).contains(QLatin1String(Tabout::MakerAddress))) << opened.at(0).toStdString();
+}
+
+TEST_F(AuxiliaryWindowsTest, SoloStartShowsTheDownloadWhoseSuccessEndsTheGame)
+{
+    const QString lobby = dir.filePath(QStringLiteral("vornlobby"));
+    QFile program(lobby);
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.close();
+    start();
+    EXPECT_TRUE(windows->download().isVisible());
+    QSignalSpy closed(chat.get(), &Tchat::closed);
+    windows->download().setLobbyProgram(lobby);
+    windows->download().Button2Click(); // "Play with Others" with an installed lobby
+    ASSERT_EQ(shell.starts.size(), 1);
+    EXPECT_EQ(closed.count(), 1) << "the game closes as File > Exit does";
+    EXPECT_FALSE(chat->isVisible());
+    EXPECT_FALSE(windows->download().isVisible());
+}
+
+TEST_F(AuxiliaryWindowsTest, JoinedStartShowsNoDownload)
+{
+    joinAs(2, "Ann");
+    EXPECT_FALSE(windows->download().isVisible());
+}
+
+} // namespace

@@ -1,0 +1,298 @@
+// The chat transcript: styles, words, links, smileys, scrolling and the link table.
+#include "chatview.h"
+#include "colortext.h"
+#include "messageboxes.h"
+#include "shellopen.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Item = ChatView::Item;
+
+} // namespace
+
+void PrintTo(const ChatView::Item &item, std::ostream *os)
+{
+    *os << "{" << int(item.kind) << ", \"" << item.text.toStdString() << "\", style " << item.style << ", picture "
+        << item.picture << "}";
+}
+
+namespace {
+
+class ChatViewTest : public ::testing::Test
+{
+protected:
+    ChatViewTest() { browser.resize(488, 151); }
+
+    // The fragments of paragraph n: text, colour and boldness of each.
+    struct Run
+    {
+        QString text;
+        QColor color;
+        bool bold;
+        bool anchor;
+    };
+    QList<Run> runs(int n)
+    {
+        QList<Run> result;
+        const QTextBlock block = browser.document()->findBlockByNumber(n);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            result.append({it.fragment().text(), f.foreground().color(), f.font().bold(), f.isAnchor()});
+        }
+        return result;
+    }
+
+    QTextBrowser browser;
+    RecordingShellOpen shell;
+    RecordingMessageBoxes boxes;
+    ChatView chat{browser, shell, boxes};
+};
+
+TEST_F(ChatViewTest, ChatLineHasBoldPrefixRunThenWordsInTheSendersStyle)
+{
+    chat.addlinetochat(QStringLiteral("2+Bob chats: hi"), *colortext::read(QStringLiteral("clBlue")));
+    const QList<Item> expected{{Item::Text, QStringLiteral("Bob chats: "), 7},
+                               {Item::Text, QStringLiteral(" "), 7},
+                               {Item::Text, QStringLiteral("hi "), 7}};
+    EXPECT_EQ(chat.lastLine(), expected);
+    EXPECT_EQ(chat.style(7).foreground().color(), QColor(0, 0, 255));
+    EXPECT_TRUE(chat.style(7).font().bold());
+    const QList<Run> shown = runs(0);
+    ASSERT_EQ(shown.size(), 1); // equal formats join into one fragment
+    EXPECT_EQ(shown[0].text, QStringLiteral("Bob chats:  hi "));
+    EXPECT_EQ(shown[0].color, QColor(0, 0, 255));
+    EXPECT_TRUE(shown[0].bold);
+}
+
+TEST_F(ChatViewTest, StatusLineHasASingleBlankPrefixRun)
+{
+    chat.addlinetochat(QStringLiteral("0+You are Connected."), QColor(0, 0, 255));
+    const QList<Item> expected{{Item::Text, QStringLiteral(" "), 0},
+                               {Item::Text, QStringLiteral("You "), 0},
+                               {Item::Text, QStringLiteral("are "), 0},
+                               {Item::Text, QStringLiteral("Connected. "), 0}};
+    EXPECT_EQ(chat.lastLine(), expected);
+    EXPECT_EQ(chat.style(0).foreground().color(), QColor(0, 0, 255));
+    EXPECT_TRUE(chat.style(0).font().bold());
+}
+
+TEST_F(ChatViewTest, EachLineIsOneParagraph)
+{
+    chat.addlinetochat(QStringLiteral("0+one"), Qt::blue);
+    chat.addlinetochat(QStringLiteral("1+Ann chats: two"), Qt::black);
+    EXPECT_EQ(browser.document()->blockCount(), 2);
+    EXPECT_EQ(browser.document()->findBlockByNumber(1).text(), QStringLiteral("Ann chats:  two "));
+}
+
+TEST_F(ChatViewTest, ANewColourRecoloursTheSendersEarlierLinesOnly)
+{
+    chat.addlinetochat(QStringLiteral("2+Bob chats: first"), QColor(0, 0, 255));
+    chat.addlinetochat(QStringLiteral("3+Cy chats: other"), QColor(0, 128, 0));
+    chat.addlinetochat(QStringLiteral("2+Bob chats: second"), QColor(255, 0, 0));
+    EXPECT_EQ(runs(0).first().color, QColor(255, 0, 0));
+    EXPECT_EQ(runs(1).first().color, QColor(0, 128, 0));
+    EXPECT_EQ(runs(2).first().color, QColor(255, 0, 0));
+}
+
+TEST_F(ChatViewTest, ChatBodySplitsAtTheFirstBar)
+{
+    struct Case
+    {
+        QString body, line;
+        QColor color;
+    };
+    const Case cases[] = {
+        {QStringLiteral("2+Bob chats: hi|clBlue"), QStringLiteral("2+Bob chats: hi"), QColor(0, 0, 255)},
+        {QStringLiteral("2+Bob chats: a|b|clBlue"), QStringLiteral("2+Bob chats: a"), QColor(255, 0, 0)},
+        {QStringLiteral("2+Bob chats: no colour"), QStringLiteral("2+Bob chats: no colour"), QColor(255, 0, 0)},
+        {QStringLiteral("2+Bob x|$00FF8040"), QStringLiteral("2+Bob x"), QColor(64, 128, 255)},
+        {QStringLiteral("2+Bob x|"), QStringLiteral("2+Bob x"), QColor(255, 0, 0)},
+    };
+    for (const Case &c : cases) {
+        const auto [line, color] = ChatView::chatBody(c.body);
+        EXPECT_EQ(line, c.line) << c.body.toStdString();
+        EXPECT_EQ(color, c.color) << c.body.toStdString();
+    }
+}
+
+TEST_F(ChatViewTest, LinkWordsKeepTheirBlankAndNeighboursStayPlain)
+{
+    chat.addlinetochat(QStringLiteral("1+Ann chats: see WWW.Example.com or xHTTP://a.org/x now"), Qt::black);
+    const QList<Item> expected{{Item::Text, QStringLiteral("Ann chats: "), 6},
+                               {Item::Text, QStringLiteral(" "), 6},
+                               {Item::Text, QStringLiteral("see "), 6},
+                               {Item::Link, QStringLiteral("WWW.Example.com "), 4},
+                               {Item::Text, QStringLiteral("or "), 6},
+                               {Item::Link, QStringLiteral("xHTTP://a.org/x "), 4},
+                               {Item::Text, QStringLiteral("now "), 6}};
+    EXPECT_EQ(chat.lastLine(), expected);
+    EXPECT_EQ(chat.linkCounter(), 1);
+    EXPECT_EQ(chat.link(0), QStringLiteral("WWW.Example.com "));
+    EXPECT_EQ(chat.link(1), QStringLiteral("xHTTP://a.org/x "));
+    int anchors = 0;
+    for (const Run &run : runs(0)) {
+        if (run.anchor) {
+            ++anchors;
+            EXPECT_EQ(run.color, QColor(0, 128, 0));
+        }
+    }
+    EXPECT_EQ(anchors, 2);
+}
+
+TEST_F(ChatViewTest, OnlyWebAddressesAreOpened)
+{
+    struct Case
+    {
+        QString word, opened;
+    };
+    const Case cases[] = {
+        {QStringLiteral("http://a.org/x "), QStringLiteral("http://a.org/x")},
+        {QStringLiteral("HTTPS://a.org "), QStringLiteral("HTTPS://a.org")},
+        {QStringLiteral("www.a.org  "), QStringLiteral("http://www.a.org")},
+        {QStringLiteral("file://www.a.org/etc/passwd "), QString()},
+        {QStringLiteral("smb:www.host "), QString()},
+        {QStringLiteral("xhttp://a.org "), QString()},
+        {QStringLiteral(""), QString()},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ChatView::webAddress(c.word), c.opened) << c.word.toStdString();
+}
+
+TEST_F(ChatViewTest, ClickOnALinkOpensTheWordWithoutItsBlank)
+{
+    chat.addlinetochat(QStringLiteral("1+Ann chats: go http://a.org/x please"), Qt::black);
+    browser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
+    const QString text = browser.document()->toPlainText();
+    QTextCursor cursor(browser.document());
+    cursor.setPosition(int(text.indexOf(QLatin1String("a.org"))));
+    const QPoint at = browser.cursorRect(cursor).center() + QPoint(2, 0);
+    QTest::mouseClick(browser.viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://a.org/x")});
+    EXPECT_TRUE(boxes.messages.isEmpty());
+}
+
+TEST_F(ChatViewTest, FailingOrForeignLinksSayCannotOpenWebpage)
+{
+    chat.addlinetochat(QStringLiteral("1+Ann chats: file://www.a.org/x"), Qt::black);
+    chat.mainchatJump(0);
+    EXPECT_TRUE(shell.urls.isEmpty());
+    chat.mainchatJump(7);  // an empty entry
+    chat.mainchatJump(-3); // never read outside the table
+    chat.mainchatJump(1000);
+    shell.answer = false;
+    chat.addlinetochat(QStringLiteral("1+Ann chats: www.a.org"), Qt::black);
+    chat.mainchatJump(1);
+    EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.a.org")});
+    EXPECT_EQ(boxes.messages, QStringList(5, QStringLiteral("Cannot open Webpage")));
+}
+
+TEST_F(ChatViewTest, ClearingRestartsTheLinkTable)
+{
+    chat.addlinetochat(QStringLiteral("1+Ann chats: www.one.org www.two.org"), Qt::black);
+    chat.ClearMainChat1Click();
+    EXPECT_EQ(chat.linkCounter(), -1);
+    EXPECT_TRUE(browser.document()->toPlainText().isEmpty());
+    chat.addlinetochat(QStringLiteral("1+Ann chats: www.three.org"), Qt::black);
+    EXPECT_EQ(chat.linkCounter(), 0);
+    chat.mainchatJump(0);
+    EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.three.org")});
+}
+
+TEST_F(ChatViewTest, LinkCounterGoesBackToOneAfterHundred)
+{
+    for (int n = 0; n <= 101; ++n)
+        chat.addlinetochat(QStringLiteral("1+Ann chats: www.s%1.org").arg(n), Qt::black);
+    EXPECT_EQ(chat.linkCounter(), 1);
+    EXPECT_EQ(chat.link(0), QStringLiteral("www.s0.org "));
+    EXPECT_EQ(chat.link(100), QStringLiteral("www.s100.org "));
+    EXPECT_EQ(chat.link(1), QStringLiteral("www.s101.org "));
+    EXPECT_TRUE(chat.link(101).isEmpty());
+    EXPECT_TRUE(chat.link(-1).isEmpty());
+    chat.mainchatJump(101); // the view's 102nd link, stored in entry 1
+    chat.mainchatJump(100);
+    EXPECT_EQ(shell.urls, (QStringList{QStringLiteral("http://www.s101.org"), QStringLiteral("http://www.s100.org")}));
+}
+
+TEST_F(ChatViewTest, SmileyCodesBecomePictures)
+{
+    struct Case
+    {
+        QString text;
+        QList<Item> items;
+    };
+    // After "Ann chats:" the rest starts right at the code (a smiley's own ":" would
+    // otherwise end the prefix).
+    const Item blank{Item::Text, QStringLiteral(" "), 6};
+    const Case cases[] = {
+        {QStringLiteral(":)#15"), {blank, {Item::Image, {}, 0, 5}}},
+        {QStringLiteral(":)#10:)#27"), {blank, {Item::Image, {}, 0, 0}, blank, {Item::Image, {}, 0, 17}}},
+        {QStringLiteral("a:)#28b"), {{Item::Text, QStringLiteral("a "), 6}, {Item::Image, {}, 0, 0},
+                                      {Item::Text, QStringLiteral("b "), 6}}},
+        {QStringLiteral(":)#x5"), {blank, {Item::Image, {}, 0, 0}}},
+        {QStringLiteral(":)#09"), {blank, {Item::Image, {}, 0, 0}}},
+        {QStringLiteral("end:)#1"), {{Item::Text, QStringLiteral("end "), 6}, {Item::Image, {}, 0, 0}}},
+    };
+    for (const Case &c : cases) {
+        chat.addlinetochat(QStringLiteral("1+Ann chats:") + c.text, Qt::black);
+        QList<Item> expected{{Item::Text, QStringLiteral("Ann chats: "), 6}};
+        expected.append(c.items);
+        EXPECT_EQ(chat.lastLine(), expected) << c.text.toStdString();
+    }
+    const QTextBlock block = browser.document()->findBlockByNumber(0);
+    int images = 0;
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        images += it.fragment().charFormat().isImageFormat() ? 1 : 0;
+    EXPECT_EQ(images, 1);
+}
+
+TEST_F(ChatViewTest, ScrollsToTheNewLineUnlessScrollChatOff)
+{
+    browser.show();
+    for (int n = 0; n < 40; ++n)
+        chat.addlinetochat(QStringLiteral("0+line %1").arg(n), Qt::blue);
+    QScrollBar *bar = browser.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    chat.setScrollOff(true);
+    EXPECT_TRUE(chat.ScrollChatOff()->isChecked());
+    chat.addlinetochat(QStringLiteral("0+one more"), Qt::blue);
+    EXPECT_EQ(bar->value(), 0);
+    chat.ScrollChatOff()->trigger();
+    EXPECT_FALSE(chat.scrollOff());
+    chat.addlinetochat(QStringLiteral("0+and another"), Qt::blue);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(ChatViewTest, CopyGivesPlainTextOfTheSelection)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    chat.addlinetochat(QStringLiteral("1+Ann chats: hi:)#12"), Qt::black);
+    chat.Copy1Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before")) << "nothing selected";
+    chat.SelectAll1Click();
+    chat.Copy1Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  hi "));
+}
+
+TEST_F(ChatViewTest, TextSizeAppliesToEveryStyleAndShownRun)
+{
+    chat.addlinetochat(QStringLiteral("1+Ann chats: hello www.a.org"), Qt::black);
+    chat.setTextSize(14);
+    for (int n = 0; n < ChatView::StyleCount; ++n)
+        EXPECT_EQ(chat.style(n).font().pixelSize(), 19) << n; // 14 points at 96 dpi
+    const QTextBlock block = browser.document()->findBlockByNumber(0);
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        EXPECT_EQ(it.fragment().charFormat().font().pixelSize(), 19) << it.fragment().text().toStdString();
+}
+
+} // namespace

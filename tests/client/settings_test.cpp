@@ -1,0 +1,268 @@
+// The settings file, the Options menu, the window's place and the sound switches.
+#include "chatinput.h"
+#include "chatview.h"
+#include "clientfixture.h"
+#include "clientoptions.h"
+#include "mainmenu.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+class Settings : public ClientFixture
+{
+protected:
+    QString iniPath() const { return dir.filePath(QStringLiteral("vornlobby.ini")); }
+    void writeIni(const QByteArray &content)
+    {
+        QFile f(iniPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QByteArray readIni() const
+    {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString value(const char *key) const
+    {
+        for (const QByteArray &line : readIni().split('\n')) {
+            if (line.startsWith(QByteArray(key) + '='))
+                return QString::fromUtf8(line.mid(qsizetype(qstrlen(key)) + 1));
+        }
+        return QStringLiteral("<missing>");
+    }
+    QStringList markedSizes() const
+    {
+        QStringList marked;
+        for (QAction *n : chat->menu().TextSizes) {
+            if (n->isChecked())
+                marked << n->text();
+        }
+        return marked;
+    }
+    // Closes the connection so the next case can log in afresh.
+    void restart()
+    {
+        chat.reset();
+        host.peer = nullptr;
+        host.received.clear();
+        host.framer = MessageFramer();
+    }
+    // Logs in and waits until the settings have been read.
+    void arrive(int id = 1)
+    {
+        login(id);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return chat->state().botspeed != 0; }, 3000));
+    }
+};
+
+TEST_F(Settings, NoFileGivesTheDefaults)
+{
+    arrive();
+    EXPECT_EQ(chat->chatView().textSize(), 8);
+    EXPECT_EQ(markedSizes(), QStringList{QStringLiteral("8")});
+    EXPECT_EQ(chat->chatInput().textColor(), QColor(0, 0, 0));
+    EXPECT_EQ(chat->state().botspeed, 1000);
+    EXPECT_TRUE(chat->menu().Normal1->isChecked());
+    EXPECT_TRUE(chat->menu().PlaySounds1->isChecked());
+    EXPECT_TRUE(chat->menu().PlayChatterSounds1->isChecked());
+    EXPECT_TRUE(chat->menu().Classic1->isChecked());
+    EXPECT_EQ(QRect(chat->x(), chat->y(), chat->width(), chat->height()), QRect(3, 3, 700, 590));
+    EXPECT_EQ(chat->chatInput().phrases(), ChatInput::defaultPhrases());
+    EXPECT_FALSE(QFile::exists(iniPath())) << "reading writes nothing";
+}
+
+TEST_F(Settings, KeyValuesAndTheirInvalidForms)
+{
+    struct Case
+    {
+        QByteArray lines;
+        std::function<void(Tchat &)> check;
+    };
+    const Case cases[] = {
+        {"Botspeed=750", [](Tchat &c) { EXPECT_EQ(c.state().botspeed, 1000); EXPECT_TRUE(c.menu().Normal1->isChecked()); }},
+        {"Botspeed=2000", [](Tchat &c) { EXPECT_EQ(c.state().botspeed, 2000); EXPECT_TRUE(c.menu().Slow1->isChecked()); }},
+        {"Playsounds=no", [](Tchat &c) { EXPECT_TRUE(c.menu().PlaySounds1->isChecked()); }},
+        {"Playsounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().PlaySounds1->isChecked()); }},
+        {"ChatterSounds=FALSE", [](Tchat &c) { EXPECT_TRUE(c.menu().PlayChatterSounds1->isChecked()); }},
+        {"ChatterSounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().PlayChatterSounds1->isChecked()); }},
+        {"Turnsound=2", [](Tchat &c) { EXPECT_TRUE(c.menu().Classic1->isChecked()); EXPECT_FALSE(c.game().turnSoundNew); }},
+        {"Turnsound=1", [](Tchat &c) { EXPECT_TRUE(c.menu().New1->isChecked()); EXPECT_TRUE(c.game().turnSoundNew); }},
+        {"Textsize=twelve", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 8); }},
+        {"Textsize=0", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 8); }},
+        {"Textsize=12", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 12); }},
+        {"Textcolor=clNavy", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 128)); }},
+        {"Textcolor=$004080FF", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(255, 128, 64)); }},
+        {"Textcolor=purplish", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 0)); }},
+        {"Left=40\nTop=x\nWidth=800\nHeight=", [](Tchat &c) { EXPECT_EQ(QRect(c.x(), c.y(), c.width(), c.height()), QRect(40, 3, 800, 590)); }},
+        {"Phrase3=Hi there\nPhrase4=", [](Tchat &c) {
+             EXPECT_EQ(c.chatInput().phrases().value(2), QStringLiteral("Hi there"));
+             EXPECT_EQ(c.chatInput().phrases().value(3), QStringLiteral("Excellent!"));
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines.toStdString());
+        writeIni("[Other]\nBotspeed=500\n[dorvane]\n" + c.lines + '\n');
+        arrive();
+        c.check(*chat);
+        restart();
+    }
+}
+
+TEST_F(Settings, TextSizeWithoutAMenuItemAppliesAndIsWrittenBack)
+{
+    writeIni("[Dorvane]\nTextsize=11\n");
+    arrive();
+    EXPECT_EQ(chat->chatView().textSize(), 11);
+    EXPECT_EQ(chat->chatView().style(9).font().pixelSize(), 15); // 11 points at 96 dpi
+    EXPECT_TRUE(markedSizes().isEmpty());
+    chat->menu().PlaySounds1->trigger();
+    EXPECT_EQ(value("Textsize"), QStringLiteral("11"));
+    find<QAction>(QStringLiteral("N141"))->trigger();
+    EXPECT_EQ(markedSizes(), QStringList{QStringLiteral("14")});
+    EXPECT_EQ(value("Textsize"), QStringLiteral("14"));
+}
+
+TEST_F(Settings, EveryMenuChangeWritesTheWholeSectionInOrder)
+{
+    writeIni("; kept\n[Other]\nTop=99\n");
+    arrive();
+    chat->menu().New1->trigger();
+    EXPECT_EQ(readIni(), QByteArray("; kept\n[Other]\nTop=99\n\n[Dorvane]\nTextsize=8\nTextcolor=clBlack\n"
+                                    "Botspeed=1000\nTop=3\nLeft=3\nWidth=700\nHeight=590\nTurnsound=1\n"
+                                    "Playsounds=true\nChatterSounds=true\n"));
+    EXPECT_TRUE(chat->menu().New1->isChecked());
+    EXPECT_FALSE(chat->menu().Classic1->isChecked());
+}
+
+TEST_F(Settings, ChangesBeforeTheFileIsReadWriteTheDesignValues)
+{
+    start();
+    chat->menu().PlaySounds1->trigger();
+    EXPECT_EQ(value("Botspeed"), QStringLiteral("0"));
+    EXPECT_EQ(value("Textsize"), QStringLiteral("10"));
+    EXPECT_EQ(value("Playsounds"), QStringLiteral("false"));
+    EXPECT_EQ(value("ChatterSounds"), QStringLiteral("false"));
+}
+
+TEST_F(Settings, TextColourDialogOkSavesCancelKeeps)
+{
+    arrive();
+    colors.answer = QColor(255, 128, 64);
+    chat->menu().TextColor1->trigger();
+    EXPECT_EQ(colors.lastInitial, QColor(0, 0, 0));
+    EXPECT_EQ(value("Textcolor"), QStringLiteral("$004080FF"));
+    EXPECT_EQ(chat->chatInput().textColor(), QColor(255, 128, 64));
+    writeIni("");
+    colors.answer.reset();
+    chat->menu().TextColor1->trigger();
+    EXPECT_EQ(colors.asked, 2);
+    EXPECT_TRUE(readIni().isEmpty()) << "Cancel writes nothing";
+    EXPECT_EQ(chat->chatInput().textColor(), QColor(255, 128, 64));
+}
+
+TEST_F(Settings, SeatOneSendsTheStoredBotSpeedOnArrival)
+{
+    writeIni("[Dorvane]\nBotspeed=500\n");
+    arrive(1);
+    EXPECT_TRUE(host.waitForRequest("CMD_botspeed+1+500+"));
+    EXPECT_TRUE(chat->menu().Fast1->isChecked());
+}
+
+TEST_F(Settings, ClosingUnmovedWritesNothingEvenAfterAMenuWrite)
+{
+    writeIni("[Dorvane]\nLeft=40\nTop=50\nWidth=720\nHeight=600\n");
+    arrive();
+    chat->menu().PlaySounds1->trigger(); // writes the section, geometry included
+    writeIni("[Dorvane]\nTop=77\n");
+    chat->move(300, 300);
+    chat->move(40, 50);
+    chat->close();
+    EXPECT_EQ(readIni(), QByteArray("[Dorvane]\nTop=77\n"));
+}
+
+TEST_F(Settings, ClosingStoresTheWindowShrunkOnceToTheWorkArea)
+{
+    struct Case
+    {
+        QSize size;
+        QSize stored;
+    };
+    const Case cases[] = {
+        {QSize(2000, 600), QSize(1985, 600)},
+        {QSize(800, 900), QSize(800, 885)},
+        {QSize(1030, 780), QSize(1015, 765)},
+        {QSize(1024, 768), QSize(1024, 768)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.size.width());
+        QFile::remove(iniPath());
+        arrive();
+        chat->move(10, 20);
+        chat->resize(c.size);
+        ASSERT_EQ(chat->size(), c.size);
+        chat->close();
+        EXPECT_EQ(value("Width"), QString::number(c.stored.width()));
+        EXPECT_EQ(value("Height"), QString::number(c.stored.height()));
+        EXPECT_EQ(value("Left"), QStringLiteral("10"));
+        EXPECT_EQ(value("Top"), QStringLiteral("20"));
+        EXPECT_EQ(chat->options().lastSaved(), QRect(QPoint(10, 20), c.stored));
+        restart();
+    }
+}
+
+TEST_F(Settings, ResetScreenLocationMovesWithoutWriting)
+{
+    arrive();
+    chat->move(200, 100);
+    chat->resize(900, 700);
+    chat->menu().ResetScreenLocation1->trigger();
+    EXPECT_EQ(QRect(chat->x(), chat->y(), chat->width(), chat->height()), QRect(3, 3, 700, 590));
+    EXPECT_FALSE(QFile::exists(iniPath()));
+}
+
+TEST_F(Settings, ClientAreaNeverSmallerThanTheBoard)
+{
+    start();
+    chat->resize(300, 200);
+    QCoreApplication::processEvents();
+    EXPECT_GE(chat->centralWidget()->width(), Board::Width + 15);
+    EXPECT_GE(chat->centralWidget()->height(), Board::Height + 12);
+}
+
+TEST_F(Settings, EachSoundObeysOnlyItsOwnSwitch)
+{
+    arrive();
+    chat->menu().PlaySounds1->trigger(); // off; chatter sounds stay on
+    soundPlayer.played.clear();
+    chat->playsounds(QStringLiteral("dice"));
+    deliver("CMD_playasound+1+wave3+");
+    EXPECT_EQ(soundPlayer.played, QStringList{QStringLiteral("wave3")});
+    chat->menu().PlaySounds1->trigger();
+    chat->menu().PlayChatterSounds1->trigger();
+    soundPlayer.played.clear();
+    chat->playsounds(QStringLiteral("turn"));
+    deliver("CMD_playasound+1+wave13+");
+    EXPECT_EQ(soundPlayer.played, QStringList{QStringLiteral("turn")});
+    EXPECT_EQ(chatLines().last(), QStringLiteral("You: <Chatter Sound> Applause"));
+}
+
+TEST_F(Settings, BothScrollChatOffItemsShareTheirMark)
+{
+    start();
+    QAction *popupItem = chat->chatView().ScrollChatOff();
+    chat->menu().ScrollChatOff1->trigger();
+    EXPECT_TRUE(chat->chatView().scrollOff());
+    EXPECT_TRUE(popupItem->isChecked());
+    popupItem->trigger();
+    EXPECT_FALSE(chat->chatView().scrollOff());
+    EXPECT_FALSE(chat->menu().ScrollChatOff1->isChecked());
+    chat->menu().ClearMainChat1->trigger();
+    EXPECT_TRUE(chatLines().isEmpty());
+}
+
+} // namespace
