@@ -1,6 +1,8 @@
 // Compressed file container: the shared vectors, block edges, Auto, failures, damaged files.
 #include "lzrw1.h"
 
+#include "testbytes.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,28 +60,7 @@ std::vector<ManifestRow> manifest()
     return rows;
 }
 
-Bytes textBytes(std::size_t n, std::uint32_t seed)
-{
-    static const char *const words[] = {"Player ", "Klot ", "won ", "0 ", "12 ", "phase ",
-                                        "\r\n", "tally ", "dice ", "wild "};
-    std::mt19937 rng(seed);
-    Bytes out;
-    while (out.size() < n) {
-        const std::string w = words[rng() % 10];
-        out.insert(out.end(), w.begin(), w.end());
-    }
-    out.resize(n);
-    return out;
-}
 
-Bytes randomBytes(std::size_t n, std::uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    Bytes out(n);
-    for (auto &b : out)
-        b = static_cast<std::uint8_t>(rng());
-    return out;
-}
 
 std::string readFailure(const fs::path &in) { return "Lzrw1 : Error reading from input file : " + in.string(); }
 const std::string SizeMismatch = "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
@@ -193,8 +174,8 @@ TEST_F(Lzrw1Test, RoundTripsAtBlockEdges)
 {
     for (std::size_t n : {0, 1, 2, 3, 32767, 32768, 32769, 65536, 100000}) {
         const std::vector<std::pair<const char *, Bytes>> inputs = {
-            {"text", textBytes(n, std::uint32_t(n))},
-            {"random", randomBytes(n, std::uint32_t(n))},
+            {"text", testbytes::text(n, std::uint32_t(n))},
+            {"random", testbytes::random(n, std::uint32_t(n))},
             {"one long run", Bytes(n, 'r')}};
         for (const auto &[kind, data] : inputs) {
             for (TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good}) {
@@ -220,7 +201,7 @@ TEST_F(Lzrw1Test, BlockLayoutOfFullBlocks)
     };
     for (const Case &c : {Case{0, 11}, Case{32768, 8 + 32771 + 3}, Case{65536, 8 + 2 * 32771 + 3},
                           Case{32769, 8 + 32771 + 4}}) {
-        writeFile(tmp("plain"), randomBytes(c.n, 99));
+        writeFile(tmp("plain"), testbytes::random(c.n, 99));
         EXPECT_EQ(compress(tmp("plain"), tmp("packed"), TCompressMode::Fast), c.size) << c.n;
         const Bytes packed = readFile(tmp("packed"));
         EXPECT_EQ(packed[packed.size() - (c.n % 32768 == 0 ? 1 : 2)], 0x80) << c.n;
@@ -237,12 +218,12 @@ TEST_F(Lzrw1Test, AutoChoosesByInputSizeAndSample)
         const char *magic;
     };
     const std::vector<Case> cases = {
-        {"small input gets LZH", textBytes(98303, 1), 40, "!HZL"},
-        {"compressible large input gets LZRW1/KH", textBytes(98304, 1), 40, "WRZL"},
-        {"incompressible large input gets LZH", randomBytes(200000, 4), 40, "!HZL"},
-        {"a strict threshold gets LZH", textBytes(200000, 1), 1, "!HZL"},
+        {"small input gets LZH", testbytes::text(98303, 1), 40, "!HZL"},
+        {"compressible large input gets LZRW1/KH", testbytes::text(98304, 1), 40, "WRZL"},
+        {"incompressible large input gets LZH", testbytes::random(200000, 4), 40, "!HZL"},
+        {"a strict threshold gets LZH", testbytes::text(200000, 1), 1, "!HZL"},
         {"runs at the sampled thirds only", [] {
-             Bytes b = randomBytes(3 * 32768 + 10, 5);
+             Bytes b = testbytes::random(3 * 32768 + 10, 5);
              std::fill(b.begin() + 32768, b.begin() + 3 * 32768, 'x');
              return b;
          }(), 40, "WRZL"},
@@ -255,7 +236,7 @@ TEST_F(Lzrw1Test, AutoChoosesByInputSizeAndSample)
         decompress(tmp("packed"), tmp("back"));
         EXPECT_EQ(readFile(tmp("back")), c.data) << c.name;
     }
-    writeFile(tmp("plain"), textBytes(1000, 1));
+    writeFile(tmp("plain"), testbytes::text(1000, 1));
     compress(tmp("plain"), tmp("packed"), TCompressMode::Auto);
     EXPECT_EQ(m_doit.CompressMode(), TCompressMode::Good);
 }
@@ -264,7 +245,7 @@ TEST_F(Lzrw1Test, MissingOrUnusableFilesFailWithTheirTexts)
 {
     const fs::path missing = tmp("missing.tld");
     const fs::path out = tmp("out");
-    writeFile(tmp("plain"), textBytes(100, 1));
+    writeFile(tmp("plain"), testbytes::text(100, 1));
     struct Case
     {
         const char *name;
@@ -289,7 +270,7 @@ TEST_F(Lzrw1Test, MissingOrUnusableFilesFailWithTheirTexts)
         EXPECT_EQ(failureOf(c.op), c.text) << c.name;
         EXPECT_FALSE(fs::exists(out)) << c.name;
     }
-    EXPECT_EQ(readFile(tmp("plain")), textBytes(100, 1));
+    EXPECT_EQ(readFile(tmp("plain")), testbytes::text(100, 1));
 }
 
 TEST_F(Lzrw1Test, InputOfAnotherLengthThanItsSizeIsAFailedRead)

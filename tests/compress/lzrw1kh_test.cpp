@@ -1,6 +1,8 @@
 // LZRW1/KH block coder: exact coded bytes for known inputs, round trips, damaged blocks.
 #include "lzrw1kh.h"
 
+#include "testbytes.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,28 +39,7 @@ Bytes twice(const std::string &s)
     return out;
 }
 
-Bytes text(std::size_t n, std::uint32_t seed)
-{
-    static const char *const words[] = {"dice ", "phase ", "roll ", "wild ", "score\r\n", "Klot ",
-                                        "seven ", "colour ", "bonus ", "the "};
-    std::mt19937 rng(seed);
-    Bytes out;
-    while (out.size() < n) {
-        const std::string w = words[rng() % 10];
-        out.insert(out.end(), w.begin(), w.end());
-    }
-    out.resize(n);
-    return out;
-}
 
-Bytes randomBytes(std::size_t n, std::uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    Bytes out(n);
-    for (auto &b : out)
-        b = static_cast<std::uint8_t>(rng());
-    return out;
-}
 
 TEST(Lzrw1khTest, CodesKnownInputsExactly)
 {
@@ -94,7 +75,7 @@ TEST(Lzrw1khTest, RoundTripsAtEverySizeEdge)
 {
     TLZR lzr;
     for (std::size_t n : {0, 1, 2, 3, 4, 15, 16, 17, 18, 19, 4095, 4096, 4097, 32767, 32768}) {
-        for (const Bytes &in : {text(n, 1), randomBytes(n, 2), Bytes(n, 0xFF)}) {
+        for (const Bytes &in : {testbytes::text(n, 1), testbytes::random(n, 2), Bytes(n, 0xFF)}) {
             const Bytes coded = code(lzr, in);
             EXPECT_LE(coded.size(), n + 1) << "size " << n;
             EXPECT_EQ(decode(coded), in) << "size " << n;
@@ -105,7 +86,7 @@ TEST(Lzrw1khTest, RoundTripsAtEverySizeEdge)
 TEST(Lzrw1khTest, IncompressibleBlockIsStoredOneByteLonger)
 {
     TLZR lzr;
-    const Bytes in = randomBytes(TLZR::BlockSize, 7);
+    const Bytes in = testbytes::random(TLZR::BlockSize, 7);
     const Bytes coded = code(lzr, in);
     ASSERT_EQ(coded.size(), in.size() + 1);
     EXPECT_EQ(coded[0], 0x80);
@@ -122,8 +103,8 @@ TEST(Lzrw1khTest, MixedRunsMatchesAndLiteralsRoundTrip)
             switch (rng() % 3) {
             case 0: in.insert(in.end(), 1 + rng() % 5000, static_cast<std::uint8_t>(rng()));
                     break;
-            case 1: { const Bytes t = text(1 + rng() % 300, rng()); in.insert(in.end(), t.begin(), t.end()); break; }
-            default: { const Bytes r = randomBytes(1 + rng() % 40, rng()); in.insert(in.end(), r.begin(), r.end()); }
+            case 1: { const Bytes t = testbytes::text(1 + rng() % 300, rng()); in.insert(in.end(), t.begin(), t.end()); break; }
+            default: { const Bytes r = testbytes::random(1 + rng() % 40, rng()); in.insert(in.end(), r.begin(), r.end()); }
             }
         }
         in.resize(rng() % (TLZR::BlockSize + 1));
