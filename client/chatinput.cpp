@@ -129,7 +129,9 @@ void ChatInput::setPhrases(const QStringList &phrases)
 
 bool ChatInput::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_board.mychat || event->type() != QEvent::KeyPress)
+    // The type first: the board's destruction still sends events to the chat box, and the
+    // board must not be touched then.
+    if (event->type() != QEvent::KeyPress || watched != m_board.mychat)
         return QObject::eventFilter(watched, event);
     QLineEdit *box = m_board.mychat;
     if (box->text() == Placeholder)

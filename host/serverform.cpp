@@ -199,8 +199,12 @@ void TServer::Sock1Read(TSock *Sender, int)
     } catch (const ESockException &) {
         return;
     }
-    const int k = entryOf(Sender);
-    if (k == 0 || !m_state.seats[k].connected || m_closePending[k])
+    receiveOn(entryOf(Sender), bytes);
+}
+
+void TServer::receiveOn(int k, const QByteArray &bytes)
+{
+    if (!validEntry(k) || !m_state.seats[k].connected || m_closePending[k])
         return;
     switch (receivedlist.feed(k, m_state.seats[k].connectionId, bytes)) {
     case RequestQueue::FeedResult::Queued:
@@ -220,6 +224,23 @@ void TServer::Sock1Read(TSock *Sender, int)
         socktimer.start();
     else if (receivedlist.isEmpty())
         socktimer.stop();
+}
+
+void TServer::fireTimersNow()
+{
+    if (timer1.running())
+        timer1Timer(timer1.step());
+    if (computertimer.running()) {
+        const int step = computertimer.step();
+        computertimer.disable(); // a single-shot timer is disarmed as it fires
+        computertimerTimer(step);
+    }
+}
+
+void TServer::connectionClosed(int k)
+{
+    if (validEntry(k))
+        freeEntry(k);
 }
 
 void TServer::tempsockDisconnect(TSock *Sender)

@@ -74,6 +74,15 @@ public:
     // Closes the connection of entry k if it is connected.
     void disconnectsock(int k);
 
+    // Test and tool seams: drive the dispatcher without sockets. An entry marked connected in
+    // state() without a socket takes part like any other; nothing is sent to it.
+    // Queues bytes as if they had arrived on entry k's connection.
+    void receiveOn(int k, const QByteArray &bytes);
+    // Fires the running pause and computer timers once each, as if their intervals had passed.
+    void fireTimersNow();
+    // Frees entry k as if its connection had closed.
+    void connectionClosed(int k);
+
     // TurnSink
     void broadcast(const QByteArray &message) override;
     void armPauseTimer(int step) override;

@@ -2,18 +2,25 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 IniFile::IniFile(QString path)
     : m_path(std::move(path))
 {
 }
 
-QStringList IniFile::readLines(bool *crlf) const
+QStringList IniFile::readLines(bool *crlf, bool *latin1) const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QString text = QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    if (latin1)
+        *latin1 = utf8.hasError();
     if (crlf)
         *crlf = text.contains(QLatin1String("\r\n"));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -96,7 +103,8 @@ int IniFile::readInteger(const QString &section, const QString &key, int def) co
 bool IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
     bool crlf = false;
-    QStringList lines = readLines(&crlf);
+    bool latin1 = false;
+    QStringList lines = readLines(&crlf, &latin1);
     const Location at = locate(lines, section, key);
     const QString entry = key + QLatin1Char('=') + value;
     if (at.keyLine >= 0) {
@@ -113,6 +121,7 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write((lines.join(eol) + eol).toUtf8());
+    const QString text = lines.join(eol) + eol;
+    file.write(latin1 ? text.toLatin1() : text.toUtf8());
     return file.commit();
 }

@@ -32,7 +32,9 @@ private:
         int lastLine = -1;    // last non-blank line of the section (or the header)
     };
 
-    QStringList readLines(bool *crlf = nullptr) const;
+    // A file that is not valid UTF-8 is read (and written back) as Latin-1, so writing one
+    // key keeps every byte of the other lines, whatever program wrote them.
+    QStringList readLines(bool *crlf = nullptr, bool *latin1 = nullptr) const;
     static Location locate(const QStringList &lines, const QString &section, const QString &key);
     static QString sectionName(const QString &line); // null when the line is no section header
     static bool keyOf(const QString &line, QString *key, QString *value);

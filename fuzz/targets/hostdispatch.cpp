@@ -1,0 +1,152 @@
+// The host's dispatcher fed arbitrary lines from arbitrary entries while a game runs.
+//
+// Input: byte 0 picks which of entries 2..9 are connected (entry 1, the hosting copy, always
+// is); then records, each a control byte c and what it needs:
+//   c & 15 = 1..9   the bytes up to and including the next 0xFF arrive on entry c & 15;
+//                   with c & 0x10 the queue is then drained, else one request is handled
+//   c & 15 = 0      the running pause and computer timers fire once
+//   c & 15 = 10     the next byte names an entry whose connection closes
+//   c & 15 = 11     the next byte names an entry that gets a new connection
+//   c & 15 = 12     posted events run (scheduled closes)
+//   c & 15 = 13..15 the next byte n: timers fire and the queue drains, n + 1 times
+#include "fuzztargets.h"
+
+#include "gamerandom.h"
+#include "serverform.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace fuzz_hostdispatch {
+
+namespace {
+
+// Far beyond any run: the real timers never fire on their own, the input drives them.
+constexpr double TimeScale = 1000.0;
+
+class Driver
+{
+public:
+    Driver(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
+
+    void run()
+    {
+        m_server.setTimeScale(TimeScale);
+        HostState &s = m_server.state();
+        const int mask = m_pos < m_size ? m_data[m_pos++] : 0;
+        connect(1);
+        for (int k = 2; k <= HostState::MaxEntries; ++k) {
+            if (mask & (1 << ((k - 2) % 8)))
+                connect(k);
+        }
+        s.botspeedms = 1;
+        feed(1, "CMD_startgame+fuzz+0+0+f+\xff");
+        drain();
+        while (m_pos < m_size) {
+            step();
+            checkInvariants();
+        }
+        if (qEnvironmentVariableIsSet("DORVANE_FUZZ_VERBOSE"))
+            std::fprintf(stderr, "game %s, round %d, seat on turn %d, scores %d %d %d %d\n",
+                         s.gameon ? "on" : "over", s.roundno, s.currentplayer, s.seats[1].score,
+                         s.seats[2].score, s.seats[3].score, s.seats[4].score);
+    }
+
+private:
+    void connect(int k)
+    {
+        HostState &s = m_server.state();
+        if (k < 1 || k > HostState::MaxEntries || s.seats[k].connected)
+            return;
+        s.seats[k].connected = true;
+        s.seats[k].connectionId = ++m_lastId;
+        s.conncount = std::max(s.conncount, k);
+    }
+
+    void feed(int k, const QByteArray &bytes) { m_server.receiveOn(k, bytes); }
+
+    void drain()
+    {
+        // Bounded: every handled request leaves the queue.
+        for (int i = 0; i < 4096 && m_server.queuedRequests() > 0; ++i)
+            m_server.socktimerTimer();
+    }
+
+    int entryByte()
+    {
+        return m_pos < m_size ? m_data[m_pos++] % HostState::MaxEntries + 1 : 1;
+    }
+
+    void step()
+    {
+        const int c = m_data[m_pos++];
+        const int kind = c & 15;
+        if (kind >= 1 && kind <= 9) {
+            std::size_t end = m_pos;
+            while (end < m_size && m_data[end] != 0xFF)
+                ++end;
+            if (end < m_size)
+                ++end; // the terminator goes with the line
+            feed(kind, QByteArray(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(end - m_pos)));
+            m_pos = end;
+            if (c & 0x10)
+                drain();
+            else
+                m_server.socktimerTimer();
+        } else if (kind == 0) {
+            m_server.fireTimersNow();
+        } else if (kind == 10) {
+            m_server.connectionClosed(entryByte());
+        } else if (kind == 11) {
+            connect(entryByte());
+        } else if (kind == 12) {
+            QCoreApplication::processEvents();
+        } else {
+            const int n = m_pos < m_size ? m_data[m_pos++] : 0;
+            for (int i = 0; i <= n; ++i) {
+                m_server.fireTimersNow();
+                drain();
+            }
+        }
+    }
+
+    void checkInvariants() const
+    {
+        using fuzzsupport::check;
+        const HostState &s = m_server.state();
+        check(s.conncount >= 0 && s.conncount <= HostState::MaxEntries, "conncount within the entries");
+        check(s.currentplayer >= 0 && s.currentplayer <= s.numseats, "seat on turn is a seat");
+        check((s.rollcount >= 0 && s.rollcount <= 3) || s.rollcount == 5, "roll count 0..3 or 5");
+        check(m_server.queuedRequests() <= HostState::MaxEntries * RequestQueue::MaxWaitingPerConnection,
+              "queue bounded per connection");
+        for (int die = 1; die <= NumDice; ++die) {
+            check(s.dice[die].value >= 0 && s.dice[die].value <= 10, "die value 0..10");
+            check(s.dice[die].color >= 0 && s.dice[die].color <= 4, "die colour 0..4");
+        }
+        for (int seat = 1; seat <= s.numseats; ++seat) {
+            check(s.seats[seat].phase >= 0 && s.seats[seat].phase <= 11, "phase 0..11");
+            check(s.seats[seat].status >= 0 && s.seats[seat].status <= 2, "status 0..2");
+            check(s.seats[seat].score >= 0, "score not negative");
+        }
+    }
+
+    const std::uint8_t *m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+    quint64 m_lastId = 1000;
+    TServer m_server;
+};
+
+} // namespace
+
+int fuzzOne(const std::uint8_t *data, std::size_t size)
+{
+    fuzzsupport::ensureApplication();
+    seedGameRandom(size); // the same input always rolls the same dice
+    Driver(data, size).run();
+    return 0;
+}
+
+} // namespace fuzz_hostdispatch
