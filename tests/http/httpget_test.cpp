@@ -1,5 +1,6 @@
 // HttpGet against a scripted HTTP server on 127.0.0.1 (ephemeral port, same thread).
 #include "httpget.h"
+#include "scriptedhttpserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,102 +21,11 @@
 
 namespace {
 
+using scriptedhttp::patternBody;
+using scriptedhttp::Reply;
+using scriptedhttp::ScriptedServer;
+
 const QByteArray DocPath = "/lobby/vnlsetup.exe";
-
-// What the server sends for one path.
-struct Reply
-{
-    QByteArray head;          // status line and headers, CR LF between, no blank line
-    QByteArray body;
-    int piece = 0;            // bytes per write; 0 sends the body at once
-    int pauseMs = 0;          // between pieces
-    qsizetype cutAfter = -1;  // close after this many body bytes (-1: the whole body)
-    bool silent = false;      // send nothing at all, keep the connection open
-};
-
-// Answers each connection from the script, then closes it (HTTP/1.0 style).
-class ScriptedServer : public QObject
-{
-public:
-    QMap<QByteArray, Reply> replies; // by request path
-    QList<QByteArray> requests;      // each request as received, up to the blank line
-
-    ScriptedServer()
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, &ScriptedServer::onNewConnection);
-    }
-    QString url(const QByteArray &path = DocPath) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QString::fromLatin1(path));
-    }
-
-    // Cuts every open connection at once.
-    void dropAll()
-    {
-        for (QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
-            socket->abort();
-    }
-
-private:
-    void onNewConnection()
-    {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        }
-    }
-    void onReadyRead(QTcpSocket *socket)
-    {
-        QByteArray &buffer = m_pending[socket];
-        buffer += socket->readAll();
-        const qsizetype end = buffer.indexOf("\r\n\r\n");
-        if (end < 0)
-            return;
-        const QByteArray request = buffer.left(end);
-        m_pending.remove(socket);
-        requests.append(request);
-        const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
-        const QByteArray path = words.size() > 1 ? words.at(1) : QByteArray();
-        answer(socket, replies.value(path, Reply{"HTTP/1.0 404 Not Found", {}}));
-    }
-    void answer(QTcpSocket *socket, const Reply &reply)
-    {
-        if (reply.silent)
-            return;
-        socket->write(reply.head + "\r\n\r\n");
-        const QByteArray body = reply.cutAfter < 0 ? reply.body : reply.body.left(reply.cutAfter);
-        if (reply.piece <= 0) {
-            socket->write(body);
-            socket->disconnectFromHost();
-            return;
-        }
-        auto *timer = new QTimer(socket);
-        auto offset = std::make_shared<qsizetype>(0);
-        connect(timer, &QTimer::timeout, socket, [socket, timer, body, offset, piece = reply.piece] {
-            if (socket->state() != QAbstractSocket::ConnectedState)
-                return timer->stop();
-            socket->write(body.mid(*offset, piece));
-            *offset += piece;
-            if (*offset < body.size())
-                return;
-            timer->stop();
-            socket->disconnectFromHost();
-        });
-        timer->start(reply.pauseMs);
-    }
-
-    QTcpServer m_server;
-    QMap<QTcpSocket *, QByteArray> m_pending;
-};
-
-QByteArray patternBody(int size)
-{
-    QByteArray body(size, '\0');
-    for (int i = 0; i < size; ++i)
-        body[i] = char((i * 7 + 3) & 0xFF); // every byte value, 0 and 0xFF included
-    return body;
-}
 
 Reply okReply(const QByteArray &body, int piece = 0, int pauseMs = 0)
 {
@@ -192,7 +102,7 @@ TEST_P(HttpGetSuccess, DocumentReplacesFileWithEventsInOrder)
     server.replies[DocPath] = c.reply;
     writePrevious();
 
-    const HttpGetResult r = get.Get(server.url(), target);
+    const HttpGetResult r = get.Get(server.url(DocPath), target);
 
     EXPECT_TRUE(r.ok) << c.name << ": " << r.reason.toStdString();
     EXPECT_EQ(r.status, 200) << c.name;
@@ -236,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, HttpGetSuccess,
 TEST_F(HttpGetTest, RequestIsHttp10WithAgentAndAcceptAndNothingElseAccepted)
 {
     server.replies[DocPath] = okReply("x");
-    ASSERT_TRUE(get.Get(server.url(), target).ok);
+    ASSERT_TRUE(get.Get(server.url(DocPath), target).ok);
 
     ASSERT_EQ(server.requests.size(), 1);
     const QList<QByteArray> lines = server.requests[0].split('\n');
@@ -292,7 +202,7 @@ TEST_P(HttpGetFailure, FailsAndKeepsThePreviousFile)
     server.replies[DocPath] = c.reply;
     writePrevious();
 
-    const HttpGetResult r = get.Get(server.url(), target);
+    const HttpGetResult r = get.Get(server.url(DocPath), target);
 
     EXPECT_FALSE(r.ok) << c.name;
     EXPECT_EQ(r.status, c.status) << c.name << ": " << r.reason.toStdString();
@@ -358,7 +268,7 @@ TEST_F(HttpGetTest, BadAddressesFailWithoutEvents)
 TEST_F(HttpGetTest, TargetThatCannotBeCreatedFailsBeforeAnyRequest)
 {
     server.replies[DocPath] = okReply("x");
-    const HttpGetResult r = get.Get(server.url(), dir.filePath("missing/vnlsetup.exe"));
+    const HttpGetResult r = get.Get(server.url(DocPath), dir.filePath("missing/vnlsetup.exe"));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.reason.startsWith("Cannot create")) << r.reason.toStdString();
@@ -412,7 +322,7 @@ TEST_F(HttpGetTest, AbortEndsTheTransferAsConnectionAborted)
             };
         }
 
-        const HttpGetResult r = get.Get(server.url(), target);
+        const HttpGetResult r = get.Get(server.url(DocPath), target);
 
         EXPECT_FALSE(watchdogFired) << "Get kept waiting after the abort";
         EXPECT_FALSE(r.ok);
@@ -426,7 +336,7 @@ TEST_F(HttpGetTest, AbortEndsTheTransferAsConnectionAborted)
     // The object is ready for the next get.
     log.attach(get);
     server.replies[DocPath] = okReply(body);
-    EXPECT_TRUE(get.Get(server.url(), target).ok);
+    EXPECT_TRUE(get.Get(server.url(DocPath), target).ok);
     EXPECT_EQ(readFile(target), body);
 }
 
@@ -435,10 +345,10 @@ TEST_F(HttpGetTest, SecondGetWhileOneRunsIsRefused)
     server.replies[DocPath] = okReply(patternBody(50));
     std::vector<HttpGetResult> inner;
     get.OnHeaderData = [&](HttpGet *sender, const QString &) {
-        inner.push_back(sender->Get(server.url(), dir.filePath("other")));
+        inner.push_back(sender->Get(server.url(DocPath), dir.filePath("other")));
     };
 
-    const HttpGetResult outer = get.Get(server.url(), target);
+    const HttpGetResult outer = get.Get(server.url(DocPath), target);
 
     EXPECT_TRUE(outer.ok) << outer.reason.toStdString();
     ASSERT_FALSE(inner.empty());
@@ -455,7 +365,7 @@ TEST_F(HttpGetTest, HandlerExceptionStopsTheTransferAndLeavesGet)
     server.replies[DocPath] = okReply(patternBody(2000), 500, 5);
     get.OnDocData = [](HttpGet *, qint64) { throw std::runtime_error("handler failed"); };
 
-    EXPECT_THROW((void)get.Get(server.url(), target), std::runtime_error);
+    EXPECT_THROW((void)get.Get(server.url(DocPath), target), std::runtime_error);
     EXPECT_FALSE(get.busy());
     EXPECT_TRUE(filesInDir().isEmpty());
 }

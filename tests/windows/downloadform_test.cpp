@@ -4,6 +4,7 @@
 #include "folders.h"
 #include "httpget.h"
 #include "messageboxes.h"
+#include "scriptedhttpserver.h"
 #include "shellopen.h"
 
 #include <QDir>
@@ -25,83 +26,14 @@
 
 namespace {
 
-struct Reply
-{
-    QByteArray head; // status line and headers, CR LF between, no blank line
-    QByteArray body;
-    int piece = 0;   // bytes per write, 0: all at once
-    int pauseMs = 0; // between pieces
-};
+using scriptedhttp::patternBody;
+using scriptedhttp::Reply;
+using scriptedhttp::ScriptedServer;
 
 Reply okReply(const QByteArray &body, int piece = 0, int pauseMs = 0, qsizetype announced = -1)
 {
     return {"HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(announced < 0 ? body.size() : announced),
             body, piece, pauseMs};
-}
-
-// Answers each request from the script by its path, then closes (HTTP/1.0 style).
-class ScriptedServer : public QObject
-{
-public:
-    QMap<QByteArray, Reply> replies;
-
-    ScriptedServer()
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-            }
-        });
-    }
-    QString url(const QByteArray &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QString::fromLatin1(path));
-    }
-
-private:
-    void onReadyRead(QTcpSocket *socket)
-    {
-        QByteArray &buffer = m_pending[socket];
-        buffer += socket->readAll();
-        if (!buffer.contains("\r\n\r\n"))
-            return;
-        const QList<QByteArray> words = buffer.left(buffer.indexOf("\r\n")).split(' ');
-        m_pending.remove(socket);
-        answer(socket, replies.value(words.size() > 1 ? words.at(1) : QByteArray(), Reply{"HTTP/1.0 404 Not Found", {}}));
-    }
-    static void answer(QTcpSocket *socket, const Reply &reply)
-    {
-        socket->write(reply.head + "\r\n\r\n");
-        if (reply.piece <= 0) {
-            socket->write(reply.body);
-            socket->disconnectFromHost();
-            return;
-        }
-        auto *timer = new QTimer(socket);
-        auto offset = std::make_shared<qsizetype>(0);
-        QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, reply, offset] {
-            socket->write(reply.body.mid(*offset, reply.piece));
-            *offset += reply.piece;
-            if (*offset < reply.body.size())
-                return;
-            timer->stop();
-            socket->disconnectFromHost();
-        });
-        timer->start(reply.pauseMs);
-    }
-
-    QTcpServer m_server;
-    QMap<QTcpSocket *, QByteArray> m_pending;
-};
-
-QByteArray patternBody(int size)
-{
-    QByteArray body(size, '\0');
-    for (int i = 0; i < size; ++i)
-        body[i] = char((i * 13 + 5) & 0xFF);
-    return body;
 }
 
 // A port nobody listens on: bound for a moment, then let go.
