@@ -1,0 +1,64 @@
+// dorvane-load against a real dorvane-host: a short chat load and each fault, with the
+// game timers a hundred times faster. The long runs (9 x 200 lines) are in bench/README.md.
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#ifdef DORVANE_LOAD_EXE
+
+namespace {
+
+struct LoadCase
+{
+    const char *name;
+    QStringList arguments;
+};
+
+class DorvaneLoad : public ::testing::TestWithParam<LoadCase>
+{
+};
+
+// Starts a host on an ephemeral port and returns its port, or 0.
+quint16 startHost(QProcess &host)
+{
+    host.start(QStringLiteral(DORVANE_HOST_EXE), {QStringLiteral("0"), QStringLiteral("--time-scale"), QStringLiteral("0.01")});
+    if (!host.waitForStarted(5000) || !host.waitForReadyRead(10000))
+        return 0;
+    const QByteArray line = host.readLine().trimmed();
+    return line.mid(line.lastIndexOf(' ') + 1).toUShort();
+}
+
+TEST_P(DorvaneLoad, NothingIsLostAndTheGameGoesOn)
+{
+    QProcess host;
+    const quint16 port = startHost(host);
+    ASSERT_NE(port, 0);
+    QProcess load;
+    load.setProcessChannelMode(QProcess::MergedChannels);
+    load.start(QStringLiteral(DORVANE_LOAD_EXE),
+               QStringList{QStringLiteral("--port"), QString::number(port), QStringLiteral("--pid"),
+                           QString::number(host.processId())}
+                   + GetParam().arguments);
+    ASSERT_TRUE(load.waitForFinished(60000));
+    const QString output = QString::fromUtf8(load.readAll());
+    EXPECT_EQ(load.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("PASS"))) << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("FAIL"))) << output.toStdString();
+    EXPECT_EQ(host.state(), QProcess::Running) << "the host died";
+    host.terminate();
+    EXPECT_TRUE(host.waitForFinished(5000));
+}
+
+const LoadCase cases[] = {
+    {"chat", {QStringLiteral("--clients"), QStringLiteral("9"), QStringLiteral("--lines"), QStringLiteral("5")}},
+    {"killed", {QStringLiteral("--fault"), QStringLiteral("killed")}},
+    {"halfsent", {QStringLiteral("--fault"), QStringLiteral("halfsent")}},
+    {"nologin", {QStringLiteral("--fault"), QStringLiteral("nologin")}},
+    {"flood", {QStringLiteral("--fault"), QStringLiteral("flood")}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Runs, DorvaneLoad, ::testing::ValuesIn(cases),
+                         [](const ::testing::TestParamInfo<LoadCase> &info) { return std::string(info.param.name); });
+
+} // namespace
+
+#endif

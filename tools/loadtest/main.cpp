@@ -1,0 +1,80 @@
+// dorvane-load: chat load and fault runs against a running game host.
+// Usage: dorvane-load [--address A] [--port P] [--pid HOSTPID]
+//                     [--clients N] [--lines M]          chat load (default 9 x 200)
+//                     [--fault killed|halfsent|nologin|flood]   one fault run on a fresh host
+//                     [--roll-rtt R]   times R roll requests of seat 1 until their dice arrive
+//                     [--seats-free]   the faulty peer takes seat 3 instead of a spectator seat
+#include "chatload.h"
+#include "faultrun.h"
+#include "rollrtt.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: dorvane-load [--address A] [--port P] [--pid HOSTPID] "
+                         "[--clients N] [--lines M] [--fault killed|halfsent|nologin|flood] [--seats-free] [--roll-rtt R]\n");
+    return 2;
+}
+
+bool number(const char *text, int low, int high, int &out)
+{
+    char *end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || v < low || v > high)
+        return false;
+    out = int(v);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ChatLoadOptions load;
+    std::string faultArg;
+    bool seatsFree = false;
+    int rollRtt = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--seats-free") {
+            seatsFree = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            return usage();
+        const char *value = argv[++i];
+        bool ok = true;
+        if (arg == "--address")
+            load.address = value;
+        else if (arg == "--port")
+            ok = number(value, 1, 65535, load.port);
+        else if (arg == "--pid")
+            ok = number(value, 1, 1 << 30, load.hostPid);
+        else if (arg == "--clients")
+            ok = number(value, 1, 9, load.clients);
+        else if (arg == "--lines")
+            ok = number(value, 1, 1000000, load.lines);
+        else if (arg == "--roll-rtt")
+            ok = number(value, 1, 1000, rollRtt);
+        else if (arg == "--fault")
+            faultArg = value;
+        else
+            ok = false;
+        if (!ok)
+            return usage();
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (rollRtt > 0)
+        return runRollRoundTrips(load.address, load.port, rollRtt);
+    if (faultArg.empty())
+        return runChatLoad(load);
+    Fault fault;
+    if (!faultFromName(faultArg, fault))
+        return usage();
+    return runFault(FaultOptions{load.address, load.port, load.hostPid, seatsFree}, fault);
+}
