@@ -31,6 +31,12 @@ const Target Targets[] = {
 #ifdef DORVANE_FUZZ_INIFILE
     {"inifile", fuzz_inifile::fuzzOne},
 #endif
+#ifdef DORVANE_FUZZ_CLIENTDISPATCH
+    {"clientdispatch", fuzz_clientdispatch::fuzzOne},
+#endif
+#ifdef DORVANE_FUZZ_CHATLAYOUT
+    {"chatlayout", fuzz_chatlayout::fuzzOne},
+#endif
 };
 
 void PrintTo(const Target &target, std::ostream *os)
