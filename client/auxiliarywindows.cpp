@@ -17,6 +17,7 @@
 #include "tallylistform.h"
 
 #include <QAction>
+#include <QTimer>
 
 AuxiliaryWindows::AuxiliaryWindows(Tchat &chat, AuxiliaryWindowsOptions options)
     : m_chat(chat)
@@ -44,9 +45,6 @@ void AuxiliaryWindows::createWindows()
     tally.tallyPath = m_options.tallyPath;
     tally.boxes = m_options.boxes;
     m_tallylist = std::make_unique<Ttallylist>(tally);
-    m_about = std::make_unique<Tabout>();
-    m_download = std::make_unique<Tdownload>();
-    m_help = std::make_unique<Thelp>();
     m_phrases = std::make_unique<Tphrases>();
     if (m_options.createHost)
         m_options.createHost();
@@ -64,10 +62,6 @@ void AuxiliaryWindows::wireWindows()
         m_phrases->setSettingsPath(m_options.settingsPath);
     connect(m_phrases.get(), &Tphrases::phrasesChanged, this,
             [this](const QStringList &texts) { m_chat.chatInput().setPhrases(texts); });
-    m_help->setShowAbout([this] { About1Click(); });
-    m_download->setMessageBoxes(m_options.boxes);
-    // A started installer or lobby ends the game as File > "Exit" does.
-    m_download->setExitGame([this] { m_chat.close(); });
     m_spylist->setKicking([this](int seat) { m_chat.actions().kicking(seat); });
 }
 
@@ -99,8 +93,43 @@ void AuxiliaryWindows::wireGame()
     m_spylist->setHosting(m_chat.state().amhost);
     connect(&m_chat, &Tchat::hostingStarted, m_spylist.get(), [this] { m_spylist->setHosting(true); });
     m_chat.setTallyHook([this](const QString &winner) { m_tallylist->addgame(winner, otherSeatNames()); });
-    m_chat.setShowDownload([this] { m_download->show(); });
+    // Asked for while the main window is being shown: the download window follows from the
+    // event loop, so the main window is on screen first and its start-up does not wait. The
+    // download window stays on top; the keyboard focus stays with the main window.
+    m_chat.setShowDownload([this] {
+        QTimer::singleShot(0, this, [this] {
+            download().show();
+            m_chat.activateWindow();
+        });
+    });
     connect(&m_chat, &Tchat::closed, this, &AuxiliaryWindows::closeAll);
+}
+
+Tabout &AuxiliaryWindows::about()
+{
+    if (!m_about)
+        m_about = std::make_unique<Tabout>();
+    return *m_about;
+}
+
+Tdownload &AuxiliaryWindows::download()
+{
+    if (!m_download) {
+        m_download = std::make_unique<Tdownload>();
+        m_download->setMessageBoxes(m_options.boxes);
+        // A started installer or lobby ends the game as File > "Exit" does.
+        m_download->setExitGame([this] { m_chat.close(); });
+    }
+    return *m_download;
+}
+
+Thelp &AuxiliaryWindows::help()
+{
+    if (!m_help) {
+        m_help = std::make_unique<Thelp>();
+        m_help->setShowAbout([this] { About1Click(); });
+    }
+    return *m_help;
 }
 
 QStringList AuxiliaryWindows::otherSeatNames() const
@@ -131,22 +160,24 @@ void AuxiliaryWindows::PrhaseList1Click()
 
 void AuxiliaryWindows::Content1Click()
 {
-    m_help->showHelp(m_chat.frameGeometry());
+    help().showHelp(m_chat.frameGeometry());
 }
 
 void AuxiliaryWindows::About1Click()
 {
-    m_about->showAbout(m_chat.frameGeometry());
+    about().showAbout(m_chat.frameGeometry());
 }
 
 void AuxiliaryWindows::image_logoClick()
 {
-    m_about->openMakerSite();
+    about().openMakerSite();
 }
 
 void AuxiliaryWindows::closeAll()
 {
     for (QWidget *window : std::initializer_list<QWidget *>{m_tallylist.get(), m_about.get(), m_download.get(),
-                                                            m_help.get(), m_phrases.get(), m_spylist.get()})
-        window->close();
+                                                            m_help.get(), m_phrases.get(), m_spylist.get()}) {
+        if (window) // a window never opened was never made
+            window->close();
+    }
 }

@@ -1,5 +1,7 @@
 // AuxiliaryWindows: the program's windows beside the main window, created at start-up in
-// their order and wired to the main window's menus, board and command processing.
+// their order and wired to the main window's menus, board and command processing. The help,
+// About and download windows are made the first time they are asked for (a menu, the logo,
+// a solo start after the main window is shown), so start-up does not build their pages.
 #pragma once
 
 #include <QObject>
@@ -41,9 +43,9 @@ public:
     ~AuxiliaryWindows() override;
 
     Ttallylist &tallylist() const { return *m_tallylist; }
-    Tabout &about() const { return *m_about; }
-    Tdownload &download() const { return *m_download; }
-    Thelp &help() const { return *m_help; }
+    Tabout &about(); // made on first use
+    Tdownload &download(); // made on first use
+    Thelp &help(); // made on first use
     Tphrases &phrases() const { return *m_phrases; }
     Tspylist &spylist() const { return *m_spylist; }
 

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <memory>
 #include <random>
 
@@ -35,7 +36,6 @@ int main(int argc, char **argv)
     // The name also names the per-user data folder of an installed copy.
     QApplication::setApplicationName(QStringLiteral("Dorvane"));
     QApplication::setDesktopFileName(QStringLiteral("example.vorn22software.Dorvane"));
-    QApplication::setWindowIcon(applicationIcon());
     // Host dice and the client's shuffle draw from this one generator.
     seedGameRandom(std::random_device{}());
 
@@ -47,8 +47,9 @@ int main(int argc, char **argv)
     windowOptions.settingsPath = options.settingsPath;
     windowOptions.tallyPath = dataFilePath(QStringLiteral("Dorvanetally.tld"));
 
-    // Created in this order: the main window, the tally list, About, download, help, the
-    // phrase editor, the hidden host and the spy list. Only the main window is shown.
+    // Created in this order: the main window, the tally list, the phrase editor, the hidden
+    // host and the spy list (help, About and download when first opened). Only the main
+    // window is shown; a solo start shows the download window right after it.
     Tchat chat(options);
     std::unique_ptr<TServer> server;
     windowOptions.createHost = [&server] { server = std::make_unique<TServer>(); };
@@ -58,6 +59,9 @@ int main(int argc, char **argv)
     chat.setParameters(QApplication::arguments().mid(1));
     QObject::connect(&instance, &SingleInstance::raiseRequested, &chat, &Tchat::bringToFront);
     chat.show();
+    // Decoding the icon's pictures would hold up the main window's first appearance; the
+    // window manager receives them a moment later, for every window.
+    QTimer::singleShot(0, &chat, [] { QApplication::setWindowIcon(applicationIcon()); });
     const int result = QApplication::exec();
     chat.setServer(nullptr);
     return result;

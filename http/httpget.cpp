@@ -70,8 +70,18 @@ struct HttpGet::Transfer
 
 HttpGet::HttpGet(QObject *parent)
     : QObject(parent)
-    , m_driver(std::make_unique<CurlSocketDriver>())
 {
+}
+
+HttpGet::~HttpGet() = default;
+
+// libcurl (and the TLS library under it, which reads its configuration) is set up on the
+// first Get, not when the object is made: a program that never downloads never pays for it.
+CurlSocketDriver &HttpGet::driver()
+{
+    if (m_driver)
+        return *m_driver;
+    m_driver = std::make_unique<CurlSocketDriver>();
     m_driver->onStepped = [this] { deliverEvents(); };
     m_driver->onFinished = [this](CURL *easy, CURLcode code) {
         if (!m_transfer || m_transfer->easy != easy)
@@ -80,9 +90,8 @@ HttpGet::HttpGet(QObject *parent)
         m_transfer->finished = true;
         m_transfer->loop.quit();
     };
+    return *m_driver;
 }
-
-HttpGet::~HttpGet() = default;
 
 void HttpGet::setTimeouts(int connectSeconds, int stallSeconds)
 {
@@ -117,12 +126,13 @@ HttpGetResult HttpGet::run(const QString &url)
     Transfer &t = *m_transfer;
     if (!t.file.open(QIODevice::WriteOnly))
         return {false, 0, QStringLiteral("Cannot create %1: %2").arg(t.file.fileName(), t.file.errorString()), 0};
-    if (!setUp(t, url) || !m_driver->add(t.easy))
+    CurlSocketDriver &curl = driver(); // before the first curl call: it sets libcurl up
+    if (!setUp(t, url) || !curl.add(t.easy))
         return {false, 0, QStringLiteral("Cannot start the transfer"), 0};
 
     if (!t.finished && !t.aborted)
         t.loop.exec();
-    m_driver->remove(t.easy);
+    curl.remove(t.easy);
 
     HttpGetResult result = outcome(t);
     if (result.ok && !t.file.commit())

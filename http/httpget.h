@@ -85,6 +85,7 @@ private:
 
     static size_t headerCallback(char *data, size_t size, size_t count, void *self);
     static size_t writeCallback(char *data, size_t size, size_t count, void *self);
+    CurlSocketDriver &driver();
     bool setUp(Transfer &t, const QString &url);
     HttpGetResult run(const QString &url);
     HttpGetResult outcome(const Transfer &t) const;
@@ -93,7 +94,7 @@ private:
     void deliverEvents();
     void deliver(const Event &event);
 
-    std::unique_ptr<CurlSocketDriver> m_driver;
+    std::unique_ptr<CurlSocketDriver> m_driver; // made by the first Get
     std::unique_ptr<Transfer> m_transfer; // set while a Get runs
     qint64 m_received = 0;
     int m_connectTimeout = DefaultConnectTimeout;

@@ -238,7 +238,9 @@ TEST_F(AuxiliaryWindowsTest, SoloStartShowsTheDownloadWhoseSuccessEndsTheGame)
     ASSERT_TRUE(program.open(QIODevice::WriteOnly));
     program.close();
     start();
-    EXPECT_TRUE(windows->download().isVisible());
+    EXPECT_TRUE(chat->isVisible());
+    EXPECT_FALSE(windows->download().isVisible()) << "the main window is shown first";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return windows->download().isVisible(); }, 2000));
     QSignalSpy closed(chat.get(), &Tchat::closed);
     windows->download().setLobbyProgram(lobby);
     windows->download().Button2Click(); // "Play with Others" with an installed lobby
