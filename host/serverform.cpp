@@ -137,21 +137,34 @@ void TServer::Sock1Accept(TSock *)
     }
 }
 
-void TServer::acceptInto(int k)
+TSock *TServer::acceptPending()
 {
     TSock *sock = nullptr;
     try {
-        if (!Sock1.Accept(sock) || !sock)
-            return;
+        if (!Sock1.Accept(sock))
+            return nullptr;
     } catch (const ESockException &) {
-        return;
+        return nullptr;
     }
+    return sock;
+}
+
+void TServer::detachHandlers(TSock *sock)
+{
+    sock->OnRead = nullptr;
+    sock->OnDisconnect = nullptr;
+    sock->OnInfo = nullptr;
+}
+
+void TServer::acceptInto(int k)
+{
+    TSock *sock = acceptPending();
+    if (!sock)
+        return;
     TSeat &seat = m_state.seats[k];
     if (seat.socket && seat.socket != sock) {
         // The entry's previous connection closed long ago; nothing refers to it any more.
-        seat.socket->OnRead = nullptr;
-        seat.socket->OnDisconnect = nullptr;
-        seat.socket->OnInfo = nullptr;
+        detachHandlers(seat.socket);
         seat.socket->deleteLater();
     }
     seat.socket = sock;
@@ -168,16 +181,10 @@ void TServer::acceptInto(int k)
 
 void TServer::refuseFull()
 {
-    TSock *sock = nullptr;
-    try {
-        if (!Sock1.Accept(sock) || !sock)
-            return;
-    } catch (const ESockException &) {
+    TSock *sock = acceptPending();
+    if (!sock)
         return;
-    }
-    sock->OnRead = nullptr;
-    sock->OnDisconnect = nullptr;
-    sock->OnInfo = nullptr;
+    detachHandlers(sock);
     try {
         sock->Send(protocol::frame("CMD_full+"));
     } catch (const ESockException &) {

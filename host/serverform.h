@@ -99,6 +99,9 @@ Q_SIGNALS:
 private:
     using Handler = void (TServer::*)(const QByteArray &);
 
+    // One pending connection from the listener, or null when accepting failed.
+    TSock *acceptPending();
+    static void detachHandlers(TSock *sock);
     void acceptInto(int k);
     void refuseFull();
     int entryOf(TSock *sock) const;
