@@ -24,7 +24,7 @@ QString LanGame::listText() const
 QByteArray LanGame::instanceName(const QString &player)
 {
     const QString prefix = QStringLiteral("Dorvane game of ");
-    QString name = prefix + player;
+    QString name = prefix + shownText(player.toUtf8(), MaxLabelBytes);
     while (name.toUtf8().size() > MaxLabelBytes)
         name.chop(1);
     if (!name.isEmpty() && name.back().isHighSurrogate())

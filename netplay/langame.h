@@ -23,7 +23,7 @@ struct LanGame
     QString listText() const;
 
     // The instance name announced for a player: "Dorvane game of NAME", cut to one DNS label
-    // on a character boundary.
+    // on a character boundary, without control characters.
     static QByteArray instanceName(const QString &player);
     // Text from the network made safe to show: decoded as UTF-8, control characters
     // dropped, cut to maxChars characters (with "..." when cut).
