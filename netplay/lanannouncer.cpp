@@ -13,6 +13,9 @@ namespace {
 
 QString daemonProblem(int error)
 {
+    if (error == AVAHI_ERR_NO_DAEMON)
+        return QStringLiteral("The game is not announced on the local network: the avahi service is not running "
+                              "on this computer. Friends in the house can still join with your address.");
     return QStringLiteral("The game is not announced on the local network (%1).")
         .arg(QString::fromUtf8(avahi_strerror(error)));
 }

@@ -20,6 +20,9 @@ QString keyOf(int interface, int protocol, const char *name, const char *domain)
 
 QString noDaemonNote(int error)
 {
+    if (error == AVAHI_ERR_NO_DAEMON)
+        return QStringLiteral("Games on the local network cannot be listed: the avahi service is not running on "
+                              "this computer.");
     return QStringLiteral("Games on the local network cannot be listed (%1).")
         .arg(QString::fromUtf8(avahi_strerror(error)));
 }

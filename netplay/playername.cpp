@@ -21,8 +21,8 @@ QString problem(const QString &typed)
     }
     const qsizetype bytes = name.toUtf8().size();
     if (bytes > limits::MaxNameBytes)
-        return QStringLiteral("The name is too long for the game: at most %1 bytes are allowed and it has %2 "
-                              "(letters with accents and other scripts take two or more bytes each).")
+        return QStringLiteral("The name is too long: at most %1 bytes, and it has %2 (accented letters and "
+                              "other scripts take 2 to 4 bytes each).")
             .arg(limits::MaxNameBytes)
             .arg(bytes);
     return {};
