@@ -13,6 +13,7 @@
 #include "phrasesform.h"
 #include "picturebox.h"
 #include "playeractions.h"
+#include "sessionswitcher.h"
 #include "spylistform.h"
 #include "tallylistform.h"
 
@@ -92,6 +93,13 @@ void AuxiliaryWindows::wireGame()
     game.setSpyRemover([this](int number, const QString &name) { return m_spylist->removeSpy(number, name); });
     m_spylist->setHosting(m_chat.state().amhost);
     connect(&m_chat, &Tchat::hostingStarted, m_spylist.get(), [this] { m_spylist->setHosting(true); });
+    // A game left from the menu takes its spectators along.
+    connect(&m_chat, &Tchat::gameLeft, m_spylist.get(), [this] {
+        m_spylist->setHosting(false);
+        for (const QString &entry : m_spylist->entries())
+            m_spylist->removeSpy(entry.section(QLatin1Char(':'), 0, 0).toInt(),
+                                 entry.mid(entry.indexOf(QStringLiteral(": ")) + 2));
+    });
     m_chat.setTallyHook([this](const QString &winner) { m_tallylist->addgame(winner, otherSeatNames()); });
     // Asked for while the main window is being shown: the download window follows from the
     // event loop, so the main window is on screen first and its start-up does not wait. The
@@ -119,6 +127,7 @@ Tdownload &AuxiliaryWindows::download()
         m_download->setMessageBoxes(m_options.boxes);
         // A started installer or lobby ends the game as File > "Exit" does.
         m_download->setExitGame([this] { m_chat.close(); });
+        m_download->setJoinGame([this] { m_chat.sessions().showJoinDialog(); });
     }
     return *m_download;
 }

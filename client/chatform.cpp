@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "boardpictures.h"
+#include "boardreset.h"
 #include "chatinput.h"
 #include "chatview.h"
 #include "clientconnection.h"
@@ -12,6 +13,7 @@
 #include "dicetray.h"
 #include "errorguard.h"
 #include "gamesounds.h"
+#include "joinaddress.h"
 #include "mainmenu.h"
 #include "messageboxes.h"
 #include "namedmutex.h"
@@ -19,6 +21,7 @@
 #include "playeractions.h"
 #include "programfolder.h"
 #include "serverform.h"
+#include "sessionswitcher.h"
 #include "shellopen.h"
 #include "soundplayer.h"
 #include "woodbackground.h"
@@ -55,13 +58,12 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QStringLiteral("vornlobby.ini")
                                                          : m_options.settingsPath;
     m_settings = std::make_unique<ClientSettings>(ini);
-    m_connection->setPort(m_options.port);
-    m_connection->setLobbyPort(m_options.lobbyPort);
     wireBoard();
     wireMenu();
     wireGame();
     wireChat();
     wireOptions();
+    m_sessions = new SessionSwitcher(*this, *m_menu, *m_settings);
     FormCreate();
 }
 
@@ -128,12 +130,19 @@ void Tchat::wireMenu()
             [this] { guard([this] { m_actions->UnsetJustWatch1Click(); }); });
 }
 
-void Tchat::wireGame()
+void Tchat::wireConnection()
 {
+    m_connection->setPort(m_options.port);
+    m_connection->setLobbyPort(m_options.lobbyPort);
     m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
     connect(m_connection, &ClientConnection::socketClosed, this, &QWidget::close);
     connect(m_connection, &ClientConnection::connectionLost, this,
             [this] { addlinetochat(QStringLiteral("0+Connection to the host was lost."), statuscolor); });
+}
+
+void Tchat::wireGame()
+{
+    wireConnection();
     connect(m_game, &ClientGame::requestReady, this, &Tchat::send);
     connect(m_actions, &PlayerActions::requestReady, this, &Tchat::send);
     connect(m_game, &ClientGame::chatLine, this, &Tchat::addlinetochat);
@@ -217,9 +226,32 @@ void Tchat::hostpress()
 
 void Tchat::joinpress()
 {
-    m_connection->open(m_state.hostaddress, m_options.port);
+    // "name:port" reaches a dedicated host on another port; anything else is a host name.
+    const JoinAddress address = JoinAddress::parse(m_state.hostaddress);
+    const bool ownPort = address.valid() && address.port != JoinAddress::GamePort;
+    m_connection->open(ownPort ? address.host : m_state.hostaddress, ownPort ? address.port : m_options.port);
     board().button_start->hide();
     m_menu->StartGame1->setEnabled(false);
+}
+
+void Tchat::leaveGame()
+{
+    saveinifile();
+    // The old connection goes silently: its close must not end the program.
+    ClientConnection *old = m_connection;
+    disconnect(old, nullptr, this, nullptr);
+    old->setDispatcher({});
+    m_connection = new ClientConnection(*m_boxes, this);
+    wireConnection();
+    delete old;
+    boardreset::resetBoard(board(), *m_tray);
+    m_game->clearall();
+    const auto order = m_state.diceorder;
+    m_state = ClientState{};
+    m_state.diceorder = order;
+    m_menu->JustWatch1->setChecked(false);
+    m_menu->StartGame1->setEnabled(false);
+    Q_EMIT gameLeft();
 }
 
 void Tchat::addlinetochat(const QString &line, const QColor &color)

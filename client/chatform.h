@@ -24,6 +24,7 @@ class MainMenu;
 class MessageBoxes;
 class NamedMutex;
 class PlayerActions;
+class SessionSwitcher;
 class ShellOpen;
 class SoundPlayer;
 class TServer;
@@ -52,8 +53,10 @@ public:
 
     // The in-process host whose listener a solo or hosting copy switches on.
     void setServer(TServer *server) { m_server = server; }
+    TServer *server() const { return m_server; }
     // The command line without the program name; read when the window is first shown.
     void setParameters(const QStringList &parameters) { m_parameters = parameters; }
+    const QStringList &parameters() const { return m_parameters; }
     // Shows the lobby download window (solo start).
     void setShowDownload(std::function<void()> show) { m_showDownload = std::move(show); }
     // Counts a finished game in the tally ("addtomine" or the winner's name).
@@ -63,6 +66,9 @@ public:
     void processparams();
     void hostpress();
     void joinpress();
+    // Leaves the running game without closing the window: a new connection object, a
+    // cleared board and client state (settings saved first). The host is the caller's.
+    void leaveGame();
     // Appends one chat line ("sender+text") in colour.
     void addlinetochat(const QString &line, const QColor &color);
     void playsounds(const QString &name);
@@ -87,12 +93,16 @@ public:
     ChatView &chatView() const { return *m_chatView; }
     ChatInput &chatInput() const { return *m_chatInput; }
     ClientOptions &options() const { return *m_clientOptions; }
+    // Hosting and joining from the menu; owns the hidden host.
+    SessionSwitcher &sessions() const { return *m_sessions; }
 
 Q_SIGNALS:
     // Emitted when the main window closes; the program ends with it.
     void closed();
     // Emitted when this copy switched its host on (the spy list offers "Remove From Game").
     void hostingStarted();
+    // Emitted when leaveGame() has left the game (the spy list empties).
+    void gameLeft();
     // Emitted when a spectator joins or leaves (entries "<number>: <name>" of the spy list).
     void spyArrived(int number, const QString &name);
     void spyLeft(int number, const QString &name);
@@ -105,6 +115,7 @@ private:
     void wireBoard();
     void wireMenu();
     void wireGame();
+    void wireConnection();
     void createChat();
     void wireChat();
     void wireOptions();
@@ -131,6 +142,7 @@ private:
     ChatView *m_chatView = nullptr;
     ChatInput *m_chatInput = nullptr;
     ClientOptions *m_clientOptions = nullptr;
+    SessionSwitcher *m_sessions = nullptr;
     std::unique_ptr<NamedMutex> m_mutex;
     TServer *m_server = nullptr;
     QStringList m_parameters;

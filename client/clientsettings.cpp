@@ -68,3 +68,48 @@ bool ClientSettings::write(const Values &v)
     }
     return true;
 }
+
+QString ClientSettings::readPlayerName() const
+{
+    return m_file.readString(Section, key("Playername"));
+}
+
+bool ClientSettings::writePlayerName(const QString &name)
+{
+    QString line = name;
+    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return m_file.writeString(Section, key("Playername"), line);
+}
+
+QStringList ClientSettings::readRecentHosts() const
+{
+    QStringList hosts;
+    for (int n = 1; n <= RecentHosts; ++n) {
+        const QString host = m_file.readString(Section, QStringLiteral("Recenthost%1").arg(n)).trimmed();
+        if (!host.isEmpty() && !hosts.contains(host, Qt::CaseInsensitive))
+            hosts.append(host);
+    }
+    return hosts;
+}
+
+bool ClientSettings::addRecentHost(const QString &address)
+{
+    QStringList hosts = readRecentHosts();
+    hosts.removeIf([&](const QString &h) { return h.compare(address, Qt::CaseInsensitive) == 0; });
+    hosts.prepend(address);
+    for (int n = 1; n <= RecentHosts; ++n) {
+        if (!m_file.writeString(Section, QStringLiteral("Recenthost%1").arg(n), hosts.value(n - 1)))
+            return false;
+    }
+    return true;
+}
+
+bool ClientSettings::readOpenPort() const
+{
+    return m_file.readString(Section, key("Openport")) != QLatin1String("false");
+}
+
+bool ClientSettings::writeOpenPort(bool on)
+{
+    return m_file.writeString(Section, key("Openport"), boolText(on));
+}

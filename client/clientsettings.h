@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 // Reads and writes the keys through IniFile (one line per key; the rest of the file stays).
 // Every read applies the file's defaults and the rules for values it cannot use.
@@ -37,6 +38,17 @@ public:
 
     // "2000" is Slow, "500" Fast, anything else (missing included) Normal.
     int readBotspeed() const;
+
+    // The host and join windows' keys: "Playername", "Recenthost1" to "Recenthost5" (most
+    // recent first) and "Openport" ("false" switches the router's port off; on by default).
+    static constexpr int RecentHosts = 5;
+    QString readPlayerName() const;
+    bool writePlayerName(const QString &name);
+    QStringList readRecentHosts() const;
+    // Puts address first, drops its older copy and keeps the five newest.
+    bool addRecentHost(const QString &address);
+    bool readOpenPort() const;
+    bool writeOpenPort(bool on);
     const QString &path() const { return m_file.path(); }
     const IniFile &file() const { return m_file; }
 

@@ -3,13 +3,12 @@
 #include "chatform.h"
 #include "datafolder.h"
 #include "gamerandom.h"
-#include "serverform.h"
+#include "sessionswitcher.h"
 #include "singleinstance.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
-#include <memory>
 #include <random>
 
 namespace {
@@ -51,18 +50,15 @@ int main(int argc, char **argv)
     // host and the spy list (help, About and download when first opened). Only the main
     // window is shown; a solo start shows the download window right after it.
     Tchat chat(options);
-    std::unique_ptr<TServer> server;
-    windowOptions.createHost = [&server] { server = std::make_unique<TServer>(); };
+    // The window's session switcher owns the host: hosting or joining from the menu replaces it.
+    windowOptions.createHost = [&chat] { chat.sessions().createHost(); };
     AuxiliaryWindows windows(chat, windowOptions);
 
-    chat.setServer(server.get());
     chat.setParameters(QApplication::arguments().mid(1));
     QObject::connect(&instance, &SingleInstance::raiseRequested, &chat, &Tchat::bringToFront);
     chat.show();
     // Decoding the icon's pictures would hold up the main window's first appearance; the
     // window manager receives them a moment later, for every window.
     QTimer::singleShot(0, &chat, [] { QApplication::setWindowIcon(applicationIcon()); });
-    const int result = QApplication::exec();
-    chat.setServer(nullptr);
-    return result;
+    return QApplication::exec();
 }

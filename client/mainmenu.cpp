@@ -38,6 +38,8 @@ MainMenu::MainMenu(QMainWindow &window)
 void MainMenu::createFileMenu(QMainWindow &window)
 {
     QMenu *file = window.menuBar()->addMenu(QStringLiteral("File"));
+    HostGame1 = item(file, "HostGame1", QStringLiteral("Host a Game..."), true, QKeySequence(QStringLiteral("Ctrl+H")));
+    JoinGame1 = item(file, "JoinGame1", QStringLiteral("Join a Game..."), true, QKeySequence(QStringLiteral("Ctrl+J")));
     StartGame1 = item(file, "StartGame1", QStringLiteral("Start Game"), false);
     file->addSeparator();
     Exit1 = item(file, "Exit1", QStringLiteral("Exit"));
@@ -81,6 +83,9 @@ void MainMenu::createOptionsMenu(QMainWindow &window)
     ResetScreenLocation1 = item(options, "ResetScreenLocation1", QStringLiteral("Reset Screen Location"));
     options->addSeparator();
     JustWatch1 = checkItem(options, "JustWatch1", QStringLiteral("Just Watch"), true);
+    options->addSeparator();
+    OpenPortOnRouter1 = checkItem(options, "OpenPortOnRouter1", QStringLiteral("Open Port on Router"), true);
+    OpenPortOnRouter1->setChecked(true);
 }
 
 void MainMenu::createViewAndHelpMenus(QMainWindow &window)

@@ -15,6 +15,8 @@ class MainMenu : public QObject
 public:
     explicit MainMenu(QMainWindow &window);
 
+    QAction *HostGame1 = nullptr; // "Host a Game...", Ctrl+H
+    QAction *JoinGame1 = nullptr; // "Join a Game...", Ctrl+J
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;
@@ -30,6 +32,7 @@ public:
     QAction *ClearMainChat1 = nullptr;
     QAction *ResetScreenLocation1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *OpenPortOnRouter1 = nullptr; // checked: a hosting copy asks the router to forward its port
     QAction *ViewTally1 = nullptr;
     QAction *SpyList1 = nullptr;
     QAction *PhraseList1 = nullptr;

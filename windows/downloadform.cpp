@@ -371,6 +371,12 @@ void Tdownload::Button1Click()
 void Tdownload::Button2Click()
 {
     if (!QFileInfo::exists(m_lobbyProgram)) {
+        if (m_joinGame) {
+            // Without the lobby the game joins others itself.
+            close();
+            m_joinGame();
+            return;
+        }
         m_boxes->showMessage(QString::fromLatin1(NoLobbyText));
         return;
     }

@@ -46,6 +46,9 @@ public:
     // Called to end the game the way File > "Exit" does, after the installer or the
     // lobby has started. Until it is set, every top-level window is closed.
     void setExitGame(std::function<void()> exitGame);
+    // Called by "Play with Others" when no lobby program is installed: the game's own
+    // "Join a Game..." window. Until it is set, a message says how to reach the lobby.
+    void setJoinGame(std::function<void()> joinGame) { m_joinGame = std::move(joinGame); }
 
     void setDownloadUrl(const QString &url) { m_url = url; }
     QString downloadUrl() const { return m_url; }
@@ -67,7 +70,8 @@ public:
     void abortbuttonClick();
     // "Play Solo Game": closes the window; the solo game goes on.
     void Button1Click();
-    // "Play with Others": starts an installed lobby and ends the game, or says how to.
+    // "Play with Others": starts an installed lobby and ends the game; without one, joins a
+    // game from the game itself (or says how to reach the lobby).
     void Button2Click();
 
 protected:
@@ -104,6 +108,7 @@ private:
     QString m_programFolder;
     QString m_lobbyProgram = QString::fromLatin1(DefaultLobbyProgram);
     std::function<void()> m_exitGame;
+    std::function<void()> m_joinGame;
     bool m_pictureLoaded = false;
     bool m_placed = false;
 

@@ -305,6 +305,20 @@ TEST_F(DownloadFormTest, PlayWithOthersOpensAnInstalledLobby)
     }
 }
 
+TEST_F(DownloadFormTest, PlayWithOthersWithoutALobbyOpensTheGamesOwnJoinWindow)
+{
+    form.setLobbyProgram(m_dir.path() + QStringLiteral("/no-lobby-here"));
+    int joins = 0;
+    form.setJoinGame([&] { ++joins; });
+    form.show();
+    QTest::mouseClick(button("Button2"), Qt::LeftButton);
+    EXPECT_EQ(joins, 1);
+    EXPECT_TRUE(boxes.messages.isEmpty()) << "no message sends the player to a lobby they do not have";
+    EXPECT_FALSE(form.isVisible()) << "the download window makes way for the join window";
+    EXPECT_EQ(exits, 0) << "the game goes on";
+    EXPECT_TRUE(shell.starts.isEmpty());
+}
+
 TEST_F(DownloadFormTest, PlaySoloClosesOnlyTheWindow)
 {
     QTest::mouseClick(button("Button1"), Qt::LeftButton);

@@ -1,0 +1,63 @@
+// JoinGameDialog: "Dorvane - Join a Game" — the name, the host's address (recent ones in a
+// drop-down) and the games announced on the local network, live.
+#pragma once
+
+#include "netplaydialog.h"
+
+#include <QStringList>
+#include <functional>
+
+class LanBrowser;
+class QComboBox;
+class QListWidget;
+class QListWidgetItem;
+struct LanGame;
+
+// Confirming checks the name and the address, then looks the host up without blocking the
+// window; only a host that resolves to an IPv4 address is joined. The local-network list
+// runs while the window is shown.
+class JoinGameDialog : public NetplayDialog
+{
+    Q_OBJECT
+public:
+    // Looks host up and calls done with an empty text (found) or a sentence why not. It
+    // must answer later from the event loop, or at once; context ends a pending lookup.
+    using Resolver = std::function<void(const QString &host, QObject *context, std::function<void(QString)> done)>;
+    static void lookUpWithSystem(const QString &host, QObject *context, std::function<void(QString)> done);
+
+    explicit JoinGameDialog(QWidget *parent = nullptr);
+    ~JoinGameDialog() override;
+
+    void setResolver(Resolver resolver) { m_resolver = std::move(resolver); }
+    // The drop-down's entries, most recent first; the first fills the field.
+    void setRecentAddresses(const QStringList &addresses);
+    QString address() const;
+    void setAddress(const QString &text);
+    QStringList listedGames() const;
+    QString lanNote() const;
+    LanBrowser &browser() const { return *m_browser; }
+
+    // Adds or updates a game of the local-network list; forgets one.
+    void showGame(const LanGame &game);
+    void dropGame(const QString &key);
+
+Q_SIGNALS:
+    // Emitted when the entries were accepted and the host resolved; the window has closed.
+    void joinRequested(const QString &name, const QString &address);
+
+protected:
+    void confirm() override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void lookedUp(quint64 lookup, const QString &name, const QString &address, const QString &problem);
+    void chooseGame(QListWidgetItem *item);
+
+    QComboBox *m_address = nullptr;
+    QListWidget *m_games = nullptr;
+    QLabel *m_lanNote = nullptr;
+    LanBrowser *m_browser = nullptr;
+    Resolver m_resolver = lookUpWithSystem;
+    quint64 m_lookup = 0; // answers of an earlier confirm are ignored
+};

@@ -1,0 +1,71 @@
+// SessionSwitcher: hosting and joining from the game itself — the File menu's "Host a
+// Game..." and "Join a Game...", the hidden host this copy runs, the router's port and the
+// announcement on the local network.
+#pragma once
+
+#include "portmapper.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class ClientSettings;
+class HostGameDialog;
+class JoinGameDialog;
+class LanAnnouncer;
+class MainMenu;
+class TServer;
+class Tchat;
+
+// Owned by the main window. Switching leaves the running game (the own connection first,
+// then the host, whose clients see it leave), clears the board and starts exactly what the
+// command line "NAME HOST true|false" starts, in the same window. While a copy started
+// with a name hosts, the router forwards the game's port and the game is announced.
+class SessionSwitcher : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int SeatCheckMs = 2000; // how often the announced free seats are re-read
+
+    SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &settings,
+                    PortMapper::Options router = PortMapper::fromEnvironment());
+    ~SessionSwitcher() override;
+
+    // Makes the hidden host (at its place in the start-up order) and hands it to the window.
+    void createHost();
+    TServer *host() const { return m_host.get(); }
+
+    // File > "Host a Game..." and "Join a Game..." (made on first use).
+    void showHostDialog();
+    void showJoinDialog();
+    HostGameDialog &hostDialog();
+    JoinGameDialog &joinDialog();
+
+    // Leaves the running game and hosts (host = true) or joins address under name.
+    void switchTo(const QString &name, const QString &address, bool host);
+
+    PortMapper &router() { return m_router; }
+    LanAnnouncer &announcer() const { return *m_announcer; }
+    // Player seats (1 to 4) nobody is connected to on this copy's host.
+    int freeSeats() const;
+
+private:
+    void onHostingStarted();
+    void stopNetplay();
+    void setOpenPort(bool on);
+    void status(const QString &text);
+    void updateFreeSeats();
+
+    Tchat &m_chat;
+    MainMenu &m_menu;
+    ClientSettings &m_settings;
+    std::unique_ptr<TServer> m_host;
+    PortMapper m_router;
+    LanAnnouncer *m_announcer;
+    QTimer m_seatCheck;
+    HostGameDialog *m_hostDialog = nullptr;
+    JoinGameDialog *m_joinDialog = nullptr;
+    bool m_hosting = false; // a named copy hosts (not the solo game)
+};

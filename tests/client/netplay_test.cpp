@@ -1,0 +1,363 @@
+// Hosting and joining from the game itself: the two windows' checks, and the switch from a
+// solo game to hosting and to joining against real in-process hosts over loopback.
+#include "board.h"
+#include "chatform.h"
+#include "clientsettings.h"
+#include "colorchooser.h"
+#include "hostgamedialog.h"
+#include "inifile.h"
+#include "joingamedialog.h"
+#include "langame.h"
+#include "mainmenu.h"
+#include "messageboxes.h"
+#include "serverform.h"
+#include "sessionswitcher.h"
+#include "shellopen.h"
+#include "soundplayer.h"
+#include "standingateway.h"
+#include "workarea.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class Netplay : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        qputenv("DORVANE_UPNP_ROOT_URL", gateway.rootUrl());
+    }
+    void TearDown() override
+    {
+        chat.reset();
+        qputenv("DORVANE_UPNP_ROOT_URL", "http://127.0.0.1:1/rootDesc.xml");
+    }
+
+    // A solo game with its own in-process host on a port the system picks, logged in.
+    void startSolo()
+    {
+        TchatOptions options;
+        options.boxes = &boxes;
+        options.soundPlayer = &sounds;
+        options.shell = &shell;
+        options.workArea = &workArea;
+        options.colors = &colors;
+        options.port = 0;
+        options.lobbyPort = 1; // nothing listens there
+        options.settingsPath = settingsPath();
+        options.mutexName = QStringLiteral("dorvane-netplay-test-%1").arg(QCoreApplication::applicationPid());
+        chat = std::make_unique<Tchat>(options);
+        chat->sessions().createHost();
+        chat->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return chatText().contains(QLatin1String("You are Connected.")); }, 5000));
+        soloPort = chat->server()->listeningPort();
+        ASSERT_NE(soloPort, 0);
+    }
+
+    QString settingsPath() const { return dir.filePath(QStringLiteral("vornlobby.ini")); }
+    QString chatText() const { return chat->board().mainchat->toPlainText(); }
+    SessionSwitcher &sessions() const { return chat->sessions(); }
+    QAction *menuItem(const char *name) const { return chat->findChild<QAction *>(QLatin1String(name)); }
+
+    template <class T>
+    T *in(QWidget &window, const char *name) const
+    {
+        T *child = window.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
+    JoinGameDialog &openJoin()
+    {
+        menuItem("JoinGame1")->trigger();
+        return sessions().joinDialog();
+    }
+
+    static bool refusesConnections(quint16 port)
+    {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        return !probe.waitForConnected(1000);
+    }
+
+    void screenshot(QWidget &window, const char *name) const
+    {
+        const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            window.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    }
+
+    StandInGateway gateway;
+    QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
+    RecordingSoundPlayer sounds;
+    RecordingShellOpen shell;
+    FixedWorkArea workArea{QRect(0, 0, 1024, 768)};
+    FixedColorChooser colors;
+    std::unique_ptr<Tchat> chat;
+    quint16 soloPort = 0;
+};
+
+TEST_F(Netplay, TheFileMenuOffersHostingAndJoiningAboveStartGame)
+{
+    startSolo();
+    QAction *host = menuItem("HostGame1");
+    QAction *join = menuItem("JoinGame1");
+    ASSERT_TRUE(host && join);
+    EXPECT_EQ(host->text(), QStringLiteral("Host a Game..."));
+    EXPECT_EQ(join->text(), QStringLiteral("Join a Game..."));
+    EXPECT_EQ(host->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+    EXPECT_EQ(join->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
+    const QList<QAction *> file = menuItem("StartGame1")->associatedObjects().isEmpty()
+        ? QList<QAction *>{}
+        : qobject_cast<QWidget *>(menuItem("StartGame1")->associatedObjects().first())->actions();
+    ASSERT_GE(file.size(), 3);
+    EXPECT_EQ(file.indexOf(host), 0);
+    EXPECT_EQ(file.indexOf(join), 1);
+    EXPECT_EQ(file.indexOf(menuItem("StartGame1")), 2);
+    QAction *router = menuItem("OpenPortOnRouter1");
+    ASSERT_NE(router, nullptr);
+    EXPECT_EQ(router->text(), QStringLiteral("Open Port on Router"));
+    EXPECT_TRUE(router->isChecked()) << "on by default";
+}
+
+TEST_F(Netplay, TheWindowsStartInTheNameFieldAndEscapeChangesNothing)
+{
+    startSolo();
+    QTest::keyClick(chat.get(), Qt::Key_J, Qt::ControlModifier);
+    JoinGameDialog &join = sessions().joinDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return join.isVisible(); }, 2000)) << "Ctrl+J opens it";
+    EXPECT_EQ(join.windowTitle(), QStringLiteral("Dorvane - Join a Game"));
+    EXPECT_EQ(join.focusWidget(), in<QLineEdit>(join, "edit_name"));
+    QTest::keyClicks(join.focusWidget(), QStringLiteral("Zed"));
+    QTest::keyClick(&join, Qt::Key_Escape);
+    EXPECT_FALSE(join.isVisible());
+
+    menuItem("HostGame1")->trigger();
+    HostGameDialog &host = sessions().hostDialog();
+    EXPECT_EQ(host.windowTitle(), QStringLiteral("Dorvane - Host a Game"));
+    EXPECT_EQ(host.focusWidget(), in<QLineEdit>(host, "edit_name"));
+    QTest::keyClick(&host, Qt::Key_Escape);
+    EXPECT_FALSE(host.isVisible());
+
+    EXPECT_EQ(chat->state().playername, QStringLiteral("You"));
+    EXPECT_EQ(chat->server()->listeningPort(), soloPort) << "the solo game goes on";
+    EXPECT_TRUE(ClientSettings(settingsPath()).readPlayerName().isEmpty()) << "nothing stored on cancel";
+}
+
+struct Refusal
+{
+    const char *name;
+    QString player;
+    QString address;
+    const char *problemContains;
+};
+
+TEST_F(Netplay, RefusedEntriesSayWhyAndChangeNothing)
+{
+    startSolo();
+    const Refusal rows[] = {
+        {"empty name", QStringLiteral("   "), QStringLiteral("127.0.0.1"), "type the name"},
+        {"name over 64 bytes", QString(33, QChar(0xe9)), QStringLiteral("127.0.0.1"), "too long"},
+        {"name with a tab", QStringLiteral("a\tb"), QStringLiteral("127.0.0.1"), "control characters"},
+        {"no address", QStringLiteral("Ann"), QString(), "address of the computer"},
+        {"port zero", QStringLiteral("Ann"), QStringLiteral("127.0.0.1:0"), "1 to 65535"},
+        {"port too high", QStringLiteral("Ann"), QStringLiteral("127.0.0.1:70000"), "1 to 65535"},
+        {"port not a number", QStringLiteral("Ann"), QStringLiteral("127.0.0.1:x"), "1 to 65535"},
+        {"a web address", QStringLiteral("Ann"), QStringLiteral("http://127.0.0.1"), "without \"http://\""},
+        {"IPv6", QStringLiteral("Ann"), QStringLiteral("::1"), "IPv4 only"},
+        {"a space inside", QStringLiteral("Ann"), QStringLiteral("my host"), "is not an address"},
+        {"does not resolve", QStringLiteral("Ann"), QStringLiteral("nowhere.invalid"), "could not be found"},
+    };
+    JoinGameDialog &join = openJoin();
+    // Name look-ups stay on this machine: the one name here is answered as unknown.
+    join.setResolver([](const QString &host, QObject *, std::function<void(QString)> done) {
+        done(QStringLiteral("The address \"%1\" could not be found: Host not found").arg(host));
+    });
+    for (const Refusal &row : rows) {
+        if (!join.isVisible())
+            openJoin();
+        in<QLineEdit>(join, "edit_name")->setText(row.player);
+        join.setAddress(row.address);
+        QTest::keyClick(in<QLineEdit>(join, "edit_name"), Qt::Key_Return);
+        EXPECT_TRUE(join.isVisible()) << row.name;
+        EXPECT_TRUE(join.problem().contains(QLatin1String(row.problemContains)))
+            << row.name << ": " << join.problem().toStdString();
+    }
+    screenshot(join, "join-refused");
+    HostGameDialog &host = sessions().hostDialog();
+    menuItem("HostGame1")->trigger();
+    in<QLineEdit>(host, "edit_name")->setText(QString(65, QLatin1Char('n')));
+    QTest::keyClick(in<QLineEdit>(host, "edit_name"), Qt::Key_Return);
+    EXPECT_TRUE(host.isVisible());
+    EXPECT_TRUE(host.problem().contains(QLatin1String("at most 64 bytes"))) << host.problem().toStdString();
+    screenshot(host, "host-refused");
+
+    EXPECT_EQ(chat->state().playername, QStringLiteral("You"));
+    EXPECT_EQ(chat->server()->listeningPort(), soloPort);
+    EXPECT_FALSE(refusesConnections(soloPort)) << "the solo host still runs";
+    EXPECT_TRUE(gateway.calls().isEmpty()) << "nobody asked the router";
+    EXPECT_TRUE(boxes.messages.isEmpty());
+}
+
+TEST_F(Netplay, HostingFromASoloGameReplacesItsHostOpensTheRouterPortAndClosesItOnExit)
+{
+    startSolo();
+    QTcpSocket spectator; // a client of the solo host, who must see it leave
+    spectator.connectToHost(QHostAddress::LocalHost, soloPort);
+    ASSERT_TRUE(spectator.waitForConnected(2000));
+    TServer *soloHost = chat->server();
+
+    QTest::keyClick(chat.get(), Qt::Key_H, Qt::ControlModifier);
+    HostGameDialog &dialog = sessions().hostDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isVisible(); }, 2000)) << "Ctrl+H opens it";
+    screenshot(dialog, "host");
+    QTest::keyClicks(in<QLineEdit>(dialog, "edit_name"), QStringLiteral("Bea"));
+    QTest::keyClick(in<QLineEdit>(dialog, "edit_name"), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+
+    EXPECT_NE(chat->server(), soloHost) << "a new host";
+    EXPECT_TRUE(spectator.state() == QAbstractSocket::UnconnectedState || spectator.waitForDisconnected(3000))
+        << "the old host's clients see it leave";
+    EXPECT_TRUE(refusesConnections(soloPort)) << "the solo host stopped listening";
+    const quint16 port = chat->server()->listeningPort();
+    ASSERT_NE(port, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->server()->state().seats[1].name == "Bea"; }, 5000))
+        << "the new connection logs in with the typed name";
+    EXPECT_TRUE(chat->state().amhost);
+    EXPECT_EQ(chat->parameters(), (QStringList{QStringLiteral("Bea"), QStringLiteral("127.0.0.1"),
+                                               QStringLiteral("true")}));
+    EXPECT_TRUE(chat->isVisible()) << "the same window";
+    EXPECT_TRUE(chatText().contains(QLatin1String("Loading Multi-player Game.. Please Wait.")));
+    EXPECT_EQ(ClientSettings(settingsPath()).readPlayerName(), QStringLiteral("Bea"));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !gateway.mappings().isEmpty(); }, 10000));
+    const auto adds = gateway.callsOf(QStringLiteral("AddPortMapping"));
+    ASSERT_EQ(adds.size(), 1);
+    EXPECT_EQ(adds[0].args.value(QStringLiteral("NewInternalPort")), QString::number(port));
+    EXPECT_EQ(adds[0].args.value(QStringLiteral("NewInternalClient")), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(adds[0].args.value(QStringLiteral("NewProtocol")), QStringLiteral("TCP"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chatText().contains(QLatin1String("Others can join you at 203.0.113.7")); },
+                                5000));
+    EXPECT_TRUE(chatText().contains(QLatin1String("not announced on the local network")))
+        << "without a daemon the local-network line says so";
+
+    chat->close();
+    chat.reset();
+    EXPECT_TRUE(gateway.mappings().isEmpty()) << "the mapping ends with the game";
+    EXPECT_EQ(gateway.callsOf(QStringLiteral("DeletePortMapping")).size(), 1);
+}
+
+TEST_F(Netplay, SwitchingThePortOptionOffClosesTheRouterPortAndIsRemembered)
+{
+    startSolo();
+    sessions().switchTo(QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !gateway.mappings().isEmpty(); }, 10000));
+    menuItem("OpenPortOnRouter1")->trigger();
+    EXPECT_FALSE(menuItem("OpenPortOnRouter1")->isChecked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gateway.mappings().isEmpty(); }, 10000));
+    EXPECT_FALSE(ClientSettings(settingsPath()).readOpenPort());
+
+    sessions().switchTo(QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), true);
+    QTest::qWait(200);
+    EXPECT_EQ(gateway.callsOf(QStringLiteral("AddPortMapping")).size(), 1) << "switched off: the router is not asked";
+}
+
+TEST_F(Netplay, JoiningFromASoloGameLogsInToTheOtherHostAndRemembersTheAddress)
+{
+    TServer remote;
+    remote.setPortName(QStringLiteral("0"));
+    remote.startListening();
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(remote.listeningPort());
+    {
+        IniFile ini(settingsPath());
+        ini.writeString(QStringLiteral("Other Program"), QStringLiteral("Key"), QStringLiteral("kept"));
+        ClientSettings settings(settingsPath());
+        for (int n = 1; n <= 5; ++n)
+            settings.addRecentHost(QStringLiteral("old%1.example").arg(n));
+    }
+    startSolo();
+    JoinGameDialog &join = openJoin();
+    QComboBox *combo = in<QComboBox>(join, "combo_address");
+    EXPECT_EQ(combo->count(), 5);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("old5.example")) << "the most recent first";
+    in<QLineEdit>(join, "edit_name")->setText(QStringLiteral("Cy"));
+    join.setAddress(address);
+    screenshot(join, "join");
+    QTest::keyClick(in<QLineEdit>(join, "edit_name"), Qt::Key_Return);
+    EXPECT_FALSE(join.isVisible());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return remote.state().seats[1].name == "Cy"; }, 5000))
+        << "logged in with the typed name";
+    EXPECT_TRUE(refusesConnections(soloPort)) << "the solo host stopped";
+    EXPECT_FALSE(chat->state().amhost);
+    EXPECT_FALSE(menuItem("StartGame1")->isEnabled());
+    EXPECT_TRUE(gateway.calls().isEmpty()) << "joining asks no router";
+
+    ClientSettings settings(settingsPath());
+    const QStringList recent = settings.readRecentHosts();
+    ASSERT_EQ(recent.size(), 5);
+    EXPECT_EQ(recent.first(), address);
+    EXPECT_FALSE(recent.contains(QStringLiteral("old1.example"))) << "five kept";
+    EXPECT_EQ(IniFile(settingsPath()).readString(QStringLiteral("Other Program"), QStringLiteral("Key")),
+              QStringLiteral("kept"));
+
+    // Back to hosting from a joined game: the joined host sees this player leave.
+    sessions().switchTo(QStringLiteral("Cy"), QStringLiteral("127.0.0.1"), true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !remote.state().seats[1].connected; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chat->server()->state().seats[1].name == "Cy"; }, 5000));
+}
+
+TEST_F(Netplay, TheBoardIsClearedWhenTheGameIsLeft)
+{
+    startSolo();
+    chat->board().score(1)->setText(QStringLiteral("120"));
+    chat->board().playerName(3)->setText(QStringLiteral("Old Friend"));
+    chat->board().label_status->setText(QStringLiteral("Old Friend's turn"));
+    sessions().switchTo(QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), true);
+    EXPECT_EQ(chat->board().score(1)->text(), QStringLiteral("0"));
+    EXPECT_EQ(chat->board().playerName(3)->text(), QStringLiteral("<Waiting>"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->board().playerName(1)->text() == QLatin1String("Dee"); }, 5000));
+    EXPECT_FALSE(chat->isHidden());
+}
+
+TEST_F(Netplay, TheJoinWindowListsLocalGamesAndChoosingOneFillsTheAddress)
+{
+    startSolo();
+    JoinGameDialog &join = openJoin();
+    EXPECT_TRUE(join.listedGames().isEmpty());
+    EXPECT_TRUE(join.lanNote().contains(QLatin1String("cannot be listed"))) << "no daemon: one note";
+    LanGame game;
+    game.key = QStringLiteral("k1");
+    game.player = QStringLiteral("<b>Eve</b>");
+    game.freeSeats = 2;
+    game.address = QStringLiteral("192.168.1.20");
+    game.port = 7772;
+    join.showGame(game);
+    game.freeSeats = 1;
+    join.showGame(game); // the same game, a seat taken
+    ASSERT_EQ(join.listedGames(), QStringList{QStringLiteral("<b>Eve</b> - 1 free seat - 192.168.1.20")});
+    QListWidget *list = in<QListWidget>(join, "list_games");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    EXPECT_EQ(join.address(), QStringLiteral("192.168.1.20"));
+    screenshot(join, "join-listed");
+    join.dropGame(QStringLiteral("k1"));
+    EXPECT_TRUE(join.listedGames().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,235 @@
+// Announcing and finding games against a real avahi daemon that the test starts itself: its
+// own system bus in a temporary folder, the daemon in a network namespace of its own (only
+// loopback inside). Skipped, with the reason, where the machine does not allow that.
+#include "lanannouncer.h"
+#include "lanbrowser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+const char BusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=%1</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_type="method_call"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+)";
+
+const char DaemonConfig[] = "[server]\nuse-ipv4=yes\nuse-ipv6=no\nenable-dbus=yes\n[wide-area]\nenable-wide-area=no\n"
+                            "[publish]\npublish-hinfo=no\npublish-workstation=no\n";
+
+// The bus and the daemon, started once for the suite; why not, when they could not be.
+class LocalDaemon
+{
+public:
+    QString skipReason;
+
+    LocalDaemon()
+    {
+        if (geteuid() != 0) {
+            skipReason = QStringLiteral("needs root to make a network namespace for the avahi daemon");
+            return;
+        }
+        for (const char *tool : {"dbus-daemon", "avahi-daemon", "unshare", "ip"}) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+                skipReason = QStringLiteral("%1 is not installed (scripts/deps installs it)").arg(QLatin1String(tool));
+                return;
+            }
+        }
+        if (!m_dir.isValid()) {
+            skipReason = QStringLiteral("no temporary folder");
+            return;
+        }
+        startBus() && startDaemon();
+    }
+
+    ~LocalDaemon()
+    {
+        for (QProcess *p : {&m_daemon, &m_bus}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(3000))
+                    p->kill();
+                p->waitForFinished(3000);
+            }
+        }
+    }
+
+private:
+    bool startBus()
+    {
+        const QString socket = m_dir.filePath(QStringLiteral("bus"));
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        config.open(QIODevice::WriteOnly);
+        config.write(QString::fromLatin1(BusConfig).arg(socket).toUtf8());
+        config.close();
+        m_bus.setProcessChannelMode(QProcess::MergedChannels);
+        m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config.fileName(),
+                                                    QStringLiteral("--nofork"), QStringLiteral("--nopidfile")});
+        if (!m_bus.waitForStarted(5000) || !QTest::qWaitFor([&] { return QFile::exists(socket); }, 5000)) {
+            skipReason = QStringLiteral("dbus-daemon did not start: ") + QString::fromUtf8(m_bus.readAll());
+            return false;
+        }
+        // libdbus reads this once per process, so it is set before any avahi client exists.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).toUtf8());
+        return true;
+    }
+
+    bool startDaemon()
+    {
+        QFile config(m_dir.filePath(QStringLiteral("avahi.conf")));
+        config.open(QIODevice::WriteOnly);
+        config.write(DaemonConfig);
+        config.close();
+        // Its own network (loopback only) and its own /run/avahi-daemon for the pid file.
+        const QString script = QStringLiteral(
+            "ip link set lo up && mkdir -p /run/avahi-daemon && mount -t tmpfs none /run/avahi-daemon && "
+            "exec avahi-daemon -f '%1' --no-drop-root --no-chroot --no-rlimits --no-proc-title")
+                                   .arg(config.fileName());
+        m_daemon.setProcessChannelMode(QProcess::MergedChannels);
+        m_daemon.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("-m"), QStringLiteral("sh"),
+                                                   QStringLiteral("-c"), script});
+        QByteArray log;
+        const bool up = m_daemon.waitForStarted(5000) && QTest::qWaitFor([&] {
+            log += m_daemon.readAll();
+            return log.contains("Server startup complete") || m_daemon.state() == QProcess::NotRunning;
+        }, 10000);
+        if (!up || !log.contains("Server startup complete")) {
+            skipReason = QStringLiteral("the avahi daemon did not start in its own network namespace: ")
+                + QString::fromUtf8(log.right(300)).simplified();
+            return false;
+        }
+        return true;
+    }
+
+    QTemporaryDir m_dir;
+    QProcess m_bus;
+    QProcess m_daemon;
+};
+
+LocalDaemon *daemonInstance = nullptr;
+
+class LanService : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { daemonInstance = new LocalDaemon; }
+    static void TearDownTestSuite()
+    {
+        delete daemonInstance;
+        daemonInstance = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!daemonInstance->skipReason.isEmpty())
+            GTEST_SKIP() << daemonInstance->skipReason.toStdString();
+    }
+};
+
+// The newest record the browser reported for each key.
+struct Listing
+{
+    explicit Listing(LanBrowser &browser)
+    {
+        QObject::connect(&browser, &LanBrowser::gameFound, &browser, [this](const LanGame &g) { games[g.key] = g; });
+        QObject::connect(&browser, &LanBrowser::gameLost, &browser, [this](const QString &k) { games.remove(k); });
+    }
+    const LanGame *byPlayer(const QString &player) const
+    {
+        for (const LanGame &g : games) {
+            if (g.player == player)
+                return &g;
+        }
+        return nullptr;
+    }
+    QMap<QString, LanGame> games;
+};
+
+} // namespace
+
+TEST_F(LanService, AHostedGameIsListedWithItsPlayerSeatsAndAddressAndLeavesTheListWhenItEnds)
+{
+    LanAnnouncer announcer;
+    QSignalSpy failed(&announcer, &LanAnnouncer::failed);
+    announcer.announce(QStringLiteral("Ann"), 7772, 3);
+    LanBrowser browser;
+    Listing listing(browser);
+    browser.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Ann")) != nullptr; }, 10000))
+        << "failures: " << failed.count();
+    const LanGame ann = *listing.byPlayer(QStringLiteral("Ann"));
+    EXPECT_EQ(ann.freeSeats, 3);
+    EXPECT_EQ(ann.port, 7772);
+    EXPECT_EQ(ann.address, QStringLiteral("127.0.0.1")) << "the daemon's only network is loopback";
+    EXPECT_EQ(ann.joinText(), QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(announcer.announced());
+
+    announcer.setFreeSeats(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const LanGame *g = listing.byPlayer(QStringLiteral("Ann"));
+        return g && g->freeSeats == 1;
+    }, 10000)) << "a seat taken shows in the list";
+
+    announcer.withdraw();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Ann")) == nullptr; }, 10000))
+        << "an ended game leaves the list";
+}
+
+TEST_F(LanService, TwoGamesWithTheSameNameAreBothListed)
+{
+    LanAnnouncer first, second;
+    first.announce(QStringLiteral("Twin"), 7772, 3);
+    QSignalSpy firstUp(&first, &LanAnnouncer::established);
+    ASSERT_TRUE(firstUp.wait(10000));
+    second.announce(QStringLiteral("Twin"), 7773, 2);
+    LanBrowser browser;
+    Listing listing(browser);
+    browser.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listing.games.size() >= 2; }, 10000));
+    EXPECT_NE(first.instanceName(), second.instanceName()) << "the second took another name";
+    QList<quint16> ports;
+    for (const LanGame &g : listing.games)
+        ports.append(g.port);
+    EXPECT_TRUE(ports.contains(7772) && ports.contains(7773));
+}
+
+TEST_F(LanService, AHostileRecordIsShownAsShortPlainText)
+{
+    LanAnnouncer announcer;
+    const QString hostile = QStringLiteral("<a href=\"file:///etc\">x</a>\x01\n") + QString(180, QLatin1Char('W'));
+    announcer.announce(hostile, 7790, 4);
+    LanBrowser browser;
+    Listing listing(browser);
+    browser.start();
+    const auto hostileGame = [&]() -> const LanGame * {
+        for (const LanGame &g : listing.games) {
+            if (g.port == 7790)
+                return &g;
+        }
+        return nullptr;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hostileGame() != nullptr; }, 10000));
+    const LanGame game = *hostileGame();
+    EXPECT_LE(game.player.size(), LanGame::MaxShownChars);
+    EXPECT_TRUE(game.player.startsWith(QStringLiteral("<a href=\"file:///etc\">x</a>")))
+        << "kept as text: " << game.player.toStdString();
+    EXPECT_FALSE(game.player.contains(QLatin1Char('\n')) || game.player.contains(QChar(1)));
+    EXPECT_LE(announcer.instanceName().size(), LanGame::MaxLabelBytes);
+}

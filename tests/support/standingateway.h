@@ -1,0 +1,246 @@
+// StandInGateway: a home router's port-forwarding service on 127.0.0.1, on a thread of its
+// own, answering the root description and the SOAP calls of a WANIPConnection service.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <memory>
+#include <mutex>
+
+class StandInGateway
+{
+public:
+    enum class Behaviour { Normal, GarbageDescription, GarbageAnswers, Silent };
+
+    struct Call
+    {
+        QString action;                // "AddPortMapping", ...
+        QMap<QString, QString> args;   // "NewInternalClient" -> "127.0.0.1"
+    };
+
+    // What the router answers; set before the calls it should affect.
+    struct Script
+    {
+        Behaviour behaviour = Behaviour::Normal;
+        QString externalAddress = QStringLiteral("203.0.113.7");
+        int addError = 0;              // AddPortMapping fails with this UPnP code (0: succeeds)
+        bool permanentOnly = false;    // a lease other than 0 fails with 725
+        QString existingClient;        // a mapping of every port to this computer already exists
+    };
+
+    StandInGateway();
+    ~StandInGateway();
+
+    void setScript(const Script &script);
+    // The root description's address, for DORVANE_UPNP_ROOT_URL.
+    QByteArray rootUrl() const;
+    QList<Call> calls() const;
+    QList<Call> callsOf(const QString &action) const;
+    // Mappings held now: external port -> internal client.
+    QMap<QString, QString> mappings() const;
+
+private:
+    class Server;
+    QThread m_thread;
+    Server *m_server = nullptr;
+};
+
+namespace standin {
+
+inline const QByteArray ServiceType = "urn:schemas-upnp-org:service:WANIPConnection:1";
+
+inline QByteArray description()
+{
+    return "<?xml version=\"1.0\"?>\r\n"
+           "<root xmlns=\"urn:schemas-upnp-org:device-1-0\"><specVersion><major>1</major><minor>0</minor></specVersion>"
+           "<device><deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType>"
+           "<friendlyName>Stand-in router</friendlyName><deviceList><device>"
+           "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><deviceList><device>"
+           "<deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1</deviceType><serviceList><service>"
+           "<serviceType>" + ServiceType + "</serviceType>"
+           "<serviceId>urn:upnp-org:serviceId:WANIPConn1</serviceId>"
+           "<controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL><SCPDURL>/WANIPCn.xml</SCPDURL>"
+           "</service></serviceList></device></deviceList></device></deviceList></device></root>\r\n";
+}
+
+inline QByteArray envelope(const QByteArray &body)
+{
+    return "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+           "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body>"
+        + body + "</s:Body></s:Envelope>\r\n";
+}
+
+inline QByteArray answer(const QString &action, const QByteArray &fields)
+{
+    return envelope("<u:" + action.toLatin1() + "Response xmlns:u=\"" + ServiceType + "\">" + fields + "</u:"
+                    + action.toLatin1() + "Response>");
+}
+
+inline QByteArray fault(int code)
+{
+    return envelope("<s:Fault><faultcode>s:Client</faultcode><faultstring>UPnPError</faultstring><detail>"
+                    "<UPnPError xmlns=\"urn:schemas-upnp-org:control-1-0\"><errorCode>"
+                    + QByteArray::number(code) + "</errorCode><errorDescription>Error</errorDescription>"
+                    "</UPnPError></detail></s:Fault>");
+}
+
+inline QByteArray http(int status, const QByteArray &body)
+{
+    return "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Internal Server Error")
+        + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nConnection: close\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+} // namespace standin
+
+// Lives on the gateway's thread; the mutex guards what the test thread reads.
+class StandInGateway::Server : public QTcpServer
+{
+public:
+    mutable std::mutex mutex;
+    Script script;
+    QList<Call> calls;
+    QMap<QString, QString> mappings;
+
+    Server()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection())
+                serve(socket);
+        });
+    }
+
+private:
+    void serve(QTcpSocket *socket)
+    {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+            socket->setProperty("request", request);
+            const qsizetype headerEnd = request.indexOf("\r\n\r\n");
+            if (headerEnd < 0)
+                return;
+            static const QRegularExpression lengthPattern(QStringLiteral("(?i)content-length:\\s*(\\d+)"));
+            const auto length = lengthPattern.match(QString::fromLatin1(request.left(headerEnd)));
+            const qsizetype bodySize = length.hasMatch() ? length.captured(1).toLongLong() : 0;
+            if (request.size() < headerEnd + 4 + bodySize)
+                return;
+            const QByteArray reply = respond(request.left(headerEnd), request.mid(headerEnd + 4, bodySize));
+            if (reply.isNull())
+                return; // a silent router keeps the connection open and says nothing
+            socket->write(reply);
+            socket->disconnectFromHost();
+        });
+    }
+
+    QByteArray respond(const QByteArray &head, const QByteArray &body)
+    {
+        std::lock_guard lock(mutex);
+        if (script.behaviour == Behaviour::Silent)
+            return {};
+        if (head.startsWith("GET ")) {
+            if (script.behaviour == Behaviour::GarbageDescription)
+                return standin::http(200, QByteArray(3000, '\x7f') + "<root><<<>>>\xff\xfe");
+            return standin::http(200, standin::description());
+        }
+        static const QRegularExpression actionPattern(QStringLiteral("(?i)soapaction:\\s*\"?[^#]*#(\\w+)"));
+        const auto actionMatch = actionPattern.match(QString::fromLatin1(head));
+        Call call;
+        call.action = actionMatch.captured(1);
+        static const QRegularExpression argPattern(QStringLiteral("<(New\\w+)>([^<]*)</\\1>"));
+        for (auto it = argPattern.globalMatch(QString::fromUtf8(body)); it.hasNext();) {
+            const auto m = it.next();
+            call.args.insert(m.captured(1), m.captured(2));
+        }
+        calls.append(call);
+        if (script.behaviour == Behaviour::GarbageAnswers)
+            return standin::http(200, "\x01\x02 not xml at all <<<" + QByteArray(5000, 'z'));
+        return http200or500(call);
+    }
+
+    QByteArray http200or500(const Call &call)
+    {
+        const QString port = call.args.value(QStringLiteral("NewExternalPort"));
+        if (call.action == QLatin1String("GetExternalIPAddress"))
+            return standin::http(200, standin::answer(call.action, "<NewExternalIPAddress>" + script.externalAddress.toUtf8()
+                                                     + "</NewExternalIPAddress>"));
+        if (call.action == QLatin1String("GetSpecificPortMappingEntry")) {
+            const QString client = !script.existingClient.isEmpty() ? script.existingClient : mappings.value(port);
+            if (client.isEmpty())
+                return standin::http(500, standin::fault(714));
+            return standin::http(200, standin::answer(call.action, "<NewInternalPort>" + port.toLatin1() + "</NewInternalPort>"
+                                                 "<NewInternalClient>" + client.toLatin1() + "</NewInternalClient>"
+                                                 "<NewEnabled>1</NewEnabled><NewPortMappingDescription>x"
+                                                 "</NewPortMappingDescription><NewLeaseDuration>0</NewLeaseDuration>"));
+        }
+        if (call.action == QLatin1String("AddPortMapping")) {
+            if (script.addError)
+                return standin::http(500, standin::fault(script.addError));
+            if (script.permanentOnly && call.args.value(QStringLiteral("NewLeaseDuration")) != QLatin1String("0"))
+                return standin::http(500, standin::fault(725));
+            mappings.insert(port, call.args.value(QStringLiteral("NewInternalClient")));
+            return standin::http(200, standin::answer(call.action, {}));
+        }
+        if (call.action == QLatin1String("DeletePortMapping")) {
+            if (!mappings.remove(port))
+                return standin::http(500, standin::fault(714));
+            return standin::http(200, standin::answer(call.action, {}));
+        }
+        return standin::http(500, standin::fault(401));
+    }
+};
+
+inline StandInGateway::StandInGateway()
+{
+    m_server = new Server;
+    m_server->listen(QHostAddress::LocalHost, 0);
+    m_server->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
+    m_thread.start();
+}
+
+inline StandInGateway::~StandInGateway()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+inline void StandInGateway::setScript(const Script &script)
+{
+    std::lock_guard lock(m_server->mutex);
+    m_server->script = script;
+}
+
+inline QByteArray StandInGateway::rootUrl() const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_server->serverPort()) + "/rootDesc.xml";
+}
+
+inline QList<StandInGateway::Call> StandInGateway::calls() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->calls;
+}
+
+inline QList<StandInGateway::Call> StandInGateway::callsOf(const QString &action) const
+{
+    QList<Call> matching;
+    for (const Call &call : calls()) {
+        if (call.action == action)
+            matching.append(call);
+    }
+    return matching;
+}
+
+inline QMap<QString, QString> StandInGateway::mappings() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->mappings;
+}
