@@ -1,7 +1,9 @@
 // LZH coder: encoder with binary-tree match search, decoder, and their bit I/O.
 #include "lzh.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -176,6 +178,14 @@ private:
 
 } // namespace
 
+// Blanks before the first write position, zero everywhere else: a copy from a position no
+// byte was written to yet gives zeros, and no coding depends on what an earlier one left.
+void TLZH::resetRing()
+{
+    std::fill(std::begin(m_text), std::end(m_text), std::uint8_t(0));
+    std::fill_n(m_text, RingSize - LookAhead, std::uint8_t(' '));
+}
+
 void TLZH::initTree()
 {
     for (int i = RingSize + 1; i <= RingSize + 256; ++i)
@@ -273,10 +283,9 @@ std::uint64_t TLZH::encode(const ReadFn &read, const WriteFn &write)
 
     m_huffman.start();
     initTree();
+    resetRing();
     int s = 0;
     int r = RingSize - LookAhead;
-    for (int i = s; i < r; ++i)
-        m_text[i] = ' ';
     int len = 0; // bytes in the look-ahead
     for (int c = first; c >= 0; c = in.next()) {
         m_text[r + len++] = static_cast<std::uint8_t>(c);
@@ -341,8 +350,7 @@ TLZH::DecodeStatus TLZH::decode(const ReadFn &read, const WriteFn &write, std::u
         return DecodeStatus::Ok;
 
     m_huffman.start();
-    for (int i = 0; i < RingSize - LookAhead; ++i)
-        m_text[i] = ' ';
+    resetRing();
     int r = RingSize - LookAhead;
     auto emit = [&](std::uint8_t c) {
         out.put(c);

@@ -35,11 +35,14 @@ private:
     static constexpr int Threshold = 2; // matches are longer than this
     static constexpr int Nil = RingSize;
 
+    void resetRing();
     void initTree();
     void insertNode(int r);
     void deleteNode(int p);
 
     LzhHuffman m_huffman;
+    // The ring, and a copy of its first LookAhead - 1 bytes behind it so the encoder can
+    // compare strings that wrap around. resetRing() gives every coding the same start.
     std::uint8_t m_text[RingSize + LookAhead - 1];
     // Binary search trees of the ring positions, one per first byte (roots RingSize + 1 + byte).
     int m_left[RingSize + 1];

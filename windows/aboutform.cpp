@@ -37,29 +37,48 @@ void drawDie(QPainter &painter, const QPointF &centre, qreal angle, int color, i
     painter.restore();
 }
 
+// The widest text that fits: the font at its design size, or smaller until text is at most
+// width pixels wide (the stand-in for Arial differs from one desktop to another).
+QFont fittedFont(QFont font, int pixelSize, const QString &text, qreal width)
+{
+    for (; pixelSize > 8; --pixelSize) {
+        font.setPixelSize(pixelSize);
+        QPainterPath path;
+        path.addText(0, 0, font, text);
+        if (path.boundingRect().width() <= width)
+            break;
+    }
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The name and the motto, centred in the space between the dice and the rim.
 void drawTitle(QPainter &painter, const QRectF &frame)
 {
+    constexpr qreal Outline = 3.0;
+    const QRectF space(84, frame.top(), frame.right() - 10 - 84, frame.height());
+    const QString name = QStringLiteral("DORVANE");
     QFont big(QStringLiteral("Arial"));
-    big.setPixelSize(31);
     big.setBold(true);
     big.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
+    big = fittedFont(big, 31, name, space.width() - Outline);
     QPainterPath title;
-    title.addText(QPointF(88, 39), big, QStringLiteral("DORVANE"));
+    title.addText(0, 0, big, name);
+    title.translate(space.center().x() - title.boundingRect().center().x(), 39);
     QLinearGradient gold(0, frame.top() + 12, 0, frame.top() + 40);
     gold.setColorAt(0.0, QColor(255, 236, 150));
     gold.setColorAt(1.0, QColor(214, 150, 20));
-    painter.setPen(QPen(QColor(60, 30, 8), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(QColor(60, 30, 8), Outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(title);
     painter.fillPath(title, gold);
 
+    const QString motto = QStringLiteral("TEN DICE \u00b7 TEN PHASES");
     QFont small(QStringLiteral("Arial"));
-    small.setPixelSize(10);
     small.setBold(true);
     small.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    painter.setFont(small);
+    painter.setFont(fittedFont(small, 10, motto, space.width()));
     painter.setPen(QColor(230, 245, 220));
-    painter.drawText(QRectF(84, 44, 150, 14), Qt::AlignHCenter | Qt::AlignVCenter,
-                     QStringLiteral("TEN DICE \u00b7 TEN PHASES"));
+    painter.drawText(QRectF(space.left(), 44, space.width(), 14), Qt::AlignHCenter | Qt::AlignVCenter, motto);
 }
 
 // The game's logo (243 x 66): two dice and the name on a felt plaque with a gold rim.

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -96,6 +97,39 @@ QString installerName(const QString &url)
 {
     const QString name = QUrl(url).fileName();
     return name.isEmpty() ? QUrl(QString::fromLatin1(Tdownload::DefaultUrl)).fileName() : name;
+}
+
+// What the phase line says about a failed get: the server's status, or why no answer came.
+QString failureText(const HttpGetResult &result)
+{
+    if (result.status != 0)
+        return QStringLiteral("The server answered %1 %2").arg(result.status).arg(result.reason);
+    return QStringLiteral("Download failed: ") + result.reason;
+}
+
+// At most maxLines lines of text as they wrap in width pixels (inside a word too long for
+// a line as well); a longer text ends in an ellipsis. The breaks are written into the
+// text, so a label shows exactly these lines whatever a server sent.
+QString fitLines(const QString &text, const QFont &font, int width, int maxLines)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    int start = 0;
+    for (QTextLine line = layout.createLine(); line.isValid() && lines.size() < maxLines;
+         line = layout.createLine()) {
+        line.setLineWidth(width);
+        start = line.textStart();
+        lines << text.mid(start, line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    const QString rest = text.mid(start).trimmed();
+    if (!lines.isEmpty() && rest.size() > lines.last().size())
+        lines.last() = QFontMetrics(font).elidedText(rest, Qt::ElideRight, width);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -205,10 +239,14 @@ QWidget *Tdownload::createProgressBox(QWidget *parent)
     infolabel2 = makeText(QStringLiteral("infolabel2"), QString(), box);
     infolabel2->hide();
     for (QLabel *line : {infolabel, infolabel3}) {
+        line->setTextFormat(Qt::PlainText); // a server's reason text among them
         line->setAlignment(Qt::AlignCenter);
         line->setMinimumHeight(20);
         column->addWidget(line);
     }
+    // Room for every line of the phase line from the start, so nothing moves when it fills.
+    infolabel3->ensurePolished();
+    infolabel3->setMinimumHeight(QFontMetrics(infolabel3->font()).lineSpacing() * PhaseLines + 2);
     infolabel->setProperty("tag", 0);
 
     abortbutton = makeButton(QStringLiteral("abortbutton"), QStringLiteral("Stop Download"), box);
@@ -320,12 +358,22 @@ void Tdownload::getbuttonClick()
         infolabel->setText(QStringLiteral("Received %1 bytes").arg(QFileInfo(fileName).size()));
     } else {
         infolabel->setText(QStringLiteral("Download Aborted"));
+        // A stop already says so on the phase line; any other failure says why.
+        if (downloadState() != StateFailed)
+            showPhase(failureText(result));
         setDownloadState(StateFailed);
     }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
     if (downloadState() != StateFailed)
         install(fileName);
+}
+
+void Tdownload::showPhase(const QString &text)
+{
+    infolabel3->ensurePolished();
+    infolabel3->setText(fitLines(text, infolabel3->font(), infolabel3->contentsRect().width(), PhaseLines));
+    infolabel3->setToolTip(text);
 }
 
 void Tdownload::install(const QString &fileName)

@@ -34,6 +34,8 @@ public:
     static constexpr int StateFailed = 2;
     static constexpr int FormWidth = 724;
     static constexpr int FormHeight = 500;
+    // The phase line never takes more lines than this.
+    static constexpr int PhaseLines = 2;
 
     explicit Tdownload(QWidget *parent = nullptr);
     ~Tdownload() override;
@@ -91,6 +93,8 @@ private:
     void loadPicture();
     void centreOnDesktop();
     void setDownloadState(int state);
+    // Sets the phase line to text, cut to fit its lines, and its tool tip to the whole text.
+    void showPhase(const QString &text);
     void install(const QString &fileName);
     void exitGame();
 

@@ -17,10 +17,12 @@ namespace {
 const QString Zero = QStringLiteral("0");
 const QString NobodyName = QStringLiteral("XX");
 
+// Shows its text as it is: names come from other players and may look like markup.
 QLabel *namedLabel(const QString &name, const QString &text)
 {
     auto *label = new QLabel(text);
     label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -195,10 +197,11 @@ void Ttallylist::wire()
 
 void Ttallylist::FormCreate()
 {
+    m_store.removeLeftovers();
     QString error;
     m_table = m_store.load(&error);
     if (!error.isEmpty()) {
-        // The damaged file is replaced by the (empty) tally at the next save.
+        // The (empty) tally replaces the damaged file at the next save, which keeps a copy.
         m_unsaved = true;
         m_boxes->showError(error);
     }

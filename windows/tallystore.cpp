@@ -1,11 +1,13 @@
 #include "tallystore.h"
 
 #include "lzrw1.h"
+#include "memoryfile.h"
 #include "programfolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <utility>
@@ -15,7 +17,8 @@
 namespace {
 
 const QString GameName = QStringLiteral("Dorvane");
-const QString PlainName = QStringLiteral("tally.txt");
+// Names tried for a kept damaged file: the suffix alone, then -2 .. -MaxKept.
+constexpr int MaxKept = 99;
 
 std::string localName(const QString &name)
 {
@@ -59,35 +62,56 @@ TallyStore::TallyStore(QString path)
 {
 }
 
-TallyTable TallyStore::load(QString *error) const
+void TallyStore::removeLeftovers() const
 {
-    QString reason;
+    const QFileInfo tally(m_path);
+    // Exactly what mkstemp makes of the template in compressBeside.
+    const QRegularExpression unfinished(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(tally.fileName() + SavingMarker) + QStringLiteral("[A-Za-z0-9]{6}")));
+    QDir folder = tally.absoluteDir();
+    const QStringList names = folder.entryList({tally.fileName() + SavingMarker + u'*'},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (unfinished.match(name).hasMatch())
+            folder.remove(name);
+    }
+}
+
+TallyTable TallyStore::load(QString *error)
+{
     if (error != nullptr)
         error->clear();
+    m_keepAs.clear();
     if (!QFileInfo::exists(m_path))
         return TallyTable();
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
-        reason = QStringLiteral("The tally file %1 cannot be read: no temporary folder.").arg(m_path);
-    } else if (checkHeader(&reason) && decompressTo(dir.filePath(PlainName), &reason)) {
-        QFile plain(dir.filePath(PlainName));
-        QString damage;
+    QString reason;
+    MemoryFile plain;
+    if (!plain.isValid()) {
+        reason = QStringLiteral("The tally file %1 cannot be read: no memory for its text.").arg(m_path);
+    } else if (checkHeader(&reason) && decompressTo(plain, &reason)) {
+        QString damage = QStringLiteral("too large");
         std::optional<TallyTable> table;
-        if (plain.size() > MaxGridBytes)
-            damage = QStringLiteral("too large");
-        else if (!plain.open(QIODevice::ReadOnly))
-            damage = QStringLiteral("unreadable");
-        else
-            table = TallyTable::fromGridText(plain.readAll(), &damage);
+        if (const std::optional<QByteArray> text = plain.read(MaxGridBytes))
+            table = TallyTable::fromGridText(*text, &damage);
         if (table) {
             table->clearSession();
             return *table;
         }
-        reason = QStringLiteral("The tally file %1 is damaged (%2); the tally starts empty.").arg(m_path, damage);
+        reason = QStringLiteral("The tally file %1 is damaged (%2).").arg(m_path, damage);
     }
+    m_keepAs = freeKeptName();
     if (error != nullptr)
-        *error = reason;
+        *error = reason + u'\n' + outcome();
     return TallyTable();
+}
+
+// What becomes of a file that could not be read, for the end of the error text.
+QString TallyStore::outcome() const
+{
+    if (m_keepAs.isEmpty())
+        return QStringLiteral("The tally starts empty, and the next save replaces that file.");
+    return QStringLiteral("The tally starts empty; before a new tally replaces that file, it is kept as %1.")
+        .arg(m_keepAs);
 }
 
 // Refuses a container that announces an absurd size before anything is decompressed.
@@ -103,17 +127,17 @@ bool TallyStore::checkHeader(QString *error) const
     const quint32 size = quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24;
     if (size <= MaxGridBytes)
         return true;
-    *error = QStringLiteral("The tally file %1 is damaged (too large); the tally starts empty.").arg(m_path);
+    *error = QStringLiteral("The tally file %1 is damaged (too large).").arg(m_path);
     return false;
 }
 
-bool TallyStore::decompressTo(const QString &plainFile, QString *error) const
+bool TallyStore::decompressTo(const MemoryFile &plain, QString *error) const
 {
     try {
         Tlzrw1 doit;
         doit.setCompressMode(TCompressMode::Fast);
         doit.setInputFile(localName(m_path));
-        doit.setOutputFile(localName(plainFile));
+        doit.setOutputFile(localName(plain.path()));
         doit.Decompress();
         return true;
     } catch (const std::exception &e) {
@@ -122,30 +146,17 @@ bool TallyStore::decompressTo(const QString &plainFile, QString *error) const
     }
 }
 
-bool TallyStore::save(const TallyTable &table) const
+bool TallyStore::save(const TallyTable &table)
 {
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        return false;
-    const QString plain = dir.filePath(PlainName);
-    return writeFile(plain, table.toGridText()) && compressBeside(plain);
+    MemoryFile plain;
+    return plain.write(table.toGridText()) && compressBeside(plain);
 }
 
-bool TallyStore::writeFile(const QString &name, const QByteArray &data)
+// Compresses the plain grid text into a new file in the tally file's folder and renames it
+// over the tally file only when the compression is complete.
+bool TallyStore::compressBeside(const MemoryFile &plain)
 {
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const bool written = file.write(data) == data.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
-}
-
-// Compresses plainFile into a new file in the tally file's folder and renames it over the
-// tally file only when the compression is complete.
-bool TallyStore::compressBeside(const QString &plainFile) const
-{
-    std::string temp = localName(m_path + QStringLiteral(".XXXXXX"));
+    std::string temp = localName(m_path + SavingMarker + QStringLiteral("XXXXXX"));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
@@ -154,7 +165,7 @@ bool TallyStore::compressBeside(const QString &plainFile) const
     try {
         Tlzrw1 doit;
         doit.setCompressMode(TCompressMode::Fast);
-        doit.setInputFile(localName(plainFile));
+        doit.setInputFile(localName(plain.path()));
         doit.setOutputFile(temp);
         doit.Compress();
     } catch (const std::exception &) {
@@ -165,8 +176,39 @@ bool TallyStore::compressBeside(const QString &plainFile) const
         : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
               | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     QFile::setPermissions(QFile::decodeName(temp.c_str()), keep);
-    if (!syncFile(temp) || std::rename(temp.c_str(), localName(m_path).c_str()) != 0)
+    if (!syncFile(temp) || !keepDamaged() || std::rename(temp.c_str(), localName(m_path).c_str()) != 0)
         return false;
     remover.release();
+    return true;
+}
+
+// The first of name.damaged, name.damaged-2 ... that is free; empty when all are taken.
+QString TallyStore::freeKeptName() const
+{
+    for (int n = 1; n <= MaxKept; ++n) {
+        const QString name = m_path + DamagedSuffix + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
+            return name;
+    }
+    return {};
+}
+
+// Gives the file that load could not read a second name (or moves it there where the file
+// system has no links), so the rename of the new tally leaves it in place. False when it
+// cannot be kept: the save is then not made, and the file stays as it is.
+bool TallyStore::keepDamaged()
+{
+    if (m_keepAs.isEmpty() || !QFileInfo::exists(m_path)) {
+        m_keepAs.clear();
+        return true;
+    }
+    if (QFileInfo::exists(m_keepAs) || QFileInfo(m_keepAs).isSymLink())
+        m_keepAs = freeKeptName();
+    if (m_keepAs.isEmpty())
+        return false;
+    const std::string from = localName(m_path), to = localName(m_keepAs);
+    if (::link(from.c_str(), to.c_str()) != 0 && std::rename(from.c_str(), to.c_str()) != 0)
+        return false;
+    m_keepAs.clear();
     return true;
 }

@@ -1,6 +1,8 @@
 // LZH coder in memory: round trips through tree rebuilds, damaged and short streams.
 #include "lzh.h"
 
+#include "lzhstream.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -144,6 +146,80 @@ TEST(LzhTest, GarbageStreamsNeverOverrun)
         if (status == TLZH::DecodeStatus::Ok) {
             EXPECT_EQ(out.size(), size) << "round " << round;
         }
+    }
+}
+
+// The ring starts as 4,036 blanks; its other 60 positions read as zero until written, so a
+// copy from them gives the same bytes on every run and after any earlier decode.
+TEST(LzhTest, UnwrittenRingPositionsReadAsZero)
+{
+    struct Case
+    {
+        const char *name;
+        int literals; // 'a' bytes before the copy
+        Bytes expected;
+    };
+    const auto concat = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const Bytes &p : parts)
+            all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const std::vector<Case> cases = {
+        {"copy of the whole unwritten tail", 0, Bytes(60, 0)},
+        {"copy across the ring's end into the blanks", 10,
+         concat({Bytes(10, 'a'), Bytes(50, 0), Bytes(10, ' ')})},
+    };
+    TLZH reused;
+    for (const Case &c : cases) {
+        LzhStreamWriter w;
+        for (int i = 0; i < c.literals; ++i)
+            w.literal('a');
+        w.copyFromFarthest(60);
+        const Bytes stream = w.bytes();
+
+        Bytes fresh;
+        EXPECT_EQ(decode(stream, c.expected.size(), fresh), TLZH::DecodeStatus::Ok) << c.name;
+        EXPECT_EQ(fresh, c.expected) << c.name << ", new decoder";
+
+        // A decode that writes all over the ring first must leave nothing behind.
+        const Bytes filler = encode(Bytes(5000, 'q'));
+        Bytes scratch;
+        std::size_t pos = 0;
+        ASSERT_EQ(reused.decode(readFrom(filler, pos), appendTo(scratch), 5000), TLZH::DecodeStatus::Ok);
+        Bytes again;
+        pos = 0;
+        EXPECT_EQ(reused.decode(readFrom(stream, pos), appendTo(again), c.expected.size()),
+                  TLZH::DecodeStatus::Ok)
+            << c.name;
+        EXPECT_EQ(again, c.expected) << c.name << ", decoder used before";
+    }
+}
+
+// Short inputs compare look-ahead bytes past their end; what an earlier coding left in the
+// ring must not change the stream (a value-initialised coder starts from a zero ring).
+TEST(LzhTest, EncodingDoesNotDependOnEarlierCodings)
+{
+    const std::vector<std::string> inputs = {"    ", "a   ", "hi there", "9\r\n1\r\n0\r\n"};
+    TLZH reused;
+    for (const std::string &text : inputs) {
+        const Bytes data(text.begin(), text.end());
+        TLZH zeroed{};
+        std::size_t pos = 0;
+        Bytes expected;
+        zeroed.encode(readFrom(data, pos), appendTo(expected));
+
+        for (const Bytes &earlier : {Bytes(5000, ' '), Bytes(5000, 'a')}) {
+            Bytes scratch, stream;
+            pos = 0;
+            reused.encode(readFrom(earlier, pos), appendTo(scratch));
+            pos = 0;
+            reused.encode(readFrom(data, pos), appendTo(stream));
+            EXPECT_EQ(stream, expected) << "\"" << text << "\" after 5000 x " << char(earlier[0]);
+        }
+        Bytes back;
+        EXPECT_EQ(decode(expected, data.size(), back), TLZH::DecodeStatus::Ok) << text;
+        EXPECT_EQ(back, data) << text;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "urllabel.h"
 #include "version.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -49,6 +50,25 @@ TEST(Tabout, ShowsTheVersionTheClientSendsAtLogIn)
     auto *build = about.findChild<QLabel *>(QStringLiteral("Label6"));
     EXPECT_EQ(build->y(), version->y());
     EXPECT_GE(build->x(), version->x() + version->width());
+}
+
+// The name on the logo keeps clear of the gold rim: the strip just inside the rim's inner
+// line shows only the green felt, in the font that stands in for Arial here.
+TEST(Tabout, LogoNameKeepsClearOfTheRim)
+{
+    Tabout about;
+    const auto *logo = about.findChild<QLabel *>(QStringLiteral("image_gamelogo"));
+    ASSERT_NE(logo, nullptr);
+    const QImage image = logo->pixmap().toImage();
+    ASSERT_EQ(image.size(), QSize(243, 66));
+    int notFelt = 0;
+    for (int y = 8; y < 58; ++y) {
+        for (int x = 231; x < 238; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            notFelt += c.green() > c.red() && c.green() > c.blue() ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(notFelt, 0) << "pixels of the name or the motto next to the rim";
 }
 
 TEST(Tabout, LinkLabelClickAndMainWindowLogoOpenTheMakersSite)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
+#include <QImage>
 #include <QLabel>
 #include <QMap>
 #include <QPixmap>
@@ -172,18 +173,19 @@ struct FailedCase
     const char *name;
     Reply reply;
     bool refused;
-    const char *phaseLine; // nullptr: keeps its earlier text
+    const char *phaseLine; // pattern of the phase line, which says why
 };
 
-TEST_F(DownloadFormTest, FailedTransferInstallsNothing)
+TEST_F(DownloadFormTest, FailedTransferInstallsNothingAndSaysWhy)
 {
     const QByteArray body = patternBody(1234);
     const FailedCase cases[] = {
-        {"404 with a body", {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found"}, false, nullptr},
-        {"500", {"HTTP/1.0 500 Internal Server Error", {}}, false, nullptr},
+        {"404 with a body", {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found"}, false,
+         "^The server answered 404 Not Found$"},
+        {"500", {"HTTP/1.0 500 Internal Server Error", {}}, false, "^The server answered 500 Internal Server Error$"},
         {"connection cut before the announced length", okReply(body.left(600), 0, 0, 1234), false,
-         "Downloading: vnlsetup.exe"},
-        {"refused connection", {}, true, nullptr},
+         "^Download failed: \\S"},
+        {"refused connection", {}, true, "^Download failed: \\S"},
     };
     for (const FailedCase &c : cases) {
         server.replies["/lobby/vnlsetup.exe"] = c.reply;
@@ -193,12 +195,52 @@ TEST_F(DownloadFormTest, FailedTransferInstallsNothing)
         download(url);
 
         EXPECT_EQ(label("infolabel")->text(), QStringLiteral("Download Aborted")) << c.name;
-        EXPECT_EQ(label("infolabel3")->text(), QString::fromLatin1(c.phaseLine ? c.phaseLine : "earlier text")) << c.name;
+        const QString phase = label("infolabel3")->text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        EXPECT_TRUE(phase.contains(QRegularExpression(QString::fromLatin1(c.phaseLine))))
+            << c.name << ": " << phase.toStdString();
         EXPECT_EQ(form.downloadState(), Tdownload::StateFailed) << c.name;
         expectIdleButtons(c.name);
         EXPECT_TRUE(shell.starts.isEmpty()) << c.name;
         EXPECT_EQ(exits, 0) << c.name;
         EXPECT_FALSE(QFile::exists(programFolder + QStringLiteral("vnlsetup.exe"))) << c.name;
+    }
+}
+
+// A server's reason text is shown as its characters (a picture it names is never loaded)
+// and is cut to the phase line's two lines, whatever its length; the whole text is in the
+// tool tip.
+TEST_F(DownloadFormTest, ServerReasonIsShownAsTextAndCutToThePhaseLine)
+{
+    const QString picture = m_dir.filePath(QStringLiteral("red.png"));
+    QImage red(100, 60, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    const QByteArray markup = "<img src=\"" + picture.toUtf8() + "\"> denied";
+    const QByteArray longWord(3000, 'x');
+    const QByteArray manyWords = QByteArray("no ").repeated(1000);
+    for (const QByteArray &reason : {markup, longWord, manyWords}) {
+        const std::string name = reason.left(20).toStdString();
+        server.replies["/lobby/vnlsetup.exe"] = {"HTTP/1.0 403 " + reason, {}};
+        download(server.url("/lobby/vnlsetup.exe"));
+        QLabel *phase = label("infolabel3");
+        const QString full = QStringLiteral("The server answered 403 ") + QString::fromUtf8(reason).trimmed();
+        EXPECT_EQ(phase->toolTip(), full) << name;
+        const QStringList lines = phase->text().split(QLatin1Char('\n'));
+        EXPECT_LE(lines.size(), Tdownload::PhaseLines) << name;
+        EXPECT_TRUE(full.startsWith(lines.front())) << name;
+        const QFontMetrics metrics(phase->font());
+        for (const QString &line : lines) {
+            EXPECT_LE(metrics.horizontalAdvance(line), phase->contentsRect().width()) << name;
+        }
+        EXPECT_GE(phase->contentsRect().height(), metrics.lineSpacing() * int(lines.size())) << name << ": lines cut off";
+        EXPECT_EQ(form.size(), QSize(Tdownload::FormWidth, Tdownload::FormHeight)) << name;
+
+        const QImage drawn = phase->grab().toImage();
+        bool anyRed = false;
+        for (int y = 0; y < drawn.height() && !anyRed; ++y)
+            for (int x = 0; x < drawn.width() && !anyRed; ++x)
+                anyRed = drawn.pixelColor(x, y) == QColor(Qt::red);
+        EXPECT_FALSE(anyRed) << name << ": the picture was drawn";
     }
 }
 

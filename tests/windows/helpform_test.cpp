@@ -1,4 +1,5 @@
 // The help window: page buttons, heading, reopening on the last page, lazy loading.
+#include "downloadform.h"
 #include "helpform.h"
 
 #include <QImage>
@@ -140,6 +141,33 @@ TEST(Thelp, EveryPictureOnThePagesLoads)
         }
     }
     EXPECT_EQ(pictures, 10) << "the phase table shows one example per phase";
+}
+
+// The Connecting page sends readers to the buttons of the window a solo start shows; each
+// sentence about downloading must name the download button, and none about the button
+// that opens an installed lobby may say it downloads.
+TEST(Thelp, ConnectingPageNamesTheButtonThatDoesEachThing)
+{
+    Thelp help;
+    help.showHelp();
+    click(help, "SelButton2");
+    const auto *page = help.findChild<QTextBrowser *>(QStringLiteral("memo2"));
+    ASSERT_NE(page, nullptr);
+    Tdownload download;
+    const QString get = download.findChild<QPushButton *>(QStringLiteral("getbutton"))->text();
+    const QString others = download.findChild<QPushButton *>(QStringLiteral("Button2"))->text();
+    int namingGet = 0, namingOthers = 0;
+    for (const QString &sentence : page->toPlainText().simplified().split(QStringLiteral(". "))) {
+        const bool downloads = sentence.contains(QStringLiteral("download"), Qt::CaseInsensitive);
+        namingGet += sentence.contains(get) ? 1 : 0;
+        namingOthers += sentence.contains(others) ? 1 : 0;
+        if (downloads) {
+            EXPECT_TRUE(sentence.contains(get)) << sentence.toStdString();
+            EXPECT_FALSE(sentence.contains(others)) << sentence.toStdString();
+        }
+    }
+    EXPECT_GE(namingGet, 1);
+    EXPECT_GE(namingOthers, 1);
 }
 
 TEST(Thelp, CentresOnTheMainWindow)

@@ -6,7 +6,9 @@
 #include "messageboxes.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,6 +18,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -347,6 +355,90 @@ TEST_F(TallyListTest, DamagedFileGivesOneErrorAndAnEmptyTally)
         EXPECT_EQ(text(*open(), "mylabel_2"), QStringLiteral("1")) << c.name << ": a counted game saves a good file";
         EXPECT_EQ(m_boxes.errors.size(), 2) << c.name;
         EXPECT_TRUE(m_boxes.messages.isEmpty()) << c.name;
+    }
+}
+
+TEST_F(TallyListTest, DamagedFileIsKeptWhenTheNextGameReplacesIt)
+{
+    const QByteArray damaged("WRZL\x09\x00\x00\x00not a tally", 19);
+    writeFile(damaged);
+    const auto w = open();
+    ASSERT_EQ(m_boxes.errors.size(), 1);
+    const QString kept = m_path + QStringLiteral(".damaged");
+    EXPECT_TRUE(m_boxes.errors.front().contains(kept)) << m_boxes.errors.front().toStdString();
+
+    w->addgame(QStringLiteral("addtomine"), {});
+    QFile copy(kept);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
+    EXPECT_EQ(text(*open(), "mylabel_2"), QStringLiteral("1"));
+    EXPECT_EQ(m_boxes.errors.size(), 1) << "the new file reads";
+}
+
+// A save killed in the middle of writing the compressed file (here by the file size limit)
+// leaves its unfinished file beside the tally; the next start removes it.
+TEST_F(TallyListTest, NextStartRemovesWhatAKilledSaveLeft)
+{
+    open()->addgame(QStringLiteral("addtomine"), {});
+    TallyTable big; // incompressible, so the compressed file outgrows the plain text
+    std::mt19937 rng(7);
+    QString noise;
+    for (int i = 0; i < 3000; ++i)
+        noise += QChar(char16_t(0x21 + rng() % 94));
+    big.follow(noise);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        const rlimit fileSize{rlim_t(big.toGridText().size()), rlim_t(big.toGridText().size())};
+        setrlimit(RLIMIT_CORE, &noCore);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        std::signal(SIGXFSZ, SIG_DFL);
+        TallyStore(m_path).save(big);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the save was not killed";
+    const QDir folder(m_dir.path());
+    ASSERT_GT(folder.entryList(QDir::Files | QDir::Hidden).size(), 1) << "the killed save left nothing";
+
+    const auto w = open();
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), QStringList{"Dorvanetally.tld"});
+    EXPECT_EQ(text(*w, "mylabel_2"), QStringLiteral("1")) << "the tally before the killed save";
+    EXPECT_TRUE(m_boxes.errors.isEmpty());
+}
+
+// Names come from other players: markup in them is shown as characters, and a picture it
+// names is never loaded.
+TEST_F(TallyListTest, OpponentNamesShowAsTheirCharacters)
+{
+    const QString picture = m_dir.filePath(QStringLiteral("red.png"));
+    QImage red(120, 90, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    const QStringList names = {QStringLiteral("<img src=\"%1\">").arg(picture), QStringLiteral("<b>x</b>")};
+    const auto w = open();
+    w->loadchecklist(names);
+    follow(*w, names);
+    w->show();
+    for (int position = 0; position < names.size(); ++position) {
+        select(*w, position);
+        for (const char *name : {"label_hisnametop", "label_hisname"}) {
+            auto *label = w->findChild<QLabel *>(QLatin1String(name));
+            ASSERT_NE(label, nullptr);
+            const std::string where = names[position].toStdString() + " in " + name;
+            ASSERT_TRUE(label->text().startsWith(names[position])) << where;
+            EXPECT_GE(label->sizeHint().width(), QFontMetrics(label->font()).horizontalAdvance(label->text()))
+                << where << ": the markup is not shown as characters";
+            const QImage drawn = label->grab().toImage();
+            bool anyRed = false;
+            for (int y = 0; y < drawn.height() && !anyRed; ++y)
+                for (int x = 0; x < drawn.width() && !anyRed; ++x)
+                    anyRed = drawn.pixelColor(x, y) == QColor(Qt::red);
+            EXPECT_FALSE(anyRed) << where << ": the picture was drawn";
+        }
     }
 }
 

@@ -152,12 +152,13 @@ TEST_F(TallyStoreTest, DamagedFileGivesAnErrorAnEmptyTallyAndIsReplacedOnSave)
     for (const auto &c : cases) {
         QFile::remove(tallyPath());
         c.make(tallyPath());
+        const QStringList before = filesBeside();
         TallyStore store(tallyPath());
         QString error;
         TallyTable table = store.load(&error);
         EXPECT_TRUE(error.contains(QLatin1String(c.inError))) << c.name << ": " << error.toStdString();
         EXPECT_EQ(table.toGridText(), TallyTable().toGridText()) << c.name;
-        EXPECT_EQ(filesBeside(), QStringList{"Dorvanetally.tld"}) << c.name;
+        EXPECT_EQ(filesBeside(), before) << c.name << ": loading writes nothing";
 
         table.follow(QStringLiteral("Klot"));
         table.addgame(QStringLiteral("Klot"), {"Klot"});
@@ -166,6 +167,55 @@ TEST_F(TallyStoreTest, DamagedFileGivesAnErrorAnEmptyTallyAndIsReplacedOnSave)
         EXPECT_TRUE(error.isEmpty()) << c.name << ": " << error.toStdString();
         EXPECT_EQ(again.cell(2, 1), QStringLiteral("1")) << c.name;
     }
+}
+
+// The unreadable file survives under a name of its own when a new tally replaces it, and
+// a later damaged file never overwrites a copy kept before.
+TEST_F(TallyStoreTest, DamagedFileIsKeptBesideTheNewOne)
+{
+    const QByteArray first("WRZL\x05\x00\x00\x00garbage", 15);
+    const QByteArray second("not a tally at all");
+    const QString kept = tallyPath() + QStringLiteral(".damaged");
+    TallyTable table;
+    table.follow(QStringLiteral("Ann"));
+
+    writeAll(tallyPath(), first);
+    TallyStore store(tallyPath());
+    QString error;
+    store.load(&error);
+    EXPECT_TRUE(error.contains(kept)) << "the error names the copy: " << error.toStdString();
+    EXPECT_EQ(readAll(tallyPath()), first) << "nothing is moved before a save";
+    ASSERT_TRUE(store.save(table));
+    EXPECT_EQ(readAll(kept), first);
+    EXPECT_EQ(store.load(&error).opponents(), QStringList{"Ann"});
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_TRUE(store.save(table));
+    EXPECT_EQ(filesBeside(), QStringList({"Dorvanetally.tld", "Dorvanetally.tld.damaged"}))
+        << "a good file is replaced without a copy";
+
+    writeAll(tallyPath(), second);
+    TallyStore again(tallyPath());
+    again.load(&error);
+    EXPECT_TRUE(error.contains(kept + QStringLiteral("-2"))) << error.toStdString();
+    ASSERT_TRUE(again.save(table));
+    EXPECT_EQ(readAll(kept), first);
+    EXPECT_EQ(readAll(kept + QStringLiteral("-2")), second);
+}
+
+// Only the unfinished files of a save go: the tally file's name, ".saving-" and the six
+// characters of the temporary name; anything else a user keeps there stays.
+TEST_F(TallyStoreTest, LeftoversOfSavesAreRemovedAndNothingElse)
+{
+    const QStringList leftovers = {"Dorvanetally.tld.saving-a1B2c3", "Dorvanetally.tld.saving-ZZZZZZ"};
+    const QStringList others = {"Dorvanetally.tld", "Dorvanetally.tld.backup", "Dorvanetally.tld.damaged",
+                                "Dorvanetally.tld.saving-abc", "Dorvanetally.tld.saving-abcdefg",
+                                "Other.tld.saving-a1B2c3", "Dorvanetally.tld.saving-a1B2c3.txt"};
+    for (const QString &name : leftovers + others)
+        writeAll(m_dir.filePath(name), "x");
+    TallyStore(tallyPath()).removeLeftovers();
+    QStringList expected = others;
+    expected.sort();
+    EXPECT_EQ(filesBeside(), expected);
 }
 
 TEST_F(TallyStoreTest, NothingIsWrittenToTheCurrentFolder)
