@@ -6,15 +6,18 @@
 #include <QTimer>
 #include <array>
 
-// Each watched entry (1 to 9) has a deadline LoginTimeoutMs (times the time scale) after
-// its connection was accepted; one timer runs while any entry is watched and reports each
-// deadline that passes. The connection serial tells a connection apart from a later holder
-// of the same entry.
+// Each watched entry (1 to 9) has a deadline LoginTimeoutMs (times the time scale, at least
+// MinimumTimeoutMs) after its connection was accepted; one timer runs while any entry is
+// watched and reports each deadline that passes. The connection serial tells a connection
+// apart from a later holder of the same entry.
 class LoginDeadlines : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int LoginTimeoutMs = 30000;
+    // However small the time scale, a connection gets this long: the log-in answer needs
+    // a round trip.
+    static constexpr int MinimumTimeoutMs = 100;
     static constexpr int MaxEntries = 9;
 
     explicit LoginDeadlines(QObject *parent = nullptr);
