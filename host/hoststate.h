@@ -37,6 +37,20 @@ struct HostState
         return !s.connected || s.justwatching;
     }
 
+    // The entry a new connection takes: the lowest free one up to conncount, else the next
+    // one (conncount grows). 0 when all nine are in use: the connection is refused.
+    int entryForNewConnection()
+    {
+        int i = 1;
+        while (i < conncount && seats[i].connected)
+            ++i;
+        if (conncount > 0 && !seats[i].connected)
+            return i;
+        if (conncount >= MaxEntries)
+            return 0;
+        return ++conncount;
+    }
+
     // The name shown for a seat: its player's name, or its stand-in when that is empty.
     QByteArray displayName(int seat) const
     {

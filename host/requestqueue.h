@@ -2,9 +2,10 @@
 #pragma once
 
 #include "messageframer.h"
+#include "protocollimits.h"
 
 #include <QByteArray>
-#include <QHash>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 #include <deque>
@@ -19,37 +20,60 @@ struct QueuedRequest
     quint64 connectionId = 0;
 };
 
-// First in, first out; lines from every connection in arrival order. Each entry's bytes
-// are cut at 0xFF by its own framer, so a message split across reads is reassembled.
+// One waiting line per entry (1 to 9), each entry's lines in arrival order; takeFirst
+// serves the entries in turn, so a connection that sends a lot delays the others' requests
+// by at most one line per busy connection. Each entry's bytes are cut at 0xFF by its own
+// framer, so a message split across reads is reassembled.
 class RequestQueue
 {
 public:
     static constexpr int MaxEntries = 9;
-    // Lines one connection may have waiting; a peer that sends faster than the host
-    // serves would otherwise delay everybody else.
+    // What one connection may have waiting, in lines and in bytes: a peer that sends faster
+    // than the host serves is stopped there. The whole queue holds at most MaxEntries times
+    // as much (plus each entry's unfinished message).
     static constexpr qsizetype MaxWaitingPerConnection = 256;
+    static constexpr qsizetype MaxWaitingBytesPerConnection = 2 * limits::MaxMessageBytes;
+    static constexpr qsizetype MaxWaitingLines = MaxEntries * MaxWaitingPerConnection;
+    static constexpr qsizetype MaxWaitingBytes = MaxEntries * MaxWaitingBytesPerConnection;
 
-    enum class FeedResult { Queued, Overflowed, Flooded };
+    // Queued: every message is waiting. Overflowed: the unfinished message passed
+    // MessageFramer::MaxPending bytes. Flooded: too much is waiting; the entry's lines are
+    // removed. Trimmed: the same for a connection that may not be closed: the lines that did
+    // not fit, or the too-long message, were dropped; what waited before keeps waiting.
+    enum class FeedResult { Queued, Overflowed, Flooded, Trimmed };
 
-    // Queues every message the bytes complete for the connection in entry (1 to 9).
-    // Overflowed: its unfinished message passed MessageFramer::MaxPending bytes. Flooded:
-    // it has too many lines waiting; its lines are removed. Either way the caller closes it.
-    FeedResult feed(int entry, quint64 connectionId, const QByteArray &bytes);
-    // Forgets an entry's unfinished message (its connection closed or a new one arrived).
+    // Queues every message the bytes complete for the connection in entry (1 to 9). A
+    // closable connection that floods or overflows is to be closed by the caller.
+    FeedResult feed(int entry, quint64 connectionId, const QByteArray &bytes, bool closable = true);
+    // What happened to the connection in entry, in one line for the host's report; empty
+    // for Queued.
+    static QString describe(FeedResult result, int entry);
+    // Forgets everything of an entry: its unfinished message and its waiting lines (its
+    // connection closed or a new one arrived).
     void resetEntry(int entry);
 
     void push(QueuedRequest request);
-    // The front line, removed; an empty request (entry 0) when the queue is empty.
+    // The next entry's front line, removed; an empty request (entry 0) when nothing waits.
     QueuedRequest takeFirst();
-    // Removes every line of one connection; returns how many there were.
-    qsizetype removeFrom(quint64 connectionId);
 
-    bool isEmpty() const { return m_lines.empty(); }
-    qsizetype size() const { return qsizetype(m_lines.size()); }
-    qsizetype pendingFrom(quint64 connectionId) const { return m_pending.value(connectionId); }
+    bool isEmpty() const { return m_size == 0; }
+    qsizetype size() const { return m_size; }
+    qsizetype bytes() const { return m_bytes; }
+    qsizetype waitingOn(int entry) const;
 
 private:
-    std::deque<QueuedRequest> m_lines;
-    QHash<quint64, qsizetype> m_pending;
-    std::array<MessageFramer, MaxEntries + 1> m_framers;
+    struct Entry
+    {
+        std::deque<QueuedRequest> lines;
+        qsizetype bytes = 0;
+        MessageFramer framer;
+    };
+
+    bool fits(const Entry &e, const QByteArray &line) const;
+    void dropLines(Entry &e);
+
+    std::array<Entry, MaxEntries + 1> m_entries;
+    int m_lastServed = 0;
+    qsizetype m_size = 0;
+    qsizetype m_bytes = 0;
 };

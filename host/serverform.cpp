@@ -2,6 +2,7 @@
 
 #include "latejoin.h"
 #include "protocol.h"
+#include "protocollimits.h"
 #include "requestbinding.h"
 #include "version.h"
 
@@ -44,6 +45,7 @@ TServer::TServer(QObject *parent)
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
     connect(&timer1, &StepTimer::fired, this, &TServer::timer1Timer);
     connect(&computertimer, &StepTimer::fired, this, &TServer::computertimerTimer);
+    connect(&m_loginDeadlines, &LoginDeadlines::expired, this, &TServer::loginExpired);
     FormCreate();
 }
 
@@ -94,6 +96,7 @@ void TServer::setTimeScale(double scale)
     socktimer.setInterval(scaled(SockTimerMs));
     timer1.setTimeScale(m_timeScale);
     computertimer.setTimeScale(m_timeScale);
+    m_loginDeadlines.setTimeScale(m_timeScale);
 }
 
 int TServer::scaled(int ms) const
@@ -118,23 +121,11 @@ void TServer::FormClose()
 
 void TServer::Sock1Accept(TSock *)
 {
-    HostState &s = m_state;
-    if (s.conncount == 0) {
-        s.conncount = 1;
-        acceptInto(1);
-        return;
-    }
-    int i = 1;
-    while (i < s.conncount && s.seats[i].connected)
-        ++i;
-    if (!s.seats[i].connected) {
-        acceptInto(i); // the lowest free entry is reused
-    } else if (i >= HostState::MaxEntries) {
+    const int k = m_state.entryForNewConnection();
+    if (k == 0)
         refuseFull();
-    } else {
-        s.conncount += 1;
-        acceptInto(s.conncount);
-    }
+    else
+        acceptInto(k);
 }
 
 TSock *TServer::acceptPending()
@@ -170,6 +161,11 @@ void TServer::acceptInto(int k)
     seat.socket = sock;
     seat.connected = true;
     seat.connectionId = ++m_lastConnectionId;
+    if (!m_acceptedAny && sock->HostName().startsWith(QLatin1String("127.")))
+        m_hostingConnectionId = seat.connectionId;
+    m_acceptedAny = true;
+    if (!isHosting(k))
+        m_loginDeadlines.watch(k, seat.connectionId);
     receivedlist.resetEntry(k);
     m_closePending[k] = false;
     sock->Tag = k;
@@ -177,6 +173,30 @@ void TServer::acceptInto(int k)
     sock->OnDisconnect = tempsock.OnDisconnect;
     sock->OnInfo = tempsock.OnInfo;
     sendTo(k, "CMD_sendlogininfo+" + num(k));
+}
+
+bool TServer::isHosting(int k) const
+{
+    return validEntry(k) && m_state.seats[k].connected && m_hostingConnectionId != 0
+        && m_state.seats[k].connectionId == m_hostingConnectionId;
+}
+
+int TServer::hostingEntry() const
+{
+    for (int k = 1; k <= HostState::MaxEntries; ++k) {
+        if (isHosting(k))
+            return k;
+    }
+    return 0;
+}
+
+void TServer::loginExpired(int k, quint64 connectionId)
+{
+    const TSeat &seat = m_state.seats[k];
+    if (seat.connected && seat.connectionId == connectionId)
+        closeLater(k, QStringLiteral("entry %1: no log-in within %2 s; connection closed")
+                          .arg(k)
+                          .arg(LoginDeadlines::LoginTimeoutMs / 1000));
 }
 
 void TServer::refuseFull()
@@ -213,20 +233,11 @@ void TServer::receiveOn(int k, const QByteArray &bytes)
 {
     if (!validEntry(k) || !m_state.seats[k].connected || m_closePending[k])
         return;
-    switch (receivedlist.feed(k, m_state.seats[k].connectionId, bytes)) {
-    case RequestQueue::FeedResult::Queued:
-        break;
-    case RequestQueue::FeedResult::Overflowed:
-        closeLater(k, QStringLiteral("entry %1: unfinished message passed %2 bytes; connection closed")
-                          .arg(k)
-                          .arg(MessageFramer::MaxPending));
-        break;
-    case RequestQueue::FeedResult::Flooded:
-        closeLater(k, QStringLiteral("entry %1: more than %2 requests waiting; connection closed")
-                          .arg(k)
-                          .arg(RequestQueue::MaxWaitingPerConnection));
-        break;
-    }
+    const auto result = receivedlist.feed(k, m_state.seats[k].connectionId, bytes, !isHosting(k));
+    if (result == RequestQueue::FeedResult::Trimmed)
+        reportDrop(RequestQueue::describe(result, k));
+    else if (result != RequestQueue::FeedResult::Queued)
+        closeLater(k, RequestQueue::describe(result, k));
     if (!receivedlist.isEmpty() && !socktimer.isActive())
         socktimer.start();
     else if (receivedlist.isEmpty())
@@ -287,7 +298,8 @@ void TServer::freeEntry(int k)
     seat.name.clear();
     seat.justwatching = false;
     seat.connectionId = 0;
-    receivedlist.resetEntry(k);
+    m_loginDeadlines.forget(k);
+    receivedlist.resetEntry(k); // its waiting requests go at once
     m_closePending[k] = false;
     // The seat on turn has gone: the turn moves on at once (seat 1's departure does not).
     if (!(wasConnected && m_state.gameon && k == m_state.currentplayer && k != 1))
@@ -304,6 +316,8 @@ void TServer::closeLater(int k, const QString &reason)
     if (m_closePending[k])
         return;
     m_closePending[k] = true;
+    receivedlist.resetEntry(k); // nothing it sent is served any more
+    m_loginDeadlines.forget(k);
     if (!reason.isEmpty())
         reportDrop(reason);
     // Closing frees the entry and tells the others; never do that in the middle of a
@@ -342,6 +356,11 @@ void TServer::sendTo(int k, const QByteArray &message)
     TSeat &seat = m_state.seats[k];
     if (!seat.connected || !seat.socket || m_closePending[k])
         return;
+    if (message.size() > limits::MaxMessageBytes) {
+        // Every message is checked before it is built; this is the last line of defence.
+        reportDrop(QStringLiteral("entry %1: a message of %2 bytes was not sent").arg(k).arg(message.size()));
+        return;
+    }
     try {
         seat.socket->Send(protocol::frame(message));
     } catch (const ESockException &) {
@@ -428,6 +447,16 @@ void TServer::receivedlogininfo(const QByteArray &text)
     const QByteArray name = fields.takeRest();
     if (!validEntry(k))
         throw protocol::ProtocolError("seat out of range");
+    if (!limits::acceptableName(name)) {
+        // Names are repeated in later messages: a name too long is never seated, and the
+        // connection goes at once rather than hold an entry it cannot use.
+        closeLater(k, QStringLiteral("entry %1: log-in name of %2 bytes (at most %3); connection closed")
+                          .arg(k)
+                          .arg(name.size())
+                          .arg(limits::MaxNameBytes));
+        return;
+    }
+    m_loginDeadlines.forget(k);
     TSeat &seat = m_state.seats[k];
     seat.name = name;
     broadcast("CMD_newplayerinfo+" + num(k) + "+" + name);
@@ -498,7 +527,11 @@ void TServer::relay(const QByteArray &command, const QByteArray &text, const QBy
     if (!validEntry(seat))
         throw protocol::ProtocolError("seat out of range");
     const QByteArray payload = fields.takeRest();
-    broadcast(command + "+" + seatField + "+" + m_state.seats[seat].name + between + payload);
+    const QByteArray message = command + "+" + seatField + "+" + m_state.seats[seat].name + between + payload;
+    if (message.size() > limits::MaxMessageBytes)
+        throw protocol::ProtocolError("its relay would be " + std::to_string(message.size())
+                                      + " bytes, longer than a client accepts");
+    broadcast(message);
 }
 
 void TServer::chat(const QByteArray &text)

@@ -3,6 +3,7 @@
 
 #include "computerplayer.h"
 #include "hoststate.h"
+#include "logindeadlines.h"
 #include "requestqueue.h"
 #include "sock.h"
 #include "steptimer.h"
@@ -36,13 +37,16 @@ public:
     // The port the listener is bound to; 0 while not listening.
     quint16 listeningPort() const;
 
-    // Scales the socktimer, timer1 and computertimer intervals (tests and tools only).
+    // Scales the socktimer, timer1, computertimer and log-in deadline (tests and tools only).
     void setTimeScale(double scale);
     double timeScale() const { return m_timeScale; }
 
     HostState &state() { return m_state; }
     const HostState &state() const { return m_state; }
     qsizetype queuedRequests() const { return receivedlist.size(); }
+    qsizetype queuedBytes() const { return receivedlist.bytes(); }
+    // The entry that holds the hosting player's own connection, 0 when none does.
+    int hostingEntry() const;
     bool computerTimerArmed() const { return computertimer.armed(); }
     bool computerTimerRunning() const { return computertimer.running(); }
 
@@ -92,8 +96,8 @@ public:
 
 Q_SIGNALS:
     // Emitted when a request is dropped: a malformed field, a seat the sender may not speak
-    // for, a line from a connection that has closed since, or a connection closed for
-    // flooding or not reading.
+    // for, a line from a connection that has closed since, a relay too long for the clients,
+    // or a connection closed for flooding, not reading or not logging in.
     void requestDropped(const QString &reason);
 
 private:
@@ -103,6 +107,8 @@ private:
     TSock *acceptPending();
     static void detachHandlers(TSock *sock);
     void acceptInto(int k);
+    bool isHosting(int k) const;
+    void loginExpired(int k, quint64 connectionId);
     void refuseFull();
     int entryOf(TSock *sock) const;
     void sendTo(int k, const QByteArray &message);
@@ -127,7 +133,13 @@ private:
     HostState m_state;
     TurnEngine m_engine{m_state, *this};
     ComputerPlayer m_computer{m_state, m_engine, *this};
+    LoginDeadlines m_loginDeadlines;
     quint64 m_lastConnectionId = 0;
+    // The hosting player's own client: the first connection the listener accepts, when it
+    // comes from the loopback address (the hosting copy connects to itself right after it
+    // starts listening). Never closed for flooding nor for a late log-in.
+    quint64 m_hostingConnectionId = 0;
+    bool m_acceptedAny = false;
     double m_timeScale = 1.0;
     std::array<bool, HostState::MaxEntries + 1> m_closePending{}; // a close is scheduled
 };

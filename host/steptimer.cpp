@@ -9,6 +9,9 @@ StepTimer::StepTimer(Mode mode, int minimumMs, QObject *parent)
     , m_minimumMs(minimumMs)
 {
     m_timer.setSingleShot(mode == Mode::SingleShot);
+    // A coarse timer may fire up to 5 % late or early; the pause and the computer's steps
+    // are felt by players, so they keep their time.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (m_mode == Mode::SingleShot)
             m_armed = false;

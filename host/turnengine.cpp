@@ -3,11 +3,13 @@
 #include "gamerandom.h"
 #include "phasetests.h"
 #include "protocol.h"
+#include "protocollimits.h"
 #include "turnsink.h"
 
 #include <QByteArrayView>
 #include <QVarLengthArray>
 
+#include <array>
 #include <charconv>
 #include <string>
 
@@ -94,12 +96,14 @@ SeatAndRest takeSeat(const QByteArray &text)
 using DieList = QVarLengthArray<int, NumDice>;
 
 // A die list read like protocol::FieldCursor::takeDieList, without copying the text:
-// "none" is empty; every element must be a die number 1 to 10, else ProtocolError.
+// "none" is empty; every element must be a die number 1 to 10, no die twice (so at most ten
+// of them), else ProtocolError.
 DieList takeDieList(QByteArrayView rest)
 {
     DieList dice;
     if (rest == "none")
         return dice;
+    std::array<bool, NumDice + 1> listed{};
     qsizetype start = 0;
     while (true) {
         qsizetype end = start;
@@ -108,6 +112,9 @@ DieList takeDieList(QByteArrayView rest)
         const int die = number(rest.sliced(start, end - start));
         if (die < 1 || die > NumDice)
             throw protocol::ProtocolError("die number out of range: " + std::to_string(die));
+        if (listed[die])
+            throw protocol::ProtocolError("die " + std::to_string(die) + " listed twice");
+        listed[die] = true;
         dice.append(die);
         if (end == rest.size())
             return dice;
@@ -128,16 +135,19 @@ TurnEngine::TurnEngine(HostState &state, TurnSink &sink)
 
 void TurnEngine::startgame(const QByteArray &text)
 {
-    m_sink.disableComputerTimer();
-    m_sink.disablePauseTimer();
-    m_state.gameon = true;
-    m_state.someoneout = false;
-
     protocol::FieldCursor cursor(text);
     Message message("CMD_startgame");
     for (int i = 0; i < 4; ++i)
         message.field(cursor.take());
-    m_sink.broadcast(message.text("+").bytes());
+    const QByteArray relay = message.text("+").bytes();
+    if (relay.size() > limits::MaxMessageBytes)
+        throw protocol::ProtocolError("its relay would be longer than a client accepts");
+
+    m_sink.disableComputerTimer();
+    m_sink.disablePauseTimer();
+    m_state.gameon = true;
+    m_state.someoneout = false;
+    m_sink.broadcast(relay);
 
     resetSeatsForNewGame();
     m_state.roundno = 0;
@@ -185,6 +195,9 @@ void TurnEngine::findplayer()
     m_state.rollcount = 0;
     TSeat &s = m_state.seats[current];
     s.lastscore = 0;
+    // Whoever plays the turn: the computer may take it over before the first roll, and
+    // then must not keep dice from a turn it played before.
+    s.keep.fill(0);
 
     m_sink.broadcast(Message("CMD_nextplayer")
                          .field(current)
@@ -193,10 +206,8 @@ void TurnEngine::findplayer()
                          .text("+")
                          .bytes());
 
-    if (m_state.computerPlayed(current)) {
-        s.keep.fill(0);
+    if (m_state.computerPlayed(current))
         m_sink.armComputerTimer(m_state.botspeedms, 1);
-    }
 }
 
 void TurnEngine::clearDice()
@@ -225,7 +236,11 @@ void TurnEngine::rollthedice(const QByteArray &text)
         return;
     if (rest == "none") // a roll's empty list is the seat alone, handled above
         throw protocol::ProtocolError("a roll that lists no dice");
-    const DieList toRoll = takeDieList(rest); // throws before anything changes
+    const DieList listed = takeDieList(rest); // throws before anything changes
+    // The first roll of a turn rolls every die, whatever the list says: a die never rolled
+    // this turn would otherwise stay on the table as a wild.
+    static const DieList AllDice{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const DieList &toRoll = m_state.rollcount == 0 ? AllDice : listed;
 
     ++m_state.rollcount;
     Message message("CMD_createdice");
@@ -280,12 +295,17 @@ void TurnEngine::alldone(const QByteArray &text)
 
     m_state.rollcount = 5;
     m_state.dicestate.fill(0);
-    for (int die : offered)
+    bool judged = false;
+    for (int die : offered) {
+        // A die not rolled this turn (colour 0) is never judged: offering it is not offering it.
+        if (m_state.dice[die].color == 0)
+            continue;
         m_state.dicestate[die] = 1;
+        judged = true;
+    }
 
     const int phase = m_state.seats[seat].phase;
-    const int points =
-        offered.isEmpty() ? 0 : phasetests::checkforphase(phase, m_state.dice, m_state.dicestate);
+    const int points = judged ? phasetests::checkforphase(phase, m_state.dice, m_state.dicestate) : 0;
     if (points > 0)
         scoreCompleted(seat, points);
     else

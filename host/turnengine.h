@@ -29,6 +29,8 @@ public:
     void startgame(const QByteArray &text);
     void findplayer();
     // text: seat + die list ("+" die ...); the seat alone means all done with all ten dice.
+    // The first roll of a turn rolls all ten dice whatever the list names. A list that names
+    // a die twice, or a die outside 1 to 10, throws protocol::ProtocolError.
     void rollthedice(const QByteArray &text);
     // Rolls die 1 to 10; a die that already shows a colour always changes it.
     void rolldice(int die);
@@ -36,7 +38,8 @@ public:
     static int findcolor(int die, int r);
     // Value of face r (1 to 6) of die 1 to 10: 0 (wild) for r 5 and 6 on dice 1 to 4.
     static int facevalue(int die, int r);
-    // text: seat + die list, or seat + "+none".
+    // text: seat + die list, or seat + "+none" (a list is checked as in rollthedice). Dice
+    // not rolled this turn are not judged, even when listed.
     void alldone(const QByteArray &text);
     void checkforwin();
     void timer1Timer(int step);

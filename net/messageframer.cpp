@@ -28,6 +28,9 @@ QList<QByteArray> MessageFramer::feed(const QByteArray &bytes)
         return messages;
     }
     m_pending.remove(0, start);
+    // A long message once passed through must not keep its buffer for the connection's life.
+    if (m_pending.capacity() > 4096 && m_pending.size() < m_pending.capacity() / 4)
+        m_pending.squeeze();
     return messages;
 }
 

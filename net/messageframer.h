@@ -1,6 +1,8 @@
 // Cuts one connection's byte stream into protocol messages at each 0xFF.
 #pragma once
 
+#include "protocollimits.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -11,7 +13,7 @@
 class MessageFramer
 {
 public:
-    static constexpr qsizetype MaxPending = 64 * 1024;
+    static constexpr qsizetype MaxPending = limits::MaxMessageBytes;
 
     // Appends received bytes and returns every message completed by them, in order,
     // without terminators. After an overflow nothing more is returned.

@@ -1,6 +1,7 @@
 // Sizes every peer agrees on, so the host never builds a message its clients refuse.
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace limits {
@@ -16,5 +17,13 @@ inline constexpr qsizetype MaxNameBytes = 64;
 // The longest line the chat box takes, in characters. Its relay with any accepted name
 // stays far below MaxMessageBytes.
 inline constexpr int MaxChatChars = 2000;
+
+// True when the host seats a player who logs in with this name: at most MaxNameBytes bytes
+// (an empty name is allowed; the seat's stand-in name is shown for it). Clients check a
+// name with it before they log in.
+inline bool acceptableName(const QByteArray &name)
+{
+    return name.size() <= MaxNameBytes;
+}
 
 } // namespace limits

@@ -302,6 +302,9 @@ void TSock::pushSendBuffer()
                                 MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
         m_sendBuffer.remove(0, sent);
+        // A burst to a slow reader must not keep its buffer for the connection's life.
+        if (m_sendBuffer.isEmpty())
+            m_sendBuffer.clear();
     } else if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
         const int err = errno;
         stopWatching();

@@ -119,8 +119,8 @@ private:
         check(s.conncount >= 0 && s.conncount <= HostState::MaxEntries, "conncount within the entries");
         check(s.currentplayer >= 0 && s.currentplayer <= s.numseats, "seat on turn is a seat");
         check((s.rollcount >= 0 && s.rollcount <= 3) || s.rollcount == 5, "roll count 0..3 or 5");
-        check(m_server.queuedRequests() <= HostState::MaxEntries * RequestQueue::MaxWaitingPerConnection,
-              "queue bounded per connection");
+        check(m_server.queuedRequests() <= RequestQueue::MaxWaitingLines, "queue bounded in lines");
+        check(m_server.queuedBytes() <= RequestQueue::MaxWaitingBytes, "queue bounded in bytes");
         for (int die = 1; die <= NumDice; ++die) {
             check(s.dice[die].value >= 0 && s.dice[die].value <= 10, "die value 0..10");
             check(s.dice[die].color >= 0 && s.dice[die].color <= 4, "die colour 0..4");

@@ -200,6 +200,28 @@ TEST_F(ComputerPlayerTest, KeepStepDecidesAfreshAndArmsTheNextRoll)
     EXPECT_FALSE(sink.computerArmed);
 }
 
+TEST_F(ComputerPlayerTest, TakingOverBeforeTheFirstRollRollsEveryDie)
+{
+    seedGameRandom(5);
+    state.seats[2].connected = true; // Bob plays seat 2 himself
+    state.seats[2].name = "Bob";
+    state.conncount = 2;
+    state.seats[2].keep.fill(1); // what the computer kept when it last played seat 2
+    engine.startgame("Ann+0+0+f+");
+    engine.alldone("1+none");
+    for (int tick = 0; tick < TurnEngine::PauseTicks; ++tick)
+        engine.timer1Timer(1);
+    ASSERT_EQ(state.currentplayer, 2);
+    sink.clear();
+
+    state.seats[2].justwatching = true; // Bob switches Just Watch on before he rolls
+    player.armStep(ComputerPlayer::RollStep);
+    run(1);
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].startsWith("CMD_createdice+2+1+")) << sink.messages[0].toStdString();
+    EXPECT_EQ(sink.messages[0].count('+'), 2 + 3 * NumDice) << "every die is rolled";
+}
+
 TEST_F(ComputerPlayerTest, StepForASeatItsPlayerTookBackDoesNothing)
 {
     klotsTurn();

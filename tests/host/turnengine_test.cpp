@@ -113,25 +113,39 @@ TEST_F(TurnEngineTest, ComputerTurnStartsWithClearedKeepAndStepOneAtBotSpeed)
     EXPECT_EQ(sink.computerIntervals, QList<int>{1000});
 }
 
+// The triples of a CMD_createdice for the given dice as they lie on the table.
+QByteArray triples(const DiceArray &dice, std::initializer_list<int> numbers)
+{
+    QByteArray text;
+    for (int die : numbers) {
+        text += "+" + QByteArray::number(die) + "+" + QByteArray::number(dice[die].value) + "+"
+            + QByteArray::number(dice[die].color);
+    }
+    return text;
+}
+
 TEST_F(TurnEngineTest, RollBroadcastsTriplesOfTheListedDiceAndCountsRolls)
 {
     seedGameRandom(42);
     start();
     engine.rollthedice("1+2+5+10");
     ASSERT_EQ(sink.messages.size(), 1);
-    QByteArray expected = "CMD_createdice+1+1";
-    for (int die : {2, 5, 10}) {
-        expected += "+" + QByteArray::number(die) + "+" + QByteArray::number(state.dice[die].value)
-            + "+" + QByteArray::number(state.dice[die].color);
-        EXPECT_GE(state.dice[die].color, 1);
-    }
-    EXPECT_EQ(sink.messages[0], expected);
-    EXPECT_EQ(state.dice[1].color, 0) << "unlisted dice are not rolled";
+    EXPECT_EQ(sink.messages[0], "CMD_createdice+1+1" + triples(state.dice, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}))
+        << "the first roll of a turn rolls every die, whatever the list says";
+    for (int die = 1; die <= NumDice; ++die)
+        EXPECT_GE(state.dice[die].color, 1) << "die " << die;
+
+    const DiceArray first = state.dice;
+    engine.rollthedice("1+2+5+10");
+    ASSERT_EQ(sink.messages.size(), 2);
+    EXPECT_EQ(sink.messages[1], "CMD_createdice+1+2" + triples(state.dice, {2, 5, 10}));
+    EXPECT_EQ(state.dice[1].color, first[1].color) << "unlisted dice are not rolled again";
+    EXPECT_EQ(state.dice[1].value, first[1].value) << "unlisted dice are not rolled again";
     EXPECT_FALSE(sink.computerArmed) << "a player's roll arms nothing";
 
     state.seats[1].justwatching = true;
     engine.rollthedice("1+1");
-    EXPECT_TRUE(sink.messages.last().startsWith("CMD_createdice+1+2+1+"));
+    EXPECT_TRUE(sink.messages.last().startsWith("CMD_createdice+1+3+1+"));
     EXPECT_TRUE(sink.computerArmed);
     EXPECT_EQ(sink.computerStep, 2);
 }
@@ -425,6 +439,7 @@ TEST_F(TurnEngineTest, RequestsTheTurnCannotUseChangeNothing)
         const char *text;
         bool throws;
     };
+    const QByteArray manyDice = "1" + QByteArray("+5").repeated(12000);
     const Case cases[] = {
         {"roll while no game runs", NoGame, true, "1+1+2+3", false},
         {"all done while no game runs", NoGame, false, "1+5+6+7", false},
@@ -444,6 +459,10 @@ TEST_F(TurnEngineTest, RequestsTheTurnCannotUseChangeNothing)
         {"roll listing none", Playing, true, "1+none", true},
         {"all done with a non-number seat", Playing, false, "one+2", true},
         {"all done without a die list", Playing, false, "1", true},
+        {"roll naming a die twice", Playing, true, "1+5+6+5", true},
+        {"roll naming eleven dice", Playing, true, "1+1+2+3+4+5+6+7+8+9+10+1", true},
+        {"all done naming a die twice", Playing, false, "1+5+5+5+6+6+6", true},
+        {"all done naming 12,000 dice", Playing, false, manyDice.constData(), true},
     };
     for (const Case &c : cases) {
         start();
@@ -466,6 +485,37 @@ TEST_F(TurnEngineTest, RequestsTheTurnCannotUseChangeNothing)
         EXPECT_EQ(snapshot(state), before) << c.name;
         EXPECT_TRUE(sink.messages.isEmpty()) << c.name << ": " << sink.messages.value(0).toStdString();
         EXPECT_FALSE(sink.pauseArmed) << c.name;
+    }
+}
+
+TEST_F(TurnEngineTest, DiceNotRolledThisTurnAreNeverJudged)
+{
+    struct Case
+    {
+        const char *name;
+        const char *table; // dice rolled this turn; the others lie unrolled (value 0, colour 0)
+        int rolls;
+        const char *alldone;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"unrolled dice 1 to 4 would be four wilds", "5:5y 6:5b 7:7g 8:5m 9:7y 10:9b", 1,
+         "1+1+2+3+4+5+6+7+8+9+10", "CMD_noscore+1+5+6+7+8+9+10"},
+        {"the same dice, rolled, make the phase", "1:Wy 2:Wb 3:3g 4:4m 5:5y 6:5b 7:7g 8:5m 9:7y 10:9b", 1,
+         "1+1+2+3+4+5+6+7+8+9+10", "CMD_scores+1+1+29+29+0+none+1+5+6+7+8+9"},
+        {"all done before the first roll", "", 0, "1+1+2+3+4+5+6+7+8+9+10", "CMD_noscore+1+none"},
+        {"seat-only roll before the first roll", "", 0, "", "CMD_noscore+1+none"},
+    };
+    for (const Case &c : cases) {
+        start();
+        state.dice = dicetext::parse(c.table).dice;
+        state.rollcount = c.rolls;
+        if (*c.alldone)
+            engine.alldone(c.alldone);
+        else
+            engine.rollthedice("1");
+        ASSERT_EQ(sink.messages.size(), 1) << c.name;
+        EXPECT_EQ(sink.messages[0], c.expected) << c.name;
     }
 }
 

@@ -1,5 +1,5 @@
-// dorvane-load against a real dorvane-host: a short chat load and each fault, with the
-// game timers a hundred times faster. The long runs (9 x 200 lines) are in bench/README.md.
+// dorvane-load against a real dorvane-host: a short chat load, each fault and each attack,
+// mostly with the game timers a hundred times faster. The long runs are in bench/README.md.
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@ struct LoadCase
 {
     const char *name;
     QStringList arguments;
+    QString timeScale = QStringLiteral("0.01"); // the host's
 };
 
 class DorvaneLoad : public ::testing::TestWithParam<LoadCase>
@@ -18,9 +19,9 @@ class DorvaneLoad : public ::testing::TestWithParam<LoadCase>
 };
 
 // Starts a host on an ephemeral port and returns its port, or 0.
-quint16 startHost(QProcess &host)
+quint16 startHost(QProcess &host, const QString &timeScale)
 {
-    host.start(QStringLiteral(DORVANE_HOST_EXE), {QStringLiteral("0"), QStringLiteral("--time-scale"), QStringLiteral("0.01")});
+    host.start(QStringLiteral(DORVANE_HOST_EXE), {QStringLiteral("0"), QStringLiteral("--time-scale"), timeScale});
     if (!host.waitForStarted(5000) || !host.waitForReadyRead(10000))
         return 0;
     const QByteArray line = host.readLine().trimmed();
@@ -30,7 +31,7 @@ quint16 startHost(QProcess &host)
 TEST_P(DorvaneLoad, NothingIsLostAndTheGameGoesOn)
 {
     QProcess host;
-    const quint16 port = startHost(host);
+    const quint16 port = startHost(host, GetParam().timeScale);
     ASSERT_NE(port, 0);
     QProcess load;
     load.setProcessChannelMode(QProcess::MergedChannels);
@@ -54,6 +55,24 @@ const LoadCase cases[] = {
     {"halfsent", {QStringLiteral("--fault"), QStringLiteral("halfsent")}},
     {"nologin", {QStringLiteral("--fault"), QStringLiteral("nologin")}},
     {"flood", {QStringLiteral("--fault"), QStringLiteral("flood")}},
+    // Attacks: each PASS line states what the attack could not do.
+    {"unrolled_dice_and_long_die_lists", {QStringLiteral("--attack"), QStringLiteral("cheat"), QStringLiteral("--count"), QStringLiteral("20")}},
+    {"relays_longer_than_clients_accept", {QStringLiteral("--attack"), QStringLiteral("oversize")}},
+    {"chat_flood_served_in_turn",
+     {QStringLiteral("--attack"), QStringLiteral("flood"), QStringLiteral("--count"), QStringLiteral("100"),
+      QStringLiteral("--flooders"), QStringLiteral("2")},
+     QStringLiteral("0.5")},
+    {"connect_flood_close_rounds",
+     {QStringLiteral("--attack"), QStringLiteral("churn"), QStringLiteral("--count"), QStringLiteral("3"),
+      QStringLiteral("--flooders"), QStringLiteral("7"), QStringLiteral("--line-bytes"), QStringLiteral("60000")},
+     QStringLiteral("1")},
+    {"silent_connections", {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000")}},
+    {"one_byte_at_a_time_connections",
+     {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000"),
+      QStringLiteral("--trickle")}},
+    {"pause_between_turns",
+     {QStringLiteral("--attack"), QStringLiteral("pause"), QStringLiteral("--count"), QStringLiteral("3"),
+      QStringLiteral("--time-scale"), QStringLiteral("0.01")}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Runs, DorvaneLoad, ::testing::ValuesIn(cases),

@@ -4,6 +4,10 @@
 //                     [--fault killed|halfsent|nologin|flood]   one fault run on a fresh host
 //                     [--roll-rtt R]   times R roll requests of seat 1 until their dice arrive
 //                     [--seats-free]   the faulty peer takes seat 3 instead of a spectator seat
+//                     [--attack cheat|oversize|flood|churn|silent|pause]   one attack on a fresh host,
+//                         tuned by [--count N] [--flooders K] [--line-bytes B] [--wait-ms W]
+//                         [--time-scale S] (the host's) [--trickle]
+#include "attacks.h"
 #include "chatload.h"
 #include "faultrun.h"
 #include "rollrtt.h"
@@ -17,7 +21,9 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: dorvane-load [--address A] [--port P] [--pid HOSTPID] "
-                         "[--clients N] [--lines M] [--fault killed|halfsent|nologin|flood] [--seats-free] [--roll-rtt R]\n");
+                         "[--clients N] [--lines M] [--fault killed|halfsent|nologin|flood] [--seats-free] [--roll-rtt R]\n"
+                         "       [--attack cheat|oversize|flood|churn|silent|pause] [--count N] [--flooders K]\n"
+                         "       [--line-bytes B] [--wait-ms W] [--time-scale S] [--trickle]\n");
     return 2;
 }
 
@@ -31,6 +37,23 @@ bool number(const char *text, int low, int high, int &out)
     return true;
 }
 
+int runAttack(const std::string &name, const AttackOptions &options)
+{
+    const struct
+    {
+        const char *name;
+        int (*run)(const AttackOptions &);
+    } attacks[] = {
+        {"cheat", runCheat}, {"oversize", runOversize}, {"flood", runFlood},
+        {"churn", runChurn}, {"silent", runSilent},     {"pause", runPause},
+    };
+    for (const auto &attack : attacks) {
+        if (name == attack.name)
+            return attack.run(options);
+    }
+    return usage();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -39,10 +62,12 @@ int main(int argc, char **argv)
     std::string faultArg;
     bool seatsFree = false;
     int rollRtt = 0;
+    std::string attack;
+    AttackOptions attackOptions;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--seats-free") {
-            seatsFree = true;
+        if (arg == "--seats-free" || arg == "--trickle") {
+            (arg == "--trickle" ? attackOptions.trickle : seatsFree) = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -63,12 +88,30 @@ int main(int argc, char **argv)
             ok = number(value, 1, 1000, rollRtt);
         else if (arg == "--fault")
             faultArg = value;
+        else if (arg == "--attack")
+            attack = value;
+        else if (arg == "--count")
+            ok = number(value, 1, 100000, attackOptions.count);
+        else if (arg == "--flooders")
+            ok = number(value, 1, 64, attackOptions.flooders);
+        else if (arg == "--line-bytes")
+            ok = number(value, 1, 1 << 20, attackOptions.lineBytes);
+        else if (arg == "--wait-ms")
+            ok = number(value, 1, 600000, attackOptions.waitMs);
+        else if (arg == "--time-scale")
+            ok = (attackOptions.timeScale = std::strtod(value, nullptr)) > 0;
         else
             ok = false;
         if (!ok)
             return usage();
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (!attack.empty()) {
+        attackOptions.address = load.address;
+        attackOptions.port = load.port;
+        attackOptions.hostPid = load.hostPid;
+        return runAttack(attack, attackOptions);
+    }
     if (rollRtt > 0)
         return runRollRoundTrips(load.address, load.port, rollRtt);
     if (faultArg.empty())

@@ -1,0 +1,175 @@
+// TServer's limits over real loopback sockets: requests served in turn, bounded waiting
+// requests, the log-in deadline, and messages that always fit what clients accept.
+#include "protocollimits.h"
+#include "recordingsink.h"
+#include "serverformtestbench.h"
+#include "turnengine.h"
+
+namespace {
+
+using ServerFormLimits = ServerFormTestBench;
+
+QList<QByteArray> chatTexts(const HostClient &client)
+{
+    QList<QByteArray> texts;
+    for (const QByteArray &m : client.withPrefix("CMD_chat+"))
+        texts.append(m.mid(m.indexOf(" chats: ") + 8));
+    return texts;
+}
+
+TEST_F(ServerFormLimits, ServesConnectionsInTurnEachInItsOwnOrder)
+{
+    HostClient &alice = login("alice");
+    HostClient &bob = login("bob");
+    HostClient &carl = login("carl");
+    server.setTimeScale(1000); // the test hands out the ticks
+    for (int n = 0; n < 5; ++n)
+        bob.sendMessage("CMD_chat+2+b" + QByteArray::number(n));
+    ASSERT_TRUE(pumpUntil([&] { return server.queuedRequests() == 5; }));
+    for (int n = 0; n < 5; ++n)
+        carl.sendMessage("CMD_chat+3+c" + QByteArray::number(n));
+    ASSERT_TRUE(pumpUntil([&] { return server.queuedRequests() == 10; }));
+    alice.sendMessage("CMD_chat+1+a0");
+    ASSERT_TRUE(pumpUntil([&] { return server.queuedRequests() == 11; }));
+    for (int tick = 0; tick < 11; ++tick)
+        server.socktimerTimer();
+    ASSERT_TRUE(pumpUntil([&] { return chatTexts(alice).size() == 11; }));
+    const QList<QByteArray> expected{"a0", "b0", "c0", "b1", "c1", "b2", "c2", "b3", "c3", "b4", "c4"};
+    EXPECT_EQ(chatTexts(alice), expected) << "one line per connection in turn, the last one to arrive first";
+}
+
+TEST_F(ServerFormLimits, NeverClosesTheHostingPlayersOwnConnectionForFlooding)
+{
+    HostClient &alice = login("alice");
+    HostClient &bob = login("bob");
+    ASSERT_EQ(server.hostingEntry(), 1) << "the first connection, from loopback, is the hosting player's";
+    QByteArray flood;
+    for (int i = 0; i < 3000; ++i)
+        flood += "CMD_chat+1+f\xff";
+    alice.send(flood);
+    ASSERT_TRUE(pumpUntil([&] { return droppedContains("requests dropped"); })) << dropped.join('\n').toStdString();
+    ASSERT_TRUE(pumpUntil([&] { return server.queuedRequests() == 0; }));
+    sync(alice);
+    EXPECT_FALSE(alice.closedByPeer());
+    EXPECT_TRUE(server.state().seats[1].connected);
+    EXPECT_TRUE(bob.withPrefix("CMD_playerdisconnected").isEmpty());
+    EXPECT_LE(chatTexts(bob).count("f"), RequestQueue::MaxWaitingPerConnection + 1);
+}
+
+TEST_F(ServerFormLimits, WaitingRequestsAreBoundedInBytesAsWellAsLines)
+{
+    HostClient &alice = login("alice");
+    HostClient &bob = login("bob");
+    server.setTimeScale(1000);
+    const QByteArray line = QByteArray(60000, 'z');
+    for (int i = 0; i < 3; ++i)
+        bob.sendMessage("CMD_chat+2+" + line);
+    ASSERT_TRUE(pumpUntil([&] { return alice.has("CMD_playerdisconnected+2+bob"); }))
+        << "three long lines are more than one connection may have waiting";
+    EXPECT_TRUE(droppedContains("waiting; connection closed")) << dropped.join('\n').toStdString();
+    EXPECT_EQ(server.queuedRequests(), 0);
+    EXPECT_EQ(server.queuedBytes(), 0);
+
+    for (int i = 0; i < 3; ++i)
+        alice.sendMessage("CMD_chat+1+" + line);
+    ASSERT_TRUE(pumpUntil([&] { return droppedContains("requests dropped"); }));
+    EXPECT_EQ(server.queuedRequests(), 2) << "the hosting player's line that did not fit is dropped";
+    EXPECT_LE(server.queuedBytes(), RequestQueue::MaxWaitingBytesPerConnection);
+    EXPECT_FALSE(alice.closedByPeer());
+}
+
+TEST_F(ServerFormLimits, ConnectionThatNeverLogsInIsClosedAndItsEntryFreed)
+{
+    server.setTimeScale(0.01); // the 30 s deadline becomes 0.3 s
+    HostClient &hosting = join();
+    HostClient &silent = join();
+    HostClient &carl = login("carl");
+    ASSERT_EQ(silent.seat(), 2);
+    ASSERT_TRUE(pumpUntil([&] { return silent.closedByPeer(); })) << "a silent connection keeps its entry";
+    EXPECT_TRUE(droppedContains("no log-in")) << dropped.join('\n').toStdString();
+    pumpFor(600);
+    EXPECT_FALSE(carl.closedByPeer()) << "a player who logged in stays";
+    EXPECT_FALSE(hosting.closedByPeer()) << "the hosting player's own connection stays";
+    EXPECT_EQ(join().seat(), 2) << "the entry is free again";
+}
+
+TEST_F(ServerFormLimits, LogInNameLongerThanTheLimitIsNotSeated)
+{
+    HostClient &alice = login("alice");
+    const QByteArray longest(limits::MaxNameBytes, 'n');
+    login(longest);
+    login("");
+    HostClient &tooLong = join();
+    const QByteArray name = longest + "n";
+    tooLong.sendMessage("CMD_logininfo+" + QByteArray::number(tooLong.seat()) + "+1.0.9+" + name);
+    ASSERT_TRUE(pumpUntil([&] { return tooLong.closedByPeer(); }));
+    sync(alice);
+    for (const QByteArray &m : alice.messages())
+        EXPECT_FALSE(m.contains(name)) << m.left(80).constData();
+    EXPECT_TRUE(droppedContains("log-in name of 65 bytes")) << dropped.join('\n').toStdString();
+    EXPECT_TRUE(limits::acceptableName(longest));
+    EXPECT_FALSE(limits::acceptableName(name));
+}
+
+// Nine players with the longest names; each relay at the longest that fits and one byte
+// more. Every client must still hold its connection and have received only what it accepts.
+TEST_F(ServerFormLimits, LongestMessagesStillFitWhatClientsAccept)
+{
+    auto nameOf = [](int k) { return QByteArray(limits::MaxNameBytes - 1, char('a' + k)) + QByteArray::number(k); };
+    for (int k = 1; k <= 8; ++k)
+        login(nameOf(k));
+    login(nameOf(9), "0.0.0");
+    HostClient &alice = *clients[0];
+    HostClient &bob = *clients[1];
+    EXPECT_TRUE(pumpUntil([&] {
+        return clients[8]->withPrefix("CMD_existingplayers+").size() == 8 && alice.has("CMD_havewrongversion+" + nameOf(9));
+    }));
+
+    const struct
+    {
+        const char *name;
+        int sender; // index into clients
+        QByteArray head, relayHead;
+    } relays[] = {
+        {"chat", 1, "CMD_chat+2+", "CMD_chat+2+" + nameOf(2) + " chats: "},
+        {"action", 1, "CMD_action+2+", "CMD_action+2+" + nameOf(2) + " "},
+        {"chatter sound", 1, "CMD_playasound+2+", "CMD_playasound+2+"},
+        {"start of a game", 0, "CMD_startgame+", "CMD_startgame+"},
+    };
+    for (const auto &r : relays) {
+        SCOPED_TRACE(r.name);
+        const qsizetype fits = limits::MaxMessageBytes - r.relayHead.size() - (r.head == "CMD_startgame+" ? 7 : 0);
+        const QByteArray fitting(fits, 'x');
+        const QByteArray tail = r.head == "CMD_startgame+" ? "+0+0+f+" : "";
+        clients[r.sender]->sendMessage(r.head + fitting + tail);
+        EXPECT_TRUE(pumpUntil([&] { return bob.has(r.relayHead + fitting + tail); })) << "the longest that fits";
+        const auto refused = [&] { return dropped.filter(QStringLiteral("longer than a client accepts")).size(); };
+        const qsizetype before = refused();
+        const QByteArray tooLong = r.head + QByteArray(limits::MaxMessageBytes - r.head.size(), 'y');
+        clients[r.sender]->sendMessage(tooLong);
+        sync(*clients[r.sender]);
+        if (r.relayHead.size() > r.head.size() || r.head == "CMD_startgame+") {
+            EXPECT_EQ(refused(), before + 1) << "a relay longer than a client accepts is dropped";
+        }
+    }
+    clients[8]->close();
+    ASSERT_TRUE(pumpUntil([&] { return alice.has("CMD_playerdisconnected+9+" + nameOf(9)); }));
+
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_FALSE(clients[k]->closedByPeer()) << "entry " << k + 1;
+        for (const QByteArray &m : clients[k]->messages())
+            EXPECT_LE(m.size(), limits::MaxMessageBytes) << m.left(40).constData();
+    }
+
+    // The winner line names every seat on a four-way tie.
+    HostState state;
+    RecordingSink sink;
+    TurnEngine engine(state, sink);
+    for (int seat = 1; seat <= 4; ++seat)
+        state.seats[seat].name = nameOf(seat);
+    engine.checkforwin();
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_EQ(sink.messages[0].size(), qsizetype(11 + 4 * limits::MaxNameBytes + 3 * 5 + 1));
+}
+
+} // namespace
