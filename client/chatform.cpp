@@ -21,6 +21,7 @@
 #include "serverform.h"
 #include "shellopen.h"
 #include "soundplayer.h"
+#include "windowplace.h"
 #include "woodbackground.h"
 #include "workarea.h"
 
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTextBrowser>
 
 Tchat::Tchat(TchatOptions options, QWidget *parent)
@@ -38,7 +40,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     if (m_options.boxes) {
         m_boxes = m_options.boxes;
     } else {
-        m_ownBoxes = std::make_unique<QtMessageBoxes>();
+        m_ownBoxes = std::make_unique<QtMessageBoxes>(this);
         m_boxes = m_ownBoxes.get();
     }
     setObjectName(QStringLiteral("Tchat"));
@@ -46,6 +48,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     setWindowIcon(QIcon(boardpictures::load(QStringLiteral("appicon"))));
     m_background = new WoodBackground(this);
     setCentralWidget(m_background);
+    m_place = std::make_unique<WindowPlace>(*this);
     m_menu = new MainMenu(*this);
     m_tray = new DiceTray(board(), m_state, this);
     m_game = new ClientGame(board(), m_state, *m_tray, this);
@@ -80,7 +83,7 @@ void Tchat::guard(const std::function<void()> &f)
 void Tchat::FormCreate()
 {
     m_mutex = std::make_unique<NamedMutex>(m_options.mutexName);
-    resize(700, 590);
+    m_place->applySize(ClientOptions::ResetGeometry.size());
     m_game->clearall();
     m_state.amhost = false;
     m_state.currentplayer = 0;
@@ -131,9 +134,14 @@ void Tchat::wireMenu()
 void Tchat::wireGame()
 {
     m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
-    connect(m_connection, &ClientConnection::socketClosed, this, &QWidget::close);
+    connect(m_connection, &ClientConnection::socketClosed, this, [this] {
+        if (!m_endingAfterMessage)
+            close();
+    });
     connect(m_connection, &ClientConnection::connectionLost, this,
             [this] { addlinetochat(QStringLiteral("0+Connection to the host was lost."), statuscolor); });
+    connect(m_connection, &ClientConnection::connectFailed, this,
+            [this] { addlinetochat(QStringLiteral("0+Could not connect to the host."), statuscolor); });
     connect(m_game, &ClientGame::requestReady, this, &Tchat::send);
     connect(m_actions, &PlayerActions::requestReady, this, &Tchat::send);
     connect(m_game, &ClientGame::chatLine, this, &Tchat::addlinetochat);
@@ -143,8 +151,12 @@ void Tchat::wireGame()
     connect(m_actions, &PlayerActions::gameStartRequested, this, &Tchat::saveinifile);
     connect(m_game, &ClientGame::justWatchChanged, m_menu->JustWatch1, &QAction::setChecked);
     connect(m_game, &ClientGame::gameFull, this, [this] {
-        m_boxes->showMessage(QStringLiteral("Game is full"));
-        close();
+        // The host hangs up at once; the window waits until the user has read why.
+        m_endingAfterMessage = true;
+        m_boxes->showMessage(QStringLiteral("Game is full"), [window = QPointer<Tchat>(this)] {
+            if (window)
+                window->close();
+        });
     });
     connect(m_game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
     connect(m_game, &ClientGame::spyLeft, this, &Tchat::spyLeft);
@@ -166,20 +178,33 @@ void Tchat::showEvent(QShowEvent *event)
         return;
     m_shown = true; // FormShow: the command line is read once
     guard([this] { processparams(); });
+    // Reports raised so far (a busy port, a damaged tally file) come out now, above this window.
+    if (m_ownBoxes)
+        m_ownBoxes->windowShown();
 }
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    if (m_closed) // closing twice (the host hung up after File > Exit) ends nothing new
+        return;
+    m_closed = true;
     guard([this] { m_clientOptions->FormClose(); });
     QMainWindow::closeEvent(event);
     Q_EMIT closed();
+}
+
+void Tchat::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    guard([this] { m_place->keepMinimum(); });
 }
 
 void Tchat::processparams()
 {
     board().button_start->hide();
     m_menu->StartGame1->setEnabled(false);
-    if (m_parameters.isEmpty()) {
+    m_solo = m_parameters.isEmpty();
+    if (m_solo) {
         addlinetochat(QStringLiteral("0+Loading Solo Game..Please Wait."), statuscolor);
         if (m_showDownload)
             m_showDownload();
@@ -204,7 +229,10 @@ void Tchat::hostpress()
 {
     quint16 port = m_options.port;
     if (m_server) {
-        m_server->setPortName(QString::number(m_options.port));
+        // Nobody else may sit down in a solo game, and another program on the game port must
+        // not stop it; a hosted game is open to every address on the game port.
+        m_server->setListenAddress(m_solo ? QStringLiteral("127.0.0.1") : QString());
+        m_server->setPortName(m_solo ? QStringLiteral("0") : QString::number(m_options.port));
         m_server->startListening();
         port = m_server->listeningPort();
     }
@@ -288,7 +316,7 @@ void Tchat::wireOptions()
 {
     DesktopWorkArea &area = m_options.workArea ? *m_options.workArea : *m_ownWorkArea;
     ColorChooser &colors = m_options.colors ? *m_options.colors : *m_ownColors;
-    m_clientOptions = new ClientOptions({*this, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game, m_state,
+    m_clientOptions = new ClientOptions({*this, *m_place, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game, m_state,
                                          *m_settings, area, colors},
                                         this);
     connect(m_clientOptions, &ClientOptions::requestReady, this, &Tchat::send);

@@ -23,6 +23,8 @@ class GameSounds;
 class MainMenu;
 class MessageBoxes;
 class NamedMutex;
+class QtMessageBoxes;
+class WindowPlace;
 class PlayerActions;
 class ShellOpen;
 class SoundPlayer;
@@ -31,7 +33,7 @@ class WoodBackground;
 
 struct TchatOptions
 {
-    MessageBoxes *boxes = nullptr; // not owned; non-modal Qt boxes when null
+    MessageBoxes *boxes = nullptr; // not owned; non-modal Qt boxes above this window when null
     quint16 port = 7772;           // the game port (hosting listens on it, clients connect to it)
     quint16 lobbyPort = 9001;      // the local lobby program's port
     QString settingsPath;          // empty: "vornlobby.ini" in the program's folder
@@ -87,6 +89,7 @@ public:
     ChatView &chatView() const { return *m_chatView; }
     ChatInput &chatInput() const { return *m_chatInput; }
     ClientOptions &options() const { return *m_clientOptions; }
+    WindowPlace &place() const { return *m_place; }
 
 Q_SIGNALS:
     // Emitted when the main window closes; the program ends with it.
@@ -100,6 +103,8 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // FormResize: the client area never stays smaller than the board allows.
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void wireBoard();
@@ -113,7 +118,7 @@ private:
     void guard(const std::function<void()> &f);
 
     TchatOptions m_options;
-    std::unique_ptr<MessageBoxes> m_ownBoxes;
+    std::unique_ptr<QtMessageBoxes> m_ownBoxes;
     MessageBoxes *m_boxes = nullptr;
     ClientState m_state;
     WoodBackground *m_background = nullptr;
@@ -131,10 +136,16 @@ private:
     ChatView *m_chatView = nullptr;
     ChatInput *m_chatInput = nullptr;
     ClientOptions *m_clientOptions = nullptr;
+    std::unique_ptr<WindowPlace> m_place;
     std::unique_ptr<NamedMutex> m_mutex;
     TServer *m_server = nullptr;
     QStringList m_parameters;
     std::function<void()> m_showDownload;
     std::function<void(const QString &)> m_tallyHook;
     bool m_shown = false;
+    bool m_closed = false;
+    // A solo game: its host listens on the loopback address only, on a port the system picks.
+    bool m_solo = false;
+    // A box is telling why the game ends ("Game is full"); the window closes when it is closed.
+    bool m_endingAfterMessage = false;
 };
