@@ -16,19 +16,18 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 exe="${1:?usage: startup.sh DORVANE_EXE DORVANE_HOST_EXE [OUTDIR]}"
 host_exe="${2:?usage: startup.sh DORVANE_EXE DORVANE_HOST_EXE [OUTDIR]}"
-out="${3:-}"
-if [ -z "$out" ]; then # pictures and logs kept only when asked for
-    out=$(mktemp -d "${TMPDIR:-/tmp}/dorvane-startup.XXXXXX")
-    export DORVANE_STARTUP_OUT_TEMP="$out"
-fi
-
 skip() { echo "SKIPPED: $*"; exit 77; }
 for tool in Xvfb xdotool xwininfo ss; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps --extras)"
 done
 if [ -z "${DORVANE_IN_NETNS:-}" ]; then
     { [ "$(id -u)" = 0 ] && unshare -n true 2>/dev/null; } || skip "no private network namespace (needs root and unshare)"
-    exec env DORVANE_IN_NETNS=1 unshare -n sh -c 'ip link set lo up && exec "$@"' sh bash "$0" "$exe" "$host_exe" "$out"
+    exec env DORVANE_IN_NETNS=1 unshare -n sh -c 'ip link set lo up && exec "$@"' sh bash "$0" "$exe" "$host_exe" "${3:-}"
+fi
+out="${3:-}"
+if [ -z "$out" ]; then # pictures and logs kept only when asked for
+    out=$(mktemp -d "${TMPDIR:-/tmp}/dorvane-startup.XXXXXX")
+    DORVANE_STARTUP_OUT_TEMP="$out"
 fi
 mkdir -p "$out"
 # shellcheck source=sandbox.sh
