@@ -155,7 +155,7 @@ TEST_F(Startup, AFirstConnectionThatFailsSaysSoOnceAndKeepsTheWindow)
 TEST_F(Startup, ABrokenConnectionKeepsTheWindowAndSaysSoOnce)
 {
     // A host that resets the connection once the client is in.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -105,6 +105,7 @@ write_ini() { printf '%s' "$stored" >"$SANDBOX/$ini"; printf '%s' "$stored" >"$o
 ini_untouched() { cmp -s "$SANDBOX/$ini" "$out/$ini.expected"; }
 
 xvfb_start 93
+export QT_QPA_PLATFORM=xcb # real windows, whatever platform the test run chose for the others
 sandbox_init "$exe"
 log "display $DISPLAY, private copy in $SANDBOX, pictures in $out"
 
