@@ -24,6 +24,7 @@
 #include "sessionswitcher.h"
 #include "shellopen.h"
 #include "soundplayer.h"
+#include "windowplace.h"
 #include "woodbackground.h"
 #include "workarea.h"
 
@@ -32,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTextBrowser>
 
 Tchat::Tchat(TchatOptions options, QWidget *parent)
@@ -41,7 +43,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     if (m_options.boxes) {
         m_boxes = m_options.boxes;
     } else {
-        m_ownBoxes = std::make_unique<QtMessageBoxes>();
+        m_ownBoxes = std::make_unique<QtMessageBoxes>(this);
         m_boxes = m_ownBoxes.get();
     }
     setObjectName(QStringLiteral("Tchat"));
@@ -49,6 +51,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     setWindowIcon(QIcon(boardpictures::load(QStringLiteral("appicon"))));
     m_background = new WoodBackground(this);
     setCentralWidget(m_background);
+    m_place = std::make_unique<WindowPlace>(*this);
     m_menu = new MainMenu(*this);
     m_tray = new DiceTray(board(), m_state, this);
     m_game = new ClientGame(board(), m_state, *m_tray, this);
@@ -82,7 +85,7 @@ void Tchat::guard(const std::function<void()> &f)
 void Tchat::FormCreate()
 {
     m_mutex = std::make_unique<NamedMutex>(m_options.mutexName);
-    resize(700, 590);
+    m_place->applySize(ClientOptions::ResetGeometry.size());
     m_game->clearall();
     m_state.amhost = false;
     m_state.currentplayer = 0;
@@ -135,9 +138,14 @@ void Tchat::wireConnection()
     m_connection->setPort(m_options.port);
     m_connection->setLobbyPort(m_options.lobbyPort);
     m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
-    connect(m_connection, &ClientConnection::socketClosed, this, &QWidget::close);
+    connect(m_connection, &ClientConnection::socketClosed, this, [this] {
+        if (!m_endingAfterMessage)
+            close();
+    });
     connect(m_connection, &ClientConnection::connectionLost, this,
             [this] { addlinetochat(QStringLiteral("0+Connection to the host was lost."), statuscolor); });
+    connect(m_connection, &ClientConnection::connectFailed, this,
+            [this] { addlinetochat(QStringLiteral("0+Could not connect to the host."), statuscolor); });
 }
 
 void Tchat::wireGame()
@@ -152,8 +160,12 @@ void Tchat::wireGame()
     connect(m_actions, &PlayerActions::gameStartRequested, this, &Tchat::saveinifile);
     connect(m_game, &ClientGame::justWatchChanged, m_menu->JustWatch1, &QAction::setChecked);
     connect(m_game, &ClientGame::gameFull, this, [this] {
-        m_boxes->showMessage(QStringLiteral("Game is full"));
-        close();
+        // The host hangs up at once; the window waits until the user has read why.
+        m_endingAfterMessage = true;
+        m_boxes->showMessage(QStringLiteral("Game is full"), [window = QPointer<Tchat>(this)] {
+            if (window)
+                window->close();
+        });
     });
     connect(m_game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
     connect(m_game, &ClientGame::spyLeft, this, &Tchat::spyLeft);
@@ -175,20 +187,33 @@ void Tchat::showEvent(QShowEvent *event)
         return;
     m_shown = true; // FormShow: the command line is read once
     guard([this] { processparams(); });
+    // Reports raised so far (a busy port, a damaged tally file) come out now, above this window.
+    if (m_ownBoxes)
+        m_ownBoxes->windowShown();
 }
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    if (m_closed) // closing twice (the host hung up after File > Exit) ends nothing new
+        return;
+    m_closed = true;
     guard([this] { m_clientOptions->FormClose(); });
     QMainWindow::closeEvent(event);
     Q_EMIT closed();
+}
+
+void Tchat::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    guard([this] { m_place->keepMinimum(); });
 }
 
 void Tchat::processparams()
 {
     board().button_start->hide();
     m_menu->StartGame1->setEnabled(false);
-    if (m_parameters.isEmpty()) {
+    m_solo = m_parameters.isEmpty();
+    if (m_solo) {
         addlinetochat(QStringLiteral("0+Loading Solo Game..Please Wait."), statuscolor);
         if (m_showDownload)
             m_showDownload();
@@ -213,7 +238,10 @@ void Tchat::hostpress()
 {
     quint16 port = m_options.port;
     if (m_server) {
-        m_server->setPortName(QString::number(m_options.port));
+        // Nobody else may sit down in a solo game, and another program on the game port must
+        // not stop it; a hosted game is open to every address on the game port.
+        m_server->setListenAddress(m_solo ? QStringLiteral("127.0.0.1") : QString());
+        m_server->setPortName(m_solo ? QStringLiteral("0") : QString::number(m_options.port));
         m_server->startListening();
         port = m_server->listeningPort();
     }
@@ -320,7 +348,7 @@ void Tchat::wireOptions()
 {
     DesktopWorkArea &area = m_options.workArea ? *m_options.workArea : *m_ownWorkArea;
     ColorChooser &colors = m_options.colors ? *m_options.colors : *m_ownColors;
-    m_clientOptions = new ClientOptions({*this, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game, m_state,
+    m_clientOptions = new ClientOptions({*this, *m_place, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game, m_state,
                                          *m_settings, area, colors},
                                         this);
     connect(m_clientOptions, &ClientOptions::requestReady, this, &Tchat::send);

@@ -23,6 +23,8 @@ class GameSounds;
 class MainMenu;
 class MessageBoxes;
 class NamedMutex;
+class QtMessageBoxes;
+class WindowPlace;
 class PlayerActions;
 class SessionSwitcher;
 class ShellOpen;
@@ -32,7 +34,7 @@ class WoodBackground;
 
 struct TchatOptions
 {
-    MessageBoxes *boxes = nullptr; // not owned; non-modal Qt boxes when null
+    MessageBoxes *boxes = nullptr; // not owned; non-modal Qt boxes above this window when null
     quint16 port = 7772;           // the game port (hosting listens on it, clients connect to it)
     quint16 lobbyPort = 9001;      // the local lobby program's port
     QString settingsPath;          // empty: "vornlobby.ini" in the program's folder
@@ -95,6 +97,7 @@ public:
     ClientOptions &options() const { return *m_clientOptions; }
     // Hosting and joining from the menu; owns the hidden host.
     SessionSwitcher &sessions() const { return *m_sessions; }
+    WindowPlace &place() const { return *m_place; }
 
 Q_SIGNALS:
     // Emitted when the main window closes; the program ends with it.
@@ -110,6 +113,8 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // FormResize: the client area never stays smaller than the board allows.
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void wireBoard();
@@ -124,7 +129,7 @@ private:
     void guard(const std::function<void()> &f);
 
     TchatOptions m_options;
-    std::unique_ptr<MessageBoxes> m_ownBoxes;
+    std::unique_ptr<QtMessageBoxes> m_ownBoxes;
     MessageBoxes *m_boxes = nullptr;
     ClientState m_state;
     WoodBackground *m_background = nullptr;
@@ -143,10 +148,16 @@ private:
     ChatInput *m_chatInput = nullptr;
     ClientOptions *m_clientOptions = nullptr;
     SessionSwitcher *m_sessions = nullptr;
+    std::unique_ptr<WindowPlace> m_place;
     std::unique_ptr<NamedMutex> m_mutex;
     TServer *m_server = nullptr;
     QStringList m_parameters;
     std::function<void()> m_showDownload;
     std::function<void(const QString &)> m_tallyHook;
     bool m_shown = false;
+    bool m_closed = false;
+    // A solo game: its host listens on the loopback address only, on a port the system picks.
+    bool m_solo = false;
+    // A box is telling why the game ends ("Game is full"); the window closes when it is closed.
+    bool m_endingAfterMessage = false;
 };

@@ -8,6 +8,7 @@ ClientConnection::ClientConnection(MessageBoxes &boxes, QObject *parent)
     , m_boxes(boxes)
 {
     sock.setPortName(QString::number(GamePort));
+    sock.OnConnect = [this](TSock *) { m_connected = true; };
     sock.OnRead = [this](TSock *s, int count) { guarded(m_boxes, [&] { sockRead(s, count); }); };
     sock.OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) {
         guarded(m_boxes, [&] { sockInfo(s, info, msg); });
@@ -60,20 +61,31 @@ void ClientConnection::sockRead(TSock *sender, int)
 void ClientConnection::sockInfo(TSock *, TSocketInfo info, const QString &msg)
 {
     if (msg == QLatin1String("Socket Closed")) {
-        Q_EMIT socketClosed();
+        if (m_receivedlist.isEmpty())
+            Q_EMIT socketClosed();
+        else
+            m_closePending = true; // Timer1 acts on it after the last line
         return;
     }
-    if (info == siError && !m_lostReported) {
-        m_lostReported = true;
+    if (info != siError || m_errorReported)
+        return;
+    m_errorReported = true;
+    if (m_connected)
         Q_EMIT connectionLost();
-    }
+    else
+        Q_EMIT connectFailed();
 }
 
 void ClientConnection::Timer1Timer()
 {
     processsocktimer();
-    if (m_receivedlist.isEmpty())
-        Timer1.stop();
+    if (!m_receivedlist.isEmpty())
+        return;
+    Timer1.stop();
+    if (m_closePending) {
+        m_closePending = false;
+        Q_EMIT socketClosed();
+    }
 }
 
 void ClientConnection::processsocktimer()

@@ -15,7 +15,9 @@ class MessageBoxes;
 // sock carries the game; Sock11 only holds a connection to the local lobby program.
 // Received bytes are cut into messages (kept across reads) and queued in receivedlist;
 // Timer1 hands one line per 1 ms tick to the dispatcher and runs only while lines wait.
-// Every event runs inside the error guard.
+// A close that arrives while lines wait is acted on once they have all been handled, so a
+// host's last words ("CMD_full+" before it hangs up) are seen. Every event runs inside the
+// error guard.
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -53,8 +55,10 @@ public:
 Q_SIGNALS:
     // Emitted when the host closed the connection in order ("Socket Closed").
     void socketClosed();
-    // Emitted once when the connection ends with an error.
+    // Emitted once when an established connection ends with an error.
     void connectionLost();
+    // Emitted once when the first connection attempt fails (nothing listens, unreachable).
+    void connectFailed();
 
 private:
     MessageBoxes &m_boxes;
@@ -66,6 +70,8 @@ private:
     std::function<void(const QByteArray &)> m_dispatcher;
     quint16 m_port = GamePort;
     quint16 m_lobbyPort = LobbyPort;
-    bool m_lostReported = false;
+    bool m_connected = false;     // the connect event came
+    bool m_closePending = false;  // "Socket Closed" came while lines were waiting
+    bool m_errorReported = false;
     quint64 m_dispatched = 0;
 };

@@ -9,6 +9,7 @@
 #include "gamesounds.h"
 #include "mainmenu.h"
 #include "phrasesform.h"
+#include "windowplace.h"
 #include "workarea.h"
 
 #include <QAction>
@@ -37,12 +38,6 @@ void ClientOptions::connectMenu()
     connect(menu.ResetScreenLocation1, &QAction::triggered, this, &ClientOptions::ResetScreenLocation1Click);
 }
 
-QRect ClientOptions::windowGeometry() const
-{
-    const QWidget &w = m_parts.window;
-    return QRect(w.x(), w.y(), w.width(), w.height());
-}
-
 void ClientOptions::loadinifile()
 {
     const ClientSettings::Values v = m_parts.settings.read();
@@ -58,36 +53,47 @@ void ClientOptions::loadinifile()
     m_parts.sounds.enabled = v.playsounds;
     m_parts.menu.PlaySounds1->setChecked(v.playsounds);
     m_lastSaved = v.geometry;
-    m_parts.window.move(v.geometry.topLeft());
-    m_parts.window.resize(v.geometry.size());
+    // A place off the screen, or a size the screen cannot show (a huge one would also cost
+    // memory for its pixels), is not used; closing then stores where the window really is.
+    const bool fits = !v.geometry.isEmpty() && m_parts.workArea.workArea().contains(v.geometry);
+    m_parts.place.apply(fits ? v.geometry : ResetGeometry);
     m_parts.game.turnSoundNew = v.turnsound == 1;
     m_parts.menu.markTurnSound(v.turnsound);
     m_parts.sounds.chatterEnabled = v.chattersounds;
     m_parts.menu.PlayChatterSounds1->setChecked(v.chattersounds);
+    m_sectionRead = true;
 }
 
 void ClientOptions::saveinifile()
 {
-    save(windowGeometry());
+    save({});
 }
 
-void ClientOptions::save(const QRect &geometry)
+ClientSettings::Values ClientOptions::current() const
 {
     ClientSettings::Values v;
     v.textsize = m_parts.chat.textSize();
     v.textcolor = m_parts.input.textColor();
     v.botspeed = m_parts.state.botspeed;
     v.playsounds = m_parts.sounds.enabled;
-    v.geometry = geometry;
+    v.geometry = m_parts.place.outer();
     v.turnsound = m_parts.game.turnSoundNew ? 1 : 0;
     v.chattersounds = m_parts.sounds.chatterEnabled;
+    return v;
+}
+
+void ClientOptions::save(const Change &change)
+{
+    ClientSettings::Values v = m_sectionRead ? current() : m_parts.settings.read();
+    if (change)
+        change(v);
     m_parts.settings.write(v);
 }
 
 void ClientOptions::FormClose()
 {
-    QRect geometry = windowGeometry();
-    if (geometry == m_lastSaved)
+    QRect geometry = m_parts.place.outer();
+    if (!m_sectionRead || geometry == m_lastSaved)
         return;
     const QRect area = m_parts.workArea.workArea();
     // Once each, so a window that was too large for the screen comes back a little smaller.
@@ -95,41 +101,42 @@ void ClientOptions::FormClose()
         geometry.setWidth(geometry.width() - Shrink);
     if (geometry.height() > area.height())
         geometry.setHeight(geometry.height() - Shrink);
-    m_parts.window.resize(geometry.size());
+    m_parts.place.applySize(geometry.size());
     m_lastSaved = geometry;
-    save(geometry);
+    save([&geometry](ClientSettings::Values &v) { v.geometry = geometry; });
 }
 
 void ClientOptions::ResetScreenLocation1Click()
 {
-    m_parts.window.move(ResetGeometry.topLeft());
-    m_parts.window.resize(ResetGeometry.size());
+    m_parts.place.apply(ResetGeometry);
 }
 
 void ClientOptions::PlaySounds1Click()
 {
-    m_parts.sounds.enabled = m_parts.menu.PlaySounds1->isChecked();
-    saveinifile();
+    const bool on = m_parts.menu.PlaySounds1->isChecked();
+    m_parts.sounds.enabled = on;
+    save([on](ClientSettings::Values &v) { v.playsounds = on; });
 }
 
 void ClientOptions::PlayChatterSounds1Click()
 {
-    m_parts.sounds.chatterEnabled = m_parts.menu.PlayChatterSounds1->isChecked();
-    saveinifile();
+    const bool on = m_parts.menu.PlayChatterSounds1->isChecked();
+    m_parts.sounds.chatterEnabled = on;
+    save([on](ClientSettings::Values &v) { v.chattersounds = on; });
 }
 
 void ClientOptions::New1Click(int tag)
 {
     m_parts.game.turnSoundNew = tag == 1;
     m_parts.menu.markTurnSound(tag);
-    saveinifile();
+    save([tag](ClientSettings::Values &v) { v.turnsound = tag == 1 ? 1 : 0; });
 }
 
 void ClientOptions::Fast1Click(int ms)
 {
     m_parts.state.botspeed = ms;
     m_parts.menu.markBotspeed(ms);
-    saveinifile();
+    save([ms](ClientSettings::Values &v) { v.botspeed = ms; });
     if (m_parts.state.loggedin)
         Q_EMIT requestReady("CMD_botspeed+" + QByteArray::number(m_parts.state.myid) + '+' + QByteArray::number(ms)
                             + '+');
@@ -141,12 +148,12 @@ void ClientOptions::TextColor1Click()
     if (!chosen)
         return;
     m_parts.input.setTextColor(*chosen);
-    saveinifile();
+    save([color = *chosen](ClientSettings::Values &v) { v.textcolor = color; });
 }
 
 void ClientOptions::N14Click(int points)
 {
     m_parts.chat.setTextSize(points);
     m_parts.menu.markTextSize(points);
-    saveinifile();
+    save([points](ClientSettings::Values &v) { v.textsize = points; });
 }

@@ -26,7 +26,14 @@ QIcon applicationIcon()
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    // The three game parameters are taken as they are, before the toolkit sees the command
+    // line: it would remove words it knows as its own options ("-reverse", "-style", ...),
+    // and a player may well have such a name. The toolkit is given the program name only.
+    QStringList parameters;
+    for (int i = 1; i < argc; ++i)
+        parameters << QString::fromLocal8Bit(argv[i]);
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     SingleInstance instance(QStringLiteral("qelt84"));
     if (!instance.tryAcquire()) {
         instance.askRunningCopyToRaise();
@@ -54,7 +61,9 @@ int main(int argc, char **argv)
     windowOptions.createHost = [&chat] { chat.sessions().createHost(); };
     AuxiliaryWindows windows(chat, windowOptions);
 
-    chat.setParameters(QApplication::arguments().mid(1));
+    chat.setParameters(parameters);
+    // Closing the main window ends the program, whatever other window is still open.
+    QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &chat, &Tchat::bringToFront);
     chat.show();
     // Decoding the icon's pictures would hold up the main window's first appearance; the

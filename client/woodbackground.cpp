@@ -11,7 +11,6 @@ WoodBackground::WoodBackground(QWidget *parent)
     , m_wood(boardpictures::load(QStringLiteral("wood")))
 {
     setObjectName(QStringLiteral("LbBackground1"));
-    setMinimumSize(Board::Width + 15, Board::Height + 12);
     m_board->move(5, 3);
 }
 

@@ -7,8 +7,8 @@
 class Board;
 
 // Tiles the wood picture over the whole area (brown while it is missing) and keeps the
-// board at its design offset from the centre: (5, 3) in a 692 x 544 area. The area never
-// becomes smaller than the board plus 15 x 12.
+// board at its design offset from the centre: (5, 3) in a 692 x 544 area. The main window
+// keeps the area large enough (WindowPlace).
 class WoodBackground : public QWidget
 {
     Q_OBJECT

@@ -70,6 +70,11 @@ void TServer::setPortName(const QString &port)
     Sock1.setPortName(port);
 }
 
+void TServer::setListenAddress(const QString &address)
+{
+    Sock1.setHostName(address);
+}
+
 QString TServer::portName() const
 {
     return Sock1.PortName();

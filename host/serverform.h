@@ -30,6 +30,9 @@ public:
 
     // The listener's port ("7772" unless set; "0" picks a free one). Set before listening.
     void setPortName(const QString &port);
+    // The dotted address the listener binds ("127.0.0.1" keeps a game on this machine);
+    // empty, the default, binds every address. Set before listening.
+    void setListenAddress(const QString &address);
     QString portName() const;
     // Switches the listener on; throws ESockException (e.g. "Listen - Error Binding Socket").
     void startListening();

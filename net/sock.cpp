@@ -152,12 +152,15 @@ void TSock::setListen(bool on)
     startListening();
 }
 
-// Binds all interfaces on PortName and listens. On a failed bind the handle stays, so a
-// second attempt is told the socket is in use.
+// Binds PortName on the dotted address in HostName (every interface when it is empty) and
+// listens. On a failed bind the handle stays, so a second attempt is told the socket is in use.
 void TSock::startListening()
 {
     info(siLookup, QStringLiteral("Lookup Of Port ") + m_portName);
-    const sockaddr_in local = makeAddress(htonl(INADDR_ANY), resolvePort(m_portName, m_socketType));
+    in_addr address{htonl(INADDR_ANY)};
+    if (!m_hostName.isEmpty() && ::inet_aton(m_hostName.toLatin1().constData(), &address) == 0)
+        throw ESockException("Listen - Error Binding Socket");
+    const sockaddr_in local = makeAddress(address.s_addr, resolvePort(m_portName, m_socketType));
     m_fd = newStreamSocket();
     if (m_fd < 0)
         throw ESockException("Listen - Error Binding Socket");

@@ -4,6 +4,8 @@
 #include "clientfixture.h"
 #include "clientoptions.h"
 #include "mainmenu.h"
+#include "serverform.h"
+#include "windowplace.h"
 
 #include <QAction>
 #include <QFile>
@@ -11,6 +13,12 @@
 #include <QToolButton>
 
 namespace {
+
+quint16 deadPort()
+{
+    ScriptedHost gone;
+    return gone.port();
+}
 
 class Settings : public ClientFixture
 {
@@ -52,12 +60,20 @@ protected:
         host.received.clear();
         host.framer = MessageFramer();
     }
+    QRect outer() const { return chat->place().outer(); }
+    void created() override
+    {
+        if (server)
+            chat->setServer(server);
+    }
     // Logs in and waits until the settings have been read.
     void arrive(int id = 1)
     {
         login(id);
         ASSERT_TRUE(QTest::qWaitFor([&] { return chat->state().botspeed != 0; }, 3000));
     }
+
+    TServer *server = nullptr; // the in-process host, when a case needs one
 };
 
 TEST_F(Settings, NoFileGivesTheDefaults)
@@ -71,7 +87,7 @@ TEST_F(Settings, NoFileGivesTheDefaults)
     EXPECT_TRUE(chat->menu().PlaySounds1->isChecked());
     EXPECT_TRUE(chat->menu().PlayChatterSounds1->isChecked());
     EXPECT_TRUE(chat->menu().Classic1->isChecked());
-    EXPECT_EQ(QRect(chat->x(), chat->y(), chat->width(), chat->height()), QRect(3, 3, 700, 590));
+    EXPECT_EQ(outer(), QRect(3, 3, 700, 590));
     EXPECT_EQ(chat->chatInput().phrases(), ChatInput::defaultPhrases());
     EXPECT_FALSE(QFile::exists(iniPath())) << "reading writes nothing";
 }
@@ -98,7 +114,8 @@ TEST_F(Settings, KeyValuesAndTheirInvalidForms)
         {"Textcolor=clNavy", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 128)); }},
         {"Textcolor=$004080FF", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(255, 128, 64)); }},
         {"Textcolor=purplish", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 0)); }},
-        {"Left=40\nTop=x\nWidth=800\nHeight=", [](Tchat &c) { EXPECT_EQ(QRect(c.x(), c.y(), c.width(), c.height()), QRect(40, 3, 800, 590)); }},
+        // 800 x 590 leaves a client area 544 high, below the 550 minimum: it grows to it.
+        {"Left=40\nTop=x\nWidth=800\nHeight=", [](Tchat &c) { EXPECT_EQ(c.place().outer(), QRect(40, 3, 800, 596)); }},
         {"Phrase3=Hi there\nPhrase4=", [](Tchat &c) {
              EXPECT_EQ(c.chatInput().phrases().value(2), QStringLiteral("Hi there"));
              EXPECT_EQ(c.chatInput().phrases().value(3), QStringLiteral("Excellent!"));
@@ -139,14 +156,43 @@ TEST_F(Settings, EveryMenuChangeWritesTheWholeSectionInOrder)
     EXPECT_FALSE(chat->menu().Classic1->isChecked());
 }
 
-TEST_F(Settings, ChangesBeforeTheFileIsReadWriteTheDesignValues)
+TEST_F(Settings, ChangesBeforeTheFileIsReadKeepTheStoredValues)
 {
-    start();
+    writeIni("[Dorvane]\nTextsize=14\nTextcolor=clNavy\nBotspeed=500\nTop=40\nLeft=30\nWidth=720\nHeight=600\n"
+             "Turnsound=1\nPlaysounds=true\nChatterSounds=false\n");
+    start(); // not yet logged in: the design values are showing
     chat->menu().PlaySounds1->trigger();
-    EXPECT_EQ(value("Botspeed"), QStringLiteral("0"));
-    EXPECT_EQ(value("Textsize"), QStringLiteral("10"));
-    EXPECT_EQ(value("Playsounds"), QStringLiteral("false"));
-    EXPECT_EQ(value("ChatterSounds"), QStringLiteral("false"));
+    EXPECT_EQ(readIni(), QByteArray("[Dorvane]\nTextsize=14\nTextcolor=clNavy\nBotspeed=500\nTop=40\nLeft=30\n"
+                                    "Width=720\nHeight=600\nTurnsound=1\nPlaysounds=false\nChatterSounds=false\n"))
+        << "only the change is written";
+}
+
+TEST_F(Settings, ClosingACopyThatNeverReadItsSettingsLeavesTheFileAlone)
+{
+    const QByteArray stored = "; shared\r\n[Other]\nTop=1\n[Dorvane]\nTextsize=14\nTop=40\nLeft=30\nWidth=720\n";
+    struct Case
+    {
+        const char *name;
+        std::function<void()> run;
+    };
+    TServer busyHost; // its game port is the scripted host's, which holds it already
+    const Case cases[] = {
+        {"host unreachable", [&] { start({"Ann", "127.0.0.1", "false"}, deadPort()); QTest::qWait(100); }},
+        {"game full", [&] { start(); ASSERT_TRUE(host.waitForClient()); deliver("CMD_full+"); }},
+        {"port busy", [&] { server = &busyHost; start({"Ann", "127.0.0.1", "true"}); QTest::qWait(50); }},
+        {"host missing", [&] { start({"Ann"}); QTest::qWait(50); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeIni(stored);
+        c.run();
+        chat->move(200, 100); // the window moved: closing would store its place
+        chat->close();
+        EXPECT_EQ(readIni(), stored);
+        restart();
+        server = nullptr;
+    }
+    EXPECT_EQ(boxes.errors, QStringList{QStringLiteral("Listen - Error Binding Socket")});
 }
 
 TEST_F(Settings, TextColourDialogOkSavesCancelKeeps)
@@ -203,8 +249,8 @@ TEST_F(Settings, ClosingStoresTheWindowShrunkOnceToTheWorkArea)
         QFile::remove(iniPath());
         arrive();
         chat->move(10, 20);
-        chat->resize(c.size);
-        ASSERT_EQ(chat->size(), c.size);
+        chat->place().applySize(c.size);
+        ASSERT_EQ(outer().size(), c.size);
         chat->close();
         EXPECT_EQ(value("Width"), QString::number(c.stored.width()));
         EXPECT_EQ(value("Height"), QString::number(c.stored.height()));
@@ -221,7 +267,7 @@ TEST_F(Settings, ResetScreenLocationMovesWithoutWriting)
     chat->move(200, 100);
     chat->resize(900, 700);
     chat->menu().ResetScreenLocation1->trigger();
-    EXPECT_EQ(QRect(chat->x(), chat->y(), chat->width(), chat->height()), QRect(3, 3, 700, 590));
+    EXPECT_EQ(outer(), QRect(3, 3, 700, 590));
     EXPECT_FALSE(QFile::exists(iniPath()));
 }
 
@@ -232,6 +278,50 @@ TEST_F(Settings, ClientAreaNeverSmallerThanTheBoard)
     QCoreApplication::processEvents();
     EXPECT_GE(chat->centralWidget()->width(), Board::Width + 15);
     EXPECT_GE(chat->centralWidget()->height(), Board::Height + 12);
+    // A window manager that ignores the size hint resizes the platform window itself.
+    chat->windowHandle()->resize(320, 240);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chat->width() >= Board::Width + 15; }, 1000));
+    EXPECT_GE(chat->centralWidget()->width(), Board::Width + 15);
+    EXPECT_GE(chat->centralWidget()->height(), Board::Height + 12);
+    EXPECT_GE(chat->place().clientArea().height(), Board::Height + 12);
+}
+
+TEST_F(Settings, TheStoredPlaceIsTheOuterWindowAroundTheDesignClientArea)
+{
+    arrive();
+    EXPECT_EQ(outer(), QRect(3, 3, 700, 590));
+    EXPECT_EQ(chat->centralWidget()->size(), QSize(692, 544)) << "the client area below the menu";
+    EXPECT_EQ(chat->board().mapTo(chat->centralWidget(), QPoint(0, 0)), QPoint(5, 3));
+    screenshot("board-default-place");
+    chat->move(20, 30);
+    chat->resize(chat->width() + 100, chat->height() + 50);
+    chat->close();
+    EXPECT_EQ(value("Width"), QStringLiteral("800"));
+    EXPECT_EQ(value("Height"), QStringLiteral("640"));
+}
+
+TEST_F(Settings, AStoredPlaceIsUsedOnlyWhenItFitsTheWorkArea)
+{
+    struct Case
+    {
+        QByteArray lines;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {"Left=100\nTop=50\nWidth=900\nHeight=700", QRect(100, 50, 900, 700)},
+        {"Left=0\nTop=0\nWidth=1024\nHeight=768", QRect(0, 0, 1024, 768)},
+        {"Width=5000\nHeight=4000", QRect(3, 3, 700, 590)},
+        {"Left=900", QRect(3, 3, 700, 590)},
+        {"Top=-40", QRect(3, 3, 700, 590)},
+        {"Height=0", QRect(3, 3, 700, 590)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines.toStdString());
+        writeIni("[Dorvane]\n" + c.lines + '\n');
+        arrive();
+        EXPECT_EQ(outer(), c.expected);
+        restart();
+    }
 }
 
 TEST_F(Settings, EachSoundObeysOnlyItsOwnSwitch)

@@ -3,11 +3,26 @@
 #include "clientstate.h"
 #include "mainmenu.h"
 #include "picturebutton.h"
+#include "serverform.h"
 
 #include <QAction>
 #include <QSignalSpy>
 
+#include <arpa/inet.h>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
 namespace {
+
+// A port nothing listens on (just released by a listener of our own).
+quint16 deadPort()
+{
+    ScriptedHost gone;
+    return gone.port();
+}
 
 using Startup = ClientFixture;
 
@@ -124,20 +139,44 @@ TEST_F(Startup, AHostThatNeverEndsItsMessageIsDisconnected)
     EXPECT_TRUE(boxes.errors.isEmpty());
 }
 
-TEST_F(Startup, ConnectionErrorKeepsTheWindowAndSaysSoOnce)
+TEST_F(Startup, AFirstConnectionThatFailsSaysSoOnceAndKeepsTheWindow)
 {
-    quint16 deadPort = 0;
-    {
-        ScriptedHost gone;
-        deadPort = gone.port();
-    }
-    start({}, deadPort);
+    start({}, deadPort());
+    const QString failed = QStringLiteral("Could not connect to the host.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(failed); }, 3000));
+    QTest::qWait(50);
+    EXPECT_TRUE(chat->isVisible());
+    EXPECT_EQ(chatLines().count(failed), 1);
+    EXPECT_FALSE(chatLines().contains(QStringLiteral("Connection to the host was lost.")))
+        << "nothing was lost: there never was a connection";
+    EXPECT_TRUE(boxes.errors.isEmpty());
+}
+
+TEST_F(Startup, ABrokenConnectionKeepsTheWindowAndSaysSoOnce)
+{
+    // A host that resets the connection once the client is in.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    start({}, ntohs(address.sin_port));
+    int peer = -1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (peer = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }, 3000));
+    ::close(listener);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->connection().send("CMD_chat+1+hi|clBlack"); }, 3000));
+    const linger reset{1, 0};
+    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    ::close(peer);
     const QString lost = QStringLiteral("Connection to the host was lost.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(lost); }, 3000));
     QTest::qWait(50);
     EXPECT_TRUE(chat->isVisible());
     EXPECT_EQ(chatLines().count(lost), 1);
-    EXPECT_TRUE(boxes.errors.isEmpty());
+    EXPECT_FALSE(chatLines().contains(QStringLiteral("Could not connect to the host.")));
 }
 
 TEST_F(Startup, VersionMismatchLines)
@@ -172,3 +211,70 @@ TEST_F(Startup, MessagesInOneReadAndSplitAcrossReadsKeepTheirOrder)
 }
 
 } // namespace
+
+// The same start-up against the real host of this program.
+class StartupWithHost : public ClientFixture
+{
+protected:
+    void created() override { chat->setServer(&server); }
+
+    // Whether a connection to address:port is accepted.
+    static bool connects(const char *address, quint16 port)
+    {
+        TSock probe;
+        bool connected = false;
+        bool failed = false;
+        probe.OnConnect = [&](TSock *) { connected = true; };
+        probe.OnInfo = [&](TSock *, TSocketInfo info, const QString &) { failed = failed || info == siError; };
+        probe.setHostName(QString::fromLatin1(address));
+        probe.setPortName(QString::number(port));
+        probe.Open();
+        (void)QTest::qWaitFor([&] { return connected || failed; }, 3000);
+        return connected;
+    }
+
+    TServer server;
+};
+
+TEST_F(StartupWithHost, ASoloGameIsHostedOnLoopbackOnlyOnAPortOfItsOwn)
+{
+    // Another program holds the game port on every address (the fixture's scripted host).
+    start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(QStringLiteral("You are Connected.")); }, 3000));
+    EXPECT_TRUE(boxes.errors.isEmpty()) << boxes.errors.join(" | ").toStdString();
+    const quint16 port = server.listeningPort();
+    EXPECT_NE(port, 0);
+    EXPECT_NE(port, host.port());
+    EXPECT_EQ(host.peer, nullptr) << "the own client connects to its own host";
+    EXPECT_TRUE(connects("127.0.0.1", port));
+    EXPECT_FALSE(connects("127.0.0.2", port)) << "only this machine's loopback address is served";
+}
+
+TEST_F(StartupWithHost, AHostedGameListensOnEveryAddressOfTheGamePort)
+{
+    const quint16 gamePort = deadPort();
+    start({"Ann", "192.0.2.1", "true"}, gamePort);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(QStringLiteral("You are Connected.")); }, 3000));
+    EXPECT_EQ(server.listeningPort(), gamePort);
+    EXPECT_TRUE(connects("127.0.0.2", gamePort));
+}
+
+TEST_F(StartupWithHost, AFullGameIsSeenThoughTheHostHangsUpAtOnce)
+{
+    server.setPortName(QStringLiteral("0"));
+    server.startListening();
+    std::vector<std::unique_ptr<TSock>> seated;
+    for (int n = 0; n < 9; ++n) {
+        seated.push_back(std::make_unique<TSock>());
+        seated.back()->setHostName(QStringLiteral("127.0.0.1"));
+        seated.back()->setPortName(QString::number(server.listeningPort()));
+        seated.back()->Open();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.state().conncount == 9; }, 3000));
+    // Joins (the own host stays as it is): the tenth connection is told "CMD_full+" and closed.
+    start({"Ann", "127.0.0.1", "false"}, server.listeningPort());
+    QStringList shownBeforeTheEnd{QStringLiteral("<not closed>")};
+    QObject::connect(chat.get(), &Tchat::closed, [&] { shownBeforeTheEnd = boxes.messages; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !chat->isVisible(); }, 3000));
+    EXPECT_EQ(shownBeforeTheEnd, QStringList{QStringLiteral("Game is full")}) << "seen before the program ends";
+}

@@ -43,11 +43,12 @@ sandbox_cleanup() {
     SANDBOX=
 }
 
-# Starts Xvfb on a free display number; sets DISPLAY and XVFB_PID.
+# Starts Xvfb on a free display number; sets DISPLAY and XVFB_PID. -noreset: the server
+# stays up between programs (a reset while the next one connects would refuse it).
 xvfb_start() {
     local n=${1:-91}
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
