@@ -250,7 +250,7 @@ void Tchat::Fast1Click(int ms)
 void Tchat::createChat()
 {
     if (!m_options.soundPlayer)
-        m_ownSoundPlayer = std::make_unique<QtSoundPlayer>();
+        m_ownSoundPlayer = std::make_unique<DesktopSoundPlayer>();
     if (!m_options.shell)
         m_ownShell = std::make_unique<DesktopShellOpen>();
     if (!m_options.workArea)
