@@ -9,11 +9,11 @@ build="${DORVANE_BUILD_DIR:-$root/build}"
 out="${1:-/dev/stdout}"
 "$root/scripts/deps" --extras
 cmake -S "$root" -B "$build" -G Ninja >/dev/null # picks up the XTEST library once installed
-cmake --build "$build" --target dorvane dorvane-host dorvane-load bench-minimal-window \
+cmake --build "$build" --target dorvane dorvane-host dorvane-load bench-reference-window \
     bench-first-window bench-click-to-dice bench-engine bench-compress dorvane-lzrw1 >/dev/null
 # shellcheck source=../tests/gui/sandbox.sh
 source "$root/tests/gui/sandbox.sh"
-minimal="$build/bench/startup/bench-minimal-window"
+reference="$build/bench/startup/bench-reference-window"
 rows=()
 row() { rows+=("| $1 | $2 | $3 | \`$4\` |"); }
 log() { echo "$(date +%T) $*" >&2; }
@@ -25,7 +25,7 @@ startup_all=$("$root/bench/startup/run.sh" 15)
 startup=$(head -1 <<<"$startup_all")
 read -r _ _ s_min _ s_dor _ s_ratio <<<"$startup"
 row "start to first window shown (median of 15)" "dorvane main window ${s_dor} ms (${s_ratio}x; target 1.5x)" \
-    "minimal Qt Widgets window ${s_min} ms" "bench/startup/run.sh 15"
+    "reference window ${s_min} ms" "bench/startup/run.sh 15"
 
 # --- a solo game: memory, idle CPU, click-to-dice ------------------------------------
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -47,7 +47,7 @@ xvfb_start 94
 sandbox_init "$build/client/dorvane"
 sandbox_spawn "$SANDBOX_EXE" >/dev/null 2>&1
 game_pid=$SANDBOX_PID
-sandbox_spawn "$minimal" --stay >/dev/null 2>&1
+sandbox_spawn "$reference" --stay >/dev/null 2>&1
 ref_pid=$SANDBOX_PID
 sleep 4
 download=$(xdotool search --name '^Dorvane - Play Online$' | head -1)
@@ -79,10 +79,10 @@ idle_turn=$(idle_percent "$game_pid" 20)
 rss_game=$(rss_mib "$game_pid")
 rss_ref=$(rss_mib "$ref_pid")
 row "resident memory of a solo game (hosting copy, in a game)" "${rss_game} MiB" \
-    "minimal Qt Widgets window ${rss_ref} MiB" "bench/run-all.sh (VmRSS from /proc)"
+    "reference window ${rss_ref} MiB" "bench/run-all.sh (VmRSS from /proc)"
 row "CPU of an idle game waiting for a click, 20 s (target < 0.5%)" \
     "${idle_board}% before START GAME; ${idle_turn}% on our turn after a roll; ${idle_shuffle}% while the dice shuffle before the first roll" \
-    "minimal Qt Widgets window ${idle_ref}%" "bench/run-all.sh (utime+stime from /proc)"
+    "reference window ${idle_ref}%" "bench/run-all.sh (utime+stime from /proc)"
 
 log "click-to-dice"
 samples=()
