@@ -43,7 +43,6 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     }
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Dorvane"));
-    setWindowIcon(QIcon(boardpictures::load(QStringLiteral("appicon"))));
     m_background = new WoodBackground(this);
     setCentralWidget(m_background);
     m_menu = new MainMenu(*this);
