@@ -1,5 +1,7 @@
 #include "boardpictures.h"
 
+#include "pngpicture.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QPixmapCache>
@@ -15,7 +17,8 @@ QPixmap load(const QString &name)
     QPixmap pixmap;
     if (QPixmapCache::find(path, &pixmap))
         return pixmap;
-    if (!pixmap.load(path))
+    pixmap = loadPngPicture(path);
+    if (pixmap.isNull())
         return QPixmap();
     pixmap.setDevicePixelRatio(hiDpi ? 2.0 : 1.0);
     QPixmapCache::insert(path, pixmap);

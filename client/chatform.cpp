@@ -48,7 +48,6 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     }
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Dorvane"));
-    setWindowIcon(QIcon(boardpictures::load(QStringLiteral("appicon"))));
     m_background = new WoodBackground(this);
     setCentralWidget(m_background);
     m_place = std::make_unique<WindowPlace>(*this);
@@ -310,7 +309,7 @@ void Tchat::Fast1Click(int ms)
 void Tchat::createChat()
 {
     if (!m_options.soundPlayer)
-        m_ownSoundPlayer = std::make_unique<QtSoundPlayer>();
+        m_ownSoundPlayer = std::make_unique<DesktopSoundPlayer>();
     if (!m_options.shell)
         m_ownShell = std::make_unique<DesktopShellOpen>();
     if (!m_options.workArea)

@@ -3,6 +3,7 @@
 #include "chatform.h"
 #include "datafolder.h"
 #include "gamerandom.h"
+#include "pngpicture.h"
 #include "sessionswitcher.h"
 #include "singleinstance.h"
 
@@ -13,12 +14,14 @@
 
 namespace {
 
-// The application icon in every size made for it, for the window manager and task bar.
+// The application icon for the window manager and task bar, 16 to 128 pixels. Every size
+// given is decoded and handed to the window system, so the 256 and 512 pixel pictures (for
+// the installed icon theme) are left out: they would hold 1.3 MiB for nothing.
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (const char *size : {"-16", "-32", "-48", "-64", "-128", "", "@2x"})
-        icon.addFile(QStringLiteral(":/images/appicon%1.png").arg(QLatin1String(size)));
+    for (const char *size : {"16", "32", "48", "64", "128"})
+        icon.addPixmap(loadPngPicture(QStringLiteral(":/images/appicon-%1.png").arg(QLatin1String(size))));
     return icon;
 }
 

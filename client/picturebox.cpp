@@ -28,8 +28,7 @@ void PictureBox::clearPicture()
 
 void PictureBox::drawPicture(const QString &resource)
 {
-    m_layers.append(resource);
-    m_pixmaps.append(boardpictures::load(resource));
+    m_layers.append(resource); // decoded when first painted: a hidden box never decodes
     update();
 }
 
@@ -41,6 +40,8 @@ void PictureBox::setPicture(const QString &resource)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
+    while (m_pixmaps.size() < m_layers.size())
+        m_pixmaps.append(boardpictures::load(m_layers.at(m_pixmaps.size())));
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const QPixmap &pixmap : std::as_const(m_pixmaps)) {

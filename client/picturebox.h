@@ -34,6 +34,6 @@ protected:
 
 private:
     QStringList m_layers;
-    QList<QPixmap> m_pixmaps;
+    QList<QPixmap> m_pixmaps; // the first layers, decoded by the paint events so far
     bool m_stretch = false;
 };

@@ -1,6 +1,6 @@
 # Installs the build tree into a scratch prefix and checks what a desktop needs from it.
 # cmake -DBUILD_DIR=<build> -DPREFIX=<scratch> -DAPP_ID=<id> -P CheckInstall.cmake
-foreach(var BUILD_DIR PREFIX APP_ID)
+foreach(var BUILD_DIR PREFIX APP_ID MODULE_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -17,6 +17,10 @@ set(expected
     bin/dorvane
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml)
+# The module libraries the program opens when first needed (HTTP client, sounds, JPEG).
+foreach(module dorvanehttp dorvanesound dorvanejpeg)
+  list(APPEND expected ${MODULE_DIR}/lib${module}.so)
+endforeach()
 foreach(size 16 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
 endforeach()
@@ -32,6 +36,15 @@ if(EXISTS ${PREFIX}/bin/dorvane AND NOT IS_DIRECTORY ${PREFIX}/bin/dorvane)
        PRE_EXCLUDE_REGEXES "^ld-linux")
   if(unresolved)
     string(APPEND failures "unresolved libraries of bin/dorvane: ${unresolved}\n")
+  endif()
+endif()
+file(GLOB modules ${PREFIX}/${MODULE_DIR}/*.so)
+if(modules)
+  file(GET_RUNTIME_DEPENDENCIES MODULES ${modules}
+       UNRESOLVED_DEPENDENCIES_VAR unresolved
+       PRE_EXCLUDE_REGEXES "^ld-linux")
+  if(unresolved)
+    string(APPEND failures "unresolved libraries of the modules: ${unresolved}\n")
   endif()
 endif()
 

@@ -29,6 +29,7 @@ if(DORVANE_BUILD_TESTS AND TARGET dorvane)
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
                    -DPREFIX=${PROJECT_BINARY_DIR}/install-test
                    -DAPP_ID=${DORVANE_APP_ID}
+                   -DMODULE_DIR=${DORVANE_MODULE_INSTALL_DIR}
                    -P ${CMAKE_CURRENT_LIST_DIR}/CheckInstall.cmake)
 endif()
 

@@ -1,25 +1,22 @@
 // HttpGet: one HTTP/1.0 GET of a URL into a file, with progress events and an abort.
 #pragma once
 
+#include "httpengine.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
-class CurlSocketDriver;
+class ModuleLibrary;
 
-// How a get ended. status is the HTTP status of the final response, or 0 when the
-// transfer failed below HTTP (bad address, name lookup, refused or broken connection,
-// time-out, local file error); reason is the response's reason phrase, or then a text
-// that describes the failure. received counts body bytes taken in, also on failure.
-struct HttpGetResult
-{
-    bool ok = false;
-    int status = 0;
-    QString reason;
-    qint64 received = 0;
-};
+// How a get ended (HttpGetResult, in httpengine.h). status is the HTTP status of the final
+// response, or 0 when the transfer failed below HTTP (bad address, name lookup, refused or
+// broken connection, time-out, local file error, the HTTP module missing); reason is the
+// response's reason phrase, or then a text that describes the failure. received counts
+// body bytes taken in, also on failure.
 
 // Fetches one document over http or https into a file. Get is synchronous for its caller
 // but runs the thread's event loop while it waits, so windows stay usable and the events
@@ -31,8 +28,11 @@ struct HttpGetResult
 // The body goes to a temporary file beside the target as it arrives; only a successful
 // get renames it over the target, so the target is either the complete document or what
 // it was before (a failed get leaves no partial file behind).
+// The transfer machinery (libcurl and its TLS stack) is a module library opened by the
+// first Get; when it cannot be opened, every Get fails with status 0 and a reason that
+// says why, and nothing else happens.
 // The object must outlive a running Get.
-class HttpGet : public QObject
+class HttpGet : public QObject, private HttpEvents
 {
     Q_OBJECT
 public:
@@ -60,7 +60,11 @@ public:
     QByteArray Agent = DefaultAgent;   // User-Agent header
     QByteArray Accept = DefaultAccept; // Accept header
 
+    static constexpr const char *ModuleName = "dorvanehttp";
+
+    // moduleFolders: where the HTTP module is looked for (ModuleLibrary's folders by default).
     explicit HttpGet(QObject *parent = nullptr);
+    HttpGet(const QStringList &moduleFolders, QObject *parent = nullptr);
     ~HttpGet() override;
 
     // Both in whole seconds; 0 turns the limit off.
@@ -75,28 +79,19 @@ public:
     // raises no more events. Does nothing while no Get runs.
     void Abort();
 
-    bool busy() const { return m_transfer != nullptr; }
+    bool busy() const { return m_running; }
     // Body bytes received by the running or the last Get.
-    qint64 receivedCount() const { return m_received; }
+    qint64 receivedCount() const { return m_engine ? m_engine->received() : 0; }
 
 private:
-    struct Transfer;
-    struct Event;
+    HttpEngine *engine(QString *error);
+    void headerLine(const QString &line) override;
+    void docBegin() override;
+    void docData(qint64 received) override;
 
-    static size_t headerCallback(char *data, size_t size, size_t count, void *self);
-    static size_t writeCallback(char *data, size_t size, size_t count, void *self);
-    CurlSocketDriver &driver();
-    bool setUp(Transfer &t, const QString &url);
-    HttpGetResult run(const QString &url);
-    HttpGetResult outcome(const Transfer &t) const;
-    void takeHeaderLine(QByteArray line);
-    bool takeBody(const char *data, qint64 length);
-    void deliverEvents();
-    void deliver(const Event &event);
-
-    std::unique_ptr<CurlSocketDriver> m_driver; // made by the first Get
-    std::unique_ptr<Transfer> m_transfer; // set while a Get runs
-    qint64 m_received = 0;
+    std::unique_ptr<ModuleLibrary> m_module;
+    std::unique_ptr<HttpEngine> m_engine; // made by the first Get
+    bool m_running = false;
     int m_connectTimeout = DefaultConnectTimeout;
     int m_stallTimeout = DefaultStallTimeout;
 };

@@ -3,14 +3,19 @@
 
 #include "namedlock.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <map>
 
-class QLocalServer;
+class QSocketNotifier;
 
-// The first copy holds an exclusive NamedLock and listens on a local socket named after it.
-// A later copy fails to take the lock, asks the first copy (over the socket) to raise its
-// window and then ends. The name is a parameter so tests do not collide with a running game.
+// The first copy holds an exclusive NamedLock and listens on a local (Unix domain) socket
+// named after it, readable and writable by the user only. A later copy fails to take the
+// lock, asks the first copy (over the socket) to raise its window and then ends. The name
+// is a parameter so tests do not collide with a running game. Plain POSIX sockets: the
+// check runs before the first window, and Qt's network library would cost that window
+// the loading of a library stack it never needs otherwise.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -30,9 +35,20 @@ Q_SIGNALS:
     void raiseRequested();
 
 private:
+    struct Peer
+    {
+        QSocketNotifier *notifier = nullptr;
+        QByteArray received;
+    };
+
+    void listen();
     void onNewConnection();
+    void onPeerReadable(int fd);
+    void closePeer(int fd);
 
     QString m_name;
     NamedLock m_lock;
-    QLocalServer *m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier *m_listenNotifier = nullptr;
+    std::map<int, Peer> m_peers;
 };

@@ -1,10 +1,10 @@
 #include "soundplayer.h"
 
-#include <QAudioDevice>
+#include "modulelibrary.h"
+#include "soundbackend.h"
+
 #include <QFile>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <cstdio>
 
 QString SoundPlayer::resourcePath(const QString &name)
 {
@@ -14,34 +14,48 @@ QString SoundPlayer::resourcePath(const QString &name)
     return QFile::exists(path) ? path : QString();
 }
 
-QtSoundPlayer::QtSoundPlayer() = default;
-
-QtSoundPlayer::~QtSoundPlayer()
+DesktopSoundPlayer::DesktopSoundPlayer()
+    : DesktopSoundPlayer(ModuleLibrary::defaultFolders())
 {
-    qDeleteAll(m_effects);
 }
 
-QSoundEffect *QtSoundPlayer::effect(const QString &path)
+DesktopSoundPlayer::DesktopSoundPlayer(const QStringList &moduleFolders)
+    : m_module(std::make_unique<ModuleLibrary>(QString::fromLatin1(ModuleName), moduleFolders))
 {
-    QSoundEffect *&clip = m_effects[path];
-    if (!clip) {
-        clip = new QSoundEffect;
-        clip->setSource(QUrl(QStringLiteral("qrc") + path));
+}
+
+DesktopSoundPlayer::~DesktopSoundPlayer() = default;
+
+SoundBackEnd *DesktopSoundPlayer::backEnd()
+{
+    if (m_backEnd || !m_problem.isEmpty())
+        return m_backEnd.get();
+    auto *create = m_module->entry<CreateSoundBackEnd>(CreateSoundBackEndSymbol);
+    if (create)
+        m_backEnd.reset(create());
+    if (!m_backEnd) {
+        m_problem = QStringLiteral("Sounds are off: %1").arg(m_module->errorString());
+        std::fprintf(stderr, "dorvane: %s\n", qPrintable(m_problem));
     }
-    return clip;
+    return m_backEnd.get();
 }
 
-void QtSoundPlayer::play(const QString &name)
+void DesktopSoundPlayer::play(const QString &name)
 {
     const QString path = resourcePath(name);
     if (path.isEmpty())
         return;
-    if (m_hasOutput < 0)
-        m_hasOutput = QMediaDevices::audioOutputs().isEmpty() ? 0 : 1;
-    if (m_hasOutput == 0)
+    SoundBackEnd *sounds = backEnd();
+    if (!sounds)
         return;
-    if (m_playing)
-        m_playing->stop();
-    m_playing = effect(path);
-    m_playing->play();
+    QFile clip(path);
+    if (clip.open(QIODevice::ReadOnly)) // a compiled-in resource: never fails once it exists
+        sounds->play(name.toLower(), clip.readAll());
+}
+
+QString DesktopSoundPlayer::problem() const
+{
+    if (!m_problem.isEmpty() || !m_backEnd)
+        return m_problem;
+    return m_backEnd->problem();
 }

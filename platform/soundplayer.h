@@ -1,11 +1,12 @@
 // SoundPlayer: plays the program's short sound clips, one at a time, without waiting.
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
-class QSoundEffect;
+class ModuleLibrary;
+class SoundBackEnd;
 
 class SoundPlayer
 {
@@ -20,21 +21,30 @@ public:
     static QString resourcePath(const QString &name);
 };
 
-// Qt Multimedia. A clip is loaded the first time it is played; a machine without an
-// audio output plays nothing and reports nothing.
-class QtSoundPlayer : public SoundPlayer
+// The desktop's sound library, in the module library "dorvanesound" opened by the first
+// sound, so a game that plays no sound never maps it. When the module cannot be opened
+// (missing, a library it needs is missing), one line on stderr says why and every sound
+// stays silent; a machine without an audio output is silent too. Nothing stops the game.
+class DesktopSoundPlayer : public SoundPlayer
 {
 public:
-    QtSoundPlayer();
-    ~QtSoundPlayer() override;
+    static constexpr const char *ModuleName = "dorvanesound";
+
+    // moduleFolders: where the module is looked for (ModuleLibrary's folders by default).
+    DesktopSoundPlayer();
+    explicit DesktopSoundPlayer(const QStringList &moduleFolders);
+    ~DesktopSoundPlayer() override;
     void play(const QString &name) override;
 
-private:
-    QSoundEffect *effect(const QString &path);
+    // Why sounds are silent, or empty while none has failed yet.
+    QString problem() const;
 
-    QHash<QString, QSoundEffect *> m_effects;
-    QSoundEffect *m_playing = nullptr;
-    int m_hasOutput = -1; // asked once: 1 an audio output exists, 0 none
+private:
+    SoundBackEnd *backEnd();
+
+    std::unique_ptr<ModuleLibrary> m_module;
+    std::unique_ptr<SoundBackEnd> m_backEnd;
+    QString m_problem; // set once the module could not be opened
 };
 
 // Records the names asked for and plays nothing (tests).

@@ -4,6 +4,7 @@
 #include "httpget.h"
 #include "jpegimage.h"
 #include "messageboxes.h"
+#include "pngpicture.h"
 #include "programfolder.h"
 #include "shellopen.h"
 #include "workarea.h"
@@ -150,7 +151,7 @@ Tdownload::Tdownload(QWidget *parent)
     setFont(QFont(QStringLiteral("Arial")));
     setFixedSize(FormWidth, FormHeight);
     QPalette background = palette();
-    background.setBrush(QPalette::Window, QBrush(Brown, QPixmap(QStringLiteral(":/images/wood.png"))));
+    background.setBrush(QPalette::Window, QBrush(Brown, loadPngPicture(QStringLiteral(":/images/wood.png"))));
     setPalette(background);
     setAutoFillBackground(true);
     createLayout();

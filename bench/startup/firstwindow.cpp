@@ -1,6 +1,8 @@
 // bench-first-window: runs a command and prints the milliseconds from its start until a
 // top-level window titled exactly TITLE (any window without --title) is mapped on
-// the display; then ends the command. Usage: bench-first-window [--title TITLE] -- COMMAND...
+// the display; then ends the command. With --rss-after S it first waits S seconds more
+// and adds the command's resident memory then (VmRSS of the started process, in KiB).
+// Usage: bench-first-window [--title TITLE] [--rss-after SECONDS] -- COMMAND...
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -39,20 +41,43 @@ void endChild(pid_t child)
     ::waitpid(child, nullptr, 0);
 }
 
+// VmRSS of a process in KiB, or -1 when it has gone.
+long residentKiB(pid_t pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/status";
+    FILE *status = std::fopen(path.c_str(), "r");
+    if (!status)
+        return -1;
+    char line[256];
+    long kib = -1;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "VmRSS: %ld", &kib) == 1)
+            break;
+    }
+    std::fclose(status);
+    return kib;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::string title;
+    double rssAfter = -1;
     int first = 1;
-    if (first + 1 < argc && std::strcmp(argv[first], "--title") == 0) {
-        title = argv[first + 1];
+    while (first + 1 < argc && argv[first][0] == '-' && std::strcmp(argv[first], "--") != 0) {
+        if (std::strcmp(argv[first], "--title") == 0)
+            title = argv[first + 1];
+        else if (std::strcmp(argv[first], "--rss-after") == 0)
+            rssAfter = std::atof(argv[first + 1]);
+        else
+            break;
         first += 2;
     }
     if (first < argc && std::strcmp(argv[first], "--") == 0)
         ++first;
     if (first >= argc) {
-        std::fprintf(stderr, "usage: bench-first-window [--title TITLE] -- COMMAND...\n");
+        std::fprintf(stderr, "usage: bench-first-window [--title TITLE] [--rss-after SECONDS] -- COMMAND...\n");
         return 2;
     }
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
@@ -88,7 +113,13 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "mapped 0x%x \"%s\" after %.1f ms\n", window, name.c_str(), ms);
         if (!title.empty() && name != title)
             continue;
-        std::printf("%.1f ms \"%s\"\n", ms, name.c_str());
+        if (rssAfter >= 0) {
+            // The command's own event loop goes on meanwhile; nothing here talks to it.
+            ::usleep(useconds_t(rssAfter * 1e6));
+            std::printf("%.1f ms \"%s\" %ld KiB\n", ms, name.c_str(), residentKiB(child));
+        } else {
+            std::printf("%.1f ms \"%s\"\n", ms, name.c_str());
+        }
         std::fflush(stdout);
         endChild(child);
         xcb_disconnect(c);

@@ -5,10 +5,15 @@
 #include "singleinstance.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +39,40 @@ TEST(SingleInstance, SecondCopyIsRefusedAndRaisesTheFirst)
 
     SingleInstance other(uniqueName("other"));
     EXPECT_TRUE(other.tryAcquire()) << "another name is another program";
+}
+
+// Anything else that connects (a stranger, garbage, a flood, a silent peer) raises nothing
+// and breaks nothing; the socket is the user's alone.
+TEST(SingleInstance, StrangersOnTheSocketRaiseNothing)
+{
+    const QString name = uniqueName("strangers");
+    SingleInstance first(name);
+    ASSERT_TRUE(first.tryAcquire());
+    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+    struct stat info{};
+    ASSERT_EQ(::stat(QFile::encodeName(first.serverPath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u) << "group and others may not connect";
+
+    const auto send = [&](const QByteArray &bytes) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(first.serverPath());
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+        return fd;
+    };
+    const int silent = send({});
+    ::close(send(QByteArray(10000, 'x') + "raise"));
+    ::close(send("\xff\x00garbage\n"));
+    EXPECT_FALSE(raised.wait(300));
+
+    SingleInstance second(name);
+    EXPECT_TRUE(second.askRunningCopyToRaise()) << "a silent peer does not block the channel";
+    EXPECT_TRUE(raised.wait(3000));
+    EXPECT_EQ(raised.count(), 1);
+    ::close(silent);
 }
 
 TEST(SingleInstance, ACrashedCopyNeverBlocks)

@@ -221,6 +221,17 @@ TEST(JpegImage, LoadNamesAFileItCannotOpen)
     EXPECT_TRUE(error.contains(QLatin1String("/nonexistent/picture.jpg"))) << error.toStdString();
 }
 
+// Without its decoder module a picture is simply not shown: a null image and a reason.
+TEST(JpegImage, MissingDecoderModuleGivesANullImageAndAReason)
+{
+    QFile file(DownloadPicture);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << DownloadPicture.toStdString();
+    QString error;
+    EXPECT_TRUE(JpegImage::decode(file.readAll(), {QStringLiteral("/nonexistent/modules")}, &error).isNull());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("The JPEG decoder is not available: libdorvanejpeg.so was not found")))
+        << error.toStdString();
+}
+
 // The committed download picture decodes at its size, small enough to ship,
 // and agrees with Qt's own reader where that reader is installed.
 TEST(JpegImage, DecodesTheDownloadPicture)
