@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -102,6 +103,10 @@ ChatView::ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QO
         if (url.scheme() == LinkScheme)
             mainchatJump(url.path().toInt());
     });
+    m_restyleTimer = new QTimer(this);
+    m_restyleTimer->setSingleShot(true);
+    m_restyleTimer->setInterval(RestyleDelayMs);
+    connect(m_restyleTimer, &QTimer::timeout, this, &ChatView::restylePending);
     createPopup();
 }
 
@@ -174,8 +179,11 @@ void ChatView::addlinetochat(const QString &line, const QColor &color)
     const QString prefix = text.left(colon + 1);
     QString rest = text.mid(colon + 1);
 
-    if (setLineStyle(lineStyle, color))
-        restyleLines(lineStyle);
+    if (setLineStyle(lineStyle, color) && !m_styleLines[lineStyle].empty()) {
+        m_restyle[lineStyle] = true;
+        if (!m_restyleTimer->isActive())
+            m_restyleTimer->start();
+    }
     QTextCursor cursor(m_view.document());
     // One edit: the document lays the new line out once, not once per word.
     cursor.beginEditBlock();
@@ -315,16 +323,26 @@ void ChatView::restyleBlock(QTextCursor &cursor, const QTextBlock &block, const 
     }
 }
 
-void ChatView::restyleLines(int n)
+void ChatView::restylePending()
 {
-    std::array<bool, StyleCount> which{};
-    which[n] = true;
+    m_restyleTimer->stop();
+    const std::array<bool, StyleCount> which = m_restyle;
+    m_restyle.fill(false);
+    restyleLines(which);
+}
+
+void ChatView::restyleLines(const std::array<bool, StyleCount> &which)
+{
     QTextDocument *document = m_view.document();
     QTextCursor cursor(document);
-    // One edit over the sender's own lines: laid out once, the other lines untouched.
+    // One edit over those senders' own lines: laid out once, the other lines untouched.
     cursor.beginEditBlock();
-    for (const qint64 line : m_styleLines[n])
-        restyleBlock(cursor, document->findBlockByNumber(int(line - m_firstLine)), which);
+    for (int n = 0; n < StyleCount; ++n) {
+        if (!which[n])
+            continue;
+        for (const qint64 line : m_styleLines[n])
+            restyleBlock(cursor, document->findBlockByNumber(int(line - m_firstLine)), which);
+    }
     cursor.endEditBlock();
 }
 
@@ -351,6 +369,8 @@ void ChatView::scrollAfterAdd()
 void ChatView::setTextSize(int points)
 {
     m_textSize = points;
+    m_restyleTimer->stop(); // every run takes its style's current format
+    m_restyle.fill(false);
     restyleAll();
 }
 
@@ -412,6 +432,8 @@ void ChatView::ClearMainChat1Click()
     m_firstLine = m_nextLine = 0;
     for (std::deque<qint64> &lines : m_styleLines)
         lines.clear();
+    m_restyleTimer->stop();
+    m_restyle.fill(false);
     m_viewLinks = 0;
     m_linkCounter = -1;
 }

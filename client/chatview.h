@@ -16,6 +16,7 @@ class QMenu;
 class QTextBlock;
 class QTextBrowser;
 class QTextCursor;
+class QTimer;
 class ShellOpen;
 
 // Lays chat lines out in a read-only QTextBrowser. Each line is "sender+text": the sender's
@@ -26,7 +27,7 @@ class ShellOpen;
 // table of 101 entries and opened through the desktop when clicked.
 //
 // Whatever peers send, the view stays cheap: a colour change restyles only that sender's
-// lines, in one pass; a line shows at most MaxLineChars characters and words longer than
+// lines, in one pass, gathered with other changes for RestyleDelayMs; a line shows at most MaxLineChars characters and words longer than
 // LongWordChars get break opportunities; the transcript keeps at most MaxLines lines.
 class ChatView : public QObject
 {
@@ -55,6 +56,9 @@ public:
     // A chat box line with its sender's name fits with room to spare.
     static constexpr int MaxLineChars = 4096;
     static constexpr int LongWordChars = 200;
+    // A sender's earlier lines take a new colour this long after it arrived, at most once per
+    // period, so a sender alternating colours costs little however fast it sends.
+    static constexpr int RestyleDelayMs = 100;
 
     ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QObject *parent = nullptr);
 
@@ -75,6 +79,8 @@ public:
     // Empties the view; the next link is again stored in entry 0.
     void ClearMainChat1Click();
     void setScrollOff(bool off);
+    // Gives the earlier lines of senders whose colour changed their new colour now.
+    void restylePending();
     bool scrollOff() const { return m_scrollOff; }
 
     // Point size of all fifteen styles (8, 10, 12, 14, or what the settings file says).
@@ -113,8 +119,8 @@ private:
     void addSmiley(QTextCursor &cursor, int picture);
     // Gives style n the line colour, bold; true when that changed its look.
     bool setLineStyle(int n, const QColor &color);
-    // Re-applies style n's format to its runs in the lines of that style.
-    void restyleLines(int n);
+    // Re-applies the marked styles' formats to their runs in the lines of those styles.
+    void restyleLines(const std::array<bool, StyleCount> &which);
     // Re-applies the formats of every style to every run.
     void restyleAll();
     // Re-applies the format of the runs of the marked styles in one line.
@@ -143,6 +149,8 @@ private:
     qint64 m_firstLine = 0;
     qint64 m_nextLine = 0;
     std::array<std::deque<qint64>, StyleCount> m_styleLines; // each style's lines, oldest first
+    std::array<bool, StyleCount> m_restyle{};                  // styles whose lines wait for their colour
+    QTimer *m_restyleTimer = nullptr;
     bool m_scrollOff = false;
     QList<Item> m_lastLine;
     QMenu *m_popup = nullptr;
