@@ -223,6 +223,12 @@ struct WinnerCase
     QStringList tally;
 };
 
+// Named by its case: printed byte by byte, the padding after myid reads as uninitialised.
+void PrintTo(const WinnerCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class Winner : public ClientFixture, public ::testing::WithParamInterface<WinnerCase>
 {
 };
