@@ -57,7 +57,10 @@ void setTextColor(QWidget *widget, const QColor &color)
 QLabel *makeLabel(QWidget *parent, const QString &name, const QRect &rect, int pixels, bool bold,
                   const QColor &color, Qt::Alignment align, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    // Names and other text from peers pass through these labels: never read as markup.
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setObjectName(name);
     label->setGeometry(rect);
     label->setFont(arial(pixels, bold));
@@ -153,7 +156,6 @@ void Board::createSeatLabels(int s)
 {
     QLabel *name = makeLabel(this, QStringLiteral("label_playername%1").arg(s), QRect(NameX[s], 158, 125, 18), 15,
                              true, DarkGreen, Qt::AlignLeft, QStringLiteral("<Waiting>"));
-    name->setTextFormat(Qt::PlainText);
     name->setProperty("Tag", s);
     name->setToolTip(QString::fromLatin1(SeatHints[s]));
     name->setContextMenuPolicy(Qt::CustomContextMenu);

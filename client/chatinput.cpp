@@ -4,6 +4,7 @@
 #include "boardpictures.h"
 #include "clientstate.h"
 #include "colortext.h"
+#include "protocollimits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +32,17 @@ QPoint belowRight(const QWidget *button)
 
 const QString ChatInput::Placeholder = QStringLiteral("<Enter Chat Here>");
 
+QString ChatInput::limitNote()
+{
+    return QStringLiteral("0+A chat line holds at most %1 characters.").arg(limits::MaxChatChars);
+}
+
+QString ChatInput::pasteCutNote()
+{
+    return QStringLiteral("0+A chat line holds at most %1 characters, so the text was cut there.")
+        .arg(limits::MaxChatChars);
+}
+
 ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
     : QObject(parent)
     , m_board(board)
@@ -42,6 +54,12 @@ ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
     createSmileyMenu();
     createSoundMenu();
     createInputMenu();
+    // Longer lines would make the host's relay too long for its clients.
+    m_board.mychat->setMaxLength(limits::MaxChatChars);
+    connect(m_board.mychat, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.size() < limits::MaxChatChars)
+            m_limitNoted = false;
+    });
     m_board.mychat->installEventFilter(this);
     for (int n = 1; n <= PhraseCount; ++n)
         connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
@@ -145,7 +163,18 @@ bool ChatInput::eventFilter(QObject *watched, QEvent *event)
         Paste1Click();
         return true;
     }
+    const bool typing = !key->text().isEmpty() && key->text().at(0).isPrint();
+    if (typing && box->text().size() >= box->maxLength() && !box->hasSelectedText())
+        noteLimit(limitNote()); // the box refuses the character
     return false;
+}
+
+void ChatInput::noteLimit(const QString &note)
+{
+    if (m_limitNoted)
+        return;
+    m_limitNoted = true;
+    Q_EMIT chatLine(note, QColor(0, 0, 255));
 }
 
 void ChatInput::sendText(const char *command, const QString &text)
@@ -195,7 +224,11 @@ void ChatInput::N271Click(int code)
     QLineEdit *box = m_board.mychat;
     if (box->text() == Placeholder)
         box->clear();
-    box->setText(box->text() + QStringLiteral(":)#") + QString::number(code));
+    const QString smiley = QStringLiteral(":)#") + QString::number(code);
+    if (box->text().size() + smiley.size() > box->maxLength())
+        noteLimit(limitNote()); // half a code would show as text
+    else
+        box->setText(box->text() + smiley);
     box->deselect();
     box->setCursorPosition(int(box->text().size()));
 }
@@ -210,8 +243,15 @@ void ChatInput::wave20Click(int tag)
 
 void ChatInput::Paste1Click()
 {
-    const QString clip = QApplication::clipboard()->text();
+    QString clip = QApplication::clipboard()->text();
     QLineEdit *box = m_board.mychat;
+    const qsizetype room = box->maxLength() - box->text().size();
+    if (clip.size() > room) {
+        clip.truncate(qMax<qsizetype>(room, 0));
+        if (!clip.isEmpty() && clip.back().isHighSurrogate())
+            clip.chop(1);
+        noteLimit(pasteCutNote());
+    }
     if (!clip.isEmpty())
         box->setText(box->text() + clip);
     box->deselect();

@@ -22,6 +22,9 @@ public:
     static constexpr int SoundCount = 20;
     static constexpr int PhraseGateMs = 2000; // one phrase per two seconds
     static const QString Placeholder;
+    // Shown once each time the chat box reaches its limit (typing on, a paste or a smiley cut).
+    static QString limitNote();
+    static QString pasteCutNote();
 
     ChatInput(Board &board, ClientState &state, QObject *parent = nullptr);
 
@@ -66,6 +69,8 @@ private:
     void createInputMenu();
     void sendText(const char *command, const QString &text);
     bool phraseGateOpen() const;
+    // Tells the user once why the box takes no more text, until it is shorter again.
+    void noteLimit(const QString &note);
 
     Board &m_board;
     ClientState &m_state;
@@ -75,4 +80,5 @@ private:
     QMenu *m_mychatMenu = nullptr;
     std::function<qint64()> m_now;
     qint64 m_phraseBlockedUntil = -1; // clock value from which phrases go again; -1 open
+    bool m_limitNoted = false;         // the note was shown since the box last had room
 };

@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -22,10 +23,52 @@ namespace {
 constexpr int StyleProperty = QTextFormat::UserProperty + 1;
 const QString SmileyMark = QStringLiteral(":)#");
 const QString LinkScheme = QStringLiteral("chatlink");
+constexpr QChar ZeroWidthSpace(0x200B);
 
 QUrl smileyUrl(int picture)
 {
     return QUrl(QStringLiteral("smiley:%1").arg(picture));
+}
+
+// The text of a line as it is laid out: one paragraph (line breaks become blanks) of at
+// most ChatView::MaxLineChars characters.
+QString shownText(QString text)
+{
+    if (text.size() > ChatView::MaxLineChars) {
+        qsizetype cut = ChatView::MaxLineChars;
+        if (text.at(cut).isLowSurrogate())
+            --cut;
+        text = text.left(cut) + QChar(0x2026);
+    }
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+            || c == QChar::LineSeparator)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+// Where a web address without a scheme ends its host: a colon there must start a port.
+bool hostHasOnlyAPort(const QString &address)
+{
+    qsizetype end = address.size();
+    for (const char c : {'/', '?', '#'}) {
+        const qsizetype at = address.indexOf(QLatin1Char(c));
+        if (at >= 0 && at < end)
+            end = at;
+    }
+    const QString host = address.left(end);
+    const qsizetype colon = host.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return true;
+    const QString port = host.mid(colon + 1);
+    if (port.isEmpty() || port.size() > 5)
+        return false;
+    for (const QChar c : port) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -48,6 +91,7 @@ ChatView::ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QO
     m_view.setOpenLinks(false);
     m_view.setOpenExternalLinks(false);
     m_view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // a word wider than the view
     m_view.document()->setDocumentMargin(5);
     m_view.document()->setUndoRedoEnabled(false);
     // Selectable with the mouse, but no caret: the transcript is not a text to edit.
@@ -59,6 +103,10 @@ ChatView::ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QO
         if (url.scheme() == LinkScheme)
             mainchatJump(url.path().toInt());
     });
+    m_restyleTimer = new QTimer(this);
+    m_restyleTimer->setSingleShot(true);
+    m_restyleTimer->setInterval(RestyleDelayMs);
+    connect(m_restyleTimer, &QTimer::timeout, this, &ChatView::restylePending);
     createPopup();
 }
 
@@ -126,19 +174,21 @@ void ChatView::addlinetochat(const QString &line, const QColor &color)
     const int sender = line.left(qMax<qsizetype>(plus, 0)).toInt(&numeric);
     // Lines from outside 1 to 9 (the host never sends them) share the status style.
     const int lineStyle = numeric && sender >= 1 && sender <= 9 ? sender + 5 : StatusStyle;
-    const QString text = line.mid(plus + 1);
+    const QString text = shownText(line.mid(plus + 1));
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString prefix = text.left(colon + 1);
     QString rest = text.mid(colon + 1);
 
-    if (setLineStyle(lineStyle, color)) {
-        std::array<bool, StyleCount> which{};
-        which[lineStyle] = true;
-        restyle(which);
+    if (setLineStyle(lineStyle, color) && !m_styleLines[lineStyle].empty()) {
+        m_restyle[lineStyle] = true;
+        if (!m_restyleTimer->isActive())
+            m_restyleTimer->start();
     }
     QTextCursor cursor(m_view.document());
+    // One edit: the document lays the new line out once, not once per word.
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
-    if (m_lines++ > 0)
+    if (lineCount() > 0)
         cursor.insertBlock();
     m_lastLine.clear();
     m_lastLine.append({Item::Text, prefix + QLatin1Char(' '), lineStyle});
@@ -151,7 +201,27 @@ void ChatView::addlinetochat(const QString &line, const QColor &color)
     }
     if (!rest.isEmpty())
         emitWords(cursor, rest, lineStyle);
+    cursor.endEditBlock();
+    m_styleLines[lineStyle].push_back(m_nextLine++);
+    dropOldestLines();
     scrollAfterAdd();
+}
+
+void ChatView::dropOldestLines()
+{
+    if (lineCount() <= MaxLines)
+        return;
+    // Many at once: removing lines at the top moves every line below them.
+    const qint64 keepFrom = m_nextLine - (MaxLines - MaxLines / 10);
+    QTextDocument *document = m_view.document();
+    QTextCursor cursor(document);
+    cursor.setPosition(document->findBlockByNumber(int(keepFrom - m_firstLine)).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    m_firstLine = keepFrom;
+    for (std::deque<qint64> &lines : m_styleLines) {
+        while (!lines.empty() && lines.front() < keepFrom)
+            lines.pop_front();
+    }
 }
 
 std::pair<QString, QColor> ChatView::chatBody(const QString &body)
@@ -184,7 +254,7 @@ void ChatView::emitWords(QTextCursor &cursor, const QString &piece, int lineStyl
             addLink(cursor, word);
         else {
             m_lastLine.append({Item::Text, word, lineStyle});
-            cursor.insertText(word, runFormat(lineStyle));
+            cursor.insertText(breakable(word), runFormat(lineStyle));
         }
     }
 }
@@ -197,7 +267,26 @@ void ChatView::addLink(QTextCursor &cursor, const QString &word)
     QTextCharFormat format = runFormat(LinkStyle);
     format.setAnchor(true);
     format.setAnchorHref(LinkScheme + QLatin1Char(':') + QString::number(m_viewLinks++));
-    cursor.insertText(word, format);
+    cursor.insertText(breakable(word), format);
+}
+
+QString ChatView::breakable(const QString &word)
+{
+    if (word.size() <= LongWordChars)
+        return word;
+    QString shown;
+    shown.reserve(word.size() + word.size() / LongWordChars + 1);
+    qsizetype run = 0;
+    for (const QChar c : word) {
+        // Never between the halves of a surrogate pair or before a combining mark.
+        if (run >= LongWordChars && !c.isLowSurrogate() && !c.isMark()) {
+            shown += ZeroWidthSpace;
+            run = 0;
+        }
+        shown += c;
+        ++run;
+    }
+    return shown;
 }
 
 void ChatView::addSmiley(QTextCursor &cursor, int picture)
@@ -214,21 +303,59 @@ void ChatView::addSmiley(QTextCursor &cursor, int picture)
     cursor.insertImage(image);
 }
 
-void ChatView::restyle(const std::array<bool, StyleCount> &which)
+void ChatView::restyleBlock(QTextCursor &cursor, const QTextBlock &block, const std::array<bool, StyleCount> &which)
+{
+    struct Run
+    {
+        int position, length, style;
+    };
+    QList<Run> runs; // collected first: changing a format may join fragments
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QVariant n = fragment.charFormat().property(StyleProperty);
+        if (n.isValid() && n.toInt() >= 0 && n.toInt() < StyleCount && which[n.toInt()])
+            runs.append({fragment.position(), fragment.length(), n.toInt()});
+    }
+    for (const Run &run : runs) {
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + run.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(style(run.style));
+    }
+}
+
+void ChatView::restylePending()
+{
+    m_restyleTimer->stop();
+    const std::array<bool, StyleCount> which = m_restyle;
+    m_restyle.fill(false);
+    restyleLines(which);
+}
+
+void ChatView::restyleLines(const std::array<bool, StyleCount> &which)
 {
     QTextDocument *document = m_view.document();
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QVariant n = fragment.charFormat().property(StyleProperty);
-            if (!n.isValid() || !which[n.toInt()])
-                continue;
-            QTextCursor cursor(document);
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(style(n.toInt()));
-        }
+    QTextCursor cursor(document);
+    // One edit over those senders' own lines: laid out once, the other lines untouched.
+    cursor.beginEditBlock();
+    for (int n = 0; n < StyleCount; ++n) {
+        if (!which[n])
+            continue;
+        for (const qint64 line : m_styleLines[n])
+            restyleBlock(cursor, document->findBlockByNumber(int(line - m_firstLine)), which);
     }
+    cursor.endEditBlock();
+}
+
+void ChatView::restyleAll()
+{
+    std::array<bool, StyleCount> all;
+    all.fill(true);
+    QTextDocument *document = m_view.document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        restyleBlock(cursor, block, all);
+    cursor.endEditBlock();
 }
 
 void ChatView::scrollAfterAdd()
@@ -242,9 +369,9 @@ void ChatView::scrollAfterAdd()
 void ChatView::setTextSize(int points)
 {
     m_textSize = points;
-    std::array<bool, StyleCount> all;
-    all.fill(true);
-    restyle(all);
+    m_restyleTimer->stop(); // every run takes its style's current format
+    m_restyle.fill(false);
+    restyleAll();
 }
 
 QString ChatView::link(int entry) const
@@ -254,11 +381,17 @@ QString ChatView::link(int entry) const
 
 QString ChatView::webAddress(const QString &word)
 {
-    const QString text = word.trimmed();
+    QString text = word.trimmed();
+    // Punctuation around an address in a sentence: "(see www.a.org)." opens www.a.org.
+    if (text.startsWith(QLatin1Char('(')))
+        text.remove(0, 1);
+    const QString trailing = QStringLiteral(".,;:!?)]}\"'");
+    while (!text.isEmpty() && trailing.contains(text.back()))
+        text.chop(1);
     const QString lower = text.toLower();
     if (lower.startsWith(QLatin1String("http://")) || lower.startsWith(QLatin1String("https://")))
         return text;
-    if (!lower.contains(QLatin1String("www.")) || lower.contains(QLatin1Char(':')))
+    if (!lower.contains(QLatin1String("www.")) || !hostHasOnlyAPort(text))
         return QString(); // another scheme, or no web address at all
     return QStringLiteral("http://") + text;
 }
@@ -288,6 +421,7 @@ void ChatView::Copy1Click()
         return;
     QString text = selection.selection().toPlainText();
     text.remove(QChar::ObjectReplacementCharacter); // the smiley pictures
+    text.remove(ZeroWidthSpace);                     // the breaks in long words
     QGuiApplication::clipboard()->setText(text);
 }
 
@@ -295,7 +429,11 @@ void ChatView::ClearMainChat1Click()
 {
     m_view.clear();
     m_lastLine.clear();
-    m_lines = 0;
+    m_firstLine = m_nextLine = 0;
+    for (std::deque<qint64> &lines : m_styleLines)
+        lines.clear();
+    m_restyleTimer->stop();
+    m_restyle.fill(false);
     m_viewLinks = 0;
     m_linkCounter = -1;
 }

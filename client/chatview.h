@@ -7,12 +7,16 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <array>
+#include <deque>
 #include <utility>
 
 class MessageBoxes;
 class QAction;
 class QMenu;
+class QTextBlock;
 class QTextBrowser;
+class QTextCursor;
+class QTimer;
 class ShellOpen;
 
 // Lays chat lines out in a read-only QTextBrowser. Each line is "sender+text": the sender's
@@ -21,6 +25,10 @@ class ShellOpen;
 // lines of one sender and a new colour recolours the sender's earlier lines. ":)#nn" in the
 // text shows smiley nn - 10; words holding "http://" or "www." become links, remembered in a
 // table of 101 entries and opened through the desktop when clicked.
+//
+// Whatever peers send, the view stays cheap: a colour change restyles only that sender's
+// lines, in one pass, gathered with other changes for RestyleDelayMs; a line shows at most MaxLineChars characters and words longer than
+// LongWordChars get break opportunities; the transcript keeps at most MaxLines lines.
 class ChatView : public QObject
 {
     Q_OBJECT
@@ -43,6 +51,14 @@ public:
     static constexpr int SmileyCount = 18;
     static constexpr int FirstSmileyCode = 10;
     static constexpr int DefaultTextSize = 10;
+    // Far more than a game's chat; past it the oldest lines go, MaxLines / 10 at a time.
+    static constexpr int MaxLines = 3000;
+    // A chat box line with its sender's name fits with room to spare.
+    static constexpr int MaxLineChars = 4096;
+    static constexpr int LongWordChars = 200;
+    // A sender's earlier lines take a new colour this long after it arrived, at most once per
+    // period, so a sender alternating colours costs little however fast it sends.
+    static constexpr int RestyleDelayMs = 100;
 
     ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QObject *parent = nullptr);
 
@@ -63,6 +79,8 @@ public:
     // Empties the view; the next link is again stored in entry 0.
     void ClearMainChat1Click();
     void setScrollOff(bool off);
+    // Gives the earlier lines of senders whose colour changed their new colour now.
+    void restylePending();
     bool scrollOff() const { return m_scrollOff; }
 
     // Point size of all fifteen styles (8, 10, 12, 14, or what the settings file says).
@@ -73,9 +91,15 @@ public:
     QTextCharFormat style(int n) const;
     int linkCounter() const { return m_linkCounter; }
     QString link(int entry) const;
-    // The address a link word opens: the word itself for http/https, "http://" in front of
-    // a "www." word without a scheme, empty for anything else.
+    // Lines in the view.
+    int lineCount() const { return int(m_nextLine - m_firstLine); }
+    // The address a link word opens, without a leading "(" and trailing punctuation: the
+    // word for http/https, "http://" in front of a "www." word without a scheme (a port
+    // after the host is no scheme), empty for anything else.
     static QString webAddress(const QString &word);
+    // The word as shown: a word longer than LongWordChars gets an invisible break
+    // opportunity every LongWordChars characters, so its layout stays linear.
+    static QString breakable(const QString &word);
     // The smiley picture for a code's two characters: nn - 10 when 10 <= nn <= 27, else 0.
     static int smileyIndex(const QString &digits);
 
@@ -95,8 +119,13 @@ private:
     void addSmiley(QTextCursor &cursor, int picture);
     // Gives style n the line colour, bold; true when that changed its look.
     bool setLineStyle(int n, const QColor &color);
-    // Re-applies the style formats to every run written in one of the marked styles.
-    void restyle(const std::array<bool, StyleCount> &which);
+    // Re-applies the marked styles' formats to their runs in the lines of those styles.
+    void restyleLines(const std::array<bool, StyleCount> &which);
+    // Re-applies the formats of every style to every run.
+    void restyleAll();
+    // Re-applies the format of the runs of the marked styles in one line.
+    void restyleBlock(QTextCursor &cursor, const QTextBlock &block, const std::array<bool, StyleCount> &which);
+    void dropOldestLines();
     QTextCharFormat runFormat(int style) const;
     void scrollAfterAdd();
 
@@ -116,7 +145,12 @@ private:
     std::array<QString, LinkTableSize> m_links;
     int m_linkCounter = -1;
     int m_viewLinks = 0; // links in the view since it was last cleared
-    int m_lines = 0;
+    // Lines are numbered in the order they came; line n is paragraph n - m_firstLine.
+    qint64 m_firstLine = 0;
+    qint64 m_nextLine = 0;
+    std::array<std::deque<qint64>, StyleCount> m_styleLines; // each style's lines, oldest first
+    std::array<bool, StyleCount> m_restyle{};                  // styles whose lines wait for their colour
+    QTimer *m_restyleTimer = nullptr;
     bool m_scrollOff = false;
     QList<Item> m_lastLine;
     QMenu *m_popup = nullptr;

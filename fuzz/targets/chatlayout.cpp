@@ -82,7 +82,10 @@ public:
                     hrefs.insert(format.anchorHref());
             }
         }
-        check(qsizetype(hrefs.size()) == m_links.size(), "one anchor in the view per link word");
+        if (m_dropped)
+            check(qsizetype(hrefs.size()) <= m_links.size(), "no anchor without its link word");
+        else
+            check(qsizetype(hrefs.size()) == m_links.size(), "one anchor in the view per link word");
         const qsizetype newest = m_links.size();
         for (qsizetype n = 0; n < newest; ++n) {
             const qsizetype urls = m_shell.urls.size();
@@ -110,6 +113,8 @@ private:
         check(item != nullptr, "the chat menu has Clear Main Chat");
         item->trigger();
         m_links.clear();
+        m_lines = 0;
+        m_dropped = false;
         check(m_view.document()->isEmpty(), "Clear Main Chat empties the view");
     }
 
@@ -127,6 +132,13 @@ private:
             }
         }
         check(m_chat.linkCounter() >= -1 && m_chat.linkCounter() < ChatView::LinkTableSize, "link counter in the table");
+        // Each line is one paragraph of bounded length; the oldest go past the bound.
+        ++m_lines;
+        m_dropped = m_dropped || m_chat.lineCount() < m_lines;
+        check(m_chat.lineCount() <= ChatView::MaxLines, "the transcript is bounded");
+        check(m_chat.lineCount() == m_lines || m_dropped, "no line is lost below the bound");
+        check(m_view.document()->blockCount() == qMax(1, m_chat.lineCount()), "one paragraph per line");
+        check(m_view.document()->lastBlock().length() < 2 * ChatView::MaxLineChars, "a line's length is bounded");
     }
 
     QTextBrowser m_view;
@@ -134,6 +146,8 @@ private:
     RecordingMessageBoxes m_boxes;
     ChatView m_chat;
     QStringList m_links; // link words shown since the view was last cleared, in order
+    int m_lines = 0;     // lines added since the view was last cleared
+    bool m_dropped = false; // the oldest of them left the transcript
 };
 
 void run(const std::uint8_t *data, std::size_t size)

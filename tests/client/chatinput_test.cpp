@@ -2,6 +2,7 @@
 #include "board.h"
 #include "chatinput.h"
 #include "clientstate.h"
+#include "protocollimits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -173,6 +174,49 @@ TEST_F(ChatInputTest, PasteAppendsTheClipboardText)
     QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(box()->text(), QStringLiteral("abpasted"));
     EXPECT_EQ(box()->cursorPosition(), 8);
+}
+
+TEST_F(ChatInputTest, ChatBoxStopsAtTheLimitAndSaysWhyOnce)
+{
+    constexpr int Max = limits::MaxChatChars;
+    QSignalSpy lines(&input, &ChatInput::chatLine);
+    box()->setText(QString(Max - 1, QLatin1Char('a')));
+    QTest::keyClicks(box(), QStringLiteral("bcd"));
+    EXPECT_EQ(box()->text(), QString(Max - 1, QLatin1Char('a')) + QLatin1Char('b'));
+    ASSERT_EQ(lines.size(), 1) << "one note however often the user types on";
+    EXPECT_EQ(lines[0][0].toString(), ChatInput::limitNote());
+    EXPECT_EQ(lines[0][1].value<QColor>(), QColor(0, 0, 255));
+
+    input.N271Click(15); // a smiley that does not fit is not cut in half
+    EXPECT_EQ(box()->text().size(), Max);
+    EXPECT_EQ(lines.size(), 1);
+
+    QTest::keyClick(box(), Qt::Key_Backspace);
+    QTest::keyClicks(box(), QStringLiteral("ef"));
+    EXPECT_EQ(box()->text().right(2), QStringLiteral("ae"));
+    EXPECT_EQ(lines.size(), 2) << "the note again after the box had room";
+
+    QTest::keyClick(box(), Qt::Key_Return);
+    EXPECT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].size(), QByteArray("CMD_chat+2+|clBlack").size() + Max);
+}
+
+TEST_F(ChatInputTest, PasteIsCutAtTheLimitWithTheNote)
+{
+    constexpr int Max = limits::MaxChatChars;
+    QSignalSpy lines(&input, &ChatInput::chatLine);
+    box()->setText(QStringLiteral("start "));
+    QApplication::clipboard()->setText(QString(Max, QLatin1Char('p')));
+    QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box()->text(), QStringLiteral("start ") + QString(Max - 6, QLatin1Char('p')));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0][0].toString(), ChatInput::pasteCutNote());
+
+    // A character outside the basic plane is never cut in half.
+    box()->setText(QString(Max - 1, QLatin1Char('a')));
+    QApplication::clipboard()->setText(QStringLiteral("\U0001F600"));
+    input.Paste1Click();
+    EXPECT_EQ(box()->text(), QString(Max - 1, QLatin1Char('a')));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -98,9 +99,10 @@ TEST_F(ChatViewTest, ANewColourRecoloursTheSendersEarlierLinesOnly)
     chat.addlinetochat(QStringLiteral("2+Bob chats: first"), QColor(0, 0, 255));
     chat.addlinetochat(QStringLiteral("3+Cy chats: other"), QColor(0, 128, 0));
     chat.addlinetochat(QStringLiteral("2+Bob chats: second"), QColor(255, 0, 0));
-    EXPECT_EQ(runs(0).first().color, QColor(255, 0, 0));
-    EXPECT_EQ(runs(1).first().color, QColor(0, 128, 0));
     EXPECT_EQ(runs(2).first().color, QColor(255, 0, 0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs(0).first().color == QColor(255, 0, 0); }, 2000))
+        << "the earlier line follows within a moment";
+    EXPECT_EQ(runs(1).first().color, QColor(0, 128, 0));
 }
 
 TEST_F(ChatViewTest, ChatBodySplitsAtTheFirstBar)
@@ -293,6 +295,123 @@ TEST_F(ChatViewTest, TextSizeAppliesToEveryStyleAndShownRun)
     const QTextBlock block = browser.document()->findBlockByNumber(0);
     for (auto it = block.begin(); !it.atEnd(); ++it)
         EXPECT_EQ(it.fragment().charFormat().font().pixelSize(), 19) << it.fragment().text().toStdString();
+}
+
+TEST_F(ChatViewTest, LinkAddressesLeaveSentencePunctuationOut)
+{
+    struct Case
+    {
+        QString word, opened;
+    };
+    const Case cases[] = {
+        {QStringLiteral("www.example.com. "), QStringLiteral("http://www.example.com")},
+        {QStringLiteral("(www.example.com), "), QStringLiteral("http://www.example.com")},
+        {QStringLiteral("http://a.org/x)."), QStringLiteral("http://a.org/x")},
+        {QStringLiteral("https://a.org/page?!;:"), QStringLiteral("https://a.org/page")},
+        {QStringLiteral("www.a.org]}\"' "), QStringLiteral("http://www.a.org")},
+        {QStringLiteral("www.example.com:8080/page "), QStringLiteral("http://www.example.com:8080/page")},
+        {QStringLiteral("www.example.com:8080"), QStringLiteral("http://www.example.com:8080")},
+        {QStringLiteral("www.a.org/x:y?z=1#top "), QStringLiteral("http://www.a.org/x:y?z=1#top")},
+        {QStringLiteral("javascript:www.a.org "), QString()},
+        {QStringLiteral("www.a.org:80a/ "), QString()},
+        {QStringLiteral("www.a.org:/x "), QString()},
+        {QStringLiteral("file:///www.a.org "), QString()},
+        {QStringLiteral("ftp://www.a.org "), QString()},
+        {QStringLiteral("(file:www.a.org) "), QString()},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ChatView::webAddress(c.word), c.opened) << c.word.toStdString();
+
+    chat.addlinetochat(QStringLiteral("1+Ann chats: see (www.example.com:8080/page)."), Qt::black);
+    chat.mainchatJump(0);
+    EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.example.com:8080/page")});
+    EXPECT_TRUE(boxes.messages.isEmpty());
+}
+
+TEST_F(ChatViewTest, AColourChangeReachesTheLayoutOnceWhateverTheSendersPast)
+{
+    for (int n = 0; n < 30; ++n)
+        chat.addlinetochat(QStringLiteral("3+Cy chats: other line %1").arg(n), QColor(0, 128, 0));
+    const int firstOwn = browser.document()->blockCount();
+    for (int n = 0; n < 200; ++n)
+        chat.addlinetochat(QStringLiteral("2+Bob chats: many small words in line %1").arg(n), QColor(0, 0, 255));
+    QSignalSpy changes(browser.document(), &QTextDocument::contentsChange);
+    chat.addlinetochat(QStringLiteral("2+Bob chats: red now"), QColor(255, 0, 0));
+    EXPECT_EQ(changes.size(), 1) << "the new line is added in one change";
+    chat.restylePending();
+    EXPECT_EQ(changes.size(), 2) << "the earlier lines are restyled in one change";
+    const int ownStart = browser.document()->findBlockByNumber(firstOwn).position();
+    for (const QList<QVariant> &change : changes)
+        EXPECT_GE(change.at(0).toInt(), ownStart) << "the other sender's lines are not touched";
+    EXPECT_EQ(runs(firstOwn).first().color, QColor(255, 0, 0));
+    EXPECT_EQ(runs(firstOwn + 199).first().color, QColor(255, 0, 0));
+    EXPECT_EQ(runs(firstOwn - 1).first().color, QColor(0, 128, 0));
+
+    // A sender alternating colours quickly is restyled once for the lot.
+    changes.clear();
+    for (int n = 0; n < 10; ++n)
+        chat.addlinetochat(QStringLiteral("2+Bob chats: flip %1").arg(n), n % 2 ? QColor(255, 0, 0) : QColor(0, 0, 255));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs(firstOwn).first().color == QColor(255, 0, 0); }, 2000));
+    EXPECT_LE(changes.size(), 10 + 2);
+}
+
+TEST_F(ChatViewTest, TranscriptKeepsTheNewestLinesWithinItsBound)
+{
+    chat.addlinetochat(QStringLiteral("2+Bob chats: first"), QColor(0, 0, 255));
+    for (int n = 1; n <= ChatView::MaxLines; ++n)
+        chat.addlinetochat(QStringLiteral("0+line %1").arg(n), Qt::blue);
+    QTextDocument *document = browser.document();
+    EXPECT_LE(chat.lineCount(), ChatView::MaxLines);
+    EXPECT_GE(chat.lineCount(), ChatView::MaxLines * 8 / 10) << "the bound is generous";
+    EXPECT_EQ(document->blockCount(), chat.lineCount());
+    const int first = ChatView::MaxLines + 1 - chat.lineCount();
+    EXPECT_EQ(document->firstBlock().text(), QStringLiteral(" line %1 ").arg(first));
+    EXPECT_EQ(document->lastBlock().text(), QStringLiteral(" line %1 ").arg(ChatView::MaxLines));
+
+    // Bob's only line is gone; his colour change still restyles the right paragraphs.
+    chat.addlinetochat(QStringLiteral("2+Bob chats: again"), QColor(0, 0, 255));
+    chat.addlinetochat(QStringLiteral("2+Bob chats: red"), QColor(255, 0, 0));
+    chat.restylePending();
+    EXPECT_EQ(runs(chat.lineCount() - 2).first().color, QColor(255, 0, 0));
+    EXPECT_EQ(runs(chat.lineCount() - 3).first().color, QColor(0, 0, 255)) << "a status line";
+}
+
+TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
+{
+    const QString word(450, QLatin1Char('w'));
+    const QString address = QStringLiteral("http://a.org/") + QString(400, QLatin1Char('p'));
+    chat.addlinetochat(QStringLiteral("1+Ann chats: ") + word + QLatin1Char(' ') + address, Qt::black);
+    const QString shown = browser.document()->firstBlock().text();
+    EXPECT_EQ(shown.count(QChar(0x200B)), 2 + 2) << "a break every 200 characters of each long word";
+    EXPECT_EQ(chat.lastLine().at(2).text, word + QLatin1Char(' '));
+    EXPECT_EQ(chat.link(0), address + QLatin1Char(' '));
+    chat.mainchatJump(0);
+    EXPECT_EQ(shell.urls, QStringList{address});
+    chat.SelectAll1Click();
+    chat.Copy1Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  ") + word + QLatin1Char(' ') + address
+                                                         + QLatin1Char(' '));
+
+    // A line is one paragraph of bounded length, whatever it holds.
+    chat.addlinetochat(QStringLiteral("1+Ann chats: a\nb\rc") + QChar(QChar::ParagraphSeparator) + QStringLiteral("d"),
+                       Qt::black);
+    chat.addlinetochat(QStringLiteral("1+Ann chats: ") + QString(3 * ChatView::MaxLineChars, QLatin1Char('x')),
+                       Qt::black);
+    EXPECT_EQ(browser.document()->blockCount(), 3);
+    EXPECT_EQ(chat.lineCount(), 3);
+    EXPECT_EQ(browser.document()->findBlockByNumber(1).text(), QStringLiteral("Ann chats:  a b c d "));
+    EXPECT_LT(browser.document()->lastBlock().length(), ChatView::MaxLineChars + ChatView::MaxLineChars / 20);
+}
+
+TEST_F(ChatViewTest, PeerMarkupIsShownAsItsCharacters)
+{
+    chat.addlinetochat(QStringLiteral("2+<b>x</b> chats: <img src=\"/some/local/file.png\">"), Qt::black);
+    EXPECT_EQ(browser.document()->toPlainText(), QStringLiteral("<b>x</b> chats:  <img src=\"/some/local/file.png\"> "));
+    for (const Run &run : runs(0))
+        EXPECT_TRUE(run.bold) << "every run in the sender's style";
+    const QTextBlock block = browser.document()->firstBlock();
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        EXPECT_FALSE(it.fragment().charFormat().isImageFormat());
 }
 
 } // namespace

@@ -1,12 +1,17 @@
 // The client's handling of the host's messages: seats, spectators, dice, scores, the end.
 #include "clientfixture.h"
+#include "chatview.h"
 #include "clientstate.h"
+#include "inifile.h"
 #include "mainmenu.h"
 #include "picturebox.h"
 #include "picturebutton.h"
 #include "spylistform.h"
 
 #include <QAction>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 
 namespace {
@@ -21,6 +26,27 @@ QByteArray firstRoll(int seat, int rolls = 1)
         m += '+' + QByteArray::number(n) + '+' + QByteArray::number(n == 1 ? 0 : n) + '+'
              + QByteArray::number(n % 4 + 1);
     return m;
+}
+
+// True when the label draws exactly what a plain-text label with its text, font, colours,
+// alignment and size draws: markup in the text is shown as its characters.
+bool drawsItsCharacters(QLabel *label)
+{
+    const auto draw = [label](QLabel &what) {
+        QImage image(label->size(), QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        what.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    QLabel plain;
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(label->text());
+    plain.setFont(label->font());
+    plain.setPalette(label->palette());
+    plain.setAlignment(label->alignment());
+    plain.setAttribute(Qt::WA_TranslucentBackground);
+    plain.resize(label->size());
+    return draw(*label) == draw(plain);
 }
 
 TEST_F(Handlers, SpectatorArrivalAndDeparture)
@@ -197,6 +223,12 @@ struct WinnerCase
     QStringList tally;
 };
 
+// Named by its case: printed byte by byte, the padding after myid reads as uninitialised.
+void PrintTo(const WinnerCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class Winner : public ClientFixture, public ::testing::WithParamInterface<WinnerCase>
 {
 };
@@ -267,6 +299,54 @@ TEST_F(Handlers, LoadstatsAndLoadpscoresOnlyForTheNewcomer)
     EXPECT_EQ(text("p_11"), QStringLiteral("25"));
     EXPECT_EQ(text("p_211"), QStringLiteral("40"));
     EXPECT_EQ(chat->state().currentplayer, 1);
+}
+
+TEST_F(Handlers, PeerNamesAreShownAsTheirCharacters)
+{
+    // A picture on this machine that a name read as markup would make the board draw.
+    const QString picture = dir.filePath(QStringLiteral("face.png"));
+    QImage red(40, 12, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    const QByteArray image = "<img src=\"" + picture.toUtf8() + "\">";
+    const QByteArray bold = "<b>x</b>";
+    login(1, "You");
+    deliver({"CMD_newplayerinfo+2+" + image, "CMD_newplayerinfo+3+" + bold, "CMD_startgame+You+0+0+f+",
+             "CMD_nextplayer+2+1+1+"});
+    EXPECT_EQ(text("label_status"), QString::fromUtf8(image + "'s turn"));
+    EXPECT_EQ(text("label_phase"), QString::fromUtf8(image + " is trying to get: Two Sets of 3"));
+    for (const char *name : {"label_playername2", "label_playername3", "label_status", "label_phase"})
+        EXPECT_TRUE(drawsItsCharacters(find<QLabel>(QString::fromLatin1(name)))) << name;
+
+    deliver({"CMD_nextplayer+3+1+1+", "CMD_noscore+3+none"});
+    EXPECT_EQ(text("label_phase"), QString::fromUtf8(bold + " did not complete the phase."));
+    EXPECT_TRUE(drawsItsCharacters(find<QLabel>(QStringLiteral("label_phase"))));
+    deliver("CMD_winner+" + image + '+');
+    EXPECT_EQ(text("label_winner"), QString::fromUtf8(image + " has Won the Game!"));
+    EXPECT_TRUE(drawsItsCharacters(find<QLabel>(QStringLiteral("label_winner"))));
+    EXPECT_EQ(chatLines().last(), QString::fromUtf8(image + " has Won the Game!"));
+}
+
+TEST_F(Handlers, ASettingsFileTooLargeIsLeftAsItIsWithOneStatusLine)
+{
+    QByteArray huge = "[Dorvane]\nTextsize=14\n\n[Other]\n";
+    huge += QByteArray(IniFile::MaxFileBytes, 'x');
+    const QString path = dir.filePath(QStringLiteral("vornlobby.ini"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(huge);
+    }
+    login(1, "You");
+    EXPECT_EQ(chat->chatView().textSize(), 8) << "the defaults";
+    const QString note = QStringLiteral("The settings file is too large to be read; it is left as it is and the "
+                                        "default settings are used.");
+    EXPECT_EQ(chatLines().count(note), 1);
+    chat->Fast1Click(2000); // a menu change writes the section, except into this file
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1),
+              QCryptographicHash::hash(huge, QCryptographicHash::Sha1));
 }
 
 } // namespace
