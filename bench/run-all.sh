@@ -57,9 +57,10 @@ xdotool mousemove --window "$download" 549 136 click 1 # Play Solo Game
 xdotool mousemove 1000 750
 for id in $(xdotool search --name '^Dorvane$'); do
     geo=$(xdotool getwindowgeometry "$id")
-    case "$geo" in *"Geometry: 700x"*)
-        bx=$(( $(sed -n 's/.*Position: \([0-9]*\),.*/\1/p' <<<"$geo") + 9 ))
-        by=$(( $(sed -n 's/.*Position: [0-9]*,\([0-9]*\).*/\1/p' <<<"$geo") + 35 )) ;;
+    case "$geo" in *"Geometry: 692x"*)
+        # the board sits at (5, 3) below the 19-pixel menu bar
+        bx=$(( $(sed -n 's/.*Position: \([0-9]*\),.*/\1/p' <<<"$geo") + 5 ))
+        by=$(( $(sed -n 's/.*Position: [0-9]*,\([0-9]*\).*/\1/p' <<<"$geo") + 22 )) ;;
     esac
 done
 sleep 2

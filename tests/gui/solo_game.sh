@@ -41,11 +41,11 @@ board_xy() {
     local id geo
     for id in $(xdotool search --name '^Dorvane$'); do
         geo=$(xdotool getwindowgeometry "$id")
-        case "$geo" in *"Geometry: 700x"*)
+        case "$geo" in *"Geometry: 692x"*)
             bx=$(sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1/p' <<<"$geo")
             by=$(sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\2/p' <<<"$geo")
             main_x=$bx main_y=$by
-            bx=$((bx + 9)) by=$((by + 35))
+            bx=$((bx + 5)) by=$((by + 19 + 3)) # the board sits at (5, 3) below the menu bar
             return 0 ;;
         esac
     done
