@@ -1,6 +1,7 @@
 // dorvane-load against a real dorvane-host: a short chat load, each fault and each attack,
 // mostly with the game timers a hundred times faster. The long runs are in bench/README.md.
 #include <QProcess>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #ifdef DORVANE_LOAD_EXE
@@ -12,7 +13,17 @@ struct LoadCase
     const char *name;
     QStringList arguments;
     QString timeScale = QStringLiteral("0.01"); // the host's
+    // The run judges the host's resident memory after the attack. Under AddressSanitizer
+    // freed memory stays in the sanitizer's quarantine, so there the host's memory is not
+    // given to the run (it then judges only that the players were served).
+    bool judgesMemory = false;
 };
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool MemoryMeansSomething = false;
+#else
+constexpr bool MemoryMeansSomething = true;
+#endif
 
 class DorvaneLoad : public ::testing::TestWithParam<LoadCase>
 {
@@ -35,10 +46,12 @@ TEST_P(DorvaneLoad, NothingIsLostAndTheGameGoesOn)
     ASSERT_NE(port, 0);
     QProcess load;
     load.setProcessChannelMode(QProcess::MergedChannels);
-    load.start(QStringLiteral(DORVANE_LOAD_EXE),
-               QStringList{QStringLiteral("--port"), QString::number(port), QStringLiteral("--pid"),
-                           QString::number(host.processId())}
-                   + GetParam().arguments);
+    QStringList arguments{QStringLiteral("--port"), QString::number(port)};
+    if (MemoryMeansSomething || !GetParam().judgesMemory)
+        arguments << QStringLiteral("--pid") << QString::number(host.processId());
+    else
+        std::printf("the host's memory is not judged under AddressSanitizer\n");
+    load.start(QStringLiteral(DORVANE_LOAD_EXE), arguments + GetParam().arguments);
     ASSERT_TRUE(load.waitForFinished(60000));
     const QString output = QString::fromUtf8(load.readAll());
     EXPECT_EQ(load.exitCode(), 0) << output.toStdString();
@@ -65,7 +78,7 @@ const LoadCase cases[] = {
     {"connect_flood_close_rounds",
      {QStringLiteral("--attack"), QStringLiteral("churn"), QStringLiteral("--count"), QStringLiteral("3"),
       QStringLiteral("--flooders"), QStringLiteral("7"), QStringLiteral("--line-bytes"), QStringLiteral("60000")},
-     QStringLiteral("1")},
+     QStringLiteral("1"), true},
     {"silent_connections", {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000")}},
     {"one_byte_at_a_time_connections",
      {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000"),
