@@ -65,36 +65,6 @@ TServer::~TServer()
     }
 }
 
-void TServer::setPortName(const QString &port)
-{
-    Sock1.setPortName(port);
-}
-
-void TServer::setListenAddress(const QString &address)
-{
-    Sock1.setHostName(address);
-}
-
-QString TServer::portName() const
-{
-    return Sock1.PortName();
-}
-
-void TServer::startListening()
-{
-    Sock1.setListen(true);
-}
-
-bool TServer::listening() const
-{
-    return Sock1.Listen();
-}
-
-quint16 TServer::listeningPort() const
-{
-    return Sock1.Listen() ? Sock1.boundPort() : 0;
-}
-
 void TServer::setTimeScale(double scale)
 {
     m_timeScale = (std::isfinite(scale) && scale >= 0) ? scale : 1.0;

@@ -29,16 +29,16 @@ public:
     ~TServer() override;
 
     // The listener's port ("7772" unless set; "0" picks a free one). Set before listening.
-    void setPortName(const QString &port);
+    void setPortName(const QString &port) { Sock1.setPortName(port); }
     // The dotted address the listener binds ("127.0.0.1" keeps a game on this machine);
     // empty, the default, binds every address. Set before listening.
-    void setListenAddress(const QString &address);
-    QString portName() const;
+    void setListenAddress(const QString &address) { Sock1.setHostName(address); }
+    QString portName() const { return Sock1.PortName(); }
     // Switches the listener on; throws ESockException (e.g. "Listen - Error Binding Socket").
-    void startListening();
-    bool listening() const;
+    void startListening() { Sock1.setListen(true); }
+    bool listening() const { return Sock1.Listen(); }
     // The port the listener is bound to; 0 while not listening.
-    quint16 listeningPort() const;
+    quint16 listeningPort() const { return Sock1.Listen() ? Sock1.boundPort() : 0; }
 
     // Scales the socktimer, timer1, computertimer and log-in deadline (tests and tools only).
     void setTimeScale(double scale);

@@ -72,10 +72,8 @@ int runCheat(const AttackOptions &options)
 {
     const int attempts = options.count > 0 ? options.count : 200;
     LoadClient alice;
-    if (!connectAndLogIn(alice, options.address, options.port, "alice") || alice.seat != 1) {
-        std::printf("FAIL: alice must be seat 1 of a fresh host\n");
+    if (!logInAsFirstSeat(alice, options.address, options.port))
         return 1;
-    }
     int completed = 0, allTen = 0, done = 0;
     for (; done < attempts; ++done) {
         if (!freshTurn(alice))

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -121,4 +122,12 @@ bool connectAndLogIn(LoadClient &client, const std::string &address, int port, c
         client.flush();
     }
     return client.seat > 0;
+}
+
+bool logInAsFirstSeat(LoadClient &alice, const std::string &address, int port)
+{
+    if (connectAndLogIn(alice, address, port, "alice") && alice.seat == 1)
+        return true;
+    std::printf("FAIL: alice must be seat 1 of a fresh host\n");
+    return false;
 }

@@ -55,6 +55,10 @@ private:
 bool connectAndLogIn(LoadClient &client, const std::string &address, int port, const std::string &name,
                      bool logIn = true);
 
+// Logs in as "alice", who must get seat 1 (the first connection to a fresh host); prints the
+// FAIL line and returns false otherwise.
+bool logInAsFirstSeat(LoadClient &alice, const std::string &address, int port);
+
 // Polls the clients for `timeoutMs`, handing every message to `onMessage(index, message)`,
 // which returns true to stop early. Flushes pending output on the way.
 template<class F>

@@ -10,10 +10,8 @@ int runPause(const AttackOptions &options)
 {
     const int pauses = options.count > 0 ? options.count : 3;
     LoadClient alice;
-    if (!connectAndLogIn(alice, options.address, options.port, "alice") || alice.seat != 1) {
-        std::printf("FAIL: alice must be seat 1 of a fresh host\n");
+    if (!logInAsFirstSeat(alice, options.address, options.port))
         return 1;
-    }
     alice.queueMessage("CMD_botspeed+1+500+");
     alice.queueMessage("CMD_startgame+alice+0+0+f+");
     alice.queueMessage("CMD_justwatch+1+1");

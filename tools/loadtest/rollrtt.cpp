@@ -9,10 +9,8 @@
 int runRollRoundTrips(const std::string &address, int port, int rolls)
 {
     LoadClient alice;
-    if (!connectAndLogIn(alice, address, port, "alice") || alice.seat != 1) {
-        std::printf("FAIL: alice must be seat 1 of a fresh host\n");
+    if (!logInAsFirstSeat(alice, address, port))
         return 1;
-    }
     alice.queueMessage("CMD_botspeed+1+500+");
     alice.queueMessage("CMD_startgame+alice+0+0+f+");
     alice.flush();
