@@ -222,6 +222,11 @@ QByteArray Action::build() const
     return out;
 }
 
+QByteArray PlaySound::sound() const
+{
+    return FieldCursor(tail).take();
+}
+
 PlaySound PlaySound::parse(const QByteArray &body)
 {
     FieldCursor cursor(body);
@@ -230,15 +235,15 @@ PlaySound PlaySound::parse(const QByteArray &body)
     m.seat = cursor.take().toInt(&ok);
     if (!ok)
         m.seat = 0;
-    m.sound = cursor.take();
+    m.tail = cursor.takeRest();
     return m;
 }
 
 QByteArray PlaySound::build() const
 {
     QByteArray out = begin(Command, seat);
-    put(out, sound);
-    return out + Separator;
+    put(out, tail);
+    return out;
 }
 
 NextPlayer NextPlayer::parse(const QByteArray &body)

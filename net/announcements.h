@@ -161,14 +161,16 @@ struct Action
     bool operator==(const Action &) const = default;
 };
 
-// A chatter sound to play. Clients take any seat text (0 when it is not a number) and
-// the field after it as the sound's name.
+// A chatter sound to play: everything after the seat as the request had it (normally
+// "wave{k}+"). Clients take any seat text (0 when it is not a number).
 struct PlaySound
 {
     static constexpr char Command[] = "CMD_playasound";
     int seat = 0;
-    QByteArray sound;
+    QByteArray tail;
 
+    // The sound's resource name: the tail up to its first "+".
+    QByteArray sound() const;
     static PlaySound parse(const QByteArray &body);
     QByteArray build() const;
     bool operator==(const PlaySound &) const = default;

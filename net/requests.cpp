@@ -175,20 +175,25 @@ QByteArray AllDone::build() const
     return out;
 }
 
+PlaySoundRequest PlaySoundRequest::wave(int seat, int k)
+{
+    return {seat, "wave" + QByteArray::number(k) + Separator};
+}
+
 PlaySoundRequest PlaySoundRequest::parse(const QByteArray &body)
 {
     FieldCursor cursor(body);
     PlaySoundRequest m;
     m.seat = cursor.takeInt();
-    m.sound = cursor.take();
+    m.tail = cursor.takeRest();
     return m;
 }
 
 QByteArray PlaySoundRequest::build() const
 {
     QByteArray out = begin(Command, seat);
-    put(out, sound);
-    return out + Separator;
+    put(out, tail);
+    return out;
 }
 
 } // namespace protocol

@@ -130,13 +130,16 @@ struct AllDone
     bool operator==(const AllDone &) const = default;
 };
 
-// A chatter sound for everyone: sound is its resource name, "wave1" to "wave20".
+// A chatter sound for everyone. The host relays everything after the seat as it came,
+// normally "wave{k}+", so that text is kept whole as tail.
 struct PlaySoundRequest
 {
     static constexpr char Command[] = "CMD_playasound";
     int seat = 0;
-    QByteArray sound;
+    QByteArray tail;
 
+    // The request for chatter sound k (resource "wave{k}").
+    static PlaySoundRequest wave(int seat, int k);
     static PlaySoundRequest parse(const QByteArray &body);
     QByteArray build() const;
     bool operator==(const PlaySoundRequest &) const = default;

@@ -46,7 +46,8 @@ TEST(Messages, RequestsReadBackWhatTheyBuild)
     expectRoundTrip(RollTheDice{2, {}});
     expectRoundTrip(AllDone{1, {3, 2, 1}});
     expectRoundTrip(AllDone{1, {}});
-    expectRoundTrip(PlaySoundRequest{4, "wave20"});
+    expectRoundTrip(PlaySoundRequest::wave(4, 20));
+    expectRoundTrip(PlaySoundRequest{4, "ding+x+"});
 }
 
 TEST(Messages, AnnouncementsReadBackWhatTheyBuild)
@@ -66,7 +67,7 @@ TEST(Messages, AnnouncementsReadBackWhatTheyBuild)
     expectRoundTrip(Chat::relay(3, "Cy chats: 1+1=2|clRed"));
     expectRoundTrip(Chat{"no seat at all"});
     expectRoundTrip(Action::relay(9, "Spy says: hi"));
-    expectRoundTrip(PlaySound{2, "wave7"});
+    expectRoundTrip(PlaySound{2, "wave7+"});
     expectRoundTrip(StartGame{"You", {"0", "0", "f"}});
     expectRoundTrip(NextPlayer{4, 10, 0});
     expectRoundTrip(CreateDice{1, 3, {{1, 0, 1}, {5, 10, 4}}});
@@ -93,7 +94,7 @@ TEST(Messages, BuildTheBytesPeersExpect)
         {RollTheDice{1, {}}.build(), "CMD_rollthedice+1"},
         {RollTheDice{1, {2, 10}}.build(), "CMD_rollthedice+1+2+10"},
         {AllDone{1, {}}.build(), "CMD_alldone+1+none"},
-        {PlaySoundRequest{3, "wave3"}.build(), "CMD_playasound+3+wave3+"},
+        {PlaySoundRequest::wave(3, 3).build(), "CMD_playasound+3+wave3+"},
         {Full{}.build(), "CMD_full+"},
         {WrongVersion{}.build(), "CMD_wrongversion+"},
         {Chat::relay(2, "Bob chats: hi|clBlue").build(), "CMD_chat+2+Bob chats: hi|clBlue"},
@@ -126,7 +127,9 @@ TEST(Messages, RequestsReadLikeTheHost)
     EXPECT_EQ(StartGame::parse("a+b+c+d+e+f"), (StartGame{"a", {"b", "c", "d"}}));
     EXPECT_EQ(StartGame::parse("You"), (StartGame{"You", {"", "", ""}}));
     EXPECT_EQ(KickHim::parse("1+3+junk"), (KickHim{1, 3}));
+    // The sound and whatever follows it are relayed as they came.
     EXPECT_EQ(PlaySoundRequest::parse("4+ding"), (PlaySoundRequest{4, "ding"}));
+    EXPECT_EQ(PlaySoundRequest::parse("4+wave3+x+y"), (PlaySoundRequest{4, "wave3+x+y"}));
 
     expectRefused<RollTheDice>({"", "1+", "1+none", "1+0", "1+11", "1+2+2", "x+1", "1+1+", "+1"});
     expectRefused<AllDone>({"1", "1+", "1+0", "1+3+3", "1+none+1", "one+none"});
@@ -142,7 +145,9 @@ TEST(Messages, AnnouncementsReadLikeTheClients)
 {
     // Clients show every chat body, and take the sound's field whatever the seat says.
     EXPECT_EQ(Chat::parse("x"), (Chat{"x"}));
-    EXPECT_EQ(PlaySound::parse("x+wave99+"), (PlaySound{0, "wave99"}));
+    EXPECT_EQ(PlaySound::parse("x+wave99+"), (PlaySound{0, "wave99+"}));
+    EXPECT_EQ(PlaySound::parse("2+wave3+more").sound(), QByteArray("wave3"));
+    EXPECT_EQ(PlaySound::parse("2").sound(), QByteArray());
     EXPECT_EQ(JustWatching::parse("3+0"), (JustWatching{3, WatchMode::PlayerPlays}));
     EXPECT_EQ(Scores::parse("1+1+30+30+0+normal+1+2").kind, ScoreKind::Plain);
     EXPECT_EQ(Winner::parse("Ann+and more"), (Winner{"Ann"}));
