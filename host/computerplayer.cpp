@@ -6,18 +6,15 @@
 
 namespace {
 
-// "+" and the number of every die whose keep flag equals flag, ascending.
-QByteArray dieList(const KeepFlags &keep, int flag)
+// Every die whose keep flag equals flag, ascending.
+QList<int> diceFlagged(const KeepFlags &keep, int flag)
 {
-    static constexpr const char *Numbers[NumDice + 1] = {
-        "", "+1", "+2", "+3", "+4", "+5", "+6", "+7", "+8", "+9", "+10"};
-    QByteArray list;
-    list.reserve(32);
+    QList<int> dice;
     for (int die = 1; die <= NumDice; ++die) {
         if (keep[die] == flag)
-            list.append(Numbers[die]);
+            dice.append(die);
     }
-    return list;
+    return dice;
 }
 
 } // namespace
@@ -51,19 +48,16 @@ void ComputerPlayer::computerroll(int seat)
     if (seat < 1 || seat > m_state.numseats)
         return;
     const KeepFlags &keep = m_state.seats[seat].keep;
-    QByteArray text = QByteArray::number(seat);
     if (m_state.rollcount >= TurnEngine::MaxRolls) {
-        const QByteArray kept = dieList(keep, 1);
-        text.append(kept.isEmpty() ? QByteArray("+none") : kept);
-        m_engine.alldone(text);
+        m_engine.alldone({seat, diceFlagged(keep, 1)});
         return;
     }
-    const QByteArray toRoll = dieList(keep, 0);
+    const QList<int> toRoll = diceFlagged(keep, 0);
     if (!toRoll.isEmpty()) {
-        m_engine.rollthedice(text + toRoll);
+        m_engine.rollthedice({seat, toRoll});
         return;
     }
-    m_engine.alldone(text + "+1+2+3+4+5+6+7+8+9+10");
+    m_engine.alldone({seat, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}});
 }
 
 void ComputerPlayer::computerplay(int seat)

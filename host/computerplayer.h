@@ -6,7 +6,7 @@
 class TurnEngine;
 class TurnSink;
 
-// Each step goes through the turn engine with the same texts a client would send;
+// Each step goes through the turn engine with the same requests a client would send;
 // the sink's computer timer calls computertimerTimer with the step it was armed with.
 class ComputerPlayer
 {

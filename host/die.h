@@ -17,8 +17,12 @@ struct TDie
 // Indexed by die number 1 to 10; index 0 is unused.
 using DiceArray = std::array<TDie, NumDice + 1>;
 
-// Judging state per die, 1 to 10: 0 not offered, 1 offered and free, 2 used, 3 set aside.
-using DiceState = std::array<int, NumDice + 1>;
+// How judging a turn's offer sees a die: not offered, offered and still free, used by the
+// phase, or set aside (phase 8 sets aside the dice of other colours it looked at).
+enum class Judging { NotOffered, Free, Used, SetAside };
+
+// Judging state per die, indexed 1 to 10; index 0 is unused.
+using DiceState = std::array<Judging, NumDice + 1>;
 
 // Computer player's choice per die, 1 to 10: 1 keep, 0 roll again.
 using KeepFlags = std::array<int, NumDice + 1>;

@@ -23,11 +23,11 @@ struct HostState
     DiceState dicestate{};
     bool someoneout = false;
 
-    // A seat takes part while (connected, or seat 2) and its status is below 2.
+    // A seat takes part while (connected, or seat 2) and it has not finished.
     bool takesPart(int seat) const
     {
         const TSeat &s = seats[seat];
-        return (s.connected || seat == 2) && s.status < 2;
+        return (s.connected || seat == 2) && s.status != SeatStatus::Finished;
     }
 
     // A seat is computer-played when nobody is connected there or its player just watches.

@@ -4,52 +4,38 @@
 
 namespace latejoin {
 
-namespace {
-
-void appendField(QByteArray &out, int value)
-{
-    out += '+';
-    out += QByteArray::number(value);
-}
-
-} // namespace
-
-QByteArray loadstats(const HostState &state, int seat)
+protocol::LoadStats loadstats(const HostState &state, int seat)
 {
     const int current = std::clamp(state.currentplayer, 0, state.numseats);
-    QByteArray message = "CMD_loadstats";
-    for (const int field : {seat, current, state.seats[current].phase, state.roundno, state.rollcount})
-        appendField(message, field);
+    protocol::LoadStats message;
+    message.seat = seat;
+    message.current = current;
+    message.phase = state.seats[current].phase;
+    message.round = state.roundno;
+    message.rolls = state.rollcount;
     for (int s = 1; s <= 4; ++s)
-        appendField(message, state.seats[s].score);
-    const qsizetype withoutDice = message.size();
+        message.totals[s - 1] = state.seats[s].score;
     for (int d = 1; d <= NumDice; ++d) {
         const TDie &die = state.dice[d];
-        if (die.value == 0)
-            continue;
-        appendField(message, d);
-        appendField(message, die.value);
-        appendField(message, die.color);
+        if (die.value != 0)
+            message.dice.append({d, die.value, die.color});
     }
-    if (message.size() == withoutDice)
-        message += "+none";
     return message;
 }
 
-QByteArray loadpscores(const HostState &state, int seat)
+std::optional<protocol::LoadPScores> loadpscores(const HostState &state, int seat)
 {
-    QByteArray triples;
+    protocol::LoadPScores message{seat, {}};
     for (int s = 1; s <= 4; ++s) {
         for (int slot = 1; slot <= 12; ++slot) {
             const int points = state.seats[s].pscores[slot];
-            if (points <= 0)
-                continue;
-            appendField(triples, s);
-            appendField(triples, slot);
-            appendField(triples, points);
+            if (points > 0)
+                message.entries.append({s, slot, points});
         }
     }
-    return triples.isEmpty() ? QByteArray() : "CMD_loadpscores+" + QByteArray::number(seat) + triples;
+    if (message.entries.isEmpty())
+        return std::nullopt;
+    return message;
 }
 
 } // namespace latejoin

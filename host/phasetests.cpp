@@ -7,9 +7,9 @@ namespace phasetests {
 
 namespace {
 
-constexpr int Free = 1;
-constexpr int Used = 2;
-constexpr int SetAside = 3;
+constexpr Judging Free = Judging::Free;
+constexpr Judging Used = Judging::Used;
+constexpr Judging SetAside = Judging::SetAside;
 constexpr int OneColourSize = 7; // dice of one colour in phase 8
 
 // Per value 0 to 10 (0 = wild): how many free dice show it.

@@ -9,6 +9,10 @@
 
 class TSock;
 
+// Where a seat stands in the game: playing, playing out its last turn once someone has
+// gone out, or finished (gone out, or failed its last turn).
+enum class SeatStatus { InPlay, PlayingOut, Finished };
+
 struct TSeat
 {
     QByteArray name;             // from log-in; empty while free or not yet logged in
@@ -20,7 +24,7 @@ struct TSeat
     QByteArray botname;          // stands in for an empty name
     int phase = 0;               // 1 to 10; 11 after completing phase 10
     int lastscore = 0;           // points of the last completed phase
-    int status = 0;              // 0 in play, 1 playing out, 2 finished
+    SeatStatus status = SeatStatus::InPlay;
     KeepFlags keep{};            // computer player's keep flags, dice 1 to 10
     std::array<int, 13> pscores{}; // slots 1 to 10 phase points, 11 phase-5 bonus, 12 going-out bonus
 };

@@ -1,5 +1,6 @@
 #include "serverform.h"
 
+#include "announcements.h"
 #include "latejoin.h"
 #include "protocol.h"
 #include "protocollimits.h"
@@ -12,11 +13,6 @@
 #include <exception>
 
 namespace {
-
-QByteArray num(int value)
-{
-    return QByteArray::number(value);
-}
 
 bool validEntry(int k)
 {
@@ -147,7 +143,7 @@ void TServer::acceptInto(int k)
     sock->OnRead = [this](TSock *sender, int count) { Sock1Read(sender, count); };
     sock->OnDisconnect = tempsock.OnDisconnect;
     sock->OnInfo = tempsock.OnInfo;
-    sendTo(k, "CMD_sendlogininfo+" + num(k));
+    sendTo(k, protocol::SendLoginInfo{k}.build());
 }
 
 bool TServer::isHosting(int k) const
@@ -181,7 +177,7 @@ void TServer::refuseFull()
         return;
     detachHandlers(sock);
     try {
-        sock->Send(protocol::frame("CMD_full+"));
+        sock->Send(protocol::frame(protocol::Full{}.build()));
     } catch (const ESockException &) {
     }
     delete sock;
@@ -263,7 +259,7 @@ void TServer::freeEntry(int k)
     TSeat &seat = m_state.seats[k];
     const bool wasConnected = seat.connected;
     if (wasConnected) {
-        const QByteArray gone = "CMD_playerdisconnected+" + num(k) + "+" + seat.name;
+        const QByteArray gone = protocol::PlayerDisconnected{k, seat.name}.build();
         for (int j = 1; j <= m_state.conncount; ++j) {
             if (j != k)
                 sendTo(j, gone);
@@ -364,27 +360,38 @@ void TServer::socktimerTimer()
         socktimer.stop();
 }
 
-TServer::Handler TServer::handlerFor(const QByteArray &command) const
+template<typename Request, void (TServer::*Handle)(const Request &)>
+bool TServer::serve(const QByteArray &rest, int sender)
 {
+    const Request request = Request::parse(rest);
+    if (!requestbinding::mayRequest(request, sender))
+        return false;
+    (this->*Handle)(request);
+    return true;
+}
+
+TServer::Route TServer::routeFor(const QByteArray &command)
+{
+    using namespace protocol;
     static const struct
     {
         const char *command;
-        Handler handler;
+        Route route;
     } table[] = {
-        {"CMD_logininfo", &TServer::receivedlogininfo},
-        {"CMD_kickhim", &TServer::kickhim},
-        {"CMD_botspeed", &TServer::botspeed},
-        {"CMD_chat", &TServer::chat},
-        {"CMD_action", &TServer::action},
-        {"CMD_startgame", &TServer::startgame},
-        {"CMD_justwatch", &TServer::justwatch},
-        {"CMD_rollthedice", &TServer::rollthedice},
-        {"CMD_alldone", &TServer::alldone},
-        {"CMD_playasound", &TServer::playasound},
+        {LoginInfo::Command, &TServer::serve<LoginInfo, &TServer::receivedlogininfo>},
+        {KickHim::Command, &TServer::serve<KickHim, &TServer::kickhim>},
+        {BotSpeed::Command, &TServer::serve<BotSpeed, &TServer::botspeed>},
+        {ChatRequest::Command, &TServer::serve<ChatRequest, &TServer::chat>},
+        {ActionRequest::Command, &TServer::serve<ActionRequest, &TServer::action>},
+        {StartGame::Command, &TServer::serve<StartGame, &TServer::startgame>},
+        {JustWatch::Command, &TServer::serve<JustWatch, &TServer::justwatch>},
+        {RollTheDice::Command, &TServer::serve<RollTheDice, &TServer::rollthedice>},
+        {AllDone::Command, &TServer::serve<AllDone, &TServer::alldone>},
+        {PlaySoundRequest::Command, &TServer::serve<PlaySoundRequest, &TServer::playasound>},
     };
-    for (const auto &route : table) {
-        if (command == route.command)
-            return route.handler;
+    for (const auto &entry : table) {
+        if (command == entry.command)
+            return entry.route;
     }
     return nullptr;
 }
@@ -392,8 +399,8 @@ TServer::Handler TServer::handlerFor(const QByteArray &command) const
 void TServer::dispatch(const QueuedRequest &request)
 {
     const auto [command, rest] = protocol::splitCommand(request.line);
-    const Handler handler = command.isEmpty() ? nullptr : handlerFor(command);
-    if (!handler || !validEntry(request.entry))
+    const Route route = command.isEmpty() ? nullptr : routeFor(command);
+    if (!route || !validEntry(request.entry))
         return;
     const QString what = QStringLiteral("entry %1: %2").arg(request.entry).arg(printable(command));
     const TSeat &sender = m_state.seats[request.entry];
@@ -402,11 +409,8 @@ void TServer::dispatch(const QueuedRequest &request)
         return;
     }
     try {
-        if (!requestbinding::mayRequest(command, rest, request.entry)) {
+        if (!(this->*route)(rest, request.entry))
             reportDrop(what + QStringLiteral(" dropped: not the sender's seat"));
-            return;
-        }
-        (this->*handler)(rest);
     } catch (const std::exception &e) {
         reportDrop(what + QStringLiteral(" dropped: ") + QString::fromUtf8(e.what()));
     }
@@ -414,12 +418,10 @@ void TServer::dispatch(const QueuedRequest &request)
 
 // --- requests ----------------------------------------------------------------------------
 
-void TServer::receivedlogininfo(const QByteArray &text)
+void TServer::receivedlogininfo(const protocol::LoginInfo &request)
 {
-    protocol::FieldCursor fields(text);
-    const int k = fields.takeInt();
-    const QByteArray version = fields.take();
-    const QByteArray name = fields.takeRest();
+    const int k = request.seat;
+    const QByteArray &name = request.name;
     if (!validEntry(k))
         throw protocol::ProtocolError("seat out of range");
     if (!limits::acceptableName(name)) {
@@ -434,14 +436,14 @@ void TServer::receivedlogininfo(const QByteArray &text)
     m_loginDeadlines.forget(k);
     TSeat &seat = m_state.seats[k];
     seat.name = name;
-    broadcast("CMD_newplayerinfo+" + num(k) + "+" + name);
+    broadcast(protocol::NewPlayerInfo{k, name}.build());
     for (int j = 1; j <= m_state.conncount && seat.connected; ++j) {
         if (j != k && m_state.seats[j].connected)
-            sendTo(k, "CMD_existingplayers+" + num(j) + "+" + m_state.seats[j].name);
+            sendTo(k, protocol::ExistingPlayers{j, m_state.seats[j].name}.build());
     }
-    if (version != GameVersion) {
-        sendTo(1, "CMD_havewrongversion+" + name);
-        sendTo(k, "CMD_wrongversion+");
+    if (request.version != GameVersion) {
+        sendTo(1, protocol::HaveWrongVersion{name}.build());
+        sendTo(k, protocol::WrongVersion{}.build());
     }
     if (m_state.gameon)
         sendLoadStats(k);
@@ -449,96 +451,86 @@ void TServer::receivedlogininfo(const QByteArray &text)
 
 void TServer::sendLoadStats(int k)
 {
-    sendTo(k, latejoin::loadstats(m_state, k));
-    const QByteArray sheet = latejoin::loadpscores(m_state, k);
-    if (!sheet.isEmpty())
-        sendTo(k, sheet);
+    sendTo(k, latejoin::loadstats(m_state, k).build());
+    if (const auto sheet = latejoin::loadpscores(m_state, k))
+        sendTo(k, sheet->build());
 }
 
-void TServer::kickhim(const QByteArray &text)
+void TServer::kickhim(const protocol::KickHim &request)
 {
-    protocol::FieldCursor fields(text);
-    if (fields.takeInt() != 1)
-        return;
-    disconnectsock(fields.takeInt());
+    if (request.seat == 1)
+        disconnectsock(request.target);
 }
 
-void TServer::botspeed(const QByteArray &text)
+void TServer::botspeed(const protocol::BotSpeed &request)
 {
-    protocol::FieldCursor fields(text);
-    if (fields.takeInt() != 1)
+    if (request.seat != 1)
         return;
-    const int ms = fields.takeInt();
-    if (ms < 0)
+    if (request.milliseconds < 0)
         throw protocol::ProtocolError("negative bot speed");
-    m_state.botspeedms = ms;
+    m_state.botspeedms = request.milliseconds;
     // A computer turn that waited for a speed (armed with 0) starts now.
-    computertimer.wake(ms);
+    computertimer.wake(request.milliseconds);
 }
 
-void TServer::justwatch(const QByteArray &text)
+void TServer::justwatch(const protocol::JustWatch &request)
 {
-    protocol::FieldCursor fields(text);
-    const int seat = fields.takeInt();
+    const int seat = request.seat;
     if (seat > m_state.numseats || seat < 1)
         return;
-    const QByteArray mode = fields.takeRest();
-    if (mode == "2") {
+    if (request.mode == protocol::WatchMode::PlayerPlays) {
         m_state.seats[seat].justwatching = false;
-        broadcast("CMD_justwatching+" + num(seat) + "+2");
-    } else if (mode == "1" && m_state.gameon) {
+        broadcast(protocol::JustWatching{seat, protocol::WatchMode::PlayerPlays}.build());
+    } else if (m_state.gameon) {
         m_state.seats[seat].justwatching = true;
-        broadcast("CMD_justwatching+" + num(seat) + "+1");
+        broadcast(protocol::JustWatching{seat, protocol::WatchMode::ComputerPlays}.build());
         if (seat == m_state.currentplayer)
-            armComputerTimer(m_state.botspeedms, 1);
+            armComputerTimer(m_state.botspeedms, ComputerPlayer::RollStep);
     }
 }
 
-void TServer::relay(const QByteArray &command, const QByteArray &text, const QByteArray &between)
+void TServer::relay(const QByteArray &message)
 {
-    protocol::FieldCursor fields(text);
-    const QByteArray seatField = fields.take();
-    const int seat = protocol::toInt(seatField);
-    if (!validEntry(seat))
-        throw protocol::ProtocolError("seat out of range");
-    const QByteArray payload = fields.takeRest();
-    const QByteArray message = command + "+" + seatField + "+" + m_state.seats[seat].name + between + payload;
     if (message.size() > limits::MaxMessageBytes)
         throw protocol::ProtocolError("its relay would be " + std::to_string(message.size())
                                       + " bytes, longer than a client accepts");
     broadcast(message);
 }
 
-void TServer::chat(const QByteArray &text)
+void TServer::chat(const protocol::ChatRequest &request)
 {
-    relay("CMD_chat", text, " chats: ");
+    if (!validEntry(request.seat))
+        throw protocol::ProtocolError("seat out of range");
+    const QByteArray &name = m_state.seats[request.seat].name;
+    relay(protocol::Chat::relay(request.seat, name + " chats: " + request.payload).build());
 }
 
-void TServer::action(const QByteArray &text)
+void TServer::action(const protocol::ActionRequest &request)
 {
-    relay("CMD_action", text, " ");
+    if (!validEntry(request.seat))
+        throw protocol::ProtocolError("seat out of range");
+    const QByteArray &name = m_state.seats[request.seat].name;
+    relay(protocol::Action::relay(request.seat, name + " " + request.payload).build());
 }
 
-void TServer::playasound(const QByteArray &text)
+void TServer::playasound(const protocol::PlaySoundRequest &request)
 {
-    protocol::FieldCursor fields(text);
-    const int seat = fields.takeInt();
-    broadcast("CMD_playasound+" + num(seat) + "+" + fields.takeRest());
+    broadcast(protocol::PlaySound{request.seat, request.tail}.build());
 }
 
-void TServer::startgame(const QByteArray &text)
+void TServer::startgame(const protocol::StartGame &request)
 {
-    m_engine.startgame(text);
+    m_engine.startgame(request);
 }
 
-void TServer::rollthedice(const QByteArray &text)
+void TServer::rollthedice(const protocol::RollTheDice &request)
 {
-    m_engine.rollthedice(text);
+    m_engine.rollthedice(request);
 }
 
-void TServer::alldone(const QByteArray &text)
+void TServer::alldone(const protocol::AllDone &request)
 {
-    m_engine.alldone(text);
+    m_engine.alldone(request);
 }
 
 // --- timers ------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "computerplayer.h"
 #include "hoststate.h"
 #include "logindeadlines.h"
+#include "requests.h"
 #include "requestqueue.h"
 #include "sock.h"
 #include "steptimer.h"
@@ -66,17 +67,17 @@ public:
     // Takes one queued request and dispatches it.
     void socktimerTimer();
 
-    // Request handlers; text is the message after its command's "+".
-    void receivedlogininfo(const QByteArray &text);
-    void kickhim(const QByteArray &text);
-    void botspeed(const QByteArray &text);
-    void justwatch(const QByteArray &text);
-    void chat(const QByteArray &text);
-    void action(const QByteArray &text);
-    void playasound(const QByteArray &text);
-    void startgame(const QByteArray &text);
-    void rollthedice(const QByteArray &text);
-    void alldone(const QByteArray &text);
+    // Request handlers, called once the sender may make the request.
+    void receivedlogininfo(const protocol::LoginInfo &request);
+    void kickhim(const protocol::KickHim &request);
+    void botspeed(const protocol::BotSpeed &request);
+    void justwatch(const protocol::JustWatch &request);
+    void chat(const protocol::ChatRequest &request);
+    void action(const protocol::ActionRequest &request);
+    void playasound(const protocol::PlaySoundRequest &request);
+    void startgame(const protocol::StartGame &request);
+    void rollthedice(const protocol::RollTheDice &request);
+    void alldone(const protocol::AllDone &request);
 
     // Closes the connection of entry k if it is connected.
     void disconnectsock(int k);
@@ -104,7 +105,11 @@ Q_SIGNALS:
     void requestDropped(const QString &reason);
 
 private:
-    using Handler = void (TServer::*)(const QByteArray &);
+    // Reads a request's rest and hands it to its handler when the sender may make it;
+    // false when it may not. Throws protocol::ProtocolError for a malformed request.
+    using Route = bool (TServer::*)(const QByteArray &rest, int sender);
+    template<typename Request, void (TServer::*Handle)(const Request &)>
+    bool serve(const QByteArray &rest, int sender);
 
     // One pending connection from the listener, or null when accepting failed.
     TSock *acceptPending();
@@ -116,12 +121,13 @@ private:
     int entryOf(TSock *sock) const;
     void sendTo(int k, const QByteArray &message);
     void dispatch(const QueuedRequest &request);
-    Handler handlerFor(const QByteArray &command) const;
+    static Route routeFor(const QByteArray &command);
     void closeLater(int k, const QString &reason);
     void reportDrop(QString reason);
     void freeEntry(int k);
     void sendLoadStats(int k);
-    void relay(const QByteArray &command, const QByteArray &text, const QByteArray &between);
+    // Broadcasts a chat or action relay unless it is longer than a client accepts.
+    void relay(const QByteArray &message);
     void timer1Timer(int step);
     void computertimerTimer(int step);
     int scaled(int ms) const;

@@ -28,7 +28,7 @@ Offer randomOffer()
         const int r = gameRandomInt(1, 6);
         offer.dice[die].value = die <= 4 ? (r <= 4 ? r : 0) : r + 4;
         offer.dice[die].color = (r - 1 + ColourShift[die]) % 4 + 1;
-        offer.state[die] = gameRandomInt(0, 4) > 0 ? 1 : 0; // about four in five offered
+        offer.state[die] = gameRandomInt(0, 4) > 0 ? Judging::Free : Judging::NotOffered; // about four in five offered
     }
     return offer;
 }

@@ -127,7 +127,8 @@ private:
         }
         for (int seat = 1; seat <= s.numseats; ++seat) {
             check(s.seats[seat].phase >= 0 && s.seats[seat].phase <= 11, "phase 0..11");
-            check(s.seats[seat].status >= 0 && s.seats[seat].status <= 2, "status 0..2");
+            check(s.seats[seat].status != SeatStatus::PlayingOut || s.someoneout,
+                  "a seat plays out only once someone has gone out");
             check(s.seats[seat].score >= 0, "score not negative");
         }
     }

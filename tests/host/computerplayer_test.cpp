@@ -26,7 +26,7 @@ protected:
 
     void klotsTurn()
     {
-        engine.startgame("Ann+0+0+f+");
+        engine.startgame(protocol::StartGame::parse("Ann+0+0+f+"));
         engine.findplayer();
         sink.clear();
     }
@@ -99,7 +99,7 @@ TEST_F(ComputerPlayerTest, WholeSoloGameWithSeatOneJustWatchingRunsToAWinner)
     for (std::uint32_t seed : {1u, 2u, 3u}) {
         seedGameRandom(seed);
         sink.clear();
-        engine.startgame("Ann+0+0+f+");
+        engine.startgame(protocol::StartGame::parse("Ann+0+0+f+"));
         state.seats[1].justwatching = true;
         player.armStep(ComputerPlayer::RollStep); // as switching just watch on does
         run(100000);
@@ -119,7 +119,7 @@ TEST_F(ComputerPlayerTest, NothingRunsWithoutABotSpeedAndTheNextArmingUsesTheNew
     state.botspeedms = 0;
     klotsTurn();
     engine.findplayer(); // seat 1
-    engine.alldone("1+none");
+    engine.alldone(protocol::AllDone::parse("1+none"));
     for (int tick = 0; tick < 5; ++tick)
         engine.timer1Timer(1); // Klot's turn, armed with interval 0
     sink.clear();
@@ -207,8 +207,8 @@ TEST_F(ComputerPlayerTest, TakingOverBeforeTheFirstRollRollsEveryDie)
     state.seats[2].name = "Bob";
     state.conncount = 2;
     state.seats[2].keep.fill(1); // what the computer kept when it last played seat 2
-    engine.startgame("Ann+0+0+f+");
-    engine.alldone("1+none");
+    engine.startgame(protocol::StartGame::parse("Ann+0+0+f+"));
+    engine.alldone(protocol::AllDone::parse("1+none"));
     for (int tick = 0; tick < TurnEngine::PauseTicks; ++tick)
         engine.timer1Timer(1);
     ASSERT_EQ(state.currentplayer, 2);

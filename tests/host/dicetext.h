@@ -96,24 +96,28 @@ inline Table parse(const std::string &text)
         }
         used[die] = true;
         table.dice[die] = face;
-        table.state[die] = offered ? 1 : 0;
+        table.state[die] = offered ? Judging::Free : Judging::NotOffered;
     }
     return table;
 }
 
-// Dice 1 to 10 as one digit each, e.g. "2221000000"; handy in expectations.
+// Dice 1 to 10 as one digit each (0 not offered, 1 free, 2 used, 3 set aside), e.g.
+// "2221000000"; handy in expectations.
 inline std::string stateText(const DiceState &state)
 {
     std::string text;
     for (int die = 1; die <= NumDice; ++die)
-        text += static_cast<char>('0' + state[die]);
+        text += static_cast<char>('0' + static_cast<int>(state[die]));
     return text;
 }
 
 // Keep flags 1 to 10 as one digit each.
 inline std::string keepText(const KeepFlags &keep)
 {
-    return stateText(keep);
+    std::string text;
+    for (int die = 1; die <= NumDice; ++die)
+        text += static_cast<char>('0' + keep[die]);
+    return text;
 }
 
 } // namespace dicetext

@@ -37,7 +37,7 @@ protected:
 
     void start()
     {
-        engine.startgame("Ann+0+0+f+");
+        engine.startgame(protocol::StartGame::parse("Ann+0+0+f+"));
         sink.clear();
     }
 
@@ -64,10 +64,10 @@ TEST_F(TurnEngineTest, StartgameRelaysFieldsResetsSeatsAndGivesSeatOneRoundOne)
     state.seats[1].score = 77;
     state.seats[1].justwatching = true;
     state.seats[2].phase = 7;
-    state.seats[2].status = 2;
+    state.seats[2].status = SeatStatus::Finished;
     state.seats[3].pscores[4] = 30;
     sink.pauseArmed = true;
-    engine.startgame("Ann+0+0+f+");
+    engine.startgame(protocol::StartGame::parse("Ann+0+0+f+"));
 
     ASSERT_EQ(sink.messages.size(), 2);
     EXPECT_EQ(sink.messages[0], "CMD_startgame+Ann+0+0+f+");
@@ -78,7 +78,7 @@ TEST_F(TurnEngineTest, StartgameRelaysFieldsResetsSeatsAndGivesSeatOneRoundOne)
     EXPECT_EQ(state.seats[1].score, 0);
     EXPECT_FALSE(state.seats[1].justwatching);
     EXPECT_EQ(state.seats[2].phase, 1);
-    EXPECT_EQ(state.seats[2].status, 0);
+    EXPECT_EQ(state.seats[2].status, SeatStatus::InPlay);
     EXPECT_EQ(state.seats[3].pscores[4], 0);
 }
 
@@ -86,7 +86,7 @@ TEST_F(TurnEngineTest, TurnOrderSkipsSeatsNotTakingPartAndCountsRoundsAtSeatOne)
 {
     connect(4, "Dee");
     start();
-    state.seats[2].status = 2; // finished
+    state.seats[2].status = SeatStatus::Finished;
     const QByteArray expected[] = {"CMD_nextplayer+4+1+1+", "CMD_nextplayer+1+1+2+",
                                    "CMD_nextplayer+4+1+2+", "CMD_nextplayer+1+1+3+"};
     for (const QByteArray &message : expected) {
@@ -128,7 +128,7 @@ TEST_F(TurnEngineTest, RollBroadcastsTriplesOfTheListedDiceAndCountsRolls)
 {
     seedGameRandom(42);
     start();
-    engine.rollthedice("1+2+5+10");
+    engine.rollthedice(protocol::RollTheDice::parse("1+2+5+10"));
     ASSERT_EQ(sink.messages.size(), 1);
     EXPECT_EQ(sink.messages[0], "CMD_createdice+1+1" + triples(state.dice, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}))
         << "the first roll of a turn rolls every die, whatever the list says";
@@ -136,7 +136,7 @@ TEST_F(TurnEngineTest, RollBroadcastsTriplesOfTheListedDiceAndCountsRolls)
         EXPECT_GE(state.dice[die].color, 1) << "die " << die;
 
     const DiceArray first = state.dice;
-    engine.rollthedice("1+2+5+10");
+    engine.rollthedice(protocol::RollTheDice::parse("1+2+5+10"));
     ASSERT_EQ(sink.messages.size(), 2);
     EXPECT_EQ(sink.messages[1], "CMD_createdice+1+2" + triples(state.dice, {2, 5, 10}));
     EXPECT_EQ(state.dice[1].color, first[1].color) << "unlisted dice are not rolled again";
@@ -144,7 +144,7 @@ TEST_F(TurnEngineTest, RollBroadcastsTriplesOfTheListedDiceAndCountsRolls)
     EXPECT_FALSE(sink.computerArmed) << "a player's roll arms nothing";
 
     state.seats[1].justwatching = true;
-    engine.rollthedice("1+1");
+    engine.rollthedice(protocol::RollTheDice::parse("1+1"));
     EXPECT_TRUE(sink.messages.last().startsWith("CMD_createdice+1+3+1+"));
     EXPECT_TRUE(sink.computerArmed);
     EXPECT_EQ(sink.computerStep, 2);
@@ -199,7 +199,7 @@ TEST_F(TurnEngineTest, CompletedPhaseOneScoresTheUsedDice)
 {
     start();
     table("2:Wb 5:5y 6:5g 8:5m 7:7b 9:7y");
-    engine.alldone("1+2+5+6+7+8+9");
+    engine.alldone(protocol::AllDone::parse("1+2+5+6+7+8+9"));
 
     ASSERT_EQ(sink.messages.size(), 1);
     EXPECT_EQ(sink.messages[0], "CMD_scores+1+1+29+29+0+none+2+5+6+7+8+9");
@@ -229,11 +229,11 @@ TEST_F(TurnEngineTest, FailedPhaseReportsEveryOfferedDie)
     for (const Case &c : cases) {
         sink.clear();
         table(c.dice);
-        engine.alldone(c.request);
+        engine.alldone(protocol::AllDone::parse(c.request));
         ASSERT_EQ(sink.messages.size(), 1) << c.name;
         EXPECT_EQ(sink.messages[0], c.expected) << c.name;
         EXPECT_EQ(state.seats[1].phase, 1) << c.name;
-        EXPECT_EQ(state.seats[1].status, 0) << c.name;
+        EXPECT_EQ(state.seats[1].status, SeatStatus::InPlay) << c.name;
         state.currentplayer = 1;
         state.rollcount = 1;
     }
@@ -260,7 +260,7 @@ TEST_F(TurnEngineTest, PhaseFiveBonusNeedsMoreThan220AfterThePhase)
         state.seats[1].phase = c.phase;
         state.seats[1].score = c.scoreBefore;
         table("3:3y 4:4b 5:5g 6:6m 7:7y 8:8b 9:9g 10:10m");
-        engine.alldone("1+3+4+5+6+7+8+9+10");
+        engine.alldone(protocol::AllDone::parse("1+3+4+5+6+7+8+9+10"));
         ASSERT_EQ(sink.messages.size(), 1) << c.name;
         EXPECT_EQ(sink.messages[0], c.expected) << c.name;
         EXPECT_EQ(state.seats[1].score, c.total) << c.name;
@@ -280,21 +280,21 @@ TEST_F(TurnEngineTest, FirstToFinishGoesOutOnceAndTheOthersPlayOut)
     state.seats[2].phase = 10;
     state.seats[2].score = 450;
     table(PhaseTen);
-    engine.alldone(QByteArray("1") + PhaseTenDice);
+    engine.alldone(protocol::AllDone::parse(QByteArray("1") + PhaseTenDice));
     ASSERT_EQ(sink.messages.size(), 1);
     EXPECT_EQ(sink.messages[0], "CMD_scores+1+10+479+39+40+goneout" + QByteArray(PhaseTenDice));
     EXPECT_EQ(state.seats[1].pscores[12], 40);
-    EXPECT_EQ(state.seats[1].status, 2);
-    EXPECT_EQ(state.seats[2].status, 1);
+    EXPECT_EQ(state.seats[1].status, SeatStatus::Finished);
+    EXPECT_EQ(state.seats[2].status, SeatStatus::PlayingOut);
     EXPECT_TRUE(state.someoneout);
 
     pause();
     EXPECT_EQ(sink.messages.last(), "CMD_nextplayer+2+10+1+");
     table(PhaseTen);
-    engine.alldone(QByteArray("2") + PhaseTenDice);
+    engine.alldone(protocol::AllDone::parse(QByteArray("2") + PhaseTenDice));
     EXPECT_EQ(sink.messages.last(), "CMD_scores+2+10+489+39+0+none" + QByteArray(PhaseTenDice));
     EXPECT_EQ(state.seats[2].pscores[12], 0);
-    EXPECT_EQ(state.seats[2].status, 2);
+    EXPECT_EQ(state.seats[2].status, SeatStatus::Finished);
 
     pause();
     EXPECT_EQ(sink.messages.last(), "CMD_winner+Klot+");
@@ -307,23 +307,23 @@ TEST_F(TurnEngineTest, PlayingOutSeatThatFailsIsMarkedOffAndTheGameEnds)
     start();
     state.seats[1].phase = 10;
     table(PhaseTen);
-    engine.alldone(QByteArray("1") + PhaseTenDice);
+    engine.alldone(protocol::AllDone::parse(QByteArray("1") + PhaseTenDice));
 
     pause(); // seat 2 plays out and completes phase 1: it stays in the game
     table("2:Wb 5:5y 6:5g 8:5m 7:7b 9:7y");
-    engine.alldone("2+2+5+6+7+8+9");
-    EXPECT_EQ(state.seats[2].status, 1);
+    engine.alldone(protocol::AllDone::parse("2+2+5+6+7+8+9"));
+    EXPECT_EQ(state.seats[2].status, SeatStatus::PlayingOut);
 
     pause(); // seat 3 fails
     sink.clear();
-    engine.alldone("3+none");
+    engine.alldone(protocol::AllDone::parse("3+none"));
     ASSERT_EQ(sink.messages.size(), 2);
     EXPECT_EQ(sink.messages[0], "CMD_markoff+3+1+");
     EXPECT_EQ(sink.messages[1], "CMD_noscore+3+none");
 
     pause(); // seat 1 is out, seat 3 marked off: seat 2 again
     EXPECT_EQ(sink.messages.last(), "CMD_nextplayer+2+2+1+");
-    engine.rollthedice("2"); // every die kept: all done with ten unrolled dice fails
+    engine.rollthedice(protocol::RollTheDice::parse("2")); // every die kept: all done with ten unrolled dice fails
     ASSERT_GE(sink.messages.size(), 2);
     EXPECT_EQ(sink.messages[sink.messages.size() - 2], "CMD_markoff+2+2+");
 
@@ -378,7 +378,7 @@ TEST_F(TurnEngineTest, SeatOnlyRollIsAllDoneWithAllTenDiceEvenAfterThreeRolls)
         state.seats[1].phase = c.phase;
         table("1:1y 2:2b 3:3g 4:4m 5:5y 6:5b 7:5g 8:8m 9:8y 10:8b");
         state.rollcount = 3;
-        engine.rollthedice("1");
+        engine.rollthedice(protocol::RollTheDice::parse("1"));
         ASSERT_EQ(sink.messages.size(), 1) << c.name;
         EXPECT_EQ(sink.messages[0], c.expected) << c.name;
         EXPECT_EQ(state.rollcount, 5) << c.name;
@@ -388,7 +388,7 @@ TEST_F(TurnEngineTest, SeatOnlyRollIsAllDoneWithAllTenDiceEvenAfterThreeRolls)
 TEST_F(TurnEngineTest, PauseRunsFiveTicksThenTheNextTurn)
 {
     start();
-    engine.alldone("1+none");
+    engine.alldone(protocol::AllDone::parse("1+none"));
     sink.clear();
     for (int tick = 1; tick < 5; ++tick) {
         engine.timer1Timer(1);
@@ -404,7 +404,7 @@ TEST_F(TurnEngineTest, TurnStartedOutOfOrderEndsThePendingPause)
 {
     connect(3, "Cleo");
     start();
-    engine.alldone("1+none");
+    engine.alldone(protocol::AllDone::parse("1+none"));
     ASSERT_TRUE(sink.pauseArmed);
     engine.findplayer(); // what the host does when the seat on turn leaves
     EXPECT_FALSE(sink.pauseArmed) << "the old pause would cut seat 2's turn short";
@@ -421,7 +421,7 @@ std::string snapshot(const HostState &s)
     for (int seat = 1; seat <= 4; ++seat) {
         const TSeat &t = s.seats[seat];
         text += "|" + std::to_string(t.score) + "," + std::to_string(t.phase) + ","
-            + std::to_string(t.status) + "," + std::to_string(t.lastscore);
+            + std::to_string(static_cast<int>(t.status)) + "," + std::to_string(t.lastscore);
         for (int slot = 1; slot <= 12; ++slot)
             text += "," + std::to_string(t.pscores[slot]);
     }
@@ -450,7 +450,7 @@ TEST_F(TurnEngineTest, RequestsTheTurnCannotUseChangeNothing)
         {"fourth roll", ThreeRolls, true, "1+4", false},
         {"roll from a seat not on turn", Playing, true, "2+1+2", false},
         {"all done from a seat not on turn", Playing, false, "3+none", false},
-        {"roll with the seat and nothing after it", Playing, true, "1+", false},
+        {"roll with the seat and nothing after it", Playing, true, "1+", true},
         {"roll of die 0", Playing, true, "1+3+0", true},
         {"roll of die 11", Playing, true, "1+11", true},
         {"all done with die -1", Playing, false, "1+2+5+-1", true},
@@ -470,14 +470,17 @@ TEST_F(TurnEngineTest, RequestsTheTurnCannotUseChangeNothing)
         if (c.setup == NoGame)
             state.gameon = false;
         if (c.setup == AfterAllDone)
-            engine.alldone("1+2+5+6+7+8+9");
+            engine.alldone(protocol::AllDone::parse("1+2+5+6+7+8+9"));
         if (c.setup == ThreeRolls)
             state.rollcount = 3;
         sink.clear();
         sink.pauseArmed = false;
         const std::string before = snapshot(state);
         const QByteArray text(c.text);
-        auto request = [&] { c.roll ? engine.rollthedice(text) : engine.alldone(text); };
+        auto request = [&] {
+            c.roll ? engine.rollthedice(protocol::RollTheDice::parse(text))
+                   : engine.alldone(protocol::AllDone::parse(text));
+        };
         if (c.throws)
             EXPECT_THROW(request(), protocol::ProtocolError) << c.name;
         else
@@ -511,9 +514,9 @@ TEST_F(TurnEngineTest, DiceNotRolledThisTurnAreNeverJudged)
         state.dice = dicetext::parse(c.table).dice;
         state.rollcount = c.rolls;
         if (*c.alldone)
-            engine.alldone(c.alldone);
+            engine.alldone(protocol::AllDone::parse(c.alldone));
         else
-            engine.rollthedice("1");
+            engine.rollthedice(protocol::RollTheDice::parse("1"));
         ASSERT_EQ(sink.messages.size(), 1) << c.name;
         EXPECT_EQ(sink.messages[0], c.expected) << c.name;
     }

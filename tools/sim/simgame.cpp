@@ -41,7 +41,7 @@ SimResult SimGame::play() const
     ComputerPlayer player(state, engine, sink);
     sink.attach(&engine, &player);
 
-    engine.startgame("sim+0+0+f+");
+    engine.startgame(protocol::StartGame{"sim"});
     // startgame cleared just watch; switch it on as a player would, and let the computer
     // take over the turn in progress the way the host's just-watch handling does.
     for (int seat : {1, 3, 4}) {
