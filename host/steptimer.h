@@ -25,6 +25,8 @@ public:
     bool armed() const { return m_armed; }
     bool running() const { return m_timer.isActive(); }
     int step() const { return m_step; }
+    // The interval the timer runs with (scaled, at least the minimum); 0 while idle.
+    int runningIntervalMs() const { return m_timer.isActive() ? m_timer.interval() : 0; }
 
 Q_SIGNALS:
     // Emitted when the timer fires; a single-shot timer is disarmed first.

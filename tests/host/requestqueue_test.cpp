@@ -73,4 +73,66 @@ TEST(RequestQueue, ResetEntryForgetsWaitingLinesAndTheUnfinishedMessage)
     EXPECT_EQ(drain(queue), (QList<QByteArray>{"way", "d0"}));
 }
 
+// Exactly at each cap a connection is still served; one line or byte more and it floods.
+TEST(RequestQueue, CapsHoldExactlyAtTheirLimits)
+{
+    constexpr qsizetype Lines = RequestQueue::MaxWaitingPerConnection;
+    constexpr qsizetype Bytes = RequestQueue::MaxWaitingBytesPerConnection;
+    // Three lines, each within the message limit, of total + 0 or 1 bytes.
+    auto threeLines = [](qsizetype total) {
+        const qsizetype first = limits::MaxMessageBytes;
+        const qsizetype second = limits::MaxMessageBytes - 10;
+        return QByteArray(first, 'a') + '\xff' + QByteArray(second, 'b') + '\xff'
+            + QByteArray(total - first - second, 'c') + '\xff';
+    };
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        RequestQueue::FeedResult result;
+        qsizetype waiting; // lines waiting afterwards on a closable connection
+    } rows[] = {
+        {"as many lines as allowed", lines("x", int(Lines)), RequestQueue::FeedResult::Queued, Lines},
+        {"one line more", lines("x", int(Lines) + 1), RequestQueue::FeedResult::Flooded, 0},
+        {"as many bytes as allowed", threeLines(Bytes), RequestQueue::FeedResult::Queued, 3},
+        {"one byte more", threeLines(Bytes + 1), RequestQueue::FeedResult::Flooded, 0},
+        {"the longest message", QByteArray(limits::MaxMessageBytes, 'm') + '\xff', RequestQueue::FeedResult::Queued,
+         1},
+        {"an unfinished message at the limit", QByteArray(limits::MaxMessageBytes, 'm'),
+         RequestQueue::FeedResult::Queued, 0},
+        {"an unfinished message past the limit", QByteArray(limits::MaxMessageBytes + 1, 'm'),
+         RequestQueue::FeedResult::Overflowed, 0},
+        {"entry outside 1 to 9 is ignored", lines("x", 3), RequestQueue::FeedResult::Queued, 0},
+    };
+    for (const auto &r : rows) {
+        RequestQueue queue;
+        const int entry = QByteArray(r.name).startsWith("entry outside") ? 10 : 4;
+        EXPECT_EQ(queue.feed(entry, 1, r.bytes), r.result) << r.name;
+        EXPECT_EQ(queue.waitingOn(4), r.waiting) << r.name;
+        EXPECT_EQ(queue.size(), r.waiting) << r.name;
+    }
+}
+
+// A connection that may not be closed keeps what fitted, and is read on after the rest.
+TEST(RequestQueue, AConnectionThatMayNotBeClosedKeepsWhatFitted)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        qsizetype kept;
+    } rows[] = {
+        {"lines past the cap", lines("x", int(RequestQueue::MaxWaitingPerConnection) + 5),
+         RequestQueue::MaxWaitingPerConnection},
+        {"a message past the limit between two that fit",
+         "CMD_a+1\xff" + QByteArray(limits::MaxMessageBytes + 10, 'z') + "\xff" + "CMD_b+1\xff", 1},
+    };
+    for (const auto &r : rows) {
+        RequestQueue queue;
+        EXPECT_EQ(queue.feed(1, 1, r.bytes, false), RequestQueue::FeedResult::Trimmed) << r.name;
+        EXPECT_EQ(queue.waitingOn(1), r.kept) << r.name;
+        EXPECT_EQ(queue.takeFirst().line.left(5), r.kept == 1 ? QByteArray("CMD_a") : QByteArray("x0")) << r.name;
+    }
+}
+
 } // namespace

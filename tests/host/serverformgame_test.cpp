@@ -84,10 +84,13 @@ TEST_F(ServerFormGame, JustWatchingSeatOneAndKlotPlayAGameToItsWinner)
     alice.sendMessage("CMD_justwatch+1+1");
     ASSERT_TRUE(pumpUntil([&] { return !alice.withPrefix("CMD_winner+").isEmpty(); }, 120000))
         << "no winner; last message: " << alice.messages().last().constData();
-    pumpFor(20);
+    sync(alice); // anything the host sends after the winner arrives before this marker
+    QList<QByteArray> seen = alice.messages();
+    ASSERT_TRUE(seen.last().startsWith("CMD_chat+1+alice chats: sync"));
+    seen.removeLast();
 
     int turns = 0;
-    const std::map<int, int> totals = checkGameSequence(alice.messages(), turns);
+    const std::map<int, int> totals = checkGameSequence(seen, turns);
     EXPECT_GE(turns, 20) << "ten phases each take at least ten turns per seat";
     const QByteArray winner = alice.withPrefix("CMD_winner+").first();
     const QByteArray expected = totals.at(1) > totals.at(2)   ? "CMD_winner+alice+"
@@ -104,7 +107,7 @@ TEST_F(ServerFormGame, AComputerTurnWaitingForABotSpeedStartsWhenOneArrives)
     alice.sendMessage("CMD_startgame+alice+0+0+f+");
     alice.sendMessage("CMD_justwatch+1+1");
     ASSERT_TRUE(pumpUntil([&] { return alice.has("CMD_justwatching+1+1"); }));
-    pumpFor(100);
+    sync(alice); // a step at speed 0 would have run before this marker came back
     EXPECT_TRUE(alice.withPrefix("CMD_createdice").isEmpty()) << "a step ran at speed 0";
     EXPECT_TRUE(server.computerTimerArmed());
     EXPECT_FALSE(server.computerTimerRunning()) << "a 0 ms computertimer spins";
