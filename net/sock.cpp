@@ -107,40 +107,36 @@ TSock::~TSock()
 
 void TSock::setSocketType(TSocketType type)
 {
-    if (m_listen)
+    if (m_state == State::Listening)
         throw ESockException("SocketType - Can't Assign Socket Type While Listening");
-    if (m_connected)
+    if (m_state == State::Connected)
         throw ESockException("SocketType - Can't Assign Socket Type While Connected");
     m_socketType = type;
 }
 
 void TSock::setHostName(const QString &name)
 {
-    if (m_connected && m_socketType == TSocketType::stStream)
+    if (m_state == State::Connected && m_socketType == TSocketType::stStream)
         info(siLookup, QStringLiteral("Setting HostName While Connected Has No Effect"));
     m_hostName = name;
 }
 
 void TSock::setPortName(const QString &name)
 {
-    if (m_connected)
+    if (m_state == State::Connected)
         info(siLookup, QStringLiteral("Setting PortName While Connected Has No Effect"));
     m_portName = name;
 }
 
 void TSock::setListen(bool on)
 {
-    if (m_fd >= 0 && !m_listen && (on || m_connected || m_connecting)) {
-        m_listen = false;
+    const bool wasListening = m_state == State::Listening;
+    if (m_fd >= 0 && !wasListening && (on || m_state != State::Idle))
         throw ESockException("Listen - Socket Already In Use");
-    }
-    if (on && m_socketType == TSocketType::stDatagram) {
-        m_listen = false;
+    if (on && m_socketType == TSocketType::stDatagram)
         throw ESockException("Listen - Cannot Listen On A Datagram Socket");
-    }
-    const bool wasListening = m_listen;
     if (!on) {
-        m_listen = false;
+        m_state = State::Idle; // the close that follows reports "Socket Closed"
         Close();
         info(siListen, QStringLiteral("Listening Stopped"));
         return;
@@ -172,7 +168,7 @@ void TSock::startListening()
         throw ESockException("Listen - Error Binding Socket");
     if (::listen(m_fd, ListenBacklog) != 0)
         throw ESockException("Listen - Error Starting Listen");
-    m_listen = true;
+    m_state = State::Listening;
     applyMode();
     info(siListen, QStringLiteral("Listening Started"));
 }
@@ -212,7 +208,7 @@ sockaddr_in TSock::resolveTarget()
 bool TSock::Open()
 {
     if (m_fd >= 0)
-        return m_connected;
+        return m_state == State::Connected;
     // Resolve before creating the handle, so a failed lookup leaves the component closed.
     const sockaddr_in target = resolveTarget();
     m_fd = newStreamSocket();
@@ -220,14 +216,14 @@ bool TSock::Open()
         errorInfo(errno);
         return false;
     }
-    m_connecting = true;
+    m_state = State::Connecting;
     m_watchStopped = false;
     applyMode();
     if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target), sizeof target) != 0
         && errno != EINPROGRESS) {
         reportConnectFailureLater(errno);
     }
-    return m_connected;
+    return m_state == State::Connected;
 }
 
 // A connect that fails at once reports like one that fails later: as an event.
@@ -239,7 +235,7 @@ void TSock::reportConnectFailureLater(int err)
     QMetaObject::invokeMethod(
         this,
         [self, fd, err] {
-            if (self && self->m_fd == fd && self->m_connecting)
+            if (self && self->m_fd == fd && self->m_state == State::Connecting)
                 self->runEvent([&] { self->errorInfo(err); });
         },
         Qt::QueuedConnection);
@@ -247,14 +243,14 @@ void TSock::reportConnectFailureLater(int err)
 
 bool TSock::Close()
 {
+    const bool wasListening = m_state == State::Listening;
     const bool result = closeHandle();
     try {
-        if (!m_listen)
+        if (!wasListening)
             info(siClose, QStringLiteral("Socket Closed"));
     } catch (...) {
         // Close never raises.
     }
-    m_listen = false;
     return result;
 }
 
@@ -273,8 +269,7 @@ bool TSock::closeHandle()
     if (m_fd >= 0)
         result = ::close(m_fd) == 0;
     m_fd = -1;
-    m_connected = false;
-    m_connecting = false;
+    m_state = State::Idle;
     m_watchStopped = false;
     m_sendBuffer.clear();
     return result;
@@ -284,7 +279,7 @@ bool TSock::Send(const QByteArray &text)
 {
     if (m_fd < 0)
         throw ESockException("Send - Socket Not Connected");
-    if (m_listen)
+    if (m_state == State::Listening)
         throw ESockException("Send - Cannot Send On A Listener Socket");
     m_sendBuffer.append(text);
     if (m_sendBuffer.isEmpty())
@@ -297,7 +292,7 @@ bool TSock::Send(const QByteArray &text)
 // One send of the whole buffer; whatever the OS does not take waits for the write event.
 void TSock::pushSendBuffer()
 {
-    if (m_fd < 0 || m_connecting || m_sendBuffer.isEmpty()) {
+    if (m_fd < 0 || m_state == State::Connecting || m_sendBuffer.isEmpty()) {
         updateWriteWatch();
         return;
     }
@@ -321,7 +316,7 @@ QByteArray TSock::Receive(int count)
 {
     if (m_fd < 0 && m_receiveBuffer.isEmpty())
         throw ESockException("Receive - Socket Not Connected");
-    if (m_listen)
+    if (m_state == State::Listening)
         throw ESockException("Receive - Cannot Receive On A Listener Socket");
     if (count < 0 || count >= m_receiveBuffer.size()) {
         QByteArray all;
@@ -335,7 +330,7 @@ QByteArray TSock::Receive(int count)
 
 bool TSock::Accept(TSock *&NewSock)
 {
-    if (!m_listen)
+    if (m_state != State::Listening)
         throw ESockException("Accept - Socket Not In Listening Mode");
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
@@ -355,7 +350,7 @@ bool TSock::Accept(TSock *&NewSock)
     sock->OnWrite = OnWrite;
     sock->OnDisconnect = OnDisconnect;
     sock->OnInfo = OnInfo;
-    sock->m_connected = true;
+    sock->m_state = State::Connected;
     sock->applyMode();
     sock->setPortName(m_portName);
     char dotted[INET_ADDRSTRLEN] = {};
@@ -407,9 +402,9 @@ void TSock::applyMode()
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this,
             [this] { runEvent([this] { onReadable(); }); });
-    if (m_listen)
+    if (m_state == State::Listening)
         return;
-    m_readNotifier->setEnabled(!m_connecting);
+    m_readNotifier->setEnabled(m_state != State::Connecting);
     m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
     connect(m_writeNotifier, &QSocketNotifier::activated, this,
             [this] { runEvent([this] { onWritable(); }); });
@@ -419,7 +414,7 @@ void TSock::applyMode()
 void TSock::updateWriteWatch()
 {
     if (m_writeNotifier)
-        m_writeNotifier->setEnabled(!m_watchStopped && (m_connecting || !m_sendBuffer.isEmpty()));
+        m_writeNotifier->setEnabled(!m_watchStopped && (m_state == State::Connecting || !m_sendBuffer.isEmpty()));
 }
 
 // After an error event the owner decides what happens; until then nothing more is raised.
@@ -447,7 +442,7 @@ void TSock::onReadable()
 {
     if (m_fd < 0 || m_watchStopped)
         return;
-    if (m_listen)
+    if (m_state == State::Listening)
         acceptEvent();
     else
         readEvent();
@@ -457,7 +452,7 @@ void TSock::onWritable()
 {
     if (m_fd < 0 || m_watchStopped)
         return;
-    if (m_connecting)
+    if (m_state == State::Connecting)
         connectEvent();
     else
         writeEvent();
@@ -482,8 +477,7 @@ void TSock::connectEvent()
         errorInfo(err);
         return;
     }
-    m_connecting = false;
-    m_connected = true;
+    m_state = State::Connected;
     m_readNotifier->setEnabled(true);
     updateWriteWatch(); // data given to Send meanwhile leaves with the next write event
     QPointer<TSock> self(this);

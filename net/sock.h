@@ -49,10 +49,10 @@ public:
     void setHostName(const QString &name);
     QString PortName() const { return m_portName; }
     void setPortName(const QString &name);
-    bool Listen() const { return m_listen; }
+    bool Listen() const { return m_state == State::Listening; }
     void setListen(bool on);
     bool Blocking() const { return false; } // only non-blocking mode exists
-    bool Connected() const { return m_connected; }
+    bool Connected() const { return m_state == State::Connected; }
     bool hasHandle() const { return m_fd >= 0; }
 
     TLineBreak LineBreak = TLineBreak::lbSmart; // stored only; nothing reads it
@@ -93,6 +93,10 @@ public:
     static int wsaCodeFromErrno(int err);
 
 private:
+    // What the handle is doing. A handle whose bind failed stays open in Idle, so a second
+    // attempt is told the socket is in use.
+    enum class State { Idle, Listening, Connecting, Connected };
+
     // An event's work, with exceptions kept inside: nothing may leave a Qt event handler.
     void runEvent(const std::function<void()> &work);
     void info(TSocketInfo kind, const QString &msg);
@@ -116,9 +120,7 @@ private:
     QString m_hostName;
     QString m_portName;
     int m_fd = -1;
-    bool m_listen = false;
-    bool m_connected = false;
-    bool m_connecting = false;
+    State m_state = State::Idle;
     bool m_watchStopped = false; // an error event ended the watching of this handle
     QByteArray m_receiveBuffer;
     QByteArray m_sendBuffer;

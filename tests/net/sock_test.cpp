@@ -207,6 +207,57 @@ TEST_F(SockTest, CloseInsideOnDisconnectGivesSocketClosedTwice)
               (QStringList{"disconnect", infoLine(siClose, "Socket Closed"), infoLine(siClose, "Socket Closed")}));
 }
 
+// Each role a handle is in refuses the others: what listening, setting the type and sending
+// say in every state.
+TEST_F(SockTest, EachStateRefusesWhatItCannotDo)
+{
+    connectClient();
+    TSock connecting;
+    connecting.setHostName(QStringLiteral("127.0.0.1"));
+    connecting.setPortName(QString::number(unusedPort()));
+    connecting.Open(); // refused later, as an event: until then it is connecting
+    TSock idle;
+    const struct
+    {
+        const char *name;
+        TSock *sock;
+        const char *listen;  // setListen(true): the error, or "" for none
+        const char *setType; // setSocketType: the error, or ""
+        bool connected, listening;
+    } rows[] = {
+        {"listener", &listener, "", "SocketType - Can't Assign Socket Type While Listening", false, true},
+        {"connected client", &client, "Listen - Socket Already In Use",
+         "SocketType - Can't Assign Socket Type While Connected", true, false},
+        {"accepted socket", accepted, "Listen - Socket Already In Use",
+         "SocketType - Can't Assign Socket Type While Connected", true, false},
+        {"connecting client", &connecting, "Listen - Socket Already In Use", "", false, false},
+        {"closed socket", &idle, "", "", false, false},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(r.sock->Connected(), r.connected) << r.name;
+        EXPECT_EQ(r.sock->Listen(), r.listening) << r.name;
+        std::string typeError;
+        try {
+            r.sock->setSocketType(TSocketType::stStream);
+        } catch (const ESockException &e) {
+            typeError = e.what();
+        }
+        EXPECT_EQ(typeError, r.setType) << r.name;
+        if (r.sock == &idle)
+            continue; // listening on it would succeed and bind a port
+        std::string listenError;
+        try {
+            r.sock->setListen(true);
+        } catch (const ESockException &e) {
+            listenError = e.what();
+        }
+        EXPECT_EQ(listenError, r.listen) << r.name;
+        EXPECT_EQ(r.sock->Listen(), r.listening) << r.name << ": still in its state";
+    }
+    EXPECT_THROW(listener.Send("x"), ESockException) << "a listener sends nothing";
+    EXPECT_THROW(idle.Send("x"), ESockException) << "a closed socket sends nothing";
+}
+
 TEST_F(SockTest, BindingAUsedPortFailsThenReportsSocketInUse)
 {
     TSock second;
