@@ -1,12 +1,14 @@
-// The protocol helpers: the framer cut at arbitrary read boundaries, and a received
-// message's fields read in an arbitrary order.
+// The protocol helpers: the framer cut at arbitrary read boundaries, a received
+// message's fields read in an arbitrary order, and every line read as each typed message.
 //
 // Input: byte 0 and 1 seed the read boundaries and the order of the field reads; the rest
 // is the byte stream of one connection.
 #include "fuzztargets.h"
 
+#include "announcements.h"
 #include "messageframer.h"
 #include "protocol.h"
+#include "requests.h"
 
 namespace fuzz_protocol {
 
@@ -75,6 +77,41 @@ void readFields(const QByteArray &line, unsigned order)
     }
 }
 
+// A body a message type accepts builds to a line that reads back as the same value, and
+// that line builds to itself.
+template<typename T>
+void readTyped(const QByteArray &rest)
+{
+    T value;
+    try {
+        value = T::parse(rest);
+    } catch (const protocol::ProtocolError &) {
+        return;
+    }
+    const QByteArray line = value.build();
+    const auto [command, body] = protocol::splitCommand(line);
+    check(command == T::Command, "a built message starts with its command word");
+    check(T::parse(body) == value, "a built message reads back as its value");
+    check(T::parse(body).build() == line, "a rebuilt message is the same bytes");
+}
+
+template<typename... T>
+void readAsEach(const QByteArray &rest)
+{
+    (readTyped<T>(rest), ...);
+}
+
+void readAsEveryMessage(const QByteArray &line)
+{
+    using namespace protocol;
+    const QByteArray rest = splitCommand(line).second;
+    readAsEach<LoginInfo, KickHim, BotSpeed, ChatRequest, ActionRequest, StartGame, JustWatch, RollTheDice, AllDone,
+               PlaySoundRequest>(rest);
+    readAsEach<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, PlayerDisconnected, HaveWrongVersion, WrongVersion,
+               LoadStats, LoadPScores, JustWatching, Chat, Action, PlaySound, NextPlayer, CreateDice, Scores, MarkOff,
+               NoScore, Winner>(rest);
+}
+
 } // namespace
 
 int fuzzOne(const std::uint8_t *data, std::size_t size)
@@ -85,8 +122,10 @@ int fuzzOne(const std::uint8_t *data, std::size_t size)
     const QByteArray stream(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
     checkFraming(stream, seed);
     MessageFramer framer;
-    for (const QByteArray &line : framer.feed(stream))
+    for (const QByteArray &line : framer.feed(stream)) {
         readFields(line, seed * 2654435761u);
+        readAsEveryMessage(line);
+    }
     return 0;
 }
 
