@@ -1,16 +1,31 @@
 #include "turnengine.h"
 
 #include "announcements.h"
+#include "computerplayer.h"
 #include "gamerandom.h"
 #include "phasetests.h"
 #include "protocollimits.h"
 #include "turnsink.h"
+
+#include <array>
 
 namespace {
 
 constexpr bool isDie(int die)
 {
     return die >= 1 && die <= NumDice;
+}
+
+// Dice 1 to 10, none twice.
+bool validDieList(const QList<int> &dice)
+{
+    std::array<bool, NumDice + 1> listed{};
+    for (const int die : dice) {
+        if (!isDie(die) || listed[die])
+            return false;
+        listed[die] = true;
+    }
+    return true;
 }
 
 // Row of the colour table per die: dice 1 and 5, 2 and 6, 3, 7 and 9, 4, 8 and 10.
@@ -61,22 +76,11 @@ void TurnEngine::findplayer()
     // which would otherwise cut the new turn short when it runs out.
     m_sink.disablePauseTimer();
 
-    bool anyone = false;
-    for (int seat = 1; seat <= m_state.numseats && !anyone; ++seat)
-        anyone = m_state.takesPart(seat);
-    if (!anyone) {
+    if (!anyoneTakesPart()) {
         checkforwin();
         return;
     }
-
-    int &current = m_state.currentplayer;
-    do {
-        ++current;
-        if (current > m_state.numseats || current < 1)
-            current = 1;
-    } while (!m_state.takesPart(current));
-    if (current == 1)
-        ++m_state.roundno;
+    const int current = advanceTurn();
 
     clearDice();
     m_state.rollcount = 0;
@@ -89,7 +93,29 @@ void TurnEngine::findplayer()
     m_sink.broadcast(protocol::NextPlayer{current, s.phase, m_state.roundno}.build());
 
     if (m_state.computerPlayed(current))
-        m_sink.armComputerTimer(m_state.botspeedms, 1);
+        m_sink.armComputerTimer(m_state.botspeedms, ComputerPlayer::RollStep);
+}
+
+bool TurnEngine::anyoneTakesPart() const
+{
+    for (int seat = 1; seat <= m_state.numseats; ++seat) {
+        if (m_state.takesPart(seat))
+            return true;
+    }
+    return false;
+}
+
+int TurnEngine::advanceTurn()
+{
+    int &current = m_state.currentplayer;
+    do {
+        ++current;
+        if (current > m_state.numseats || current < 1)
+            current = 1;
+    } while (!m_state.takesPart(current));
+    if (current == 1)
+        ++m_state.roundno;
+    return current;
 }
 
 void TurnEngine::clearDice()
@@ -111,7 +137,7 @@ void TurnEngine::rollthedice(const protocol::RollTheDice &request)
         alldone({seat, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}});
         return;
     }
-    if (!acceptsTurnRequest(seat) || m_state.rollcount >= MaxRolls)
+    if (!acceptsTurnRequest(seat) || m_state.rollcount >= MaxRolls || !validDieList(request.dice))
         return;
     // The first roll of a turn rolls every die, whatever the list says: a die never rolled
     // this turn would otherwise stay on the table as a wild.
@@ -122,16 +148,13 @@ void TurnEngine::rollthedice(const protocol::RollTheDice &request)
     protocol::CreateDice message{seat, m_state.rollcount, {}};
     message.dice.reserve(toRoll.size());
     for (const int die : toRoll) {
-        if (!isDie(die))
-            continue;
         rolldice(die);
         message.dice.append({die, m_state.dice[die].value, m_state.dice[die].color});
     }
-    if (!message.dice.isEmpty())
-        m_sink.broadcast(message.build());
+    m_sink.broadcast(message.build());
 
     if (m_state.computerPlayed(seat))
-        m_sink.armComputerTimer(m_state.botspeedms, 2);
+        m_sink.armComputerTimer(m_state.botspeedms, ComputerPlayer::KeepStep);
 }
 
 void TurnEngine::rolldice(int die)
@@ -167,7 +190,7 @@ int TurnEngine::facevalue(int die, int r)
 void TurnEngine::alldone(const protocol::AllDone &request)
 {
     const int seat = request.seat;
-    if (!acceptsTurnRequest(seat))
+    if (!acceptsTurnRequest(seat) || !validDieList(request.dice))
         return;
 
     m_state.rollcount = TurnOverRolls;
@@ -175,7 +198,7 @@ void TurnEngine::alldone(const protocol::AllDone &request)
     bool judged = false;
     for (const int die : request.dice) {
         // A die not rolled this turn (colour 0) is never judged: offering it is not offering it.
-        if (!isDie(die) || m_state.dice[die].color == 0)
+        if (m_state.dice[die].color == 0)
             continue;
         m_state.dicestate[die] = Judging::Free;
         judged = true;
@@ -211,33 +234,38 @@ void TurnEngine::scoreCompleted(int seat, int points)
     s.pscores[s.phase] = points; // phase 1 to 10 here: other phases never score
     s.phase += 1;
 
-    int bonus = 0;
-    protocol::ScoreKind kind = protocol::ScoreKind::Plain;
+    const Bonus bonus = awardBonus(seat);
+    const QList<int> used = diceWhere([](Judging j) { return j == Judging::Used; });
+    m_sink.broadcast(protocol::Scores{seat, s.phase - 1, s.score, s.lastscore, bonus.points, bonus.kind, used}.build());
+}
+
+TurnEngine::Bonus TurnEngine::awardBonus(int seat)
+{
+    TSeat &s = m_state.seats[seat];
+    Bonus bonus;
     if (s.phase == 6) {
-        kind = protocol::ScoreKind::Bonus;
+        bonus.kind = protocol::ScoreKind::Bonus;
         if (s.score > Phase5BonusAbove) {
-            bonus = Phase5Bonus;
+            bonus.points = Phase5Bonus;
             s.score += Phase5Bonus;
             s.pscores[11] = Phase5Bonus;
         }
     }
-    if (s.phase == 11) {
-        s.status = SeatStatus::Finished;
-        if (!m_state.someoneout) {
-            m_state.someoneout = true;
-            kind = protocol::ScoreKind::GoneOut;
-            bonus = GoneOutBonus;
-            s.score += GoneOutBonus;
-            s.pscores[12] = GoneOutBonus;
-            for (int other = 1; other <= m_state.numseats; ++other) {
-                if (other != seat)
-                    m_state.seats[other].status = SeatStatus::PlayingOut;
-            }
-        }
+    if (s.phase != 11)
+        return bonus;
+    s.status = SeatStatus::Finished;
+    if (m_state.someoneout)
+        return bonus;
+    // The first seat to go out: everybody else plays one last turn.
+    m_state.someoneout = true;
+    bonus = {GoneOutBonus, protocol::ScoreKind::GoneOut};
+    s.score += GoneOutBonus;
+    s.pscores[12] = GoneOutBonus;
+    for (int other = 1; other <= m_state.numseats; ++other) {
+        if (other != seat)
+            m_state.seats[other].status = SeatStatus::PlayingOut;
     }
-
-    const QList<int> used = diceWhere([](Judging j) { return j == Judging::Used; });
-    m_sink.broadcast(protocol::Scores{seat, s.phase - 1, s.score, s.lastscore, bonus, kind, used}.build());
+    return bonus;
 }
 
 void TurnEngine::scoreFailed(int seat)

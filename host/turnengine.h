@@ -11,7 +11,8 @@ class TurnSink;
 //
 // Requests the game cannot use are ignored without any change: a roll or all done
 // while no game runs, from a seat not on turn, during the pause after the turn's all
-// done, and a roll once three rolls are used (the seat-only roll still means all done).
+// done, with a die list that names a die outside 1 to 10 or a die twice, and a roll once
+// three rolls are used (the seat-only roll still means all done).
 class TurnEngine
 {
 public:
@@ -29,7 +30,7 @@ public:
     void startgame(const protocol::StartGame &request);
     void findplayer();
     // Rolls the listed dice; an empty list means all done with all ten dice. The first roll
-    // of a turn rolls all ten dice whatever the list names. Dice outside 1 to 10 are ignored.
+    // of a turn rolls all ten dice whatever the list names.
     void rollthedice(const protocol::RollTheDice &request);
     // Rolls die 1 to 10; a die that already shows a colour always changes it.
     void rolldice(int die);
@@ -37,8 +38,8 @@ public:
     static int findcolor(int die, int r);
     // Value of face r (1 to 6) of die 1 to 10: 0 (wild) for r 5 and 6 on dice 1 to 4.
     static int facevalue(int die, int r);
-    // Judges the phase with the listed dice and scores the turn. Dice not rolled this turn,
-    // and dice outside 1 to 10, are not judged, even when listed.
+    // Judges the phase with the listed dice and scores the turn. Dice not rolled this turn
+    // are not judged, even when listed.
     void alldone(const protocol::AllDone &request);
     void checkforwin();
     void timer1Timer(int step);
@@ -47,6 +48,18 @@ public:
     bool turnFinished() const { return m_state.rollcount >= TurnOverRolls; }
 
 private:
+    // What a completed phase earned besides its points.
+    struct Bonus
+    {
+        int points = 0;
+        protocol::ScoreKind kind = protocol::ScoreKind::Plain;
+    };
+
+    bool anyoneTakesPart() const;
+    // Moves the turn to the next seat that takes part (a new round at seat 1); returns it.
+    int advanceTurn();
+    // Adds the phase-5 or going-out bonus of a seat that just completed a phase.
+    Bonus awardBonus(int seat);
     // A roll or all done from this seat may change the game now.
     bool acceptsTurnRequest(int seat) const;
     void scoreCompleted(int seat, int points);

@@ -523,3 +523,36 @@ TEST_F(TurnEngineTest, DiceNotRolledThisTurnAreNeverJudged)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TurnEngineTest, TypedListsNamingABadDieChangeNothing)
+{
+    const struct
+    {
+        const char *name;
+        bool roll;
+        QList<int> dice;
+    } cases[] = {
+        {"roll of die 0", true, {0}},
+        {"roll of die 11 among good ones", true, {1, 2, 11}},
+        {"roll naming a die twice", true, {4, 4}},
+        {"all done with die -3", false, {2, 5, -3}},
+        {"all done naming a die twice", false, {5, 6, 8, 5}},
+    };
+    for (const auto &c : cases) {
+        start();
+        table("2:Wb 5:5y 6:5g 8:5m 7:7b 9:7y");
+        state.rollcount = 1;
+        sink.clear();
+        const std::string before = snapshot(state);
+        if (c.roll)
+            engine.rollthedice({1, c.dice});
+        else
+            engine.alldone({1, c.dice});
+        EXPECT_EQ(snapshot(state), before) << c.name;
+        EXPECT_TRUE(sink.messages.isEmpty()) << c.name << ": " << sink.messages.value(0).toStdString();
+    }
+}
+
+} // namespace
