@@ -11,9 +11,12 @@ namespace {
 constexpr int MaxEntryNumber = 1000000;
 constexpr int PlayerSeats = 4;
 
+// The command word and the seat, in a buffer that holds a typical message whole.
 QByteArray begin(const char *command, int seat)
 {
-    QByteArray out(command);
+    QByteArray out;
+    out.reserve(128);
+    out.append(command);
     put(out, seat);
     return out;
 }

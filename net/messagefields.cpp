@@ -1,6 +1,7 @@
 #include "messagefields.h"
 
 #include <array>
+#include <charconv>
 #include <string>
 
 namespace protocol::fields {
@@ -114,8 +115,11 @@ QByteArray scoreKindText(ScoreKind kind)
 
 void put(QByteArray &out, int value)
 {
-    out += Separator;
-    out += QByteArray::number(value);
+    // Written in place: the host builds hundreds of these per game.
+    char digits[16];
+    digits[0] = Separator;
+    const auto end = std::to_chars(digits + 1, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
 }
 
 void put(QByteArray &out, const QByteArray &text)

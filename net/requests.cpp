@@ -6,9 +6,12 @@ using fields::put;
 
 namespace {
 
+// The command word and the seat, in a buffer that holds a typical message whole.
 QByteArray begin(const char *command, int seat)
 {
-    QByteArray out(command);
+    QByteArray out;
+    out.reserve(128);
+    out.append(command);
     put(out, seat);
     return out;
 }
