@@ -1,16 +1,11 @@
 #include "clientgame.h"
 
-#include "board.h"
-#include "boardpictures.h"
 #include "chatview.h"
+#include "clientmodel.h"
 #include "clientstate.h"
-#include "dicetray.h"
-#include "picturebox.h"
-#include "picturebutton.h"
 #include "protocol.h"
 #include "version.h"
 
-#include <QLabel>
 #include <utility>
 
 using protocol::FieldCursor;
@@ -35,11 +30,10 @@ QString text(const QByteArray &bytes)
 
 } // namespace
 
-ClientGame::ClientGame(Board &board, ClientState &state, DiceTray &tray, QObject *parent)
+ClientGame::ClientGame(ClientModel &model, ClientState &state, QObject *parent)
     : QObject(parent)
-    , m_board(board)
+    , m_model(model)
     , m_state(state)
-    , m_tray(tray)
 {
 }
 
@@ -60,6 +54,17 @@ QString ClientGame::phasename(int phase)
 }
 
 void ClientGame::processline(const QByteArray &line)
+{
+    try {
+        dispatch(line);
+    } catch (...) {
+        Q_EMIT modelChanged(); // what the handler changed before it gave up is shown too
+        throw;
+    }
+    Q_EMIT modelChanged();
+}
+
+void ClientGame::dispatch(const QByteArray &line)
 {
     using Handler = void (ClientGame::*)(const QByteArray &);
     static const std::pair<const char *, Handler> handlers[] = {
@@ -105,14 +110,9 @@ void ClientGame::status(const QString &line)
     Q_EMIT chatLine(QStringLiteral("0+") + line, StatusBlue);
 }
 
-QString ClientGame::seatName(int seat) const
-{
-    return ClientState::isSeat(seat) ? m_board.playerName(seat)->text() : QString();
-}
-
 int ClientGame::takeSeat(FieldCursor &cursor) const
 {
-    return takeRanged(cursor, 1, ClientState::numseats, "seat");
+    return takeRanged(cursor, 1, ClientModel::NumSeats, "seat");
 }
 
 void ClientGame::sendloginfo(const QByteArray &data)
@@ -147,10 +147,9 @@ void ClientGame::newplayerinfo(const QByteArray &data)
     } else {
         status(name + QStringLiteral(" is Connected."));
     }
-    if (ClientState::isSeat(n)) {
-        m_board.playerName(n)->setText(name);
-        m_board.playerName(n)->show();
-        m_board.score(n)->show();
+    if (ClientModel::isSeat(n)) {
+        m_model.seats[n].status = SeatStatus::Player;
+        m_model.seats[n].name = name;
     } else {
         Q_EMIT spyArrived(n, name);
         status(n == m_state.myid ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
@@ -163,12 +162,14 @@ void ClientGame::playerdisconnected(const QByteArray &data)
     FieldCursor cursor(data);
     const int n = takeRanged(cursor, 1, 1000000, "connection number");
     const QString name = text(cursor.takeRest());
-    if (ClientState::isSeat(n)) {
-        QLabel *label = m_board.playerName(n);
-        if (label->text() != QLatin1String("<Waiting>"))
-            status(label->text() + QStringLiteral(" disconnected."));
-        label->setText(n == 2 ? QStringLiteral("Klot") : QStringLiteral("<Waiting>"));
-        m_board.eyes(n)->hide();
+    if (ClientModel::isSeat(n)) {
+        SeatModel &seat = m_model.seats[n];
+        if (seat.status != SeatStatus::Empty)
+            status(seat.name + QStringLiteral(" disconnected."));
+        // The host's computer player takes seat 2 over.
+        seat.status = n == 2 ? SeatStatus::Computer : SeatStatus::Empty;
+        seat.name = n == 2 ? ClientModel::ComputerName : QString();
+        seat.watching = false;
         return;
     }
     if (m_removeSpy && m_removeSpy(n, name)) {
@@ -181,23 +182,21 @@ void ClientGame::startthegame(const QByteArray &data)
 {
     FieldCursor cursor(data);
     const QString name = text(cursor.take());
-    m_board.button_start->hide();
-    m_board.button_alldone->hide();
-    m_board.button_roll->hide();
-    m_board.image_Turn->show();
-    m_board.image_winner->hide();
-    m_board.label_winner->hide();
-    m_state.justWatching = false;
+    m_model.stage = GameStage::Running;
+    m_model.step = TurnStep::Idle;
+    m_model.justWatching = false;
     Q_EMIT justWatchChanged(false);
-    m_board.setRound(0);
+    m_model.round = 0;
     clearall();
     status(name + QStringLiteral(" has started a game."));
-    if (m_board.playerName(2)->text() == QLatin1String("<Waiting>"))
-        m_board.playerName(2)->setText(QStringLiteral("Klot"));
-    for (int p = 1; p <= 10; ++p)
-        m_board.setPhaseStyle(p, Board::PhaseStyle::Plain);
-    m_board.image_example->clearPicture();
-    m_state.shownphase = 0;
+    SeatModel &second = m_model.seats[2];
+    if (second.status == SeatStatus::Empty) {
+        second.status = SeatStatus::Computer;
+        second.name = ClientModel::ComputerName;
+    }
+    m_model.markAllPhases(PhaseMark::Plain);
+    m_model.illustration.reset();
+    m_model.shownphase = 0;
 }
 
 void ClientGame::getnextplayer(const QByteArray &data)
@@ -206,60 +205,46 @@ void ClientGame::getnextplayer(const QByteArray &data)
     const int player = takeSeat(cursor);
     const int phase = takeRanged(cursor, 1, 10, "phase");
     const int round = takeRanged(cursor, 0, 1000000, "round");
-    m_tray.startShuffle();
-    m_state.currentplayer = player;
-    m_board.setRound(round);
+    m_model.step = TurnStep::Shuffling;
+    m_model.currentplayer = player;
+    m_model.round = round;
     setPhaseLine(player, phase);
     placeTurnMarker(player);
-    setRolls(0);
-    for (int n = 1; n <= NumDice; ++n)
-        m_tray.resetDie(n);
-    if (player == m_state.myid) {
+    m_model.rollsUsed = 0;
+    m_model.resetAllDice();
+    if (player == m_state.myid)
         startOwnTurn(phase);
-        m_board.button_roll->show();
-    } else {
-        m_board.label_status->setText(seatName(player) + QStringLiteral("'s turn"));
-    }
+    else
+        showOthersTurn(player);
 }
 
 void ClientGame::startOwnTurn(int phase)
 {
-    m_board.label_status->setText(QStringLiteral("Your Turn"));
+    m_model.statusLine = QStringLiteral("Your Turn");
     Q_EMIT soundRequested(turnSoundNew ? QStringLiteral("turnnew") : QStringLiteral("turn"));
-    highlightPhase(phase);
+    m_model.highlightPhase(phase);
+}
+
+void ClientGame::showOthersTurn(int player)
+{
+    m_model.statusLine = m_model.seatName(player) + QStringLiteral("'s turn");
 }
 
 void ClientGame::setPhaseLine(int player, int phase)
 {
-    const QString prefix = player == m_state.myid ? QStringLiteral("You") : seatName(player);
-    const QString verb = player == m_state.myid ? QStringLiteral(" are trying to get: ")
-                                                : QStringLiteral(" is trying to get: ");
-    m_board.label_phase->setText(prefix + verb + phasename(phase));
+    const bool own = player == m_state.myid;
+    const QString prefix = own ? QStringLiteral("You") : m_model.seatName(player);
+    const QString verb = own ? QStringLiteral(" are trying to get: ") : QStringLiteral(" is trying to get: ");
+    m_model.phaseLine = prefix + verb + phasename(phase);
 }
 
 void ClientGame::placeTurnMarker(int seat)
 {
-    if (ClientState::isSeat(seat))
-        m_board.image_Turn->move(m_board.playerName(seat)->x() - 10, m_board.image_Turn->y());
+    if (ClientModel::isSeat(seat))
+        m_model.markerSeat = seat;
 }
 
-void ClientGame::setRolls(int used)
-{
-    m_board.image_rolls->setPicture(boardpictures::rolls(qBound(0, used, 3)));
-}
-
-void ClientGame::highlightPhase(int phase)
-{
-    if (phase == m_state.shownphase || phase < 1 || phase > 10)
-        return;
-    for (int p = 1; p < phase; ++p)
-        m_board.setPhaseStyle(p, Board::PhaseStyle::Done);
-    m_board.setPhaseStyle(phase, Board::PhaseStyle::Current);
-    m_board.image_example->setPicture(boardpictures::example(phase));
-    m_state.shownphase = phase;
-}
-
-void ClientGame::readDiceTriples(FieldCursor &cursor, bool draw)
+void ClientGame::readDiceTriples(FieldCursor &cursor)
 {
     if (cursor.rest() == "none") {
         cursor.takeRest();
@@ -278,9 +263,9 @@ void ClientGame::readDiceTriples(FieldCursor &cursor, bool draw)
         triples.append({n, value, color});
     }
     for (const auto &[n, value, color] : triples) {
-        m_state.dice[n] = TDie{value, color, false};
-        if (draw)
-            m_tray.drawDie(n);
+        m_model.dice[n] = TDie{value, color, false};
+        m_model.dieDrawn[n] = true;
+        m_model.dieRaised[n] = false;
     }
 }
 
@@ -289,30 +274,28 @@ void ClientGame::createdice(const QByteArray &data)
     FieldCursor cursor(data);
     const int player = takeSeat(cursor);
     const int rolls = takeRanged(cursor, 0, 1000000, "rolls");
-    m_tray.stopShuffle();
-    setRolls(rolls);
-    m_state.currentplayer = player;
-    m_tray.raiseAll(true);
-    readDiceTriples(cursor, true);
-    const bool own = player == m_state.myid;
-    m_board.button_alldone->setVisible(own);
-    m_board.button_roll->setVisible(own && rolls < 3);
+    m_model.step = TurnStep::Rolled;
+    m_model.rollsUsed = rolls;
+    m_model.currentplayer = player;
+    // The dice not listed are the ones kept from the last roll: they stay raised.
+    m_model.raiseAllDice(true);
+    readDiceTriples(cursor);
     Q_EMIT soundRequested(QStringLiteral("dice"));
 }
 
 void ClientGame::clearLastResults()
 {
-    for (int s = 1; s <= ClientState::numseats; ++s)
-        m_board.bonus(s)->clear();
+    for (int s = 1; s <= ClientModel::NumSeats; ++s)
+        m_model.seats[s].result = SeatModel::Result::None;
 }
 
 void ClientGame::markUsedDice(const QList<int> &dice)
 {
     if (dice.isEmpty())
         return; // "none": the dice stay as they are
-    m_tray.raiseAll(false);
+    m_model.raiseAllDice(false);
     for (int n : dice)
-        m_tray.setRaised(n, true);
+        m_model.dieRaised[n] = true;
 }
 
 void ClientGame::scores(const QByteArray &data)
@@ -325,38 +308,28 @@ void ClientGame::scores(const QByteArray &data)
     const int bonus = cursor.takeInt();
     const QByteArray kind = cursor.take();
     const QList<int> used = cursor.takeDieList();
-    m_board.button_roll->hide();
-    m_board.button_alldone->hide();
+    m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(used);
-    m_board.cell(seat, phase)->setText(QString::number(points));
+    SeatModel &scorer = m_model.seats[seat];
+    scorer.sheet[phase] = SheetCell::of(points);
     if (kind == "goneout" && bonus > 0) {
-        for (int s = 1; s <= ClientState::numseats; ++s)
-            m_board.cell(s, 12)->setText(s == seat ? QString::number(bonus) : QStringLiteral("-"));
+        for (int s = 1; s <= ClientModel::NumSeats; ++s)
+            m_model.seats[s].sheet[12] = s == seat ? SheetCell::of(bonus) : SheetCell::dash();
     }
     if (kind == "bonus")
-        m_board.cell(seat, 11)->setText(bonus != 0 ? QString::number(bonus) : QStringLiteral("-"));
-    m_board.score(seat)->setText(QString::number(total));
-    m_board.bonus(seat)->setText(QStringLiteral("+%1").arg(points));
-    if (seat == m_state.myid)
-        advanceOwnPhase();
-    else
-        m_board.label_phase->setText(seatName(seat) + QStringLiteral(" completed the phase."));
-    m_board.label_status->setText(QStringLiteral("One Moment Please.."));
-    Q_EMIT soundRequested(QStringLiteral("gotpoints"));
-}
-
-void ClientGame::advanceOwnPhase()
-{
-    m_board.label_phase->setText(QStringLiteral("Way to Go! You completed the phase."));
-    for (int p = 1; p <= m_state.shownphase && p <= 10; ++p)
-        m_board.setPhaseStyle(p, Board::PhaseStyle::Done);
-    m_board.image_example->clearPicture();
-    m_state.shownphase += 1;
-    if (m_state.shownphase <= 10) {
-        m_board.setPhaseStyle(m_state.shownphase, Board::PhaseStyle::Current);
-        m_board.image_example->setPicture(boardpictures::example(m_state.shownphase));
+        scorer.sheet[11] = bonus != 0 ? SheetCell::of(bonus) : SheetCell::dash();
+    scorer.total = total;
+    scorer.result = SeatModel::Result::Scored;
+    scorer.resultPoints = points;
+    if (seat == m_state.myid) {
+        m_model.phaseLine = QStringLiteral("Way to Go! You completed the phase.");
+        m_model.advanceOwnPhase();
+    } else {
+        m_model.phaseLine = m_model.seatName(seat) + QStringLiteral(" completed the phase.");
     }
+    m_model.statusLine = QStringLiteral("One Moment Please..");
+    Q_EMIT soundRequested(QStringLiteral("gotpoints"));
 }
 
 void ClientGame::noscore(const QByteArray &data)
@@ -364,12 +337,13 @@ void ClientGame::noscore(const QByteArray &data)
     FieldCursor cursor(data);
     const int seat = takeSeat(cursor);
     const QList<int> offered = cursor.takeDieList();
+    m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(offered);
-    m_board.label_phase->setText(seat == m_state.myid ? QStringLiteral("You did not complete the phase.")
-                                                      : seatName(seat) + QStringLiteral(" did not complete the phase."));
-    m_board.bonus(seat)->setText(QStringLiteral("-"));
-    m_board.label_status->setText(QStringLiteral("One Moment Please.."));
+    m_model.phaseLine = seat == m_state.myid ? QStringLiteral("You did not complete the phase.")
+                                             : m_model.seatName(seat) + QStringLiteral(" did not complete the phase.");
+    m_model.seats[seat].result = SeatModel::Result::Failed;
+    m_model.statusLine = QStringLiteral("One Moment Please..");
     Q_EMIT soundRequested(QStringLiteral("nopoints"));
 }
 
@@ -378,8 +352,8 @@ void ClientGame::markoff(const QByteArray &data)
     FieldCursor cursor(data);
     const int seat = takeSeat(cursor);
     const int phase = cursor.takeInt();
-    for (int k = qMax(phase, 1); k <= 10; ++k)
-        m_board.cell(seat, k)->setText(QStringLiteral("-"));
+    for (int k = qMax(phase, 1); k <= ClientModel::NumPhases; ++k)
+        m_model.seats[seat].sheet[k] = SheetCell::dash();
 }
 
 void ClientGame::justwatching(const QByteArray &data)
@@ -387,40 +361,35 @@ void ClientGame::justwatching(const QByteArray &data)
     FieldCursor cursor(data);
     const int seat = cursor.takeInt();
     const QByteArray flag = cursor.take();
-    if (!ClientState::isSeat(seat))
+    if (!ClientModel::isSeat(seat))
         return;
     const bool watching = flag == "1";
     if (seat == m_state.myid) {
-        m_state.justWatching = watching;
+        m_model.justWatching = watching;
         Q_EMIT justWatchChanged(watching);
     }
-    status(seatName(seat) + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
-    m_board.eyes(seat)->setVisible(watching);
+    status(m_model.seatName(seat)
+           + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
+    m_model.seats[seat].watching = watching;
 }
 
 void ClientGame::winner(const QByteArray &data)
 {
     FieldCursor cursor(data);
     const QString names = text(cursor.take());
-    m_board.button_roll->hide();
-    m_board.button_alldone->hide();
-    m_board.image_Turn->hide();
-    m_state.currentplayer = 0;
+    m_model.stage = GameStage::Over;
+    m_model.step = TurnStep::Idle;
+    m_model.currentplayer = 0;
     Q_EMIT soundRequested(QStringLiteral("winner"));
-    const bool seated = ClientState::isSeat(m_state.myid);
-    const bool won = seated && seatName(m_state.myid) == names;
+    const bool seated = ClientModel::isSeat(m_state.myid);
+    const bool won = seated && m_model.seatName(m_state.myid) == names;
     const QString line = won ? QStringLiteral("You have Won the Game!") : names + QStringLiteral(" has Won the Game!");
-    m_board.label_winner->setText(line);
+    m_model.winnerLine = line;
     status(line);
-    m_board.label_phase->clear();
-    m_board.label_status->setText(QStringLiteral("Game Over!"));
-    m_board.image_winner->show();
-    m_board.label_winner->show();
-    for (int p = 1; p <= 10; ++p)
-        m_board.setPhaseStyle(p, Board::PhaseStyle::Done);
-    m_board.image_example->clearPicture();
-    if (m_state.amhost)
-        m_board.button_start->show();
+    m_model.phaseLine.clear();
+    m_model.statusLine = QStringLiteral("Game Over!");
+    m_model.markAllPhases(PhaseMark::Done);
+    m_model.illustration.reset();
     if (won)
         Q_EMIT tallyGame(QStringLiteral("addtomine"));
     else if (seated && !names.contains(QLatin1String(" and ")))
@@ -432,31 +401,28 @@ void ClientGame::loadstats(const QByteArray &data)
     FieldCursor cursor(data);
     if (cursor.takeInt() != m_state.myid)
         return;
-    const int player = takeRanged(cursor, 0, ClientState::numseats, "seat");
+    const int player = takeRanged(cursor, 0, ClientModel::NumSeats, "seat");
     const int phase = takeRanged(cursor, 0, 11, "phase");
     const int round = cursor.takeInt();
     const int rolls = cursor.takeInt();
-    std::array<int, 5> totals{};
-    for (int s = 1; s <= ClientState::numseats; ++s)
+    std::array<int, ClientModel::NumSeats + 1> totals{};
+    for (int s = 1; s <= ClientModel::NumSeats; ++s)
         totals[s] = cursor.takeInt();
-    m_state.currentplayer = player;
-    m_board.setRound(round);
-    for (int s = 1; s <= ClientState::numseats; ++s)
-        m_board.score(s)->setText(QString::number(totals[s]));
-    for (int n = 1; n <= NumDice; ++n)
-        m_tray.resetDie(n);
-    readDiceTriples(cursor, true);
-    setRolls(rolls);
+    m_model.currentplayer = player;
+    m_model.step = player != 0 ? TurnStep::Rolled : TurnStep::Idle;
+    m_model.round = round;
+    for (int s = 1; s <= ClientModel::NumSeats; ++s)
+        m_model.seats[s].total = totals[s];
+    m_model.resetAllDice();
+    readDiceTriples(cursor);
+    m_model.rollsUsed = rolls;
     if (player != 0)
         setPhaseLine(player, phase);
     placeTurnMarker(player);
-    if (player != 0 && player == m_state.myid) {
+    if (player != 0 && player == m_state.myid)
         startOwnTurn(phase);
-        m_board.button_roll->setVisible(rolls < 3);
-        m_board.button_alldone->show();
-    } else if (player != 0) {
-        m_board.label_status->setText(seatName(player) + QStringLiteral("'s turn"));
-    }
+    else if (player != 0)
+        showOthersTurn(player);
 }
 
 void ClientGame::loadpscores(const QByteArray &data)
@@ -467,24 +433,20 @@ void ClientGame::loadpscores(const QByteArray &data)
     const QList<QByteArray> fields = cursor.takeList();
     if (fields.size() % 3 != 0)
         throw ProtocolError("incomplete score triple");
+    QList<std::array<int, 3>> entries;
     for (qsizetype i = 0; i < fields.size(); i += 3) {
         const int seat = protocol::toInt(fields[i]);
         const int row = protocol::toInt(fields[i + 1]);
         const int value = protocol::toInt(fields[i + 2]);
-        if (!ClientState::isSeat(seat) || row < 1 || row > 12)
+        if (!ClientModel::isSeat(seat) || row < 1 || row > ClientModel::NumRows)
             throw ProtocolError("score slot out of range");
-        m_board.cell(seat, row)->setText(QString::number(value));
+        entries.append({seat, row, value});
     }
+    for (const auto &[seat, row, value] : entries)
+        m_model.seats[seat].sheet[row] = SheetCell::of(value);
 }
 
 void ClientGame::clearall()
 {
-    for (int s = 1; s <= ClientState::numseats; ++s) {
-        m_board.score(s)->setText(QStringLiteral("0"));
-        m_board.bonus(s)->clear();
-        for (int row = 1; row <= 12; ++row)
-            m_board.cell(s, row)->clear();
-    }
-    for (int n = 1; n <= NumDice; ++n)
-        m_tray.resetDie(n);
+    m_model.clearScores();
 }

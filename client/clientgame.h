@@ -7,20 +7,20 @@
 #include <QString>
 #include <functional>
 
-class Board;
-class DiceTray;
+struct ClientModel;
 struct ClientState;
 namespace protocol { class FieldCursor; }
 
 // The dispatcher (processline) and one handler per host message. Handlers take the text
 // after the command word and its "+". A malformed field throws protocol::ProtocolError;
-// the message is dropped there and the caller's error guard reports it. What the board
-// shows is written into the board's controls; effects outside the board leave as signals.
+// the message is dropped there and the caller's error guard reports it. Each message updates
+// the model (modelChanged follows, also after a dropped one); effects outside the board leave
+// as signals. No widget is read or written here.
 class ClientGame : public QObject
 {
     Q_OBJECT
 public:
-    ClientGame(Board &board, ClientState &state, DiceTray &tray, QObject *parent = nullptr);
+    ClientGame(ClientModel &model, ClientState &state, QObject *parent = nullptr);
 
     // Splits one queued line into command word and data and runs the matching handler.
     void processline(const QByteArray &line);
@@ -54,6 +54,8 @@ public:
     void setSpyRemover(SpyRemover remover) { m_removeSpy = std::move(remover); }
 
 Q_SIGNALS:
+    // Emitted after each dispatched line, when the model may have changed.
+    void modelChanged();
     // Emitted with a request for the host (without its terminator).
     void requestReady(const QByteArray &message);
     // Emitted with a chat line "sender+text" and its colour.
@@ -75,22 +77,18 @@ Q_SIGNALS:
     void justWatchChanged(bool checked);
 
 private:
+    void dispatch(const QByteArray &line);
     void status(const QString &text);
-    QString seatName(int seat) const;
     int takeSeat(protocol::FieldCursor &cursor) const;
-    void setRolls(int used);
     void setPhaseLine(int player, int phase);
     void placeTurnMarker(int seat);
     void startOwnTurn(int phase);
-    void highlightPhase(int phase);
-    // The own phase is done: the list moves on to the next one.
-    void advanceOwnPhase();
+    void showOthersTurn(int player);
     void markUsedDice(const QList<int> &dice);
     void clearLastResults();
-    void readDiceTriples(protocol::FieldCursor &cursor, bool draw);
+    void readDiceTriples(protocol::FieldCursor &cursor);
 
-    Board &m_board;
+    ClientModel &m_model;
     ClientState &m_state;
-    DiceTray &m_tray;
     SpyRemover m_removeSpy;
 };

@@ -1,20 +1,15 @@
 #include "playeractions.h"
 
-#include "board.h"
+#include "clientmodel.h"
 #include "clientstate.h"
-#include "dicetray.h"
 #include "messageboxes.h"
-#include "picturebutton.h"
 
-#include <QLabel>
 #include <QMenu>
 
-PlayerActions::PlayerActions(Board &board, ClientState &state, DiceTray &tray, MessageBoxes &boxes,
-                             QObject *parent)
+PlayerActions::PlayerActions(ClientModel &model, ClientState &state, MessageBoxes &boxes, QObject *parent)
     : QObject(parent)
-    , m_board(board)
+    , m_model(model)
     , m_state(state)
-    , m_tray(tray)
     , m_boxes(boxes)
 {
     createSeatMenu();
@@ -37,46 +32,49 @@ void PlayerActions::createSeatMenu()
     m_unsetJustWatch->setObjectName(QStringLiteral("UnsetJustWatch1"));
 }
 
-bool PlayerActions::ownDiceTouchable() const
-{
-    return m_state.currentplayer != 0 && m_state.currentplayer == m_state.myid && !m_tray.shuffling();
-}
-
 void PlayerActions::image_d1MouseUp(int n, Qt::MouseButton button)
 {
-    if (n < 1 || n > NumDice || !ownDiceTouchable())
+    if (n < 1 || n > NumDice || !m_model.diceTouchable(m_state))
         return;
     if (button != Qt::LeftButton) {
-        m_tray.sortthem();
+        m_model.sortDice();
+        Q_EMIT modelChanged();
         return;
     }
-    TDie &die = m_state.dice[n];
+    TDie &die = m_model.dice[n];
     die.selected = !die.selected;
-    m_tray.drawDie(n, die.selected);
+    // A kept die is redrawn with its frame, raised; a freed one lies down again.
+    m_model.dieDrawn[n] = true;
+    m_model.dieRaised[n] = die.selected;
+    Q_EMIT modelChanged();
     Q_EMIT soundRequested(die.selected ? QStringLiteral("select") : QStringLiteral("unset"));
+}
+
+void PlayerActions::handTurnBack()
+{
+    m_model.currentplayer = 0;
+    Q_EMIT modelChanged();
 }
 
 void PlayerActions::button_rollClick()
 {
-    if (m_state.currentplayer == m_state.myid && m_state.loggedin) {
+    if (m_model.currentplayer == m_state.myid && m_state.loggedin) {
         QByteArray request = "CMD_rollthedice+" + QByteArray::number(m_state.myid);
         for (int n = 1; n <= NumDice; ++n) {
-            if (!m_state.dice[n].selected)
+            if (!m_model.dice[n].selected)
                 request += '+' + QByteArray::number(n);
         }
         Q_EMIT requestReady(request);
     }
-    m_board.button_alldone->hide();
-    m_board.button_roll->hide();
-    m_state.currentplayer = 0;
+    handTurnBack();
 }
 
 void PlayerActions::button_alldoneClick()
 {
-    if (m_state.currentplayer == m_state.myid) {
+    if (m_model.currentplayer == m_state.myid) {
         QByteArray list;
         for (int n = 1; n <= NumDice; ++n) {
-            if (m_state.dice[n].selected)
+            if (m_model.dice[n].selected)
                 list += '+' + QByteArray::number(n);
         }
         if (list.isEmpty())
@@ -84,9 +82,7 @@ void PlayerActions::button_alldoneClick()
         if (m_state.loggedin)
             Q_EMIT requestReady("CMD_alldone+" + QByteArray::number(m_state.myid) + list);
     }
-    m_board.button_alldone->hide();
-    m_board.button_roll->hide();
-    m_state.currentplayer = 0;
+    handTurnBack();
 }
 
 void PlayerActions::button_startClick()
@@ -103,7 +99,7 @@ void PlayerActions::label_playername1ContextPopup(int seat, const QPoint &pos)
 {
     for (QAction *item : {m_removeFromGame, m_setToJustWatch, m_unsetJustWatch})
         item->setEnabled(m_state.amhost);
-    if (ClientState::isSeat(seat) && m_board.playerName(seat)->text() == QLatin1String("<Waiting>"))
+    if (ClientModel::isSeat(seat) && m_model.seats[seat].status == SeatStatus::Empty)
         m_removeFromGame->setEnabled(false);
     m_menuSeat = seat;
     m_popupKick->setProperty("Tag", seat);
@@ -141,5 +137,5 @@ void PlayerActions::UnsetJustWatch1Click()
 void PlayerActions::JustWatch1Click()
 {
     if (ClientState::isSeat(m_state.myid))
-        sendJustWatch(m_state.myid, m_state.justWatching ? "2" : "1");
+        sendJustWatch(m_state.myid, m_model.justWatching ? "2" : "1");
 }

@@ -7,11 +7,12 @@
 // stands for the own number. An empty line lets the dice shuffle tick once.
 //
 // Every line runs inside the client's error guard; only a protocol error may leave a handler.
-// After each line the client's state must still index its arrays.
+// After each line the client's model must still index its arrays.
 #include "fuzztargets.h"
 
 #include "chatform.h"
 #include "clientgame.h"
+#include "clientmodel.h"
 #include "clientstate.h"
 #include "colorchooser.h"
 #include "dicetray.h"
@@ -115,8 +116,9 @@ public:
 private:
     void checkInvariants() const
     {
-        const ClientState &s = m_chat->state();
-        check(s.currentplayer >= 0 && s.currentplayer <= ClientState::numseats, "seat on turn 0..4");
+        const ClientModel &s = m_chat->model();
+        check(s.currentplayer >= 0 && s.currentplayer <= ClientModel::NumSeats, "seat on turn 0..4");
+        check(s.markerSeat >= 0 && s.markerSeat <= ClientModel::NumSeats, "turn marker at a seat or none");
         check(s.shownphase >= 0, "shown phase not negative");
         for (int n = 1; n <= NumDice; ++n) {
             check(s.dice[n].value >= 0 && s.dice[n].value <= 10, "die value 0..10");

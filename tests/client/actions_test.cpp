@@ -44,7 +44,7 @@ TEST_F(Actions, RightClickSortsByValueStably)
     login();
     ownDice(Mixed);
     click(4, Qt::RightButton);
-    const auto &order = chat->state().diceorder;
+    const auto &order = chat->model().diceorder;
     EXPECT_EQ(QList<int>(order.begin() + 1, order.end()), (QList<int>{2, 8, 6, 9, 3, 4, 7, 1, 10, 5}));
     EXPECT_EQ(chat->board().die(2)->x(), 67);
     EXPECT_EQ(chat->board().die(5)->x(), 571);
@@ -60,7 +60,7 @@ TEST_F(Actions, SelectAndReleaseADie)
     login();
     ownDice(Mixed);
     click(3);
-    EXPECT_TRUE(chat->state().dice[3].selected);
+    EXPECT_TRUE(chat->model().dice[3].selected);
     EXPECT_EQ(chat->board().die(3)->y(), 5);
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body1", "dice/face3", "dice/keep"}));
     EXPECT_EQ(chat->sounds().requested.last(), QStringLiteral("select"));
@@ -69,7 +69,7 @@ TEST_F(Actions, SelectAndReleaseADie)
     screenshot("kept");
     click(7);
     click(3);
-    EXPECT_FALSE(chat->state().dice[3].selected);
+    EXPECT_FALSE(chat->model().dice[3].selected);
     EXPECT_EQ(chat->board().die(3)->y(), 15);
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body1", "dice/face3"}));
     EXPECT_EQ(chat->sounds().requested.last(), QStringLiteral("unset"));
@@ -82,13 +82,13 @@ TEST_F(Actions, DiceIgnoreClicksWhileShufflingAndOnOtherTurns)
     ASSERT_TRUE(chat->board().die(1)->isVisible());
     qsizetype sounds = chat->sounds().requested.size();
     click(1);
-    EXPECT_FALSE(chat->state().dice[1].selected) << "own turn, still shuffling";
+    EXPECT_FALSE(chat->model().dice[1].selected) << "own turn, still shuffling";
     EXPECT_EQ(chat->sounds().requested.size(), sounds);
     deliver({"CMD_nextplayer+2+1+1+", "CMD_createdice+2+1+1+5+1"});
     sounds = chat->sounds().requested.size();
     click(1);
     click(1, Qt::RightButton);
-    EXPECT_FALSE(chat->state().dice[1].selected) << "another player's dice";
+    EXPECT_FALSE(chat->model().dice[1].selected) << "another player's dice";
     EXPECT_EQ(chat->sounds().requested.size(), sounds);
 }
 
@@ -110,7 +110,7 @@ TEST_F(Actions, RollAgainListsTheDiceNotKept)
         EXPECT_EQ(sent, c.request) << c.name;
         EXPECT_FALSE(chat->board().button_roll->isVisible()) << c.name;
         EXPECT_FALSE(chat->board().button_alldone->isVisible()) << c.name;
-        EXPECT_EQ(chat->state().currentplayer, 0) << c.name;
+        EXPECT_EQ(chat->model().currentplayer, 0) << c.name;
     }
 }
 
@@ -130,7 +130,7 @@ TEST_F(Actions, AllDoneListsTheKeptDice)
             [&] { QTest::mouseClick(chat->board().button_alldone, Qt::LeftButton); }, "CMD_alldone");
         EXPECT_EQ(sent, c.request) << c.name;
         click(1);
-        EXPECT_FALSE(chat->state().dice[1].selected) << c.name << ": dice locked after All Done";
+        EXPECT_FALSE(chat->model().dice[1].selected) << c.name << ": dice locked after All Done";
     }
 }
 
@@ -192,9 +192,8 @@ TEST_F(Actions, ShuffleRunsFromTurnStartUntilTheDiceArrive)
     const QStringList shuffled = chat->board().die(1)->layers();
     EXPECT_EQ(shuffled.size(), 2);
     deliver("CMD_createdice+2+1+1+5+1");
-    QTest::qWait(700);
-    EXPECT_EQ(chat->board().die(1)->layers(), (QStringList{"dice/body1", "dice/face5"}))
-        << "no shuffle after the dice arrived";
+    EXPECT_FALSE(chat->findChild<DiceTray *>()->shuffling()) << "no frame can come after the dice arrived";
+    EXPECT_EQ(chat->board().die(1)->layers(), (QStringList{"dice/body1", "dice/face5"}));
 }
 
 } // namespace
