@@ -86,6 +86,29 @@ TEST_F(Handlers, CreatediceRedrawsOnlyTheListedDice)
     EXPECT_EQ(chat->board().image_rolls->layers(), QStringList{"rolls2"});
 }
 
+// When the host plays the own seat (Just Watch), its turn buttons go with its turn: neither a
+// turn without points nor the next player's turn leaves them on the board.
+TEST_F(Handlers, TurnButtonsGoWithATurnTheHostPlaysForThisSeat)
+{
+    login(1, "You");
+    deliver({"CMD_justwatching+1+1", "CMD_nextplayer+1+1+1+", firstRoll(1, 1), "CMD_noscore+1+none"});
+    EXPECT_FALSE(chat->board().button_roll->isVisible()) << "after a turn without points";
+    EXPECT_FALSE(chat->board().button_alldone->isVisible()) << "after a turn without points";
+    deliver({"CMD_nextplayer+1+1+1+", firstRoll(1, 1), "CMD_nextplayer+2+1+1+"});
+    EXPECT_FALSE(chat->board().button_roll->isVisible()) << "during the next player's turn";
+    EXPECT_FALSE(chat->board().button_alldone->isVisible()) << "during the next player's turn";
+}
+
+// A seat is empty by what the host said, not by the text its name label shows.
+TEST_F(Handlers, APlayerNamedLikeTheEmptySeatIsStillSeated)
+{
+    login(1, "You");
+    deliver({"CMD_newplayerinfo+4+<Waiting>", "CMD_playerdisconnected+4+"});
+    EXPECT_TRUE(chatLines().contains(QStringLiteral("<Waiting> disconnected.")));
+    deliver({"CMD_newplayerinfo+2+<Waiting>", "CMD_startgame+You+0+0+f+"});
+    EXPECT_EQ(text("label_playername2"), QStringLiteral("<Waiting>")) << "a seated player is not replaced";
+}
+
 TEST_F(Handlers, PeerNamesAreShownAsTheirCharacters)
 {
     // A picture on this machine that a name read as markup would make the board draw.
