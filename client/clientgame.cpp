@@ -3,25 +3,16 @@
 #include "chatview.h"
 #include "clientmodel.h"
 #include "clientstate.h"
+#include "announcements.h"
 #include "protocol.h"
+#include "requests.h"
 #include "version.h"
 
 #include <utility>
 
-using protocol::FieldCursor;
-using protocol::ProtocolError;
-
 namespace {
 
 const QColor StatusBlue(0, 0, 255);
-
-int takeRanged(FieldCursor &cursor, int lo, int hi, const char *what)
-{
-    const int value = cursor.takeInt();
-    if (value < lo || value > hi)
-        throw ProtocolError(std::string(what) + " out of range: " + std::to_string(value));
-    return value;
-}
 
 QString text(const QByteArray &bytes)
 {
@@ -68,39 +59,34 @@ void ClientGame::dispatch(const QByteArray &line)
 {
     using Handler = void (ClientGame::*)(const QByteArray &);
     static const std::pair<const char *, Handler> handlers[] = {
-        {"CMD_sendlogininfo", &ClientGame::sendloginfo},
-        {"CMD_chat", &ClientGame::chatrecieved},
-        {"CMD_action", &ClientGame::chatrecieved},
-        {"CMD_playasound", &ClientGame::playasound},
-        {"CMD_newplayerinfo", &ClientGame::newplayerinfo},
-        {"CMD_existingplayers", &ClientGame::newplayerinfo},
-        {"CMD_playerdisconnected", &ClientGame::playerdisconnected},
-        {"CMD_startgame", &ClientGame::startthegame},
-        {"CMD_nextplayer", &ClientGame::getnextplayer},
-        {"CMD_winner", &ClientGame::winner},
-        {"CMD_justwatching", &ClientGame::justwatching},
-        {"CMD_createdice", &ClientGame::createdice},
-        {"CMD_scores", &ClientGame::scores},
-        {"CMD_noscore", &ClientGame::noscore},
-        {"CMD_loadstats", &ClientGame::loadstats},
-        {"CMD_markoff", &ClientGame::markoff},
-        {"CMD_loadpscores", &ClientGame::loadpscores},
+        {protocol::SendLoginInfo::Command, &ClientGame::sendloginfo},
+        {protocol::Chat::Command, &ClientGame::chatrecieved},
+        {protocol::Action::Command, &ClientGame::actionrecieved},
+        {protocol::PlaySound::Command, &ClientGame::playasound},
+        {protocol::NewPlayerInfo::Command, &ClientGame::newplayerinfo},
+        {protocol::HaveWrongVersion::Command, &ClientGame::havewrongversion},
+        {protocol::WrongVersion::Command, &ClientGame::wrongversion},
+        {protocol::ExistingPlayers::Command, &ClientGame::existingplayers},
+        {protocol::PlayerDisconnected::Command, &ClientGame::playerdisconnected},
+        {protocol::StartGame::Command, &ClientGame::startthegame},
+        {protocol::NextPlayer::Command, &ClientGame::getnextplayer},
+        {protocol::Winner::Command, &ClientGame::winner},
+        {protocol::Full::Command, &ClientGame::full},
+        {protocol::JustWatching::Command, &ClientGame::justwatching},
+        {protocol::CreateDice::Command, &ClientGame::createdice},
+        {protocol::Scores::Command, &ClientGame::scores},
+        {protocol::NoScore::Command, &ClientGame::noscore},
+        {protocol::LoadStats::Command, &ClientGame::loadstats},
+        {protocol::MarkOff::Command, &ClientGame::markoff},
+        {protocol::LoadPScores::Command, &ClientGame::loadpscores},
     };
     const auto [command, data] = protocol::splitCommand(line);
     if (command.isEmpty())
         return;
-    if (command == "CMD_havewrongversion") {
-        status(text(data) + QStringLiteral(" has a different version of the game then you."));
-    } else if (command == "CMD_wrongversion") {
-        status(QStringLiteral("You have a differnt version of the game then the host."));
-    } else if (command == "CMD_full") {
-        Q_EMIT gameFull();
-    } else {
-        for (const auto &[word, handler] : handlers) {
-            if (command == word) {
-                (this->*handler)(data);
-                return;
-            }
+    for (const auto &[word, handler] : handlers) {
+        if (command == word) {
+            (this->*handler)(data);
+            return;
         }
     }
 }
@@ -110,37 +96,68 @@ void ClientGame::status(const QString &line)
     Q_EMIT chatLine(QStringLiteral("0+") + line, StatusBlue);
 }
 
-int ClientGame::takeSeat(FieldCursor &cursor) const
+void ClientGame::havewrongversion(const QByteArray &data)
 {
-    return takeRanged(cursor, 1, ClientModel::NumSeats, "seat");
+    status(text(protocol::HaveWrongVersion::parse(data).name)
+           + QStringLiteral(" has a different version of the game then you."));
+}
+
+void ClientGame::wrongversion(const QByteArray &data)
+{
+    protocol::WrongVersion::parse(data);
+    status(QStringLiteral("You have a differnt version of the game then the host."));
+}
+
+void ClientGame::full(const QByteArray &data)
+{
+    protocol::Full::parse(data);
+    Q_EMIT gameFull();
 }
 
 void ClientGame::sendloginfo(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const QByteArray number = cursor.take();
-    m_state.myid = protocol::toInt(number);
+    const auto message = protocol::SendLoginInfo::parse(data);
+    m_state.myid = message.seat;
     m_state.loggedin = true;
-    Q_EMIT requestReady("CMD_logininfo+" + number + '+' + QByteArray(GameVersion) + '+'
-                        + m_state.playername.toUtf8());
+    Q_EMIT requestReady(protocol::LoginInfo{message.seat, GameVersion, m_state.playername.toUtf8()}.build());
 }
 
 void ClientGame::chatrecieved(const QByteArray &data)
 {
-    const auto [line, color] = ChatView::chatBody(text(data));
+    showChat(protocol::Chat::parse(data).line);
+}
+
+void ClientGame::actionrecieved(const QByteArray &data)
+{
+    showChat(protocol::Action::parse(data).line);
+}
+
+void ClientGame::showChat(const QByteArray &body)
+{
+    const auto [line, color] = ChatView::chatBody(text(body));
     Q_EMIT chatLine(line, color);
 }
 
 void ClientGame::playasound(const QByteArray &data)
 {
+    protocol::PlaySound::parse(data);
     Q_EMIT chatterSoundReceived(data);
 }
 
 void ClientGame::newplayerinfo(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int n = takeRanged(cursor, 1, 1000000, "connection number");
-    const QString name = text(cursor.takeRest());
+    const auto message = protocol::NewPlayerInfo::parse(data);
+    arrived(message.seat, text(message.name));
+}
+
+void ClientGame::existingplayers(const QByteArray &data)
+{
+    const auto message = protocol::ExistingPlayers::parse(data);
+    arrived(message.seat, text(message.name));
+}
+
+void ClientGame::arrived(int n, const QString &name)
+{
     if (n == m_state.myid) {
         status(QStringLiteral("You are Connected."));
         Q_EMIT ownArrival();
@@ -159,9 +176,9 @@ void ClientGame::newplayerinfo(const QByteArray &data)
 
 void ClientGame::playerdisconnected(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int n = takeRanged(cursor, 1, 1000000, "connection number");
-    const QString name = text(cursor.takeRest());
+    const auto message = protocol::PlayerDisconnected::parse(data);
+    const int n = message.seat;
+    const QString name = text(message.name);
     if (ClientModel::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
         if (seat.status != SeatStatus::Empty)
@@ -180,8 +197,7 @@ void ClientGame::playerdisconnected(const QByteArray &data)
 
 void ClientGame::startthegame(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const QString name = text(cursor.take());
+    const QString name = text(protocol::StartGame::parse(data).name);
     m_model.stage = GameStage::Running;
     m_model.step = TurnStep::Idle;
     m_model.justWatching = false;
@@ -201,10 +217,7 @@ void ClientGame::startthegame(const QByteArray &data)
 
 void ClientGame::getnextplayer(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int player = takeSeat(cursor);
-    const int phase = takeRanged(cursor, 1, 10, "phase");
-    const int round = takeRanged(cursor, 0, 1000000, "round");
+    const auto [player, phase, round] = protocol::NextPlayer::parse(data);
     m_model.step = TurnStep::Shuffling;
     m_model.currentplayer = player;
     m_model.round = round;
@@ -244,42 +257,24 @@ void ClientGame::placeTurnMarker(int seat)
         m_model.markerSeat = seat;
 }
 
-void ClientGame::readDiceTriples(FieldCursor &cursor)
+void ClientGame::showDice(const QList<protocol::DieFace> &faces)
 {
-    if (cursor.rest() == "none") {
-        cursor.takeRest();
-        return;
-    }
-    const QList<QByteArray> fields = cursor.takeList();
-    if (fields.size() % 3 != 0)
-        throw ProtocolError("incomplete dice triple");
-    QList<std::array<int, 3>> triples;
-    for (qsizetype i = 0; i < fields.size(); i += 3) {
-        const int n = protocol::toInt(fields[i]);
-        const int value = protocol::toInt(fields[i + 1]);
-        const int color = protocol::toInt(fields[i + 2]);
-        if (n < 1 || n > NumDice || value < 0 || value > 10 || color < 1 || color > 4)
-            throw ProtocolError("die out of range");
-        triples.append({n, value, color});
-    }
-    for (const auto &[n, value, color] : triples) {
-        m_model.dice[n] = TDie{value, color, false};
-        m_model.dieDrawn[n] = true;
-        m_model.dieRaised[n] = false;
+    for (const protocol::DieFace &face : faces) {
+        m_model.dice[face.die] = TDie{face.value, face.color, false};
+        m_model.dieDrawn[face.die] = true;
+        m_model.dieRaised[face.die] = false;
     }
 }
 
 void ClientGame::createdice(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int player = takeSeat(cursor);
-    const int rolls = takeRanged(cursor, 0, 1000000, "rolls");
+    const auto message = protocol::CreateDice::parse(data);
     m_model.step = TurnStep::Rolled;
-    m_model.rollsUsed = rolls;
-    m_model.currentplayer = player;
+    m_model.rollsUsed = message.rolls;
+    m_model.currentplayer = message.seat;
     // The dice not listed are the ones kept from the last roll: they stay raised.
     m_model.raiseAllDice(true);
-    readDiceTriples(cursor);
+    showDice(message.dice);
     Q_EMIT soundRequested(QStringLiteral("dice"));
 }
 
@@ -300,24 +295,17 @@ void ClientGame::markUsedDice(const QList<int> &dice)
 
 void ClientGame::scores(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int seat = takeSeat(cursor);
-    const int phase = takeRanged(cursor, 1, 10, "phase");
-    const int total = cursor.takeInt();
-    const int points = cursor.takeInt();
-    const int bonus = cursor.takeInt();
-    const QByteArray kind = cursor.take();
-    const QList<int> used = cursor.takeDieList();
+    const auto [seat, phase, total, points, bonus, kind, used] = protocol::Scores::parse(data);
     m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(used);
     SeatModel &scorer = m_model.seats[seat];
     scorer.sheet[phase] = SheetCell::of(points);
-    if (kind == "goneout" && bonus > 0) {
+    if (kind == protocol::ScoreKind::GoneOut && bonus > 0) {
         for (int s = 1; s <= ClientModel::NumSeats; ++s)
             m_model.seats[s].sheet[12] = s == seat ? SheetCell::of(bonus) : SheetCell::dash();
     }
-    if (kind == "bonus")
+    if (kind == protocol::ScoreKind::Bonus)
         scorer.sheet[11] = bonus != 0 ? SheetCell::of(bonus) : SheetCell::dash();
     scorer.total = total;
     scorer.result = SeatModel::Result::Scored;
@@ -334,9 +322,7 @@ void ClientGame::scores(const QByteArray &data)
 
 void ClientGame::noscore(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int seat = takeSeat(cursor);
-    const QList<int> offered = cursor.takeDieList();
+    const auto [seat, offered] = protocol::NoScore::parse(data);
     m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(offered);
@@ -349,21 +335,17 @@ void ClientGame::noscore(const QByteArray &data)
 
 void ClientGame::markoff(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int seat = takeSeat(cursor);
-    const int phase = cursor.takeInt();
+    const auto [seat, phase] = protocol::MarkOff::parse(data);
     for (int k = qMax(phase, 1); k <= ClientModel::NumPhases; ++k)
         m_model.seats[seat].sheet[k] = SheetCell::dash();
 }
 
 void ClientGame::justwatching(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const int seat = cursor.takeInt();
-    const QByteArray flag = cursor.take();
+    const auto [seat, mode] = protocol::JustWatching::parse(data);
     if (!ClientModel::isSeat(seat))
         return;
-    const bool watching = flag == "1";
+    const bool watching = mode == protocol::WatchMode::ComputerPlays;
     if (seat == m_state.myid) {
         m_model.justWatching = watching;
         Q_EMIT justWatchChanged(watching);
@@ -375,8 +357,7 @@ void ClientGame::justwatching(const QByteArray &data)
 
 void ClientGame::winner(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    const QString names = text(cursor.take());
+    const QString names = text(protocol::Winner::parse(data).names);
     m_model.stage = GameStage::Over;
     m_model.step = TurnStep::Idle;
     m_model.currentplayer = 0;
@@ -398,52 +379,34 @@ void ClientGame::winner(const QByteArray &data)
 
 void ClientGame::loadstats(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    if (cursor.takeInt() != m_state.myid)
+    const auto message = protocol::LoadStats::parse(data);
+    if (message.seat != m_state.myid)
         return;
-    const int player = takeRanged(cursor, 0, ClientModel::NumSeats, "seat");
-    const int phase = takeRanged(cursor, 0, 11, "phase");
-    const int round = cursor.takeInt();
-    const int rolls = cursor.takeInt();
-    std::array<int, ClientModel::NumSeats + 1> totals{};
-    for (int s = 1; s <= ClientModel::NumSeats; ++s)
-        totals[s] = cursor.takeInt();
+    const int player = message.current;
     m_model.currentplayer = player;
     m_model.step = player != 0 ? TurnStep::Rolled : TurnStep::Idle;
-    m_model.round = round;
+    m_model.round = message.round;
     for (int s = 1; s <= ClientModel::NumSeats; ++s)
-        m_model.seats[s].total = totals[s];
+        m_model.seats[s].total = message.totals[s - 1];
     m_model.resetAllDice();
-    readDiceTriples(cursor);
-    m_model.rollsUsed = rolls;
+    showDice(message.dice);
+    m_model.rollsUsed = message.rolls;
     if (player != 0)
-        setPhaseLine(player, phase);
+        setPhaseLine(player, message.phase);
     placeTurnMarker(player);
     if (player != 0 && player == m_state.myid)
-        startOwnTurn(phase);
+        startOwnTurn(message.phase);
     else if (player != 0)
         showOthersTurn(player);
 }
 
 void ClientGame::loadpscores(const QByteArray &data)
 {
-    FieldCursor cursor(data);
-    if (cursor.takeInt() != m_state.myid)
+    const auto message = protocol::LoadPScores::parse(data);
+    if (message.seat != m_state.myid)
         return;
-    const QList<QByteArray> fields = cursor.takeList();
-    if (fields.size() % 3 != 0)
-        throw ProtocolError("incomplete score triple");
-    QList<std::array<int, 3>> entries;
-    for (qsizetype i = 0; i < fields.size(); i += 3) {
-        const int seat = protocol::toInt(fields[i]);
-        const int row = protocol::toInt(fields[i + 1]);
-        const int value = protocol::toInt(fields[i + 2]);
-        if (!ClientModel::isSeat(seat) || row < 1 || row > ClientModel::NumRows)
-            throw ProtocolError("score slot out of range");
-        entries.append({seat, row, value});
-    }
-    for (const auto &[seat, row, value] : entries)
-        m_model.seats[seat].sheet[row] = SheetCell::of(value);
+    for (const protocol::SheetEntry &entry : message.entries)
+        m_model.seats[entry.seat].sheet[entry.slot] = SheetCell::of(entry.points);
 }
 
 void ClientGame::clearall()

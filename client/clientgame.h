@@ -9,10 +9,11 @@
 
 struct ClientModel;
 struct ClientState;
-namespace protocol { class FieldCursor; }
+namespace protocol { struct DieFace; }
 
 // The dispatcher (processline) and one handler per host message. Handlers take the text
-// after the command word and its "+". A malformed field throws protocol::ProtocolError;
+// after the command word and its "+" and read it as the message's type (announcements.h);
+// a malformed message throws protocol::ProtocolError;
 // the message is dropped there and the caller's error guard reports it. Each message updates
 // the model (modelChanged follows, also after a dropped one); effects outside the board leave
 // as signals. No widget is read or written here.
@@ -26,10 +27,15 @@ public:
     void processline(const QByteArray &line);
 
     void sendloginfo(const QByteArray &data);
+    void havewrongversion(const QByteArray &data);
+    void wrongversion(const QByteArray &data);
+    void full(const QByteArray &data);
     void chatrecieved(const QByteArray &data);
-    // CMD_playasound: handed on whole ("seat+name+") to the chat input.
+    void actionrecieved(const QByteArray &data);
+    // A chatter sound: handed on whole ("seat+name+") to the chat input.
     void playasound(const QByteArray &data);
     void newplayerinfo(const QByteArray &data);
+    void existingplayers(const QByteArray &data);
     void playerdisconnected(const QByteArray &data);
     void startthegame(const QByteArray &data);
     void getnextplayer(const QByteArray &data);
@@ -62,11 +68,11 @@ Q_SIGNALS:
     void chatLine(const QString &line, const QColor &color);
     // Emitted with the name of a game sound to play.
     void soundRequested(const QString &name);
-    // Emitted with the body of a received CMD_playasound.
+    // Emitted with the body of a received chatter sound message.
     void chatterSoundReceived(const QByteArray &body);
     // Emitted when the host announces this client itself (the settings are read then).
     void ownArrival();
-    // Emitted on CMD_full: the game has no room for this client.
+    // Emitted when the host says the game has no room for this client.
     void gameFull();
     // Emitted at the end of a game for the tally: "addtomine" or the winner's name.
     void tallyGame(const QString &text);
@@ -79,14 +85,17 @@ Q_SIGNALS:
 private:
     void dispatch(const QByteArray &line);
     void status(const QString &text);
-    int takeSeat(protocol::FieldCursor &cursor) const;
+    void showChat(const QByteArray &body);
+    // A player or spectator came: number n, name.
+    void arrived(int n, const QString &name);
     void setPhaseLine(int player, int phase);
     void placeTurnMarker(int seat);
     void startOwnTurn(int phase);
     void showOthersTurn(int player);
     void markUsedDice(const QList<int> &dice);
     void clearLastResults();
-    void readDiceTriples(protocol::FieldCursor &cursor);
+    // Each listed die takes its value and colour, lies down and is drawn.
+    void showDice(const QList<protocol::DieFace> &faces);
 
     ClientModel &m_model;
     ClientState &m_state;

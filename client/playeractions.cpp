@@ -3,6 +3,7 @@
 #include "clientmodel.h"
 #include "clientstate.h"
 #include "messageboxes.h"
+#include "requests.h"
 
 #include <QMenu>
 
@@ -50,6 +51,16 @@ void PlayerActions::image_d1MouseUp(int n, Qt::MouseButton button)
     Q_EMIT soundRequested(die.selected ? QStringLiteral("select") : QStringLiteral("unset"));
 }
 
+QList<int> PlayerActions::diceWhereSelected(bool selected) const
+{
+    QList<int> dice;
+    for (int n = 1; n <= NumDice; ++n) {
+        if (m_model.dice[n].selected == selected)
+            dice.append(n);
+    }
+    return dice;
+}
+
 void PlayerActions::handTurnBack()
 {
     m_model.currentplayer = 0;
@@ -58,30 +69,15 @@ void PlayerActions::handTurnBack()
 
 void PlayerActions::button_rollClick()
 {
-    if (m_model.currentplayer == m_state.myid && m_state.loggedin) {
-        QByteArray request = "CMD_rollthedice+" + QByteArray::number(m_state.myid);
-        for (int n = 1; n <= NumDice; ++n) {
-            if (!m_model.dice[n].selected)
-                request += '+' + QByteArray::number(n);
-        }
-        Q_EMIT requestReady(request);
-    }
+    if (m_model.currentplayer == m_state.myid && m_state.loggedin)
+        Q_EMIT requestReady(protocol::RollTheDice{m_state.myid, diceWhereSelected(false)}.build());
     handTurnBack();
 }
 
 void PlayerActions::button_alldoneClick()
 {
-    if (m_model.currentplayer == m_state.myid) {
-        QByteArray list;
-        for (int n = 1; n <= NumDice; ++n) {
-            if (m_model.dice[n].selected)
-                list += '+' + QByteArray::number(n);
-        }
-        if (list.isEmpty())
-            list = "+none";
-        if (m_state.loggedin)
-            Q_EMIT requestReady("CMD_alldone+" + QByteArray::number(m_state.myid) + list);
-    }
+    if (m_model.currentplayer == m_state.myid && m_state.loggedin)
+        Q_EMIT requestReady(protocol::AllDone{m_state.myid, diceWhereSelected(true)}.build());
     handTurnBack();
 }
 
@@ -91,7 +87,9 @@ void PlayerActions::button_startClick()
         m_boxes.showMessage(QStringLiteral("You are not connected"));
         return;
     }
-    Q_EMIT requestReady("CMD_startgame+" + m_state.playername.toUtf8() + "+0+0+f+");
+    protocol::StartGame request;
+    request.name = m_state.playername.toUtf8();
+    Q_EMIT requestReady(request.build());
     Q_EMIT gameStartRequested();
 }
 
@@ -115,27 +113,28 @@ void PlayerActions::RemoveFromGame1Click()
 void PlayerActions::kicking(int n)
 {
     if (m_state.amhost && m_state.loggedin)
-        Q_EMIT requestReady("CMD_kickhim+" + QByteArray::number(m_state.myid) + '+' + QByteArray::number(n) + '+');
+        Q_EMIT requestReady(protocol::KickHim{m_state.myid, n}.build());
 }
 
-void PlayerActions::sendJustWatch(int seat, const char *mode)
+void PlayerActions::sendJustWatch(int seat, protocol::WatchMode mode)
 {
-    if (m_state.loggedin && seat >= 1 && seat <= ClientState::numseats)
-        Q_EMIT requestReady("CMD_justwatch+" + QByteArray::number(seat) + '+' + mode);
+    if (m_state.loggedin && ClientModel::isSeat(seat))
+        Q_EMIT requestReady(protocol::JustWatch{seat, mode}.build());
 }
 
 void PlayerActions::SettoJustWatch1Click()
 {
-    sendJustWatch(m_menuSeat, "1");
+    sendJustWatch(m_menuSeat, protocol::WatchMode::ComputerPlays);
 }
 
 void PlayerActions::UnsetJustWatch1Click()
 {
-    sendJustWatch(m_menuSeat, "2");
+    sendJustWatch(m_menuSeat, protocol::WatchMode::PlayerPlays);
 }
 
 void PlayerActions::JustWatch1Click()
 {
     if (ClientState::isSeat(m_state.myid))
-        sendJustWatch(m_state.myid, m_model.justWatching ? "2" : "1");
+        sendJustWatch(m_state.myid,
+                      m_model.justWatching ? protocol::WatchMode::PlayerPlays : protocol::WatchMode::ComputerPlays);
 }

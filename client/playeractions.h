@@ -1,7 +1,10 @@
 // PlayerActions: what a person at the board does — dice, Roll Again, All Done, Start, seat menu.
 #pragma once
 
+#include "messagefields.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -49,7 +52,9 @@ Q_SIGNALS:
 
 private:
     void createSeatMenu();
-    void sendJustWatch(int seat, const char *mode);
+    void sendJustWatch(int seat, protocol::WatchMode mode);
+    // Dice 1 to 10 whose selection is as given, in order.
+    QList<int> diceWhereSelected(bool selected) const;
     // The turn goes back to the host: no more dice touching, the turn buttons go.
     void handTurnBack();
 
