@@ -20,7 +20,9 @@
 #include "gamesounds.h"
 #include "gamerandom.h"
 #include "messageboxes.h"
+#include "announcements.h"
 #include "protocol.h"
+#include "requests.h"
 #include "shellopen.h"
 #include "soundplayer.h"
 #include "workarea.h"
@@ -38,12 +40,13 @@ namespace {
 
 using fuzzsupport::check;
 
+using namespace protocol;
 constexpr std::array<const char *, 20> Words{
-    "CMD_sendlogininfo", "CMD_newplayerinfo", "CMD_existingplayers", "CMD_playerdisconnected",
-    "CMD_startgame",     "CMD_nextplayer",    "CMD_createdice",      "CMD_scores",
-    "CMD_noscore",       "CMD_markoff",       "CMD_justwatching",    "CMD_winner",
-    "CMD_loadstats",     "CMD_loadpscores",   "CMD_chat",            "CMD_action",
-    "CMD_playasound",    "CMD_wrongversion",  "CMD_havewrongversion", "CMD_full",
+    SendLoginInfo::Command, NewPlayerInfo::Command, ExistingPlayers::Command, PlayerDisconnected::Command,
+    StartGame::Command,     NextPlayer::Command,    CreateDice::Command,      Scores::Command,
+    NoScore::Command,       MarkOff::Command,       JustWatching::Command,    Winner::Command,
+    LoadStats::Command,     LoadPScores::Command,   Chat::Command,            Action::Command,
+    PlaySound::Command,     WrongVersion::Command,  HaveWrongVersion::Command, Full::Command,
 };
 constexpr char OwnNumber = 0x15;
 
