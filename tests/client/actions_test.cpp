@@ -1,5 +1,6 @@
 // The player's actions: dice selection and sorting, Roll Again, All Done, Start, seat menu.
 #include "clientfixture.h"
+#include "clientmodel.h"
 #include "clientstate.h"
 #include "dicetray.h"
 #include "mainmenu.h"
@@ -194,6 +195,81 @@ TEST_F(Actions, ShuffleRunsFromTurnStartUntilTheDiceArrive)
     deliver("CMD_createdice+2+1+1+5+1");
     EXPECT_FALSE(chat->findChild<DiceTray *>()->shuffling()) << "no frame can come after the dice arrived";
     EXPECT_EQ(chat->board().die(1)->layers(), (QStringList{"dice/body1", "dice/face5"}));
+}
+
+// The actions on the model alone: no window, no socket.
+class ActionsOnTheModel : public ::testing::Test
+{
+protected:
+    ActionsOnTheModel()
+    {
+        state.myid = 2;
+        state.loggedin = true;
+        model.currentplayer = 2;
+        model.step = TurnStep::Rolled;
+        model.rollsUsed = 1;
+        for (int n = 1; n <= 10; ++n) {
+            model.dice[n] = TDie{n - 1, 1, false};
+            model.dieDrawn[n] = true;
+        }
+        QObject::connect(&actions, &PlayerActions::requestReady, [this](const QByteArray &r) { requests.append(r); });
+    }
+
+    ClientModel model;
+    ClientState state;
+    RecordingMessageBoxes boxes;
+    PlayerActions actions{model, state, boxes};
+    QByteArrayList requests;
+};
+
+TEST_F(ActionsOnTheModel, KeepingADieRaisesItAndTheRequestsFollowTheKeptDice)
+{
+    actions.image_d1MouseUp(4, Qt::LeftButton);
+    actions.image_d1MouseUp(9, Qt::LeftButton);
+    EXPECT_TRUE(model.dice[4].selected);
+    EXPECT_TRUE(model.dieRaised[4]);
+    EXPECT_FALSE(model.dieRaised[5]);
+    actions.button_alldoneClick();
+    EXPECT_EQ(requests, QByteArrayList{"CMD_alldone+2+4+9"});
+    EXPECT_EQ(model.currentplayer, 0);
+    EXPECT_FALSE(model.turnButtons(state).allDone) << "the turn went back to the host";
+    actions.image_d1MouseUp(5, Qt::LeftButton);
+    EXPECT_FALSE(model.dice[5].selected) << "dice locked after All Done";
+
+    model.currentplayer = 2;
+    actions.button_rollClick();
+    EXPECT_EQ(requests.last(), QByteArray("CMD_rollthedice+2+1+2+3+5+6+7+8+10"));
+}
+
+TEST_F(ActionsOnTheModel, NoRequestOnAnotherTurnOrWhileShuffling)
+{
+    model.step = TurnStep::Shuffling;
+    actions.image_d1MouseUp(1, Qt::LeftButton);
+    EXPECT_FALSE(model.dice[1].selected) << "own turn, still shuffling";
+    model.currentplayer = 3;
+    model.step = TurnStep::Rolled;
+    actions.image_d1MouseUp(1, Qt::LeftButton);
+    actions.button_alldoneClick();
+    actions.button_rollClick();
+    EXPECT_FALSE(model.dice[1].selected) << "another player's dice";
+    EXPECT_TRUE(requests.isEmpty());
+}
+
+TEST_F(ActionsOnTheModel, SeatMenuKnowsAnEmptySeatByItsStatus)
+{
+    state.amhost = true;
+    model.seats[3] = SeatModel{SeatStatus::Player, QStringLiteral("<Waiting>")};
+    const auto removable = [&] {
+        return actions.popup_kick()->findChild<QAction *>(QStringLiteral("RemoveFromGame1"))->isEnabled();
+    };
+    actions.label_playername1ContextPopup(3, QPoint());
+    EXPECT_TRUE(removable()) << "a player named like an empty seat";
+    actions.label_playername1ContextPopup(4, QPoint());
+    EXPECT_FALSE(removable()) << "an empty seat";
+    actions.JustWatch1Click();
+    model.justWatching = true;
+    actions.JustWatch1Click();
+    EXPECT_EQ(requests, (QByteArrayList{"CMD_justwatch+2+1", "CMD_justwatch+2+2"}));
 }
 
 } // namespace
