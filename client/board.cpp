@@ -110,9 +110,9 @@ void Board::createDiceTray()
                                QStringLiteral("winner"), true);
     image_winner->hide();
     label_phase = makeLabel(this, QStringLiteral("label_phase"), QRect(66, 68, 552, 16), 13, true, White,
-                            Qt::AlignHCenter, QStringLiteral("Welcome to Dorvane by Vorn22 Software"));
+                            Qt::AlignHCenter, ClientModel::WelcomeLine);
     label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(65, 73, 552, 25), 19, true, White,
-                             Qt::AlignHCenter, QStringLiteral("Winner!"));
+                             Qt::AlignHCenter, ClientModel::WinnerTitle);
     label_winner->hide();
     button_roll = new PictureButton(QStringLiteral("button_roll"), QRect(214, 89, 128, 36),
                                     QStringLiteral("button_roll"), QStringLiteral("ROLL DICE"), this);
@@ -155,7 +155,7 @@ void Board::createSeatCards()
 void Board::createSeatLabels(int s)
 {
     QLabel *name = makeLabel(this, QStringLiteral("label_playername%1").arg(s), QRect(NameX[s], 158, 125, 18), 15,
-                             true, DarkGreen, Qt::AlignLeft, QStringLiteral("<Waiting>"));
+                             true, DarkGreen, Qt::AlignLeft, ClientModel::WaitingName);
     name->setProperty("Tag", s);
     name->setToolTip(QString::fromLatin1(SeatHints[s]));
     name->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -73,6 +73,7 @@ struct ClientModel
     static inline const QString WaitingName = QStringLiteral("<Waiting>");
     static inline const QString ComputerName = QStringLiteral("Klot");
     static inline const QString WelcomeLine = QStringLiteral("Welcome to Dorvane by Vorn22 Software");
+    static inline const QString WinnerTitle = QStringLiteral("Winner!"); // before any game ended
 
     std::array<SeatModel, NumSeats + 1> seats{}; // 1 to 4
     int currentplayer = 0; // seat on turn; 0 = nobody, or handed back to the host
@@ -89,7 +90,7 @@ struct ClientModel
 
     QString phaseLine = WelcomeLine;
     QString statusLine;
-    QString winnerLine = QStringLiteral("Winner!");
+    QString winnerLine = WinnerTitle;
 
     DiceArray dice{}; // 1 to 10
     std::array<bool, NumDice + 1> dieDrawn{};  // the die shows body and face (else it is blank)
