@@ -145,9 +145,9 @@ QStringList AuxiliaryWindows::otherSeatNames() const
 {
     QStringList names;
     for (int seat = 1; seat <= Board::NumSeats; ++seat) {
-        const QString name = m_chat.board().playerName(seat)->text();
-        if (seat != m_chat.state().myid && name != QLatin1String("<Waiting>"))
-            names << name;
+        const SeatModel &shown = m_chat.model().seats[seat];
+        if (seat != m_chat.state().myid && shown.status != SeatStatus::Empty)
+            names << shown.name;
     }
     return names;
 }

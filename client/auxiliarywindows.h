@@ -49,7 +49,7 @@ public:
     Tphrases &phrases() const { return *m_phrases; }
     Tspylist &spylist() const { return *m_spylist; }
 
-    // The names at seats 1 to 4 without the user's own seat and the "<Waiting>" seats.
+    // The names at seats 1 to 4 without the user's own seat and the empty seats.
     QStringList otherSeatNames() const;
     // View menu.
     void ViewTally1Click();

@@ -110,9 +110,9 @@ void Board::createDiceTray()
                                QStringLiteral("winner"), true);
     image_winner->hide();
     label_phase = makeLabel(this, QStringLiteral("label_phase"), QRect(66, 68, 552, 16), 13, true, White,
-                            Qt::AlignHCenter, QStringLiteral("Welcome to Dorvane by Vorn22 Software"));
+                            Qt::AlignHCenter, ClientModel::WelcomeLine);
     label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(65, 73, 552, 25), 19, true, White,
-                             Qt::AlignHCenter, QStringLiteral("Winner!"));
+                             Qt::AlignHCenter, ClientModel::WinnerTitle);
     label_winner->hide();
     button_roll = new PictureButton(QStringLiteral("button_roll"), QRect(214, 89, 128, 36),
                                     QStringLiteral("button_roll"), QStringLiteral("ROLL DICE"), this);
@@ -155,7 +155,7 @@ void Board::createSeatCards()
 void Board::createSeatLabels(int s)
 {
     QLabel *name = makeLabel(this, QStringLiteral("label_playername%1").arg(s), QRect(NameX[s], 158, 125, 18), 15,
-                             true, DarkGreen, Qt::AlignLeft, QStringLiteral("<Waiting>"));
+                             true, DarkGreen, Qt::AlignLeft, ClientModel::WaitingName);
     name->setProperty("Tag", s);
     name->setToolTip(QString::fromLatin1(SeatHints[s]));
     name->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -242,15 +242,55 @@ void Board::createPhaseList()
     }
 }
 
+void Board::render(const ClientModel &model, const TurnButtons &buttons)
+{
+    for (int s = 1; s <= NumSeats; ++s)
+        renderSeat(s, model.seats[s]);
+    if (ClientModel::isSeat(model.markerSeat))
+        image_Turn->move(m_names[model.markerSeat]->x() - 10, image_Turn->y());
+    image_Turn->setVisible(model.stage == GameStage::Running);
+    image_winner->setVisible(model.stage == GameStage::Over);
+    label_winner->setVisible(model.stage == GameStage::Over);
+    label_winner->setText(model.winnerLine);
+    label_phase->setText(model.phaseLine);
+    label_status->setText(model.statusLine);
+    setRound(model.round);
+    image_rolls->setLayers({boardpictures::rolls(qBound(0, model.rollsUsed, 3))});
+    for (int p = 1; p <= 10; ++p)
+        setPhaseStyle(p, model.phaseMarks[p]);
+    if (model.illustration)
+        image_example->setLayers({boardpictures::example(*model.illustration)});
+    else
+        image_example->setLayers({});
+    button_roll->setVisible(buttons.roll);
+    button_alldone->setVisible(buttons.allDone);
+    button_start->setVisible(buttons.start);
+}
+
+void Board::renderSeat(int s, const SeatModel &seat)
+{
+    m_names[s]->setText(seat.shownName());
+    m_scores[s]->setText(QString::number(seat.total));
+    m_bonus[s]->setText(seat.resultText());
+    m_eyes[s]->setVisible(seat.watching);
+    for (int row = 1; row <= ClientModel::NumRows; ++row)
+        m_cells[s][row]->setText(seat.sheet[row].text());
+}
+
 void Board::setRound(int round)
 {
-    label_round->setText(QStringLiteral("Round: %1").arg(round));
+    const QString text = QStringLiteral("Round: %1").arg(round);
+    if (label_round->text() == text)
+        return;
+    label_round->setText(text);
     label_round->resize(qMax(56, label_round->sizeHint().width()), label_round->height());
 }
 
 void Board::setPhaseStyle(int phase, PhaseStyle style)
 {
     if (phase < 1 || phase > 10)
+        return;
+    if (m_phaseStyles[phase] == style)
         return;
     QLabel *label = m_examples[phase];
     label->setFont(arial(12, style == PhaseStyle::Current));

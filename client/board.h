@@ -1,6 +1,8 @@
 // Board: the board panel panel_board with every named control of the game board.
 #pragma once
 
+#include "clientmodel.h"
+
 #include <QColor>
 #include <QWidget>
 #include <array>
@@ -13,8 +15,8 @@ class QTextBrowser;
 class QToolButton;
 
 // The fixed 684 x 538 panel. It creates the controls at their places with their object
-// names, fonts, colours and first texts; what they show later is set by the client's game
-// handlers. Indices: seat 1 to 4, die 1 to 10, row 1 to 12, phase 1 to 10.
+// names, fonts, colours and first texts; what they show later is drawn from the client's
+// model by render (the dice by the dice tray). Indices: seat 1 to 4, die 1 to 10, row 1 to 12, phase 1 to 10.
 class Board : public QWidget
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ public:
     static constexpr int DieLying = 15;
     static constexpr int DieRaised = 5;
 
-    enum class PhaseStyle { Plain, Done, Current }; // white, silver, bold light green
+    using PhaseStyle = PhaseMark; // white, silver, bold light green
 
     explicit Board(QWidget *parent = nullptr);
 
@@ -56,6 +58,9 @@ public:
     QToolButton *button_smilies = nullptr;
     std::array<QToolButton *, 11> b_phrase{}; // 1 to 10
 
+    // Shows the model: names, scores, sheets, marks, texts, the phase list and the buttons.
+    void render(const ClientModel &model, const TurnButtons &buttons);
+
     // "Round: " and the number; the label grows with a long number instead of cutting it.
     void setRound(int round);
 
@@ -83,6 +88,7 @@ private:
     void createButtonRow();
     void createChat();
     void createPhaseList();
+    void renderSeat(int seat, const SeatModel &model);
 
     std::array<PictureBox *, 11> m_dice{};
     std::array<QLabel *, 5> m_names{};

@@ -2,7 +2,6 @@
 
 #include "board.h"
 #include "boardpictures.h"
-#include "boardreset.h"
 #include "chatinput.h"
 #include "chatview.h"
 #include "clientconnection.h"
@@ -52,9 +51,9 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     setCentralWidget(m_background);
     m_place = std::make_unique<WindowPlace>(*this);
     m_menu = new MainMenu(*this);
-    m_tray = new DiceTray(board(), m_state, this);
-    m_game = new ClientGame(board(), m_state, *m_tray, this);
-    m_actions = new PlayerActions(board(), m_state, *m_tray, *m_boxes, this);
+    m_tray = new DiceTray(board(), this);
+    m_game = new ClientGame(m_model, m_state, this);
+    m_actions = new PlayerActions(m_model, m_state, *m_boxes, this);
     m_connection = new ClientConnection(*m_boxes, this);
     createChat();
     const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QStringLiteral("vornlobby.ini")
@@ -87,8 +86,15 @@ void Tchat::FormCreate()
     m_place->applySize(ClientOptions::ResetGeometry.size());
     m_game->clearall();
     m_state.amhost = false;
-    m_state.currentplayer = 0;
-    board().label_status->clear();
+    m_model.currentplayer = 0;
+    m_model.statusLine.clear();
+    renderBoard();
+}
+
+void Tchat::renderBoard()
+{
+    board().render(m_model, m_model.turnButtons(m_state));
+    m_tray->render(m_model);
 }
 
 void Tchat::wireBoard()
@@ -113,7 +119,7 @@ void Tchat::wireMenu()
             [this] { guard([this] { m_actions->button_startClick(); }); });
     connect(m_menu->Exit1, &QAction::triggered, this, &QWidget::close);
     connect(m_menu->JustWatch1, &QAction::triggered, this, [this] {
-        m_menu->JustWatch1->setChecked(m_state.justWatching); // follows the host's answer only
+        m_menu->JustWatch1->setChecked(m_model.justWatching); // follows the host's answer only
         guard([this] { m_actions->JustWatch1Click(); });
     });
     for (QAction *speed : {m_menu->Slow1, m_menu->Normal1, m_menu->Fast1}) {
@@ -152,6 +158,8 @@ void Tchat::wireGame()
     wireConnection();
     connect(m_game, &ClientGame::requestReady, this, &Tchat::send);
     connect(m_actions, &PlayerActions::requestReady, this, &Tchat::send);
+    connect(m_game, &ClientGame::modelChanged, this, &Tchat::renderBoard);
+    connect(m_actions, &PlayerActions::modelChanged, this, &Tchat::renderBoard);
     connect(m_game, &ClientGame::chatLine, this, &Tchat::addlinetochat);
     connect(m_game, &ClientGame::soundRequested, this, &Tchat::playsounds);
     connect(m_actions, &PlayerActions::soundRequested, this, &Tchat::playsounds);
@@ -209,7 +217,7 @@ void Tchat::resizeEvent(QResizeEvent *event)
 
 void Tchat::processparams()
 {
-    board().button_start->hide();
+    renderBoard();
     m_menu->StartGame1->setEnabled(false);
     m_solo = m_parameters.isEmpty();
     if (m_solo) {
@@ -246,7 +254,7 @@ void Tchat::hostpress()
     }
     m_state.amhost = true;
     m_connection->open(QStringLiteral("127.0.0.1"), port);
-    board().button_start->show();
+    renderBoard();
     m_menu->StartGame1->setEnabled(true);
     Q_EMIT hostingStarted();
 }
@@ -257,7 +265,7 @@ void Tchat::joinpress()
     const JoinAddress address = JoinAddress::parse(m_state.hostaddress);
     const bool ownPort = address.valid() && address.port != JoinAddress::GamePort;
     m_connection->open(ownPort ? address.host : m_state.hostaddress, ownPort ? address.port : m_options.port);
-    board().button_start->hide();
+    renderBoard();
     m_menu->StartGame1->setEnabled(false);
 }
 
@@ -271,11 +279,9 @@ void Tchat::leaveGame()
     m_connection = new ClientConnection(*m_boxes, this);
     wireConnection();
     delete old;
-    boardreset::resetBoard(board(), *m_tray);
-    m_game->clearall();
-    const auto order = m_state.diceorder;
+    m_model = m_model.afterLeaving();
     m_state = ClientState{};
-    m_state.diceorder = order;
+    renderBoard();
     m_menu->JustWatch1->setChecked(false);
     m_menu->StartGame1->setEnabled(false);
     Q_EMIT gameLeft();

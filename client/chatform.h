@@ -1,6 +1,7 @@
 // Tchat: the main window — board, chat and menus — and the client's connection life.
 #pragma once
 
+#include "clientmodel.h"
 #include "clientstate.h"
 
 #include <QColor>
@@ -86,6 +87,7 @@ public:
 
     Board &board() const;
     ClientState &state() { return m_state; }
+    ClientModel &model() { return m_model; }
     ClientConnection &connection() const { return *m_connection; }
     ClientGame &game() const { return *m_game; }
     PlayerActions &actions() const { return *m_actions; }
@@ -125,6 +127,8 @@ private:
     void wireChat();
     void wireOptions();
     void send(const QByteArray &message);
+    // Draws the board and the dice from the model.
+    void renderBoard();
     // Runs f inside the top-level error report.
     void guard(const std::function<void()> &f);
 
@@ -132,6 +136,7 @@ private:
     std::unique_ptr<QtMessageBoxes> m_ownBoxes;
     MessageBoxes *m_boxes = nullptr;
     ClientState m_state;
+    ClientModel m_model;
     WoodBackground *m_background = nullptr;
     MainMenu *m_menu = nullptr;
     DiceTray *m_tray = nullptr;

@@ -16,7 +16,7 @@ class MessageBoxes;
 // Received bytes are cut into messages (kept across reads) and queued in receivedlist;
 // Timer1 hands one line per 1 ms tick to the dispatcher and runs only while lines wait.
 // A close that arrives while lines wait is acted on once they have all been handled, so a
-// host's last words ("CMD_full+" before it hangs up) are seen. Every event runs inside the
+// host's last words (that the game is full, before it hangs up) are seen. Every event runs inside the
 // error guard.
 class ClientConnection : public QObject
 {

@@ -7,29 +7,35 @@
 #include <QString>
 #include <functional>
 
-class Board;
-class DiceTray;
+struct ClientModel;
 struct ClientState;
-namespace protocol { class FieldCursor; }
+namespace protocol { struct DieFace; }
 
 // The dispatcher (processline) and one handler per host message. Handlers take the text
-// after the command word and its "+". A malformed field throws protocol::ProtocolError;
-// the message is dropped there and the caller's error guard reports it. What the board
-// shows is written into the board's controls; effects outside the board leave as signals.
+// after the command word and its "+" and read it as the message's type (announcements.h);
+// a malformed message throws protocol::ProtocolError;
+// the message is dropped there and the caller's error guard reports it. Each message updates
+// the model (modelChanged follows, also after a dropped one); effects outside the board leave
+// as signals. No widget is read or written here.
 class ClientGame : public QObject
 {
     Q_OBJECT
 public:
-    ClientGame(Board &board, ClientState &state, DiceTray &tray, QObject *parent = nullptr);
+    ClientGame(ClientModel &model, ClientState &state, QObject *parent = nullptr);
 
     // Splits one queued line into command word and data and runs the matching handler.
     void processline(const QByteArray &line);
 
     void sendloginfo(const QByteArray &data);
+    void havewrongversion(const QByteArray &data);
+    void wrongversion(const QByteArray &data);
+    void full(const QByteArray &data);
     void chatrecieved(const QByteArray &data);
-    // CMD_playasound: handed on whole ("seat+name+") to the chat input.
+    void actionrecieved(const QByteArray &data);
+    // A chatter sound: handed on whole ("seat+name+") to the chat input.
     void playasound(const QByteArray &data);
     void newplayerinfo(const QByteArray &data);
+    void existingplayers(const QByteArray &data);
     void playerdisconnected(const QByteArray &data);
     void startthegame(const QByteArray &data);
     void getnextplayer(const QByteArray &data);
@@ -54,17 +60,19 @@ public:
     void setSpyRemover(SpyRemover remover) { m_removeSpy = std::move(remover); }
 
 Q_SIGNALS:
+    // Emitted after each dispatched line, when the model may have changed.
+    void modelChanged();
     // Emitted with a request for the host (without its terminator).
     void requestReady(const QByteArray &message);
     // Emitted with a chat line "sender+text" and its colour.
     void chatLine(const QString &line, const QColor &color);
     // Emitted with the name of a game sound to play.
     void soundRequested(const QString &name);
-    // Emitted with the body of a received CMD_playasound.
+    // Emitted with the body of a received chatter sound message.
     void chatterSoundReceived(const QByteArray &body);
     // Emitted when the host announces this client itself (the settings are read then).
     void ownArrival();
-    // Emitted on CMD_full: the game has no room for this client.
+    // Emitted when the host says the game has no room for this client.
     void gameFull();
     // Emitted at the end of a game for the tally: "addtomine" or the winner's name.
     void tallyGame(const QString &text);
@@ -75,22 +83,21 @@ Q_SIGNALS:
     void justWatchChanged(bool checked);
 
 private:
+    void dispatch(const QByteArray &line);
     void status(const QString &text);
-    QString seatName(int seat) const;
-    int takeSeat(protocol::FieldCursor &cursor) const;
-    void setRolls(int used);
+    void showChat(const QByteArray &body);
+    // A player or spectator came: number n, name.
+    void arrived(int n, const QString &name);
     void setPhaseLine(int player, int phase);
     void placeTurnMarker(int seat);
     void startOwnTurn(int phase);
-    void highlightPhase(int phase);
-    // The own phase is done: the list moves on to the next one.
-    void advanceOwnPhase();
+    void showOthersTurn(int player);
     void markUsedDice(const QList<int> &dice);
     void clearLastResults();
-    void readDiceTriples(protocol::FieldCursor &cursor, bool draw);
+    // Each listed die takes its value and colour, lies down and is drawn.
+    void showDice(const QList<protocol::DieFace> &faces);
 
-    Board &m_board;
+    ClientModel &m_model;
     ClientState &m_state;
-    DiceTray &m_tray;
     SpyRemover m_removeSpy;
 };

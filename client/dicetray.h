@@ -1,4 +1,4 @@
-// DiceTray: how the ten dice are drawn, placed, sorted and shuffled on the board.
+// DiceTray: how the ten dice are drawn, placed and shuffled on the board.
 #pragma once
 
 #include <QObject>
@@ -6,32 +6,24 @@
 #include <functional>
 
 class Board;
-struct ClientState;
+struct ClientModel;
 
-// Draws each die from the picture layers (body 10 + colour, face = value, keep frame),
-// places die diceorder[i] at left edge 11 + 56 * i, lying at y 15 or raised to y 5, and
-// runs the 500 ms shuffle animation (dicetimer) while a turn waits for its first roll.
+// Draws each die the model shows from the picture layers (body 10 + colour, face = value,
+// keep frame while selected), places die diceorder[i] at left edge 11 + 56 * i, lying at
+// y 15 or raised to y 5, and runs the 500 ms shuffle animation (dicetimer) while the
+// model's turn waits for its first roll; the animation's pictures stand until it stops.
 class DiceTray : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int DiceTimerMs = 500;
 
-    DiceTray(Board &board, ClientState &state, QObject *parent = nullptr);
+    explicit DiceTray(Board &board, QObject *parent = nullptr);
 
-    // Clears the picture, lies the die down and forgets its value, colour and selection.
-    void resetDie(int n);
-    // Clears the picture, lies the die down, draws body and face (and the keep frame).
-    void drawDie(int n, bool keepFrame = false);
-    void setRaised(int n, bool raised);
-    void raiseAll(bool raised);
-    // Stable bubble sort of the display order by value, then every die to its new place.
-    void sortthem();
-    void placeAll();
+    void render(const ClientModel &model);
 
-    void startShuffle();
-    void stopShuffle();
     bool shuffling() const { return dicetimer.isActive(); }
+    // One frame of the animation: every die gets a random body and face.
     void dicetimerTimer();
 
     // Called for every tick of the animation; the owner wraps it in its error guard.
@@ -39,6 +31,5 @@ public:
 
 private:
     Board &m_board;
-    ClientState &m_state;
     QTimer dicetimer;
 };

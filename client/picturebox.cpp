@@ -38,6 +38,15 @@ void PictureBox::setPicture(const QString &resource)
     drawPicture(resource);
 }
 
+void PictureBox::setLayers(const QStringList &layers)
+{
+    if (layers == m_layers)
+        return;
+    clearPicture();
+    for (const QString &layer : layers)
+        drawPicture(layer);
+}
+
 void PictureBox::paintEvent(QPaintEvent *)
 {
     while (m_pixmaps.size() < m_layers.size())

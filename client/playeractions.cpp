@@ -1,20 +1,16 @@
 #include "playeractions.h"
 
-#include "board.h"
+#include "clientmodel.h"
 #include "clientstate.h"
-#include "dicetray.h"
 #include "messageboxes.h"
-#include "picturebutton.h"
+#include "requests.h"
 
-#include <QLabel>
 #include <QMenu>
 
-PlayerActions::PlayerActions(Board &board, ClientState &state, DiceTray &tray, MessageBoxes &boxes,
-                             QObject *parent)
+PlayerActions::PlayerActions(ClientModel &model, ClientState &state, MessageBoxes &boxes, QObject *parent)
     : QObject(parent)
-    , m_board(board)
+    , m_model(model)
     , m_state(state)
-    , m_tray(tray)
     , m_boxes(boxes)
 {
     createSeatMenu();
@@ -37,56 +33,52 @@ void PlayerActions::createSeatMenu()
     m_unsetJustWatch->setObjectName(QStringLiteral("UnsetJustWatch1"));
 }
 
-bool PlayerActions::ownDiceTouchable() const
-{
-    return m_state.currentplayer != 0 && m_state.currentplayer == m_state.myid && !m_tray.shuffling();
-}
-
 void PlayerActions::image_d1MouseUp(int n, Qt::MouseButton button)
 {
-    if (n < 1 || n > NumDice || !ownDiceTouchable())
+    if (n < 1 || n > NumDice || !m_model.diceTouchable(m_state))
         return;
     if (button != Qt::LeftButton) {
-        m_tray.sortthem();
+        m_model.sortDice();
+        Q_EMIT modelChanged();
         return;
     }
-    TDie &die = m_state.dice[n];
+    TDie &die = m_model.dice[n];
     die.selected = !die.selected;
-    m_tray.drawDie(n, die.selected);
+    // A kept die is redrawn with its frame, raised; a freed one lies down again.
+    m_model.dieDrawn[n] = true;
+    m_model.dieRaised[n] = die.selected;
+    Q_EMIT modelChanged();
     Q_EMIT soundRequested(die.selected ? QStringLiteral("select") : QStringLiteral("unset"));
+}
+
+QList<int> PlayerActions::diceWhereSelected(bool selected) const
+{
+    QList<int> dice;
+    for (int n = 1; n <= NumDice; ++n) {
+        if (m_model.dice[n].selected == selected)
+            dice.append(n);
+    }
+    return dice;
+}
+
+void PlayerActions::handTurnBack()
+{
+    m_model.currentplayer = 0;
+    Q_EMIT modelChanged();
 }
 
 void PlayerActions::button_rollClick()
 {
-    if (m_state.currentplayer == m_state.myid && m_state.loggedin) {
-        QByteArray request = "CMD_rollthedice+" + QByteArray::number(m_state.myid);
-        for (int n = 1; n <= NumDice; ++n) {
-            if (!m_state.dice[n].selected)
-                request += '+' + QByteArray::number(n);
-        }
-        Q_EMIT requestReady(request);
-    }
-    m_board.button_alldone->hide();
-    m_board.button_roll->hide();
-    m_state.currentplayer = 0;
+    if (m_model.currentplayer == m_state.myid && m_state.loggedin)
+        Q_EMIT requestReady(protocol::RollTheDice{m_state.myid, diceWhereSelected(false)}.build());
+    handTurnBack();
 }
 
 void PlayerActions::button_alldoneClick()
 {
-    if (m_state.currentplayer == m_state.myid) {
-        QByteArray list;
-        for (int n = 1; n <= NumDice; ++n) {
-            if (m_state.dice[n].selected)
-                list += '+' + QByteArray::number(n);
-        }
-        if (list.isEmpty())
-            list = "+none";
-        if (m_state.loggedin)
-            Q_EMIT requestReady("CMD_alldone+" + QByteArray::number(m_state.myid) + list);
-    }
-    m_board.button_alldone->hide();
-    m_board.button_roll->hide();
-    m_state.currentplayer = 0;
+    if (m_model.currentplayer == m_state.myid && m_state.loggedin)
+        Q_EMIT requestReady(protocol::AllDone{m_state.myid, diceWhereSelected(true)}.build());
+    handTurnBack();
 }
 
 void PlayerActions::button_startClick()
@@ -95,7 +87,9 @@ void PlayerActions::button_startClick()
         m_boxes.showMessage(QStringLiteral("You are not connected"));
         return;
     }
-    Q_EMIT requestReady("CMD_startgame+" + m_state.playername.toUtf8() + "+0+0+f+");
+    protocol::StartGame request;
+    request.name = m_state.playername.toUtf8();
+    Q_EMIT requestReady(request.build());
     Q_EMIT gameStartRequested();
 }
 
@@ -103,7 +97,7 @@ void PlayerActions::label_playername1ContextPopup(int seat, const QPoint &pos)
 {
     for (QAction *item : {m_removeFromGame, m_setToJustWatch, m_unsetJustWatch})
         item->setEnabled(m_state.amhost);
-    if (ClientState::isSeat(seat) && m_board.playerName(seat)->text() == QLatin1String("<Waiting>"))
+    if (ClientModel::isSeat(seat) && m_model.seats[seat].status == SeatStatus::Empty)
         m_removeFromGame->setEnabled(false);
     m_menuSeat = seat;
     m_popupKick->setProperty("Tag", seat);
@@ -119,27 +113,28 @@ void PlayerActions::RemoveFromGame1Click()
 void PlayerActions::kicking(int n)
 {
     if (m_state.amhost && m_state.loggedin)
-        Q_EMIT requestReady("CMD_kickhim+" + QByteArray::number(m_state.myid) + '+' + QByteArray::number(n) + '+');
+        Q_EMIT requestReady(protocol::KickHim{m_state.myid, n}.build());
 }
 
-void PlayerActions::sendJustWatch(int seat, const char *mode)
+void PlayerActions::sendJustWatch(int seat, protocol::WatchMode mode)
 {
-    if (m_state.loggedin && seat >= 1 && seat <= ClientState::numseats)
-        Q_EMIT requestReady("CMD_justwatch+" + QByteArray::number(seat) + '+' + mode);
+    if (m_state.loggedin && ClientModel::isSeat(seat))
+        Q_EMIT requestReady(protocol::JustWatch{seat, mode}.build());
 }
 
 void PlayerActions::SettoJustWatch1Click()
 {
-    sendJustWatch(m_menuSeat, "1");
+    sendJustWatch(m_menuSeat, protocol::WatchMode::ComputerPlays);
 }
 
 void PlayerActions::UnsetJustWatch1Click()
 {
-    sendJustWatch(m_menuSeat, "2");
+    sendJustWatch(m_menuSeat, protocol::WatchMode::PlayerPlays);
 }
 
 void PlayerActions::JustWatch1Click()
 {
     if (ClientState::isSeat(m_state.myid))
-        sendJustWatch(m_state.myid, m_state.justWatching ? "2" : "1");
+        sendJustWatch(m_state.myid,
+                      m_model.justWatching ? protocol::WatchMode::PlayerPlays : protocol::WatchMode::ComputerPlays);
 }

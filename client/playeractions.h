@@ -1,26 +1,27 @@
 // PlayerActions: what a person at the board does — dice, Roll Again, All Done, Start, seat menu.
 #pragma once
 
+#include "messagefields.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
-class Board;
-class DiceTray;
 class MessageBoxes;
 class QAction;
 class QMenu;
 class QPoint;
+struct ClientModel;
 struct ClientState;
 
-// Each action changes only the local board or emits one request for the host; the host's
-// answer comes back through ClientGame.
+// Each action changes only the local model (modelChanged follows) or emits one request for
+// the host; the host's answer comes back through ClientGame.
 class PlayerActions : public QObject
 {
     Q_OBJECT
 public:
-    PlayerActions(Board &board, ClientState &state, DiceTray &tray, MessageBoxes &boxes,
-                  QObject *parent = nullptr);
+    PlayerActions(ClientModel &model, ClientState &state, MessageBoxes &boxes, QObject *parent = nullptr);
     ~PlayerActions() override;
 
     // Left button keeps or frees die n (1 to 10); any other button sorts the dice.
@@ -40,6 +41,8 @@ public:
     QMenu *popup_kick() const { return m_popupKick; }
 
 Q_SIGNALS:
+    // Emitted when an action changed the model.
+    void modelChanged();
     // Emitted with a request for the host (without its terminator).
     void requestReady(const QByteArray &message);
     // Emitted with the name of a game sound to play.
@@ -49,12 +52,14 @@ Q_SIGNALS:
 
 private:
     void createSeatMenu();
-    void sendJustWatch(int seat, const char *mode);
-    bool ownDiceTouchable() const;
+    void sendJustWatch(int seat, protocol::WatchMode mode);
+    // Dice 1 to 10 whose selection is as given, in order.
+    QList<int> diceWhereSelected(bool selected) const;
+    // The turn goes back to the host: no more dice touching, the turn buttons go.
+    void handTurnBack();
 
-    Board &m_board;
+    ClientModel &m_model;
     ClientState &m_state;
-    DiceTray &m_tray;
     MessageBoxes &m_boxes;
     QMenu *m_popupKick = nullptr;
     QAction *m_removeFromGame = nullptr;

@@ -7,11 +7,12 @@
 // stands for the own number. An empty line lets the dice shuffle tick once.
 //
 // Every line runs inside the client's error guard; only a protocol error may leave a handler.
-// After each line the client's state must still index its arrays.
+// After each line the client's model must still index its arrays.
 #include "fuzztargets.h"
 
 #include "chatform.h"
 #include "clientgame.h"
+#include "clientmodel.h"
 #include "clientstate.h"
 #include "colorchooser.h"
 #include "dicetray.h"
@@ -19,7 +20,9 @@
 #include "gamesounds.h"
 #include "gamerandom.h"
 #include "messageboxes.h"
+#include "announcements.h"
 #include "protocol.h"
+#include "requests.h"
 #include "shellopen.h"
 #include "soundplayer.h"
 #include "workarea.h"
@@ -37,12 +40,13 @@ namespace {
 
 using fuzzsupport::check;
 
+using namespace protocol;
 constexpr std::array<const char *, 20> Words{
-    "CMD_sendlogininfo", "CMD_newplayerinfo", "CMD_existingplayers", "CMD_playerdisconnected",
-    "CMD_startgame",     "CMD_nextplayer",    "CMD_createdice",      "CMD_scores",
-    "CMD_noscore",       "CMD_markoff",       "CMD_justwatching",    "CMD_winner",
-    "CMD_loadstats",     "CMD_loadpscores",   "CMD_chat",            "CMD_action",
-    "CMD_playasound",    "CMD_wrongversion",  "CMD_havewrongversion", "CMD_full",
+    SendLoginInfo::Command, NewPlayerInfo::Command, ExistingPlayers::Command, PlayerDisconnected::Command,
+    StartGame::Command,     NextPlayer::Command,    CreateDice::Command,      Scores::Command,
+    NoScore::Command,       MarkOff::Command,       JustWatching::Command,    Winner::Command,
+    LoadStats::Command,     LoadPScores::Command,   Chat::Command,            Action::Command,
+    PlaySound::Command,     WrongVersion::Command,  HaveWrongVersion::Command, Full::Command,
 };
 constexpr char OwnNumber = 0x15;
 
@@ -115,8 +119,9 @@ public:
 private:
     void checkInvariants() const
     {
-        const ClientState &s = m_chat->state();
-        check(s.currentplayer >= 0 && s.currentplayer <= ClientState::numseats, "seat on turn 0..4");
+        const ClientModel &s = m_chat->model();
+        check(s.currentplayer >= 0 && s.currentplayer <= ClientModel::NumSeats, "seat on turn 0..4");
+        check(s.markerSeat >= 0 && s.markerSeat <= ClientModel::NumSeats, "turn marker at a seat or none");
         check(s.shownphase >= 0, "shown phase not negative");
         for (int n = 1; n <= NumDice; ++n) {
             check(s.dice[n].value >= 0 && s.dice[n].value <= 10, "die value 0..10");

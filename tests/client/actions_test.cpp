@@ -1,5 +1,6 @@
 // The player's actions: dice selection and sorting, Roll Again, All Done, Start, seat menu.
 #include "clientfixture.h"
+#include "clientmodel.h"
 #include "clientstate.h"
 #include "dicetray.h"
 #include "mainmenu.h"
@@ -44,7 +45,7 @@ TEST_F(Actions, RightClickSortsByValueStably)
     login();
     ownDice(Mixed);
     click(4, Qt::RightButton);
-    const auto &order = chat->state().diceorder;
+    const auto &order = chat->model().diceorder;
     EXPECT_EQ(QList<int>(order.begin() + 1, order.end()), (QList<int>{2, 8, 6, 9, 3, 4, 7, 1, 10, 5}));
     EXPECT_EQ(chat->board().die(2)->x(), 67);
     EXPECT_EQ(chat->board().die(5)->x(), 571);
@@ -60,7 +61,7 @@ TEST_F(Actions, SelectAndReleaseADie)
     login();
     ownDice(Mixed);
     click(3);
-    EXPECT_TRUE(chat->state().dice[3].selected);
+    EXPECT_TRUE(chat->model().dice[3].selected);
     EXPECT_EQ(chat->board().die(3)->y(), 5);
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body1", "dice/face3", "dice/keep"}));
     EXPECT_EQ(chat->sounds().requested.last(), QStringLiteral("select"));
@@ -69,7 +70,7 @@ TEST_F(Actions, SelectAndReleaseADie)
     screenshot("kept");
     click(7);
     click(3);
-    EXPECT_FALSE(chat->state().dice[3].selected);
+    EXPECT_FALSE(chat->model().dice[3].selected);
     EXPECT_EQ(chat->board().die(3)->y(), 15);
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body1", "dice/face3"}));
     EXPECT_EQ(chat->sounds().requested.last(), QStringLiteral("unset"));
@@ -82,13 +83,13 @@ TEST_F(Actions, DiceIgnoreClicksWhileShufflingAndOnOtherTurns)
     ASSERT_TRUE(chat->board().die(1)->isVisible());
     qsizetype sounds = chat->sounds().requested.size();
     click(1);
-    EXPECT_FALSE(chat->state().dice[1].selected) << "own turn, still shuffling";
+    EXPECT_FALSE(chat->model().dice[1].selected) << "own turn, still shuffling";
     EXPECT_EQ(chat->sounds().requested.size(), sounds);
     deliver({"CMD_nextplayer+2+1+1+", "CMD_createdice+2+1+1+5+1"});
     sounds = chat->sounds().requested.size();
     click(1);
     click(1, Qt::RightButton);
-    EXPECT_FALSE(chat->state().dice[1].selected) << "another player's dice";
+    EXPECT_FALSE(chat->model().dice[1].selected) << "another player's dice";
     EXPECT_EQ(chat->sounds().requested.size(), sounds);
 }
 
@@ -110,7 +111,7 @@ TEST_F(Actions, RollAgainListsTheDiceNotKept)
         EXPECT_EQ(sent, c.request) << c.name;
         EXPECT_FALSE(chat->board().button_roll->isVisible()) << c.name;
         EXPECT_FALSE(chat->board().button_alldone->isVisible()) << c.name;
-        EXPECT_EQ(chat->state().currentplayer, 0) << c.name;
+        EXPECT_EQ(chat->model().currentplayer, 0) << c.name;
     }
 }
 
@@ -130,7 +131,7 @@ TEST_F(Actions, AllDoneListsTheKeptDice)
             [&] { QTest::mouseClick(chat->board().button_alldone, Qt::LeftButton); }, "CMD_alldone");
         EXPECT_EQ(sent, c.request) << c.name;
         click(1);
-        EXPECT_FALSE(chat->state().dice[1].selected) << c.name << ": dice locked after All Done";
+        EXPECT_FALSE(chat->model().dice[1].selected) << c.name << ": dice locked after All Done";
     }
 }
 
@@ -192,9 +193,83 @@ TEST_F(Actions, ShuffleRunsFromTurnStartUntilTheDiceArrive)
     const QStringList shuffled = chat->board().die(1)->layers();
     EXPECT_EQ(shuffled.size(), 2);
     deliver("CMD_createdice+2+1+1+5+1");
-    QTest::qWait(700);
-    EXPECT_EQ(chat->board().die(1)->layers(), (QStringList{"dice/body1", "dice/face5"}))
-        << "no shuffle after the dice arrived";
+    EXPECT_FALSE(chat->findChild<DiceTray *>()->shuffling()) << "no frame can come after the dice arrived";
+    EXPECT_EQ(chat->board().die(1)->layers(), (QStringList{"dice/body1", "dice/face5"}));
+}
+
+// The actions on the model alone: no window, no socket.
+class ActionsOnTheModel : public ::testing::Test
+{
+protected:
+    ActionsOnTheModel()
+    {
+        state.myid = 2;
+        state.loggedin = true;
+        model.currentplayer = 2;
+        model.step = TurnStep::Rolled;
+        model.rollsUsed = 1;
+        for (int n = 1; n <= 10; ++n) {
+            model.dice[n] = TDie{n - 1, 1, false};
+            model.dieDrawn[n] = true;
+        }
+        QObject::connect(&actions, &PlayerActions::requestReady, [this](const QByteArray &r) { requests.append(r); });
+    }
+
+    ClientModel model;
+    ClientState state;
+    RecordingMessageBoxes boxes;
+    PlayerActions actions{model, state, boxes};
+    QByteArrayList requests;
+};
+
+TEST_F(ActionsOnTheModel, KeepingADieRaisesItAndTheRequestsFollowTheKeptDice)
+{
+    actions.image_d1MouseUp(4, Qt::LeftButton);
+    actions.image_d1MouseUp(9, Qt::LeftButton);
+    EXPECT_TRUE(model.dice[4].selected);
+    EXPECT_TRUE(model.dieRaised[4]);
+    EXPECT_FALSE(model.dieRaised[5]);
+    actions.button_alldoneClick();
+    EXPECT_EQ(requests, QByteArrayList{"CMD_alldone+2+4+9"});
+    EXPECT_EQ(model.currentplayer, 0);
+    EXPECT_FALSE(model.turnButtons(state).allDone) << "the turn went back to the host";
+    actions.image_d1MouseUp(5, Qt::LeftButton);
+    EXPECT_FALSE(model.dice[5].selected) << "dice locked after All Done";
+
+    model.currentplayer = 2;
+    actions.button_rollClick();
+    EXPECT_EQ(requests.last(), QByteArray("CMD_rollthedice+2+1+2+3+5+6+7+8+10"));
+}
+
+TEST_F(ActionsOnTheModel, NoRequestOnAnotherTurnOrWhileShuffling)
+{
+    model.step = TurnStep::Shuffling;
+    actions.image_d1MouseUp(1, Qt::LeftButton);
+    EXPECT_FALSE(model.dice[1].selected) << "own turn, still shuffling";
+    model.currentplayer = 3;
+    model.step = TurnStep::Rolled;
+    actions.image_d1MouseUp(1, Qt::LeftButton);
+    actions.button_alldoneClick();
+    actions.button_rollClick();
+    EXPECT_FALSE(model.dice[1].selected) << "another player's dice";
+    EXPECT_TRUE(requests.isEmpty());
+}
+
+TEST_F(ActionsOnTheModel, SeatMenuKnowsAnEmptySeatByItsStatus)
+{
+    state.amhost = true;
+    model.seats[3] = SeatModel{SeatStatus::Player, QStringLiteral("<Waiting>")};
+    const auto removable = [&] {
+        return actions.popup_kick()->findChild<QAction *>(QStringLiteral("RemoveFromGame1"))->isEnabled();
+    };
+    actions.label_playername1ContextPopup(3, QPoint());
+    EXPECT_TRUE(removable()) << "a player named like an empty seat";
+    actions.label_playername1ContextPopup(4, QPoint());
+    EXPECT_FALSE(removable()) << "an empty seat";
+    actions.JustWatch1Click();
+    model.justWatching = true;
+    actions.JustWatch1Click();
+    EXPECT_EQ(requests, (QByteArrayList{"CMD_justwatch+2+1", "CMD_justwatch+2+2"}));
 }
 
 } // namespace

@@ -1,14 +1,18 @@
 // The board's fixed layout: named controls at their places, and the window's size rules.
 #include "board.h"
 #include "chatform.h"
+#include "clientmodel.h"
+#include "dicetray.h"
 #include "messageboxes.h"
 #include "picturebox.h"
+#include "picturebutton.h"
 #include "woodbackground.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,6 +28,14 @@ protected:
         options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
         options.mutexName = QStringLiteral("dorvane-board-test");
         chat = std::make_unique<Tchat>(options);
+    }
+    // Waits for an event queued after what the last call asked of the window system, so the
+    // window has handled that (a refused shrink included) before anything is checked.
+    static void settle()
+    {
+        bool reached = false;
+        QTimer::singleShot(0, [&reached] { reached = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&reached] { return reached; }, 2000));
     }
     QRect geometryOf(const QString &name)
     {
@@ -109,16 +121,112 @@ TEST_F(BoardLayout, TextsFitTheirBoxes)
     EXPECT_TRUE(fits(b.score(1), QStringLiteral("800")));
 }
 
+TEST_F(BoardLayout, RenderShowsTheModel)
+{
+    Board &b = chat->board();
+    ClientModel model;
+    model.seats[1] = SeatModel{SeatStatus::Player, QStringLiteral("Ann"), false, 130};
+    model.seats[1].result = SeatModel::Result::Scored;
+    model.seats[1].resultPoints = 30;
+    model.seats[1].sheet[3] = SheetCell::of(30);
+    model.seats[1].sheet[12] = SheetCell::dash();
+    model.seats[2] = SeatModel{SeatStatus::Computer, QStringLiteral("Klot"), true, 0};
+    model.stage = GameStage::Running;
+    model.markerSeat = 2;
+    model.round = 7;
+    model.rollsUsed = 2;
+    model.statusLine = QStringLiteral("Ann's turn");
+    model.phaseLine = QStringLiteral("Ann is trying to get: Run of 7");
+    model.highlightPhase(4);
+    b.render(model, TurnButtons{true, false, true});
+    EXPECT_EQ(b.playerName(1)->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(b.playerName(2)->text(), QStringLiteral("Klot"));
+    EXPECT_EQ(b.playerName(3)->text(), QStringLiteral("<Waiting>"));
+    EXPECT_EQ(b.score(1)->text(), QStringLiteral("130"));
+    EXPECT_EQ(b.bonus(1)->text(), QStringLiteral("+30"));
+    EXPECT_EQ(b.bonus(2)->text(), QString());
+    EXPECT_EQ(b.cell(1, 3)->text(), QStringLiteral("30"));
+    EXPECT_EQ(b.cell(1, 12)->text(), QStringLiteral("-"));
+    EXPECT_EQ(b.cell(1, 4)->text(), QString());
+    EXPECT_TRUE(b.eyes(1)->isHidden());
+    EXPECT_FALSE(b.eyes(2)->isHidden());
+    EXPECT_EQ(b.image_Turn->x(), 172) << "10 px left of seat 2's name label";
+    EXPECT_FALSE(b.image_Turn->isHidden());
+    EXPECT_TRUE(b.image_winner->isHidden());
+    EXPECT_EQ(b.label_round->text(), QStringLiteral("Round: 7"));
+    EXPECT_EQ(b.image_rolls->layers(), QStringList{"rolls2"});
+    EXPECT_EQ(b.label_status->text(), model.statusLine);
+    EXPECT_EQ(b.label_phase->text(), model.phaseLine);
+    EXPECT_EQ(b.phaseStyle(3), Board::PhaseStyle::Done);
+    EXPECT_EQ(b.phaseStyle(4), Board::PhaseStyle::Current);
+    EXPECT_TRUE(b.example(4)->font().bold());
+    EXPECT_FALSE(b.example(3)->font().bold());
+    EXPECT_FALSE(b.image_example->isEmpty());
+    EXPECT_FALSE(b.button_roll->isHidden());
+    EXPECT_TRUE(b.button_alldone->isHidden());
+    EXPECT_FALSE(b.button_start->isHidden());
+
+    model.stage = GameStage::Over;
+    model.winnerLine = QStringLiteral("Ann has Won the Game!");
+    model.illustration.reset();
+    model.markAllPhases(PhaseMark::Done);
+    b.render(model, TurnButtons{});
+    EXPECT_TRUE(b.image_Turn->isHidden());
+    EXPECT_FALSE(b.image_winner->isHidden());
+    EXPECT_FALSE(b.label_winner->isHidden());
+    EXPECT_EQ(b.label_winner->text(), model.winnerLine);
+    EXPECT_TRUE(b.image_example->isEmpty());
+    EXPECT_FALSE(b.example(4)->font().bold());
+    EXPECT_TRUE(b.button_roll->isHidden());
+    EXPECT_TRUE(b.button_start->isHidden());
+}
+
+TEST_F(BoardLayout, DiceAreDrawnPlacedAndShuffledFromTheModel)
+{
+    Board &b = chat->board();
+    DiceTray tray(b);
+    ClientModel model;
+    model.dice[3] = TDie{9, 2, true};
+    model.dieDrawn[3] = true;
+    model.dieRaised[3] = true;
+    model.dice[5] = TDie{0, 4, false};
+    model.dieDrawn[5] = true;
+    model.diceorder = {0, 3, 1, 2, 4, 5, 6, 7, 8, 9, 10};
+    tray.render(model);
+    EXPECT_EQ(b.die(3)->layers(), (QStringList{"dice/body2", "dice/face9", "dice/keep"}));
+    EXPECT_EQ(b.die(5)->layers(), (QStringList{"dice/body4", "dice/face0"}));
+    EXPECT_TRUE(b.die(1)->isEmpty());
+    EXPECT_EQ(b.die(3)->pos(), QPoint(Board::dieLeft(1), Board::DieRaised));
+    EXPECT_EQ(b.die(1)->pos(), QPoint(Board::dieLeft(2), Board::DieLying));
+    EXPECT_FALSE(tray.shuffling());
+
+    model.step = TurnStep::Shuffling;
+    model.resetAllDice();
+    tray.render(model);
+    EXPECT_TRUE(tray.shuffling());
+    EXPECT_TRUE(b.die(3)->isEmpty()) << "a starting shuffle first clears the table";
+    tray.dicetimerTimer();
+    const QStringList frame = b.die(3)->layers();
+    EXPECT_EQ(frame.size(), 2);
+    tray.render(model);
+    EXPECT_EQ(b.die(3)->layers(), frame) << "a running animation keeps its pictures";
+
+    model.step = TurnStep::Rolled;
+    tray.render(model);
+    EXPECT_FALSE(tray.shuffling()) << "no frame can come after the dice arrived";
+    EXPECT_TRUE(b.die(3)->isEmpty());
+}
+
 TEST_F(BoardLayout, ClientAreaNeverShrinksBelowTheBoardAndTheBoardStaysCentred)
 {
     chat->show();
     QWidget *area = chat->centralWidget();
     chat->resize(300, 200);
-    QTest::qWait(20);
+    settle();
     EXPECT_GE(area->width(), 699);
     EXPECT_GE(area->height(), 550);
     area->resize(892, 744);
-    QTest::qWait(20);
+    settle();
     EXPECT_EQ(chat->board().pos(), QPoint(105, 103)) << "(5, 3) plus half of the growth";
 }
 
