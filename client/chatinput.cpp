@@ -4,6 +4,7 @@
 #include "boardpictures.h"
 #include "clientstate.h"
 #include "colortext.h"
+#include "gamedefaults.h"
 #include "protocollimits.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
     });
     m_board.mychat->installEventFilter(this);
     for (int n = 1; n <= PhraseCount; ++n)
-        connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
+        connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { sayPhrase(n); });
     connect(m_board.b_phrase[10], &QToolButton::clicked, this,
             [this] { m_sounds->popup(belowRight(m_board.b_phrase[10])); });
     connect(m_board.button_smilies, &QToolButton::clicked, this,
@@ -73,9 +74,7 @@ ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
 
 QStringList ChatInput::defaultPhrases()
 {
-    return {QStringLiteral("Way To Go!"), QStringLiteral("Good One!"),  QStringLiteral("Nice Try!"),
-            QStringLiteral("Excellent!"), QStringLiteral("Brilliant!"), QStringLiteral("Wow, WTG!"),
-            QStringLiteral("Thanks!"),    QStringLiteral("Way To Go Teamie!"), QStringLiteral("Good Game Everyone!")};
+    return gamedefaults::phrases();
 }
 
 QString ChatInput::soundCaption(const QString &name)
@@ -96,7 +95,7 @@ void ChatInput::createSmileyMenu()
         QAction *item = m_smilies->addAction(QIcon(boardpictures::load(picture)), QStringLiteral(":)#%1").arg(code));
         item->setObjectName(QStringLiteral("smiley%1").arg(code));
         item->setData(code);
-        connect(item, &QAction::triggered, this, [this, code] { N271Click(code); });
+        connect(item, &QAction::triggered, this, [this, code] { insertSmiley(code); });
     }
 }
 
@@ -108,7 +107,7 @@ void ChatInput::createSoundMenu()
         QAction *item = m_sounds->addAction(QString::fromLatin1(SoundCaptions[tag]));
         item->setObjectName(tag == 0 ? QStringLiteral("Cancel1") : QStringLiteral("wave%1").arg(tag));
         item->setData(tag);
-        connect(item, &QAction::triggered, this, [this, tag] { wave20Click(tag); });
+        connect(item, &QAction::triggered, this, [this, tag] { sendChatterSound(tag); });
     }
 }
 
@@ -116,7 +115,7 @@ void ChatInput::createInputMenu()
 {
     m_mychatMenu = new QMenu(m_board.mychat);
     m_mychatMenu->setObjectName(QStringLiteral("popup_mychat"));
-    QAction *paste = m_mychatMenu->addAction(QStringLiteral("Paste"), this, &ChatInput::Paste1Click);
+    QAction *paste = m_mychatMenu->addAction(QStringLiteral("Paste"), this, &ChatInput::pasteClipboard);
     paste->setObjectName(QStringLiteral("Paste1"));
     paste->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
     m_board.mychat->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -160,7 +159,7 @@ bool ChatInput::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (key->matches(QKeySequence::Paste)) {
-        Paste1Click();
+        pasteClipboard();
         return true;
     }
     const bool typing = !key->text().isEmpty() && key->text().at(0).isPrint();
@@ -204,7 +203,7 @@ bool ChatInput::phraseGateOpen() const
     return m_phraseBlockedUntil < 0 || m_now() >= m_phraseBlockedUntil;
 }
 
-void ChatInput::b_phrase1Click(int n)
+void ChatInput::sayPhrase(int n)
 {
     if (n < 1 || n > PhraseCount || !phraseGateOpen())
         return;
@@ -219,7 +218,7 @@ void ChatInput::b_phrase1Click(int n)
     m_phraseBlockedUntil = m_now() + PhraseGateMs;
 }
 
-void ChatInput::N271Click(int code)
+void ChatInput::insertSmiley(int code)
 {
     QLineEdit *box = m_board.mychat;
     if (box->text() == Placeholder)
@@ -233,7 +232,7 @@ void ChatInput::N271Click(int code)
     box->setCursorPosition(int(box->text().size()));
 }
 
-void ChatInput::wave20Click(int tag)
+void ChatInput::sendChatterSound(int tag)
 {
     if (tag < 1 || tag > SoundCount || !m_state.loggedin || !ClientState::isSeat(m_state.myid))
         return;
@@ -241,7 +240,7 @@ void ChatInput::wave20Click(int tag)
                         + '+');
 }
 
-void ChatInput::Paste1Click()
+void ChatInput::pasteClipboard()
 {
     QString clip = QApplication::clipboard()->text();
     QLineEdit *box = m_board.mychat;

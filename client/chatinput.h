@@ -43,10 +43,10 @@ public:
     void setClock(std::function<qint64()> now) { m_now = std::move(now); }
 
     void sendit();
-    void b_phrase1Click(int n);
-    void N271Click(int code);
-    void wave20Click(int tag);
-    void Paste1Click();
+    void sayPhrase(int n);
+    void insertSmiley(int code);
+    void sendChatterSound(int tag);
+    void pasteClipboard();
     // A received CMD_playasound body "seat+name+": played when chatter sounds are on,
     // otherwise shown as a "<Chatter Sound>" status line.
     void playasound(const QByteArray &body, bool chatterSoundsOn);

@@ -114,13 +114,13 @@ void ChatView::createPopup()
 {
     m_popup = new QMenu(&m_view);
     m_popup->setObjectName(QStringLiteral("popup_mainchat"));
-    QAction *all = m_popup->addAction(QStringLiteral("Select All"), this, &ChatView::SelectAll1Click);
+    QAction *all = m_popup->addAction(QStringLiteral("Select All"), this, &ChatView::selectAllText);
     all->setObjectName(QStringLiteral("SelectAll1"));
-    QAction *copy = m_popup->addAction(QStringLiteral("Copy"), this, &ChatView::Copy1Click);
+    QAction *copy = m_popup->addAction(QStringLiteral("Copy"), this, &ChatView::copySelection);
     copy->setObjectName(QStringLiteral("Copy1"));
     copy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     QAction *clear = m_popup->addAction(QStringLiteral("Clear Main Chat"), this, [this] {
-        ClearMainChat1Click();
+        clearChat();
         Q_EMIT cleared();
     });
     clear->setObjectName(QStringLiteral("ClearMainChat2"));
@@ -409,12 +409,12 @@ void ChatView::mainchatJump(int n)
         m_boxes.showMessage(QStringLiteral("Cannot open Webpage"));
 }
 
-void ChatView::SelectAll1Click()
+void ChatView::selectAllText()
 {
     m_view.selectAll();
 }
 
-void ChatView::Copy1Click()
+void ChatView::copySelection()
 {
     const QTextCursor selection = m_view.textCursor();
     if (!selection.hasSelection())
@@ -425,7 +425,7 @@ void ChatView::Copy1Click()
     QGuiApplication::clipboard()->setText(text);
 }
 
-void ChatView::ClearMainChat1Click()
+void ChatView::clearChat()
 {
     m_view.clear();
     m_lastLine.clear();

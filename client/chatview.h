@@ -74,10 +74,10 @@ public:
     // Opens the link the view numbers n (from 0, in the order the links were added).
     void mainchatJump(int n);
 
-    void SelectAll1Click();
-    void Copy1Click();
+    void selectAllText();
+    void copySelection();
     // Empties the view; the next link is again stored in entry 0.
-    void ClearMainChat1Click();
+    void clearChat();
     void setScrollOff(bool off);
     // Gives the earlier lines of senders whose colour changed their new colour now.
     void restylePending();

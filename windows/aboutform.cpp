@@ -198,7 +198,7 @@ void Tabout::createLayout()
         "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
         " stop:0 rgb(80, 175, 80), stop:1 rgb(30, 120, 40)); }"
         "QPushButton:pressed { background: rgb(20, 90, 28); }"));
-    connect(m_done, &QPushButton::clicked, this, &Tabout::Button1Click);
+    connect(m_done, &QPushButton::clicked, this, &Tabout::closeWindow);
 }
 
 void Tabout::centreOn(const QRect &mainFrame)
@@ -230,7 +230,7 @@ void Tabout::setOpener(TURL::Opener opener)
     m_url1->setOpener(std::move(opener));
 }
 
-void Tabout::Button1Click()
+void Tabout::closeWindow()
 {
     hide();
 }

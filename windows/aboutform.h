@@ -37,7 +37,7 @@ public:
     void setOpener(TURL::Opener opener);
 
     // "Done": hides the window.
-    void Button1Click();
+    void closeWindow();
 
 private:
     void createLayout();

@@ -221,7 +221,7 @@ QWidget *Tdownload::createDownloadPanel()
     column->addStretch(1);
 
     getbutton = makeButton(QStringLiteral("getbutton"), QString::fromLatin1(GetText), panel);
-    connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
+    connect(getbutton, &QPushButton::clicked, this, &Tdownload::startDownload);
     column->addWidget(getbutton);
 
     column->addWidget(createProgressBox(panel));
@@ -252,7 +252,7 @@ QWidget *Tdownload::createProgressBox(QWidget *parent)
 
     abortbutton = makeButton(QStringLiteral("abortbutton"), QStringLiteral("Stop Download"), box);
     abortbutton->setEnabled(false);
-    connect(abortbutton, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
+    connect(abortbutton, &QPushButton::clicked, this, &Tdownload::stopDownload);
     column->addWidget(abortbutton, 0, Qt::AlignHCenter);
     return box;
 }
@@ -268,7 +268,7 @@ QWidget *Tdownload::createSoloPanel()
     column->addWidget(makeText(QStringLiteral("label_solo"), QString::fromLatin1(SoloText), panel));
     Button1 = makeButton(QStringLiteral("Button1"), QStringLiteral("Play Solo Game"), panel);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &Tdownload::playSolo);
     column->addWidget(Button1, 0, Qt::AlignHCenter);
     column->addWidget(makeText(QStringLiteral("label_firewall"), QString::fromLatin1(FirewallText), panel));
     column->addStretch(1);
@@ -285,7 +285,7 @@ QWidget *Tdownload::createLobbyPanel()
     column->addWidget(makeHeading(QStringLiteral("label_heading3"), QStringLiteral("Play Online"), panel));
     column->addWidget(makeText(QStringLiteral("label_lobby"), QString::fromLatin1(LobbyText), panel));
     Button2 = makeButton(QStringLiteral("Button2"), QStringLiteral("Play with Others"), panel);
-    connect(Button2, &QPushButton::clicked, this, &Tdownload::Button2Click);
+    connect(Button2, &QPushButton::clicked, this, &Tdownload::playWithOthers);
     column->addWidget(Button2, 0, Qt::AlignHCenter);
     column->addStretch(1);
     return panel;
@@ -343,7 +343,7 @@ QString Tdownload::downloadFolder() const
     return m_folders->writableFolder(m_programFolder);
 }
 
-void Tdownload::getbuttonClick()
+void Tdownload::startDownload()
 {
     setDownloadState(StateStarted);
     infolabel2->setText(installerName(m_url));
@@ -389,7 +389,7 @@ void Tdownload::install(const QString &fileName)
     exitGame();
 }
 
-void Tdownload::abortbuttonClick()
+void Tdownload::stopDownload()
 {
     HttpCli1->Abort();
     infolabel->setText(QStringLiteral("Download has been aborted."));
@@ -412,12 +412,12 @@ void Tdownload::HttpCli1DocData(qint64 received)
     infolabel->setText(QStringLiteral("%1 bytes").arg(received));
 }
 
-void Tdownload::Button1Click()
+void Tdownload::playSolo()
 {
     close();
 }
 
-void Tdownload::Button2Click()
+void Tdownload::playWithOthers()
 {
     if (!QFileInfo::exists(m_lobbyProgram)) {
         if (m_joinGame) {

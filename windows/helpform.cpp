@@ -87,7 +87,7 @@ Thelp::Thelp(QWidget *parent)
     setMinimumSize(360, 300);
     setBackground(QPixmap(QStringLiteral(":/images/wood.png")));
     createLayout();
-    SelButton1Click(m_pageButtons[0]);
+    showPage(m_pageButtons[0]);
 }
 
 void Thelp::setBackground(const QPixmap &tile)
@@ -131,14 +131,14 @@ QWidget *Thelp::createSidePanel()
         button->setProperty("tag", i + 1);
         button->setCheckable(true);
         m_pageButtons[i] = button;
-        connect(button, &QPushButton::clicked, this, [this, button] { SelButton1Click(button); });
+        connect(button, &QPushButton::clicked, this, [this, button] { showPage(button); });
     }
     column->addSpacing(14);
     connect(addButton(QStringLiteral("button_about"), QStringLiteral("About")), &QPushButton::clicked, this,
-            &Thelp::button_aboutClick);
+            &Thelp::showAbout);
     column->addStretch(1);
     connect(addButton(QStringLiteral("button_done"), QStringLiteral("Done")), &QPushButton::clicked, this,
-            &Thelp::button_doneClick);
+            &Thelp::closeWindow);
     return panel;
 }
 
@@ -218,7 +218,7 @@ int Thelp::currentPage() const
     return m_stack->currentIndex() + 1;
 }
 
-void Thelp::SelButton1Click(QPushButton *button)
+void Thelp::showPage(QPushButton *button)
 {
     const int tag = button->property("tag").toInt();
     if (tag < 1 || tag > PageCount)
@@ -229,13 +229,13 @@ void Thelp::SelButton1Click(QPushButton *button)
         pageButton->setChecked(pageButton == button);
 }
 
-void Thelp::button_aboutClick()
+void Thelp::showAbout()
 {
     if (m_showAbout)
         m_showAbout();
 }
 
-void Thelp::button_doneClick()
+void Thelp::closeWindow()
 {
     hide();
 }

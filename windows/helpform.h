@@ -42,9 +42,9 @@ public:
 
     // A page button: brings page "memo" + the button's tag to the front and shows the
     // button's caption in the heading.
-    void SelButton1Click(QPushButton *button);
-    void button_aboutClick();
-    void button_doneClick();
+    void showPage(QPushButton *button);
+    void showAbout();
+    void closeWindow();
 
 protected:
     void showEvent(QShowEvent *event) override;

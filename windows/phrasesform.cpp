@@ -1,5 +1,6 @@
 #include "phrasesform.h"
 
+#include "gamedefaults.h"
 #include "inifile.h"
 #include "messageboxes.h"
 #include "programfolder.h"
@@ -51,7 +52,7 @@ QString oneLine(QString text)
 Tphrases::Tphrases(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint)
-    , m_settingsPath(programFolder() + QStringLiteral("vornlobby.ini"))
+    , m_settingsPath(programFolder() + QLatin1String(gamedefaults::SettingsFileName))
 {
     setObjectName(QStringLiteral("Tphrases"));
     setWindowTitle(QStringLiteral("Dorvane - Phrase Buttons "));
@@ -76,7 +77,7 @@ void Tphrases::createControls()
     m_done->setObjectName(QStringLiteral("button_done"));
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 33, 75, 25);
     m_done->setFont(arial(12, false));
-    connect(m_done, &QPushButton::clicked, this, &Tphrases::button_doneClick);
+    connect(m_done, &QPushButton::clicked, this, &Tphrases::applyAndClose);
 }
 
 void Tphrases::createPhraseRow(int n)
@@ -131,7 +132,7 @@ QStringList Tphrases::phrases() const
     return texts;
 }
 
-void Tphrases::button_doneClick()
+void Tphrases::applyAndClose()
 {
     const QStringList texts = phrases();
     Q_EMIT phrasesChanged(texts);

@@ -45,7 +45,7 @@ public:
     QStringList phrases() const;
 
     // Applies the texts, stores them and closes the window.
-    void button_doneClick();
+    void applyAndClose();
 
     // The phrases stored in the settings file: key "Phrase<n>" when it is present and not
     // empty, otherwise defaults[n - 1] (an empty stored phrase counts as missing).

@@ -64,7 +64,7 @@ void Tspylist::createControls()
     m_done->setObjectName(QStringLiteral("button_done"));
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 35, 75, 25);
     m_done->setFont(arial(12, false));
-    connect(m_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
+    connect(m_done, &QPushButton::clicked, this, &Tspylist::closeWindow);
 }
 
 void Tspylist::createMenu()
@@ -74,7 +74,7 @@ void Tspylist::createMenu()
     m_kickAction = m_menu->addAction(QStringLiteral("Remove From Game"));
     m_kickAction->setObjectName(QStringLiteral("popup_kickhim"));
     m_kickAction->setEnabled(false);
-    connect(m_kickAction, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(m_kickAction, &QAction::triggered, this, &Tspylist::kickPointedSeat);
 }
 
 void Tspylist::setHosting(bool hosting)
@@ -139,7 +139,7 @@ void Tspylist::showOver(const QRect &mainFrame)
     activateWindow();
 }
 
-void Tspylist::listbox_spysMouseMove(const QPoint &pos)
+void Tspylist::notePointedEntry(const QPoint &pos)
 {
     rememberEntryAt(pos);
 }
@@ -151,7 +151,7 @@ void Tspylist::rememberEntryAt(const QPoint &viewportPos)
     m_pointerEntry = index.isValid() ? m_list->item(m_pointerIndex)->text() : QString();
 }
 
-void Tspylist::popup_kickhimClick()
+void Tspylist::kickPointedSeat()
 {
     if (!isHosting() || m_pointerIndex < 0 || m_pointerIndex >= m_list->count())
         return;
@@ -165,7 +165,7 @@ void Tspylist::popup_kickhimClick()
     m_kicking(seat);
 }
 
-void Tspylist::button_doneClick()
+void Tspylist::closeWindow()
 {
     hide();
 }
@@ -180,7 +180,7 @@ bool Tspylist::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list->viewport()) {
         if (event->type() == QEvent::MouseMove) {
-            listbox_spysMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+            notePointedEntry(static_cast<QMouseEvent *>(event)->position().toPoint());
         } else if (event->type() == QEvent::ContextMenu) {
             openMenu(static_cast<QContextMenuEvent *>(event)->pos());
             return true;

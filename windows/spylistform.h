@@ -50,10 +50,10 @@ public:
     void showOver(const QRect &mainFrame);
 
     // Remembers the entry under the pointer (-1 over no entry); viewport coordinates.
-    void listbox_spysMouseMove(const QPoint &pos);
+    void notePointedEntry(const QPoint &pos);
     // "Remove From Game": hands the seat of the remembered entry to `kicking`.
-    void popup_kickhimClick();
-    void button_doneClick();
+    void kickPointedSeat();
+    void closeWindow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
