@@ -4,6 +4,7 @@
 #include "colortext.h"
 #include "messageboxes.h"
 #include "shellopen.h"
+#include "windowstyle.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -141,9 +142,7 @@ QTextCharFormat ChatView::style(int n) const
     if (n < 0 || n >= StyleCount)
         return format;
     const StyleFont &s = m_styles[n];
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(qRound(m_textSize * 96.0 / 72.0)); // points at the board's 96 dpi
-    font.setBold(s.bold);
+    QFont font = windowstyle::arial(qRound(m_textSize * 96.0 / 72.0), s.bold); // points at the board's 96 dpi
     font.setItalic(s.italic);
     font.setUnderline(s.underline);
     format.setFont(font, QTextCharFormat::FontPropertiesAll);

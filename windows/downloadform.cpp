@@ -4,9 +4,9 @@
 #include "httpget.h"
 #include "jpegimage.h"
 #include "messageboxes.h"
-#include "pngpicture.h"
 #include "programfolder.h"
 #include "shellopen.h"
+#include "windowstyle.h"
 #include "workarea.h"
 
 #include <QApplication>
@@ -22,8 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor Brown(116, 66, 33);
 
 const char *const InviteText =
     "Download the free Vorn22 Lobby to play Dorvane and our other games online with "
@@ -148,12 +146,9 @@ Tdownload::Tdownload(QWidget *parent)
 {
     setObjectName(QStringLiteral("Tdownload"));
     setWindowTitle(QStringLiteral("Dorvane - Play Online"));
-    setFont(QFont(QStringLiteral("Arial")));
+    setFont(windowstyle::arial());
     setFixedSize(FormWidth, FormHeight);
-    QPalette background = palette();
-    background.setBrush(QPalette::Window, QBrush(Brown, loadPngPicture(QStringLiteral(":/images/wood.png"))));
-    setPalette(background);
-    setAutoFillBackground(true);
+    windowstyle::setWoodBackground(*this, windowstyle::woodTile());
     createLayout();
 
     HttpCli1->setObjectName(QStringLiteral("HttpCli1"));
@@ -302,19 +297,12 @@ void Tdownload::loadPicture()
         image_picture->setPixmap(QPixmap::fromImage(picture));
 }
 
-void Tdownload::centreOnDesktop()
-{
-    QRect frame = frameGeometry();
-    frame.moveCenter(ScreenWorkArea().workArea().center());
-    move(frame.topLeft());
-}
-
 void Tdownload::showEvent(QShowEvent *event)
 {
     loadPicture();
     if (!m_placed) {
         m_placed = true;
-        centreOnDesktop();
+        windowstyle::centreOn(*this, ScreenWorkArea().workArea());
     }
     QWidget::showEvent(event);
 }

@@ -91,7 +91,6 @@ private:
     QWidget *createSoloPanel();
     QWidget *createLobbyPanel();
     void loadPicture();
-    void centreOnDesktop();
     void setDownloadState(int state);
     // Sets the phase line to text, cut to fit its lines, and its tool tip to the whole text.
     void showPhase(const QString &text);

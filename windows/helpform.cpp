@@ -1,5 +1,7 @@
 #include "helpform.h"
 
+#include "windowstyle.h"
+
 #include <QFile>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
@@ -10,8 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor Brown(116, 66, 33);
 
 struct HelpPage
 {
@@ -60,8 +60,7 @@ QTextBrowser *makePage(int tag, QWidget *parent)
     page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     page->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     page->setStyleSheet(QStringLiteral("QTextBrowser { background: white; color: black; }"));
-    QFont text(QStringLiteral("Arial"));
-    text.setPixelSize(13);
+    QFont text = windowstyle::arial(13);
     page->setFont(text);
     page->document()->setDefaultStyleSheet(QString::fromLatin1(PageStyle));
     return page;
@@ -82,20 +81,17 @@ Thelp::Thelp(QWidget *parent)
 {
     setObjectName(QStringLiteral("Thelp"));
     setWindowTitle(QStringLiteral("Dorvane - Help File"));
-    setFont(QFont(QStringLiteral("Arial")));
+    setFont(windowstyle::arial());
     resize(FormWidth, FormHeight);
     setMinimumSize(360, 300);
-    setBackground(QPixmap(QStringLiteral(":/images/wood.png")));
+    setBackground(windowstyle::woodTile());
     createLayout();
     showPage(m_pageButtons[0]);
 }
 
 void Thelp::setBackground(const QPixmap &tile)
 {
-    QPalette background = palette();
-    background.setBrush(QPalette::Window, tile.isNull() ? QBrush(Brown) : QBrush(Brown, tile));
-    setPalette(background);
-    setAutoFillBackground(true);
+    windowstyle::setWoodBackground(*this, tile);
 }
 
 void Thelp::createLayout()
@@ -196,21 +192,12 @@ void Thelp::showEvent(QShowEvent *event)
 
 void Thelp::showHelp(const QRect &mainFrame)
 {
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     show();
     // The frame's size is known only once the window is shown.
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     raise();
     activateWindow();
-}
-
-void Thelp::centreOn(const QRect &mainFrame)
-{
-    if (mainFrame.isEmpty())
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(mainFrame.center());
-    move(frame.topLeft());
 }
 
 int Thelp::currentPage() const

@@ -35,7 +35,6 @@ public:
     // Help > "Content" (F1): shows the window on top, centred on the main window's frame
     // (screen coordinates) unless that is empty, on the page last chosen.
     void showHelp(const QRect &mainFrame = QRect());
-    void centreOn(const QRect &mainFrame);
 
     // Tag (1 to 6) of the page in front.
     int currentPage() const;

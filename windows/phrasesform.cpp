@@ -4,6 +4,7 @@
 #include "inifile.h"
 #include "messageboxes.h"
 #include "programfolder.h"
+#include "windowstyle.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,20 +13,11 @@
 
 namespace {
 
-const QColor Brown(116, 66, 33);
 const QString Section = QStringLiteral("Dorvane");
 
 constexpr int RowTop = 8;
 constexpr int RowPitch = 21;
 constexpr int FieldLeft = 112;
-
-QFont arial(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void paintWhite(QLabel *label)
 {
@@ -70,13 +62,13 @@ void Tphrases::createControls()
     m_gateLabel->setObjectName(QStringLiteral("label_gate"));
     m_gateLabel->setGeometry(8, below + 2, FormWidth - 16, 18);
     m_gateLabel->setAlignment(Qt::AlignCenter);
-    m_gateLabel->setFont(arial(12, true));
+    m_gateLabel->setFont(windowstyle::arial(12, true));
     paintWhite(m_gateLabel);
 
     m_done = new QPushButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("button_done"));
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 33, 75, 25);
-    m_done->setFont(arial(12, false));
+    m_done->setFont(windowstyle::arial(12, false));
     connect(m_done, &QPushButton::clicked, this, &Tphrases::applyAndClose);
 }
 
@@ -87,13 +79,13 @@ void Tphrases::createPhraseRow(int n)
     label->setObjectName(QStringLiteral("label_phrase%1").arg(n));
     label->setGeometry(8, top, FieldLeft - 12, 19);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setFont(arial(12, true));
+    label->setFont(windowstyle::arial(12, true));
     paintWhite(label);
 
     auto *field = new QLineEdit(this);
     field->setObjectName(QStringLiteral("phrase%1").arg(n));
     field->setGeometry(FieldLeft, top, FormWidth - FieldLeft - 10, 19);
-    field->setFont(arial(12, false));
+    field->setFont(windowstyle::arial(12, false));
     field->setMaxLength(MaxPhraseLength);
     field->setStyleSheet(QStringLiteral(
         "QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
@@ -111,17 +103,10 @@ void Tphrases::editPhrases(const QStringList &current, const QRect &mainFrame)
     for (int i = 0; i < PhraseCount; ++i)
         m_fields[i]->setText(current.value(i));
     if (mainFrame.isValid())
-        centreOn(mainFrame);
+        windowstyle::centreOn(*this, mainFrame);
     show();
     raise();
     activateWindow();
-}
-
-void Tphrases::centreOn(const QRect &mainFrame)
-{
-    const QRect own = frameGeometry();
-    const QPoint offset = pos() - own.topLeft(); // the title bar and border of this window
-    move(mainFrame.center() - QPoint(own.width() / 2, own.height() / 2) + offset);
 }
 
 QStringList Tphrases::phrases() const
@@ -164,7 +149,5 @@ bool Tphrases::storePhrases(IniFile &settings, const QStringList &phrases)
 void Tphrases::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Brown);
-    if (!m_background.isNull())
-        painter.drawTiledPixmap(rect(), m_background);
+    windowstyle::paintWood(painter, rect(), m_background);
 }

@@ -40,7 +40,6 @@ public:
     // button 1; missing ones leave their field empty), centres the window on the main
     // window's frame and shows it.
     void editPhrases(const QStringList &current, const QRect &mainFrame = QRect());
-    void centreOn(const QRect &mainFrame);
     // The texts of phrase1 ... phrase9.
     QStringList phrases() const;
 

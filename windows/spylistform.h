@@ -43,9 +43,6 @@ public:
     // in which case nothing changes.
     bool removeSpy(int seat, const QString &name);
     QStringList entries() const;
-
-    // Puts the window at the centre of the main window's frame (screen coordinates).
-    void centreOn(const QRect &mainFrame);
     // View > "Spy List": centres the window on the main window and shows it on top.
     void showOver(const QRect &mainFrame);
 

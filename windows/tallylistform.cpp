@@ -1,6 +1,7 @@
 #include "tallylistform.h"
 
 #include "messageboxes.h"
+#include "windowstyle.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -229,9 +230,7 @@ void Ttallylist::loadtally()
 void Ttallylist::showEvent(QShowEvent *event)
 {
     if (m_mainWindow != nullptr && !event->spontaneous()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(m_mainWindow->frameGeometry().center());
-        move(frame.topLeft());
+        windowstyle::centreOn(*this, m_mainWindow->frameGeometry());
     }
     QWidget::showEvent(event);
 }
