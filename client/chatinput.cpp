@@ -5,7 +5,9 @@
 #include "clientstate.h"
 #include "colortext.h"
 #include "gamedefaults.h"
+#include "announcements.h"
 #include "protocollimits.h"
+#include "requests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -176,10 +178,19 @@ void ChatInput::noteLimit(const QString &note)
     Q_EMIT chatLine(note, QColor(0, 0, 255));
 }
 
-void ChatInput::sendText(const char *command, const QString &text)
+QByteArray ChatInput::payload(const QString &text) const
 {
-    Q_EMIT requestReady(QByteArray(command) + '+' + QByteArray::number(m_state.myid) + '+' + text.toUtf8() + '|'
-                        + colortext::write(m_textColor).toLatin1());
+    return text.toUtf8() + '|' + colortext::write(m_textColor).toLatin1();
+}
+
+void ChatInput::sendChat(const QString &text)
+{
+    Q_EMIT requestReady(protocol::ChatRequest{m_state.myid, payload(text)}.build());
+}
+
+void ChatInput::sendAction(const QString &text)
+{
+    Q_EMIT requestReady(protocol::ActionRequest{m_state.myid, payload(text)}.build());
 }
 
 void ChatInput::sendit()
@@ -190,9 +201,9 @@ void ChatInput::sendit()
     const QString text = box->text();
     if (!text.isEmpty()) {
         if (!text.startsWith(QLatin1Char('/')))
-            sendText("CMD_chat", text);
+            sendChat(text);
         else if (text.left(3) == QLatin1String("/me"))
-            sendText("CMD_action", text.mid(4));
+            sendAction(text.mid(4));
         // any other "/" text is a command this game does not know: dropped
     }
     box->clear();
@@ -212,9 +223,9 @@ void ChatInput::sayPhrase(int n)
         return;
     const QString phrase = m_board.b_phrase[n]->toolTip();
     if (phrase.startsWith(QLatin1String("/me ")))
-        sendText("CMD_action", phrase.mid(4));
+        sendAction(phrase.mid(4));
     else
-        sendText("CMD_action", QStringLiteral("says: ") + phrase);
+        sendAction(QStringLiteral("says: ") + phrase);
     m_phraseBlockedUntil = m_now() + PhraseGateMs;
 }
 
@@ -236,8 +247,7 @@ void ChatInput::sendChatterSound(int tag)
 {
     if (tag < 1 || tag > SoundCount || !m_state.loggedin || !ClientState::isSeat(m_state.myid))
         return;
-    Q_EMIT requestReady("CMD_playasound+" + QByteArray::number(m_state.myid) + "+wave" + QByteArray::number(tag)
-                        + '+');
+    Q_EMIT requestReady(protocol::PlaySoundRequest{m_state.myid, "wave" + QByteArray::number(tag)}.build());
 }
 
 void ChatInput::pasteClipboard()
@@ -259,10 +269,8 @@ void ChatInput::pasteClipboard()
 
 void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
 {
-    const QList<QByteArray> fields = body.split('+');
-    bool ok = false;
-    const int seat = fields.value(0).toInt(&ok);
-    const QString name = QString::fromUtf8(fields.value(1));
+    const protocol::PlaySound sound = protocol::PlaySound::parse(body);
+    const QString name = QString::fromUtf8(sound.sound);
     if (chatterSoundsOn) {
         Q_EMIT chatterSound(name);
         return;
@@ -270,6 +278,6 @@ void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
     const QString caption = soundCaption(name);
     if (caption.isEmpty())
         return;
-    const QString who = ok && ClientState::isSeat(seat) ? m_board.playerName(seat)->text() : QString();
+    const QString who = ClientState::isSeat(sound.seat) ? m_board.playerName(sound.seat)->text() : QString();
     Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption, QColor(0, 0, 255));
 }

@@ -68,7 +68,7 @@ public:
     void addlinetochat(const QString &line, const QColor &color);
     // The items of the line added last, in order.
     const QList<Item> &lastLine() const { return m_lastLine; }
-    // A received CMD_chat or CMD_action body "sender+text|colour": the line before the
+    // The body of a received chat or action line ("sender+text|colour"): the line before the
     // first "|" and its colour (red when there is no "|" or the colour text is invalid).
     static std::pair<QString, QColor> chatBody(const QString &body);
     // Opens the link the view numbers n (from 0, in the order the links were added).

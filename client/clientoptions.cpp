@@ -10,6 +10,7 @@
 #include "gamesounds.h"
 #include "mainmenu.h"
 #include "phrasesform.h"
+#include "requests.h"
 #include "windowplace.h"
 #include "workarea.h"
 
@@ -53,7 +54,7 @@ void ClientOptions::loadinifile()
     m_parts.state.botspeed = v.botspeed;
     m_parts.menu.markBotspeed(v.botspeed);
     if (m_parts.state.loggedin && m_parts.state.myid == 1)
-        Q_EMIT requestReady("CMD_botspeed+1+" + QByteArray::number(v.botspeed) + '+');
+        Q_EMIT requestReady(protocol::BotSpeed{1, v.botspeed}.build());
     // An empty or missing phrase key leaves the button's phrase as it is.
     m_parts.input.setPhrases(Tphrases::storedPhrases(m_parts.settings.file(), m_parts.input.phrases()));
     m_parts.sounds.enabled = v.playsounds;
@@ -144,8 +145,7 @@ void ClientOptions::chooseBotSpeed(int ms)
     m_parts.menu.markBotspeed(ms);
     save([ms](ClientSettings::Values &v) { v.botspeed = ms; });
     if (m_parts.state.loggedin)
-        Q_EMIT requestReady("CMD_botspeed+" + QByteArray::number(m_parts.state.myid) + '+' + QByteArray::number(ms)
-                            + '+');
+        Q_EMIT requestReady(protocol::BotSpeed{m_parts.state.myid, ms}.build());
 }
 
 void ClientOptions::chooseTextColor()
