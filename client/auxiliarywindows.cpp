@@ -73,15 +73,15 @@ void AuxiliaryWindows::wireMenu()
         connect(action, &QAction::triggered, this,
                 [this, handler] { guarded(*m_options.boxes, [this, handler] { (this->*handler)(); }); });
     };
-    onTriggered(menu.ViewTally1, &AuxiliaryWindows::ViewTally1Click);
-    onTriggered(menu.SpyList1, &AuxiliaryWindows::SpyList1Click);
-    onTriggered(menu.PhraseList1, &AuxiliaryWindows::PrhaseList1Click);
-    onTriggered(menu.Content1, &AuxiliaryWindows::Content1Click);
-    onTriggered(menu.About1, &AuxiliaryWindows::About1Click);
+    onTriggered(menu.ViewTally1, &AuxiliaryWindows::showTally);
+    onTriggered(menu.SpyList1, &AuxiliaryWindows::showSpyList);
+    onTriggered(menu.PhraseList1, &AuxiliaryWindows::showPhraseEditor);
+    onTriggered(menu.Content1, &AuxiliaryWindows::showHelp);
+    onTriggered(menu.About1, &AuxiliaryWindows::showAbout);
     if (auto *logo = m_chat.board().findChild<PictureBox *>(QStringLiteral("image_logo"))) {
         connect(logo, &PictureBox::mouseReleased, this, [this](Qt::MouseButton button) {
             if (button == Qt::LeftButton)
-                image_logoClick();
+                openLogoLink();
         });
     }
 }
@@ -136,7 +136,7 @@ Thelp &AuxiliaryWindows::help()
 {
     if (!m_help) {
         m_help = std::make_unique<Thelp>();
-        m_help->setShowAbout([this] { About1Click(); });
+        m_help->setShowAbout([this] { showAbout(); });
     }
     return *m_help;
 }
@@ -152,32 +152,32 @@ QStringList AuxiliaryWindows::otherSeatNames() const
     return names;
 }
 
-void AuxiliaryWindows::ViewTally1Click()
+void AuxiliaryWindows::showTally()
 {
     m_tallylist->showTally(otherSeatNames());
 }
 
-void AuxiliaryWindows::SpyList1Click()
+void AuxiliaryWindows::showSpyList()
 {
     m_spylist->showOver(m_chat.frameGeometry());
 }
 
-void AuxiliaryWindows::PrhaseList1Click()
+void AuxiliaryWindows::showPhraseEditor()
 {
     m_phrases->editPhrases(m_chat.chatInput().phrases(), m_chat.frameGeometry());
 }
 
-void AuxiliaryWindows::Content1Click()
+void AuxiliaryWindows::showHelp()
 {
     help().showHelp(m_chat.frameGeometry());
 }
 
-void AuxiliaryWindows::About1Click()
+void AuxiliaryWindows::showAbout()
 {
     about().showAbout(m_chat.frameGeometry());
 }
 
-void AuxiliaryWindows::image_logoClick()
+void AuxiliaryWindows::openLogoLink()
 {
     about().openMakerSite();
 }

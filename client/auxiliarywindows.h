@@ -52,14 +52,14 @@ public:
     // The names at seats 1 to 4 without the user's own seat and the empty seats.
     QStringList otherSeatNames() const;
     // View menu.
-    void ViewTally1Click();
-    void SpyList1Click();
-    void PrhaseList1Click();
+    void showTally();
+    void showSpyList();
+    void showPhraseEditor();
     // Help menu.
-    void Content1Click();
-    void About1Click();
+    void showHelp();
+    void showAbout();
     // The board's logo: the maker's site, as the About window's link opens it.
-    void image_logoClick();
+    void openLogoLink();
     // Hides every auxiliary window (the main window closed).
     void closeAll();
 

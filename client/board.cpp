@@ -1,6 +1,8 @@
 #include "board.h"
 
 #include "boardpictures.h"
+#include "boardstyle.h"
+#include "gamedefaults.h"
 #include "picturebox.h"
 #include "picturebutton.h"
 
@@ -13,10 +15,7 @@
 
 namespace {
 
-const QColor White(255, 255, 255);
-const QColor DarkGreen(0, 100, 0);
-const QColor CellGreen(0, 128, 0);
-const QColor Black(0, 0, 0);
+using namespace boardstyle;
 
 constexpr int CardX[] = {0, 4, 173, 342, 511};
 constexpr int NameX[] = {0, 13, 182, 351, 520};
@@ -30,21 +29,10 @@ constexpr int PhraseX[] = {0, 4, 31, 58, 84, 111, 138, 164, 191, 218, 245};
 constexpr int ExampleY[] = {0, 26, 43, 60, 78, 95, 112, 129, 147, 164, 181};
 
 const char *const SeatHints[] = {"", "", "Klot", "Klick", "Kling"};
-const char *const DefaultPhrases[] = {"", "Way To Go!", "Good One!", "Nice Try!", "Excellent!",
-                                      "Brilliant!", "Wow, WTG!", "Thanks!", "Way To Go Teamie!",
-                                      "Good Game Everyone!"};
 const char *const ExampleTexts[] = {"", "PH1: Two SETS of 3", "PH2: SET of 3 and RUN of 3",
                                     "PH3: SET of 4 and RUN of 4", "PH4: RUN of 7", "PH5: RUN of 8",
                                     "PH6: RUN of 9", "PH7: Two SETS of 4", "PH8: Seven of one COLOR",
                                     "PH9: SET of 5 and SET of 2", "PH10: SET of 5 and SET of 3"};
-
-QFont arial(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void setTextColor(QWidget *widget, const QColor &color)
 {
@@ -188,7 +176,7 @@ void Board::createButtonRow()
         button->setFocusPolicy(Qt::NoFocus);
         button->setIcon(QIcon(boardpictures::load(QStringLiteral("phrase%1").arg(n))));
         button->setIconSize(QSize(25, 19));
-        button->setToolTip(n <= 9 ? QString::fromLatin1(DefaultPhrases[n])
+        button->setToolTip(n <= 9 ? QString::fromLatin1(gamedefaults::Phrases[n - 1])
                                   : QStringLiteral("/me waves \"Good-Bye\""));
         b_phrase[n] = button;
     }

@@ -1,6 +1,7 @@
 // Board: the board panel panel_board with every named control of the game board.
 #pragma once
 
+#include "boardstyle.h"
 #include "clientmodel.h"
 
 #include <QColor>
@@ -68,8 +69,8 @@ public:
     void setPhaseStyle(int phase, PhaseStyle style);
     PhaseStyle phaseStyle(int phase) const { return m_phaseStyles.at(phase); }
 
-    static QColor lightGreen() { return QColor(143, 245, 5); }
-    static QColor silver() { return QColor(192, 192, 192); }
+    static QColor lightGreen() { return boardstyle::LightGreen; }
+    static QColor silver() { return boardstyle::Silver; }
 
 Q_SIGNALS:
     // Emitted when a mouse button is released over die n (1 to 10).

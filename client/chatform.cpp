@@ -11,6 +11,7 @@
 #include "colorchooser.h"
 #include "dicetray.h"
 #include "errorguard.h"
+#include "gamedefaults.h"
 #include "gamesounds.h"
 #include "joinaddress.h"
 #include "mainmenu.h"
@@ -56,7 +57,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     m_actions = new PlayerActions(m_model, m_state, *m_boxes, this);
     m_connection = new ClientConnection(*m_boxes, this);
     createChat();
-    const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QStringLiteral("vornlobby.ini")
+    const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QLatin1String(gamedefaults::SettingsFileName)
                                                          : m_options.settingsPath;
     m_settings = std::make_unique<ClientSettings>(ini);
     wireBoard();
@@ -83,7 +84,7 @@ void Tchat::guard(const std::function<void()> &f)
 void Tchat::FormCreate()
 {
     m_mutex = std::make_unique<NamedMutex>(m_options.mutexName);
-    m_place->applySize(ClientOptions::ResetGeometry.size());
+    m_place->applySize(gamedefaults::MainWindowPlace.size());
     m_game->clearall();
     m_state.amhost = false;
     m_model.currentplayer = 0;
@@ -124,7 +125,7 @@ void Tchat::wireMenu()
     });
     for (QAction *speed : {m_menu->Slow1, m_menu->Normal1, m_menu->Fast1}) {
         connect(speed, &QAction::triggered, this,
-                [this, speed] { guard([this, speed] { Fast1Click(speed->data().toInt()); }); });
+                [this, speed] { guard([this, speed] { chooseBotSpeed(speed->data().toInt()); }); });
     }
     QMenu *popup = m_actions->popup_kick();
     const auto popupItem = [popup](const char *name) {
@@ -204,7 +205,7 @@ void Tchat::closeEvent(QCloseEvent *event)
     if (m_closed) // closing twice (the host hung up after File > Exit) ends nothing new
         return;
     m_closed = true;
-    guard([this] { m_clientOptions->FormClose(); });
+    guard([this] { m_clientOptions->storeWindowPlace(); });
     QMainWindow::closeEvent(event);
     Q_EMIT closed();
 }
@@ -307,9 +308,9 @@ void Tchat::saveinifile()
     m_clientOptions->saveinifile();
 }
 
-void Tchat::Fast1Click(int ms)
+void Tchat::chooseBotSpeed(int ms)
 {
-    m_clientOptions->Fast1Click(ms);
+    m_clientOptions->chooseBotSpeed(ms);
 }
 
 void Tchat::createChat()
@@ -343,7 +344,7 @@ void Tchat::wireChat()
     connect(m_chatView, &ChatView::scrollOffChanged, m_menu->ScrollChatOff1, &QAction::setChecked);
     const auto focusInput = [this] { board().mychat->setFocus(); };
     connect(m_menu->ClearMainChat1, &QAction::triggered, this, [this, focusInput] {
-        m_chatView->ClearMainChat1Click();
+        m_chatView->clearChat();
         focusInput();
     });
     connect(m_chatView, &ChatView::cleared, this, focusInput);

@@ -78,7 +78,7 @@ public:
     void loadinifile();
     void saveinifile();
     // Bot Speed menu: Slow (2000), Normal (1000) or Fast (500) milliseconds.
-    void Fast1Click(int ms);
+    void chooseBotSpeed(int ms);
     // Another copy was started: come to the front (restored when minimised).
     void bringToFront();
 

@@ -4,7 +4,10 @@
 #include "boardpictures.h"
 #include "clientstate.h"
 #include "colortext.h"
+#include "gamedefaults.h"
+#include "announcements.h"
 #include "protocollimits.h"
+#include "requests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +65,7 @@ ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
     });
     m_board.mychat->installEventFilter(this);
     for (int n = 1; n <= PhraseCount; ++n)
-        connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
+        connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { sayPhrase(n); });
     connect(m_board.b_phrase[10], &QToolButton::clicked, this,
             [this] { m_sounds->popup(belowRight(m_board.b_phrase[10])); });
     connect(m_board.button_smilies, &QToolButton::clicked, this,
@@ -73,9 +76,7 @@ ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
 
 QStringList ChatInput::defaultPhrases()
 {
-    return {QStringLiteral("Way To Go!"), QStringLiteral("Good One!"),  QStringLiteral("Nice Try!"),
-            QStringLiteral("Excellent!"), QStringLiteral("Brilliant!"), QStringLiteral("Wow, WTG!"),
-            QStringLiteral("Thanks!"),    QStringLiteral("Way To Go Teamie!"), QStringLiteral("Good Game Everyone!")};
+    return gamedefaults::phrases();
 }
 
 QString ChatInput::soundCaption(const QString &name)
@@ -96,7 +97,7 @@ void ChatInput::createSmileyMenu()
         QAction *item = m_smilies->addAction(QIcon(boardpictures::load(picture)), QStringLiteral(":)#%1").arg(code));
         item->setObjectName(QStringLiteral("smiley%1").arg(code));
         item->setData(code);
-        connect(item, &QAction::triggered, this, [this, code] { N271Click(code); });
+        connect(item, &QAction::triggered, this, [this, code] { insertSmiley(code); });
     }
 }
 
@@ -108,7 +109,7 @@ void ChatInput::createSoundMenu()
         QAction *item = m_sounds->addAction(QString::fromLatin1(SoundCaptions[tag]));
         item->setObjectName(tag == 0 ? QStringLiteral("Cancel1") : QStringLiteral("wave%1").arg(tag));
         item->setData(tag);
-        connect(item, &QAction::triggered, this, [this, tag] { wave20Click(tag); });
+        connect(item, &QAction::triggered, this, [this, tag] { sendChatterSound(tag); });
     }
 }
 
@@ -116,7 +117,7 @@ void ChatInput::createInputMenu()
 {
     m_mychatMenu = new QMenu(m_board.mychat);
     m_mychatMenu->setObjectName(QStringLiteral("popup_mychat"));
-    QAction *paste = m_mychatMenu->addAction(QStringLiteral("Paste"), this, &ChatInput::Paste1Click);
+    QAction *paste = m_mychatMenu->addAction(QStringLiteral("Paste"), this, &ChatInput::pasteClipboard);
     paste->setObjectName(QStringLiteral("Paste1"));
     paste->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
     m_board.mychat->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -160,7 +161,7 @@ bool ChatInput::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (key->matches(QKeySequence::Paste)) {
-        Paste1Click();
+        pasteClipboard();
         return true;
     }
     const bool typing = !key->text().isEmpty() && key->text().at(0).isPrint();
@@ -177,10 +178,19 @@ void ChatInput::noteLimit(const QString &note)
     Q_EMIT chatLine(note, QColor(0, 0, 255));
 }
 
-void ChatInput::sendText(const char *command, const QString &text)
+QByteArray ChatInput::payload(const QString &text) const
 {
-    Q_EMIT requestReady(QByteArray(command) + '+' + QByteArray::number(m_state.myid) + '+' + text.toUtf8() + '|'
-                        + colortext::write(m_textColor).toLatin1());
+    return text.toUtf8() + '|' + colortext::write(m_textColor).toLatin1();
+}
+
+void ChatInput::sendChat(const QString &text)
+{
+    Q_EMIT requestReady(protocol::ChatRequest{m_state.myid, payload(text)}.build());
+}
+
+void ChatInput::sendAction(const QString &text)
+{
+    Q_EMIT requestReady(protocol::ActionRequest{m_state.myid, payload(text)}.build());
 }
 
 void ChatInput::sendit()
@@ -191,9 +201,9 @@ void ChatInput::sendit()
     const QString text = box->text();
     if (!text.isEmpty()) {
         if (!text.startsWith(QLatin1Char('/')))
-            sendText("CMD_chat", text);
+            sendChat(text);
         else if (text.left(3) == QLatin1String("/me"))
-            sendText("CMD_action", text.mid(4));
+            sendAction(text.mid(4));
         // any other "/" text is a command this game does not know: dropped
     }
     box->clear();
@@ -204,7 +214,7 @@ bool ChatInput::phraseGateOpen() const
     return m_phraseBlockedUntil < 0 || m_now() >= m_phraseBlockedUntil;
 }
 
-void ChatInput::b_phrase1Click(int n)
+void ChatInput::sayPhrase(int n)
 {
     if (n < 1 || n > PhraseCount || !phraseGateOpen())
         return;
@@ -213,13 +223,13 @@ void ChatInput::b_phrase1Click(int n)
         return;
     const QString phrase = m_board.b_phrase[n]->toolTip();
     if (phrase.startsWith(QLatin1String("/me ")))
-        sendText("CMD_action", phrase.mid(4));
+        sendAction(phrase.mid(4));
     else
-        sendText("CMD_action", QStringLiteral("says: ") + phrase);
+        sendAction(QStringLiteral("says: ") + phrase);
     m_phraseBlockedUntil = m_now() + PhraseGateMs;
 }
 
-void ChatInput::N271Click(int code)
+void ChatInput::insertSmiley(int code)
 {
     QLineEdit *box = m_board.mychat;
     if (box->text() == Placeholder)
@@ -233,15 +243,14 @@ void ChatInput::N271Click(int code)
     box->setCursorPosition(int(box->text().size()));
 }
 
-void ChatInput::wave20Click(int tag)
+void ChatInput::sendChatterSound(int tag)
 {
     if (tag < 1 || tag > SoundCount || !m_state.loggedin || !ClientState::isSeat(m_state.myid))
         return;
-    Q_EMIT requestReady("CMD_playasound+" + QByteArray::number(m_state.myid) + "+wave" + QByteArray::number(tag)
-                        + '+');
+    Q_EMIT requestReady(protocol::PlaySoundRequest{m_state.myid, "wave" + QByteArray::number(tag)}.build());
 }
 
-void ChatInput::Paste1Click()
+void ChatInput::pasteClipboard()
 {
     QString clip = QApplication::clipboard()->text();
     QLineEdit *box = m_board.mychat;
@@ -260,10 +269,8 @@ void ChatInput::Paste1Click()
 
 void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
 {
-    const QList<QByteArray> fields = body.split('+');
-    bool ok = false;
-    const int seat = fields.value(0).toInt(&ok);
-    const QString name = QString::fromUtf8(fields.value(1));
+    const protocol::PlaySound sound = protocol::PlaySound::parse(body);
+    const QString name = QString::fromUtf8(sound.sound);
     if (chatterSoundsOn) {
         Q_EMIT chatterSound(name);
         return;
@@ -271,6 +278,6 @@ void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
     const QString caption = soundCaption(name);
     if (caption.isEmpty())
         return;
-    const QString who = ok && ClientState::isSeat(seat) ? m_board.playerName(seat)->text() : QString();
+    const QString who = ClientState::isSeat(sound.seat) ? m_board.playerName(sound.seat)->text() : QString();
     Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption, QColor(0, 0, 255));
 }

@@ -12,8 +12,8 @@ class QAction;
 class QMenu;
 struct ClientState;
 
-// Turns what the user types or clicks below the chat into CMD_chat, CMD_action and
-// CMD_playasound requests, and turns a received chatter sound into a sound or a chat line.
+// Turns what the user types or clicks below the chat into chat, action and chatter sound
+// requests, and turns a received chatter sound into a sound or a chat line.
 class ChatInput : public QObject
 {
     Q_OBJECT
@@ -43,11 +43,11 @@ public:
     void setClock(std::function<qint64()> now) { m_now = std::move(now); }
 
     void sendit();
-    void b_phrase1Click(int n);
-    void N271Click(int code);
-    void wave20Click(int tag);
-    void Paste1Click();
-    // A received CMD_playasound body "seat+name+": played when chatter sounds are on,
+    void sayPhrase(int n);
+    void insertSmiley(int code);
+    void sendChatterSound(int tag);
+    void pasteClipboard();
+    // The body of a received chatter sound announcement: played when chatter sounds are on,
     // otherwise shown as a "<Chatter Sound>" status line.
     void playasound(const QByteArray &body, bool chatterSoundsOn);
 
@@ -67,7 +67,10 @@ private:
     void createSmileyMenu();
     void createSoundMenu();
     void createInputMenu();
-    void sendText(const char *command, const QString &text);
+    // The text, "|" and the user's colour: what a chat or action line carries.
+    QByteArray payload(const QString &text) const;
+    void sendChat(const QString &text);
+    void sendAction(const QString &text);
     bool phraseGateOpen() const;
     // Tells the user once why the box takes no more text, until it is shorter again.
     void noteLimit(const QString &note);

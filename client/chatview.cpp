@@ -4,6 +4,7 @@
 #include "colortext.h"
 #include "messageboxes.h"
 #include "shellopen.h"
+#include "windowstyle.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -114,13 +115,13 @@ void ChatView::createPopup()
 {
     m_popup = new QMenu(&m_view);
     m_popup->setObjectName(QStringLiteral("popup_mainchat"));
-    QAction *all = m_popup->addAction(QStringLiteral("Select All"), this, &ChatView::SelectAll1Click);
+    QAction *all = m_popup->addAction(QStringLiteral("Select All"), this, &ChatView::selectAllText);
     all->setObjectName(QStringLiteral("SelectAll1"));
-    QAction *copy = m_popup->addAction(QStringLiteral("Copy"), this, &ChatView::Copy1Click);
+    QAction *copy = m_popup->addAction(QStringLiteral("Copy"), this, &ChatView::copySelection);
     copy->setObjectName(QStringLiteral("Copy1"));
     copy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     QAction *clear = m_popup->addAction(QStringLiteral("Clear Main Chat"), this, [this] {
-        ClearMainChat1Click();
+        clearChat();
         Q_EMIT cleared();
     });
     clear->setObjectName(QStringLiteral("ClearMainChat2"));
@@ -141,9 +142,7 @@ QTextCharFormat ChatView::style(int n) const
     if (n < 0 || n >= StyleCount)
         return format;
     const StyleFont &s = m_styles[n];
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(qRound(m_textSize * 96.0 / 72.0)); // points at the board's 96 dpi
-    font.setBold(s.bold);
+    QFont font = windowstyle::arial(qRound(m_textSize * 96.0 / 72.0), s.bold); // points at the board's 96 dpi
     font.setItalic(s.italic);
     font.setUnderline(s.underline);
     format.setFont(font, QTextCharFormat::FontPropertiesAll);
@@ -409,12 +408,12 @@ void ChatView::mainchatJump(int n)
         m_boxes.showMessage(QStringLiteral("Cannot open Webpage"));
 }
 
-void ChatView::SelectAll1Click()
+void ChatView::selectAllText()
 {
     m_view.selectAll();
 }
 
-void ChatView::Copy1Click()
+void ChatView::copySelection()
 {
     const QTextCursor selection = m_view.textCursor();
     if (!selection.hasSelection())
@@ -425,7 +424,7 @@ void ChatView::Copy1Click()
     QGuiApplication::clipboard()->setText(text);
 }
 
-void ChatView::ClearMainChat1Click()
+void ChatView::clearChat()
 {
     m_view.clear();
     m_lastLine.clear();

@@ -68,16 +68,16 @@ public:
     void addlinetochat(const QString &line, const QColor &color);
     // The items of the line added last, in order.
     const QList<Item> &lastLine() const { return m_lastLine; }
-    // A received CMD_chat or CMD_action body "sender+text|colour": the line before the
+    // The body of a received chat or action line ("sender+text|colour"): the line before the
     // first "|" and its colour (red when there is no "|" or the colour text is invalid).
     static std::pair<QString, QColor> chatBody(const QString &body);
     // Opens the link the view numbers n (from 0, in the order the links were added).
     void mainchatJump(int n);
 
-    void SelectAll1Click();
-    void Copy1Click();
+    void selectAllText();
+    void copySelection();
     // Empties the view; the next link is again stored in entry 0.
-    void ClearMainChat1Click();
+    void clearChat();
     void setScrollOff(bool off);
     // Gives the earlier lines of senders whose colour changed their new colour now.
     void restylePending();

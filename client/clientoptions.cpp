@@ -6,9 +6,11 @@
 #include "clientsettings.h"
 #include "clientstate.h"
 #include "colorchooser.h"
+#include "gamedefaults.h"
 #include "gamesounds.h"
 #include "mainmenu.h"
 #include "phrasesform.h"
+#include "requests.h"
 #include "windowplace.h"
 #include "workarea.h"
 
@@ -28,14 +30,14 @@ ClientOptions::ClientOptions(Parts parts, QObject *parent)
 void ClientOptions::connectMenu()
 {
     MainMenu &menu = m_parts.menu;
-    connect(menu.PlaySounds1, &QAction::triggered, this, &ClientOptions::PlaySounds1Click);
-    connect(menu.PlayChatterSounds1, &QAction::triggered, this, &ClientOptions::PlayChatterSounds1Click);
+    connect(menu.PlaySounds1, &QAction::triggered, this, &ClientOptions::toggleSounds);
+    connect(menu.PlayChatterSounds1, &QAction::triggered, this, &ClientOptions::toggleChatterSounds);
     for (QAction *turn : {menu.Classic1, menu.New1})
-        connect(turn, &QAction::triggered, this, [this, turn] { New1Click(turn->data().toInt()); });
+        connect(turn, &QAction::triggered, this, [this, turn] { chooseTurnSound(turn->data().toInt()); });
     for (QAction *size : menu.TextSizes)
-        connect(size, &QAction::triggered, this, [this, size] { N14Click(size->data().toInt()); });
-    connect(menu.TextColor1, &QAction::triggered, this, &ClientOptions::TextColor1Click);
-    connect(menu.ResetScreenLocation1, &QAction::triggered, this, &ClientOptions::ResetScreenLocation1Click);
+        connect(size, &QAction::triggered, this, [this, size] { chooseTextSize(size->data().toInt()); });
+    connect(menu.TextColor1, &QAction::triggered, this, &ClientOptions::chooseTextColor);
+    connect(menu.ResetScreenLocation1, &QAction::triggered, this, &ClientOptions::resetWindowPlace);
 }
 
 void ClientOptions::loadinifile()
@@ -52,7 +54,7 @@ void ClientOptions::loadinifile()
     m_parts.state.botspeed = v.botspeed;
     m_parts.menu.markBotspeed(v.botspeed);
     if (m_parts.state.loggedin && m_parts.state.myid == 1)
-        Q_EMIT requestReady("CMD_botspeed+1+" + QByteArray::number(v.botspeed) + '+');
+        Q_EMIT requestReady(protocol::BotSpeed{1, v.botspeed}.build());
     // An empty or missing phrase key leaves the button's phrase as it is.
     m_parts.input.setPhrases(Tphrases::storedPhrases(m_parts.settings.file(), m_parts.input.phrases()));
     m_parts.sounds.enabled = v.playsounds;
@@ -61,7 +63,7 @@ void ClientOptions::loadinifile()
     // A place off the screen, or a size the screen cannot show (a huge one would also cost
     // memory for its pixels), is not used; closing then stores where the window really is.
     const bool fits = !v.geometry.isEmpty() && m_parts.workArea.workArea().contains(v.geometry);
-    m_parts.place.apply(fits ? v.geometry : ResetGeometry);
+    m_parts.place.apply(fits ? v.geometry : gamedefaults::MainWindowPlace);
     m_parts.game.turnSoundNew = v.turnsound == 1;
     m_parts.menu.markTurnSound(v.turnsound);
     m_parts.sounds.chatterEnabled = v.chattersounds;
@@ -95,7 +97,7 @@ void ClientOptions::save(const Change &change)
     m_parts.settings.write(v);
 }
 
-void ClientOptions::FormClose()
+void ClientOptions::storeWindowPlace()
 {
     QRect geometry = m_parts.place.outer();
     if (!m_sectionRead || geometry == m_lastSaved)
@@ -111,43 +113,42 @@ void ClientOptions::FormClose()
     save([&geometry](ClientSettings::Values &v) { v.geometry = geometry; });
 }
 
-void ClientOptions::ResetScreenLocation1Click()
+void ClientOptions::resetWindowPlace()
 {
-    m_parts.place.apply(ResetGeometry);
+    m_parts.place.apply(gamedefaults::MainWindowPlace);
 }
 
-void ClientOptions::PlaySounds1Click()
+void ClientOptions::toggleSounds()
 {
     const bool on = m_parts.menu.PlaySounds1->isChecked();
     m_parts.sounds.enabled = on;
     save([on](ClientSettings::Values &v) { v.playsounds = on; });
 }
 
-void ClientOptions::PlayChatterSounds1Click()
+void ClientOptions::toggleChatterSounds()
 {
     const bool on = m_parts.menu.PlayChatterSounds1->isChecked();
     m_parts.sounds.chatterEnabled = on;
     save([on](ClientSettings::Values &v) { v.chattersounds = on; });
 }
 
-void ClientOptions::New1Click(int tag)
+void ClientOptions::chooseTurnSound(int tag)
 {
     m_parts.game.turnSoundNew = tag == 1;
     m_parts.menu.markTurnSound(tag);
     save([tag](ClientSettings::Values &v) { v.turnsound = tag == 1 ? 1 : 0; });
 }
 
-void ClientOptions::Fast1Click(int ms)
+void ClientOptions::chooseBotSpeed(int ms)
 {
     m_parts.state.botspeed = ms;
     m_parts.menu.markBotspeed(ms);
     save([ms](ClientSettings::Values &v) { v.botspeed = ms; });
     if (m_parts.state.loggedin)
-        Q_EMIT requestReady("CMD_botspeed+" + QByteArray::number(m_parts.state.myid) + '+' + QByteArray::number(ms)
-                            + '+');
+        Q_EMIT requestReady(protocol::BotSpeed{m_parts.state.myid, ms}.build());
 }
 
-void ClientOptions::TextColor1Click()
+void ClientOptions::chooseTextColor()
 {
     const std::optional<QColor> chosen = m_parts.colors.chooseColor(m_parts.input.textColor(), &m_parts.window);
     if (!chosen)
@@ -156,7 +157,7 @@ void ClientOptions::TextColor1Click()
     save([color = *chosen](ClientSettings::Values &v) { v.textcolor = color; });
 }
 
-void ClientOptions::N14Click(int points)
+void ClientOptions::chooseTextSize(int points)
 {
     m_parts.chat.setTextSize(points);
     m_parts.menu.markTextSize(points);

@@ -31,7 +31,6 @@ class ClientOptions : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr QRect ResetGeometry{3, 3, 700, 590}; // left, top, width, height
     static constexpr int Shrink = 15; // pixels taken off a window larger than the work area
 
     struct Parts
@@ -54,14 +53,14 @@ public:
     void loadinifile();
     void saveinifile();
     // Closing the main window: stores its place when it moved or changed size.
-    void FormClose();
-    void ResetScreenLocation1Click();
-    void PlaySounds1Click();
-    void PlayChatterSounds1Click();
-    void New1Click(int tag);
-    void Fast1Click(int ms);
-    void TextColor1Click();
-    void N14Click(int points);
+    void storeWindowPlace();
+    void resetWindowPlace();
+    void toggleSounds();
+    void toggleChatterSounds();
+    void chooseTurnSound(int tag);
+    void chooseBotSpeed(int ms);
+    void chooseTextColor();
+    void chooseTextSize(int points);
 
     // The position and size last read from or written to the file by closing.
     QRect lastSaved() const { return m_lastSaved; }

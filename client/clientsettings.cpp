@@ -24,11 +24,11 @@ ClientSettings::ClientSettings(const QString &path)
 int ClientSettings::readBotspeed() const
 {
     const QString value = m_file.readString(Section, key("Botspeed"));
-    if (value == QLatin1String("2000"))
-        return Slow;
-    if (value == QLatin1String("500"))
-        return Fast;
-    return Normal;
+    if (value == QString::number(gamedefaults::BotSlowMs))
+        return gamedefaults::BotSlowMs;
+    if (value == QString::number(gamedefaults::BotFastMs))
+        return gamedefaults::BotFastMs;
+    return gamedefaults::BotNormalMs;
 }
 
 ClientSettings::Values ClientSettings::read() const
@@ -41,8 +41,11 @@ ClientSettings::Values ClientSettings::read() const
                                     QColor(0, 0, 0));
     v.botspeed = readBotspeed();
     v.playsounds = m_file.readString(Section, key("Playsounds")) != QLatin1String("false");
-    v.geometry = QRect(m_file.readInteger(Section, key("Left"), 3), m_file.readInteger(Section, key("Top"), 3),
-                       m_file.readInteger(Section, key("Width"), 700), m_file.readInteger(Section, key("Height"), 590));
+    const QRect place = gamedefaults::MainWindowPlace;
+    v.geometry = QRect(m_file.readInteger(Section, key("Left"), place.left()),
+                       m_file.readInteger(Section, key("Top"), place.top()),
+                       m_file.readInteger(Section, key("Width"), place.width()),
+                       m_file.readInteger(Section, key("Height"), place.height()));
     v.turnsound = m_file.readString(Section, key("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
     v.chattersounds = m_file.readString(Section, key("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
     return v;

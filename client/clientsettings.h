@@ -1,6 +1,7 @@
 // ClientSettings: the client's section "Dorvane" of the shared settings file.
 #pragma once
 
+#include "gamedefaults.h"
 #include "inifile.h"
 
 #include <QColor>
@@ -13,17 +14,13 @@
 class ClientSettings
 {
 public:
-    static constexpr int Slow = 2000;
-    static constexpr int Normal = 1000;
-    static constexpr int Fast = 500;
-
     struct Values
     {
         int textsize = 8;
         QColor textcolor = QColor(0, 0, 0);
-        int botspeed = Normal;        // 2000, 1000 or 500 when read; written as held (0 before any)
+        int botspeed = gamedefaults::BotNormalMs; // one of the menu's speeds when read; written as held
         bool playsounds = true;
-        QRect geometry{3, 3, 700, 590}; // left, top, width, height
+        QRect geometry = gamedefaults::MainWindowPlace;
         int turnsound = 0;            // 0 Classic, 1 New
         bool chattersounds = true;
     };

@@ -2,6 +2,7 @@
 
 #include "joinaddress.h"
 #include "lanbrowser.h"
+#include "windowstyle.h"
 
 #include <QComboBox>
 #include <QHostAddress>
@@ -57,7 +58,7 @@ JoinGameDialog::JoinGameDialog(QWidget *parent)
     m_address->setEditable(true);
     m_address->setInsertPolicy(QComboBox::NoInsert);
     m_address->setGeometry(FieldLeft, 70, Width - FieldLeft - 12, 22);
-    m_address->setFont(arial(12, false));
+    m_address->setFont(windowstyle::arial(12, false));
     m_address->setStyleSheet(QStringLiteral("QComboBox { %1 padding: 0 2px; }").arg(WhiteField));
     m_address->lineEdit()->setMaxLength(JoinAddress::MaxHostChars + 6);
     addressLabel->setBuddy(m_address);
@@ -71,7 +72,7 @@ JoinGameDialog::JoinGameDialog(QWidget *parent)
     m_games = new QListWidget(this);
     m_games->setObjectName(QStringLiteral("list_games"));
     m_games->setGeometry(12, 150, Width - 24, 112);
-    m_games->setFont(arial(12, false));
+    m_games->setFont(windowstyle::arial(12, false));
     m_games->setStyleSheet(QStringLiteral("QListWidget { %1 }").arg(WhiteField));
     connect(m_games, &QListWidget::itemClicked, this, &JoinGameDialog::chooseGame);
     connect(m_games, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {

@@ -2,6 +2,7 @@
 #include "auxiliarywindows.h"
 #include "chatform.h"
 #include "datafolder.h"
+#include "gamedefaults.h"
 #include "gamerandom.h"
 #include "pngpicture.h"
 #include "sessionswitcher.h"
@@ -51,10 +52,10 @@ int main(int argc, char **argv)
     // Settings and tally beside the program, or in the per-user data folder when the
     // program's folder is read-only (an installed copy).
     TchatOptions options;
-    options.settingsPath = dataFilePath(QStringLiteral("vornlobby.ini"));
+    options.settingsPath = dataFilePath(QLatin1String(gamedefaults::SettingsFileName));
     AuxiliaryWindowsOptions windowOptions;
     windowOptions.settingsPath = options.settingsPath;
-    windowOptions.tallyPath = dataFilePath(QStringLiteral("Dorvanetally.tld"));
+    windowOptions.tallyPath = dataFilePath(QLatin1String(gamedefaults::TallyFileName));
 
     // Created in this order: the main window, the tally list, the phrase editor, the hidden
     // host and the spy list (help, About and download when first opened). Only the main

@@ -1,5 +1,7 @@
 #include "mainmenu.h"
 
+#include "gamedefaults.h"
+
 #include <QActionGroup>
 #include <QMainWindow>
 #include <QMenu>
@@ -64,9 +66,9 @@ void MainMenu::createOptionsMenu(QMainWindow &window)
     Slow1 = checkItem(speed, "Slow1", QStringLiteral("Slow"), true);
     Normal1 = checkItem(speed, "Normal1", QStringLiteral("Normal"), true);
     Fast1 = checkItem(speed, "Fast1", QStringLiteral("Fast"), true);
-    Slow1->setData(2000);
-    Normal1->setData(1000);
-    Fast1->setData(500);
+    Slow1->setData(gamedefaults::BotSlowMs);
+    Normal1->setData(gamedefaults::BotNormalMs);
+    Fast1->setData(gamedefaults::BotFastMs);
     options->addSeparator();
     TextColor1 = item(options, "TextColor1", QStringLiteral("Text Color"));
     QMenu *size = options->addMenu(QStringLiteral("Text Size"));
@@ -113,7 +115,7 @@ void MainMenu::markTurnSound(int tag)
 
 void MainMenu::markBotspeed(int ms)
 {
-    Slow1->setChecked(ms == 2000);
-    Normal1->setChecked(ms == 1000);
-    Fast1->setChecked(ms == 500);
+    Slow1->setChecked(ms == gamedefaults::BotSlowMs);
+    Normal1->setChecked(ms == gamedefaults::BotNormalMs);
+    Fast1->setChecked(ms == gamedefaults::BotFastMs);
 }

@@ -1,6 +1,7 @@
 #include "netplaydialog.h"
 
 #include "playername.h"
+#include "windowstyle.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +10,6 @@
 
 namespace {
 
-const QColor Brown(116, 66, 33);
 const QColor ProblemColour(255, 214, 102); // warm yellow: readable on the dark planks
 
 constexpr int Margin = 12;
@@ -36,22 +36,14 @@ NetplayDialog::NetplayDialog(const QString &title, const QString &confirmText, Q
     m_confirm = new QPushButton(confirmText, this);
     m_confirm->setObjectName(QStringLiteral("button_confirm"));
     m_confirm->setGeometry(size.width() / 2 - ButtonWidth - 4, buttonsTop, ButtonWidth, ButtonHeight);
-    m_confirm->setFont(arial(12, true));
+    m_confirm->setFont(windowstyle::arial(12, true));
     m_confirm->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("button_cancel"));
     m_cancel->setGeometry(size.width() / 2 + 4, buttonsTop, ButtonWidth, ButtonHeight);
-    m_cancel->setFont(arial(12, false));
+    m_cancel->setFont(windowstyle::arial(12, false));
     connect(m_confirm, &QPushButton::clicked, this, [this] { confirm(); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-QFont NetplayDialog::arial(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
 }
 
 QLabel *NetplayDialog::addText(const QString &text, const QRect &place, int pixels, bool bold)
@@ -59,7 +51,7 @@ QLabel *NetplayDialog::addText(const QString &text, const QRect &place, int pixe
     auto *label = new QLabel(text, this);
     label->setTextFormat(Qt::PlainText);
     label->setGeometry(place);
-    label->setFont(arial(pixels, bold));
+    label->setFont(windowstyle::arial(pixels, bold));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(palette);
@@ -73,7 +65,7 @@ void NetplayDialog::addNameRow(int top)
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("edit_name"));
     m_name->setGeometry(FieldLeft, top, width() - FieldLeft - Margin, 21);
-    m_name->setFont(arial(12, false));
+    m_name->setFont(windowstyle::arial(12, false));
     m_name->setStyleSheet(QStringLiteral(
         "QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
     label->setBuddy(m_name);
@@ -121,8 +113,7 @@ void NetplayDialog::showOver(const QRect &mainFrame)
 {
     showProblem(QString());
     m_confirm->setEnabled(true);
-    if (mainFrame.isValid())
-        move(mainFrame.center() - QPoint(width() / 2, height() / 2));
+    windowstyle::centreOn(*this, mainFrame);
     show();
     raise();
     activateWindow();
@@ -133,7 +124,5 @@ void NetplayDialog::showOver(const QRect &mainFrame)
 void NetplayDialog::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Brown);
-    if (!m_background.isNull())
-        painter.drawTiledPixmap(rect(), m_background);
+    windowstyle::paintWood(painter, rect(), m_background);
 }

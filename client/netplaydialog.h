@@ -28,7 +28,6 @@ public:
 protected:
     NetplayDialog(const QString &title, const QString &confirmText, QSize size, QWidget *parent);
 
-    static QFont arial(int pixels, bool bold);
     QLabel *addText(const QString &text, const QRect &place, int pixels, bool bold);
     // The name row at height top: "Your name:" and the field.
     void addNameRow(int top);

@@ -1,6 +1,7 @@
 #include "picturebutton.h"
 
 #include "boardpictures.h"
+#include "windowstyle.h"
 
 #include <QPainter>
 
@@ -32,10 +33,7 @@ void PictureButton::paintEvent(QPaintEvent *)
     painter.setPen(QPen(QColor(0, 90, 0), 2));
     painter.setBrush(QColor(110, 62, 30));
     painter.drawRoundedRect(QRectF(area).adjusted(1, 1, -1, -1), 6, 6);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(15);
-    font.setBold(true);
-    painter.setFont(font);
+    painter.setFont(windowstyle::arial(15, true));
     painter.setPen(Qt::white);
     painter.drawText(area, Qt::AlignCenter, text());
 }

@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "boardpictures.h"
+#include "windowstyle.h"
 
 #include <QPainter>
 
@@ -17,9 +18,7 @@ WoodBackground::WoodBackground(QWidget *parent)
 void WoodBackground::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(116, 66, 33));
-    if (!m_wood.isNull())
-        painter.drawTiledPixmap(rect(), m_wood);
+    windowstyle::paintWood(painter, rect(), m_wood);
 }
 
 void WoodBackground::resizeEvent(QResizeEvent *event)

@@ -1,6 +1,7 @@
 #include "aboutform.h"
 
 #include "version.h"
+#include "windowstyle.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,7 +11,6 @@
 
 namespace {
 
-const QColor Brown(116, 66, 33);
 const QColor Parchment(244, 245, 214);
 
 // ":/images/<name>.png", its "@2x" twin when painting for a high-density screen.
@@ -119,17 +119,14 @@ Tabout::Tabout(QWidget *parent)
     setObjectName(QStringLiteral("Tabout"));
     setWindowTitle(QStringLiteral("Dorvane - About"));
     setFixedSize(FormWidth, FormHeight);
-    setFont(QFont(QStringLiteral("Arial")));
-    setBackground(QPixmap(QStringLiteral(":/images/wood.png")));
+    setFont(windowstyle::arial());
+    setBackground(windowstyle::woodTile());
     createLayout();
 }
 
 void Tabout::setBackground(const QPixmap &tile)
 {
-    QPalette background = palette();
-    background.setBrush(QPalette::Window, tile.isNull() ? QBrush(Brown) : QBrush(Brown, tile));
-    setPalette(background);
-    setAutoFillBackground(true);
+    windowstyle::setWoodBackground(*this, tile);
 }
 
 QLabel *Tabout::addText(const QString &name, const QString &text, const QRect &geometry, const QString &style)
@@ -198,24 +195,15 @@ void Tabout::createLayout()
         "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
         " stop:0 rgb(80, 175, 80), stop:1 rgb(30, 120, 40)); }"
         "QPushButton:pressed { background: rgb(20, 90, 28); }"));
-    connect(m_done, &QPushButton::clicked, this, &Tabout::Button1Click);
-}
-
-void Tabout::centreOn(const QRect &mainFrame)
-{
-    if (mainFrame.isEmpty())
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(mainFrame.center());
-    move(frame.topLeft());
+    connect(m_done, &QPushButton::clicked, this, &Tabout::closeWindow);
 }
 
 void Tabout::showAbout(const QRect &mainFrame)
 {
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     show();
     // The frame's size is known only once the window is shown.
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     raise();
     activateWindow();
 }
@@ -230,7 +218,7 @@ void Tabout::setOpener(TURL::Opener opener)
     m_url1->setOpener(std::move(opener));
 }
 
-void Tabout::Button1Click()
+void Tabout::closeWindow()
 {
     hide();
 }

@@ -28,7 +28,6 @@ public:
     // Help > "About" and the help window's "About": shows the window on top, centred on
     // the main window's frame (screen coordinates) unless that is empty.
     void showAbout(const QRect &mainFrame = QRect());
-    void centreOn(const QRect &mainFrame);
 
     // Opens the maker's web site through the link label; the main window's logo calls it
     // too, so both follow the same link. False when the desktop refused.
@@ -37,7 +36,7 @@ public:
     void setOpener(TURL::Opener opener);
 
     // "Done": hides the window.
-    void Button1Click();
+    void closeWindow();
 
 private:
     void createLayout();

@@ -4,9 +4,9 @@
 #include "httpget.h"
 #include "jpegimage.h"
 #include "messageboxes.h"
-#include "pngpicture.h"
 #include "programfolder.h"
 #include "shellopen.h"
+#include "windowstyle.h"
 #include "workarea.h"
 
 #include <QApplication>
@@ -22,8 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor Brown(116, 66, 33);
 
 const char *const InviteText =
     "Download the free Vorn22 Lobby to play Dorvane and our other games online with "
@@ -148,12 +146,9 @@ Tdownload::Tdownload(QWidget *parent)
 {
     setObjectName(QStringLiteral("Tdownload"));
     setWindowTitle(QStringLiteral("Dorvane - Play Online"));
-    setFont(QFont(QStringLiteral("Arial")));
+    setFont(windowstyle::arial());
     setFixedSize(FormWidth, FormHeight);
-    QPalette background = palette();
-    background.setBrush(QPalette::Window, QBrush(Brown, loadPngPicture(QStringLiteral(":/images/wood.png"))));
-    setPalette(background);
-    setAutoFillBackground(true);
+    windowstyle::setWoodBackground(*this, windowstyle::woodTile());
     createLayout();
 
     HttpCli1->setObjectName(QStringLiteral("HttpCli1"));
@@ -221,7 +216,7 @@ QWidget *Tdownload::createDownloadPanel()
     column->addStretch(1);
 
     getbutton = makeButton(QStringLiteral("getbutton"), QString::fromLatin1(GetText), panel);
-    connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
+    connect(getbutton, &QPushButton::clicked, this, &Tdownload::startDownload);
     column->addWidget(getbutton);
 
     column->addWidget(createProgressBox(panel));
@@ -252,7 +247,7 @@ QWidget *Tdownload::createProgressBox(QWidget *parent)
 
     abortbutton = makeButton(QStringLiteral("abortbutton"), QStringLiteral("Stop Download"), box);
     abortbutton->setEnabled(false);
-    connect(abortbutton, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
+    connect(abortbutton, &QPushButton::clicked, this, &Tdownload::stopDownload);
     column->addWidget(abortbutton, 0, Qt::AlignHCenter);
     return box;
 }
@@ -268,7 +263,7 @@ QWidget *Tdownload::createSoloPanel()
     column->addWidget(makeText(QStringLiteral("label_solo"), QString::fromLatin1(SoloText), panel));
     Button1 = makeButton(QStringLiteral("Button1"), QStringLiteral("Play Solo Game"), panel);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &Tdownload::playSolo);
     column->addWidget(Button1, 0, Qt::AlignHCenter);
     column->addWidget(makeText(QStringLiteral("label_firewall"), QString::fromLatin1(FirewallText), panel));
     column->addStretch(1);
@@ -285,7 +280,7 @@ QWidget *Tdownload::createLobbyPanel()
     column->addWidget(makeHeading(QStringLiteral("label_heading3"), QStringLiteral("Play Online"), panel));
     column->addWidget(makeText(QStringLiteral("label_lobby"), QString::fromLatin1(LobbyText), panel));
     Button2 = makeButton(QStringLiteral("Button2"), QStringLiteral("Play with Others"), panel);
-    connect(Button2, &QPushButton::clicked, this, &Tdownload::Button2Click);
+    connect(Button2, &QPushButton::clicked, this, &Tdownload::playWithOthers);
     column->addWidget(Button2, 0, Qt::AlignHCenter);
     column->addStretch(1);
     return panel;
@@ -302,19 +297,12 @@ void Tdownload::loadPicture()
         image_picture->setPixmap(QPixmap::fromImage(picture));
 }
 
-void Tdownload::centreOnDesktop()
-{
-    QRect frame = frameGeometry();
-    frame.moveCenter(ScreenWorkArea().workArea().center());
-    move(frame.topLeft());
-}
-
 void Tdownload::showEvent(QShowEvent *event)
 {
     loadPicture();
     if (!m_placed) {
         m_placed = true;
-        centreOnDesktop();
+        windowstyle::centreOn(*this, ScreenWorkArea().workArea());
     }
     QWidget::showEvent(event);
 }
@@ -343,7 +331,7 @@ QString Tdownload::downloadFolder() const
     return m_folders->writableFolder(m_programFolder);
 }
 
-void Tdownload::getbuttonClick()
+void Tdownload::startDownload()
 {
     setDownloadState(StateStarted);
     infolabel2->setText(installerName(m_url));
@@ -389,7 +377,7 @@ void Tdownload::install(const QString &fileName)
     exitGame();
 }
 
-void Tdownload::abortbuttonClick()
+void Tdownload::stopDownload()
 {
     HttpCli1->Abort();
     infolabel->setText(QStringLiteral("Download has been aborted."));
@@ -412,12 +400,12 @@ void Tdownload::HttpCli1DocData(qint64 received)
     infolabel->setText(QStringLiteral("%1 bytes").arg(received));
 }
 
-void Tdownload::Button1Click()
+void Tdownload::playSolo()
 {
     close();
 }
 
-void Tdownload::Button2Click()
+void Tdownload::playWithOthers()
 {
     if (!QFileInfo::exists(m_lobbyProgram)) {
         if (m_joinGame) {

@@ -67,14 +67,14 @@ public:
     int downloadState() const;
 
     // "Download": fetches the installer and, after a complete transfer, starts it.
-    void getbuttonClick();
+    void startDownload();
     // "Stop Download".
-    void abortbuttonClick();
+    void stopDownload();
     // "Play Solo Game": closes the window; the solo game goes on.
-    void Button1Click();
+    void playSolo();
     // "Play with Others": starts an installed lobby and ends the game; without one, joins a
     // game from the game itself (or says how to reach the lobby).
-    void Button2Click();
+    void playWithOthers();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -91,7 +91,6 @@ private:
     QWidget *createSoloPanel();
     QWidget *createLobbyPanel();
     void loadPicture();
-    void centreOnDesktop();
     void setDownloadState(int state);
     // Sets the phase line to text, cut to fit its lines, and its tool tip to the whole text.
     void showPhase(const QString &text);

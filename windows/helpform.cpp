@@ -1,5 +1,7 @@
 #include "helpform.h"
 
+#include "windowstyle.h"
+
 #include <QFile>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
@@ -10,8 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor Brown(116, 66, 33);
 
 struct HelpPage
 {
@@ -60,8 +60,7 @@ QTextBrowser *makePage(int tag, QWidget *parent)
     page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     page->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     page->setStyleSheet(QStringLiteral("QTextBrowser { background: white; color: black; }"));
-    QFont text(QStringLiteral("Arial"));
-    text.setPixelSize(13);
+    QFont text = windowstyle::arial(13);
     page->setFont(text);
     page->document()->setDefaultStyleSheet(QString::fromLatin1(PageStyle));
     return page;
@@ -82,20 +81,17 @@ Thelp::Thelp(QWidget *parent)
 {
     setObjectName(QStringLiteral("Thelp"));
     setWindowTitle(QStringLiteral("Dorvane - Help File"));
-    setFont(QFont(QStringLiteral("Arial")));
+    setFont(windowstyle::arial());
     resize(FormWidth, FormHeight);
     setMinimumSize(360, 300);
-    setBackground(QPixmap(QStringLiteral(":/images/wood.png")));
+    setBackground(windowstyle::woodTile());
     createLayout();
-    SelButton1Click(m_pageButtons[0]);
+    showPage(m_pageButtons[0]);
 }
 
 void Thelp::setBackground(const QPixmap &tile)
 {
-    QPalette background = palette();
-    background.setBrush(QPalette::Window, tile.isNull() ? QBrush(Brown) : QBrush(Brown, tile));
-    setPalette(background);
-    setAutoFillBackground(true);
+    windowstyle::setWoodBackground(*this, tile);
 }
 
 void Thelp::createLayout()
@@ -131,14 +127,14 @@ QWidget *Thelp::createSidePanel()
         button->setProperty("tag", i + 1);
         button->setCheckable(true);
         m_pageButtons[i] = button;
-        connect(button, &QPushButton::clicked, this, [this, button] { SelButton1Click(button); });
+        connect(button, &QPushButton::clicked, this, [this, button] { showPage(button); });
     }
     column->addSpacing(14);
     connect(addButton(QStringLiteral("button_about"), QStringLiteral("About")), &QPushButton::clicked, this,
-            &Thelp::button_aboutClick);
+            &Thelp::showAbout);
     column->addStretch(1);
     connect(addButton(QStringLiteral("button_done"), QStringLiteral("Done")), &QPushButton::clicked, this,
-            &Thelp::button_doneClick);
+            &Thelp::closeWindow);
     return panel;
 }
 
@@ -196,21 +192,12 @@ void Thelp::showEvent(QShowEvent *event)
 
 void Thelp::showHelp(const QRect &mainFrame)
 {
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     show();
     // The frame's size is known only once the window is shown.
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     raise();
     activateWindow();
-}
-
-void Thelp::centreOn(const QRect &mainFrame)
-{
-    if (mainFrame.isEmpty())
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(mainFrame.center());
-    move(frame.topLeft());
 }
 
 int Thelp::currentPage() const
@@ -218,7 +205,7 @@ int Thelp::currentPage() const
     return m_stack->currentIndex() + 1;
 }
 
-void Thelp::SelButton1Click(QPushButton *button)
+void Thelp::showPage(QPushButton *button)
 {
     const int tag = button->property("tag").toInt();
     if (tag < 1 || tag > PageCount)
@@ -229,13 +216,13 @@ void Thelp::SelButton1Click(QPushButton *button)
         pageButton->setChecked(pageButton == button);
 }
 
-void Thelp::button_aboutClick()
+void Thelp::showAbout()
 {
     if (m_showAbout)
         m_showAbout();
 }
 
-void Thelp::button_doneClick()
+void Thelp::closeWindow()
 {
     hide();
 }

@@ -35,16 +35,15 @@ public:
     // Help > "Content" (F1): shows the window on top, centred on the main window's frame
     // (screen coordinates) unless that is empty, on the page last chosen.
     void showHelp(const QRect &mainFrame = QRect());
-    void centreOn(const QRect &mainFrame);
 
     // Tag (1 to 6) of the page in front.
     int currentPage() const;
 
     // A page button: brings page "memo" + the button's tag to the front and shows the
     // button's caption in the heading.
-    void SelButton1Click(QPushButton *button);
-    void button_aboutClick();
-    void button_doneClick();
+    void showPage(QPushButton *button);
+    void showAbout();
+    void closeWindow();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,8 +1,10 @@
 #include "phrasesform.h"
 
+#include "gamedefaults.h"
 #include "inifile.h"
 #include "messageboxes.h"
 #include "programfolder.h"
+#include "windowstyle.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,20 +13,11 @@
 
 namespace {
 
-const QColor Brown(116, 66, 33);
 const QString Section = QStringLiteral("Dorvane");
 
 constexpr int RowTop = 8;
 constexpr int RowPitch = 21;
 constexpr int FieldLeft = 112;
-
-QFont arial(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void paintWhite(QLabel *label)
 {
@@ -51,7 +44,7 @@ QString oneLine(QString text)
 Tphrases::Tphrases(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint)
-    , m_settingsPath(programFolder() + QStringLiteral("vornlobby.ini"))
+    , m_settingsPath(programFolder() + QLatin1String(gamedefaults::SettingsFileName))
 {
     setObjectName(QStringLiteral("Tphrases"));
     setWindowTitle(QStringLiteral("Dorvane - Phrase Buttons "));
@@ -69,14 +62,14 @@ void Tphrases::createControls()
     m_gateLabel->setObjectName(QStringLiteral("label_gate"));
     m_gateLabel->setGeometry(8, below + 2, FormWidth - 16, 18);
     m_gateLabel->setAlignment(Qt::AlignCenter);
-    m_gateLabel->setFont(arial(12, true));
+    m_gateLabel->setFont(windowstyle::arial(12, true));
     paintWhite(m_gateLabel);
 
     m_done = new QPushButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("button_done"));
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 33, 75, 25);
-    m_done->setFont(arial(12, false));
-    connect(m_done, &QPushButton::clicked, this, &Tphrases::button_doneClick);
+    m_done->setFont(windowstyle::arial(12, false));
+    connect(m_done, &QPushButton::clicked, this, &Tphrases::applyAndClose);
 }
 
 void Tphrases::createPhraseRow(int n)
@@ -86,13 +79,13 @@ void Tphrases::createPhraseRow(int n)
     label->setObjectName(QStringLiteral("label_phrase%1").arg(n));
     label->setGeometry(8, top, FieldLeft - 12, 19);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setFont(arial(12, true));
+    label->setFont(windowstyle::arial(12, true));
     paintWhite(label);
 
     auto *field = new QLineEdit(this);
     field->setObjectName(QStringLiteral("phrase%1").arg(n));
     field->setGeometry(FieldLeft, top, FormWidth - FieldLeft - 10, 19);
-    field->setFont(arial(12, false));
+    field->setFont(windowstyle::arial(12, false));
     field->setMaxLength(MaxPhraseLength);
     field->setStyleSheet(QStringLiteral(
         "QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
@@ -110,17 +103,10 @@ void Tphrases::editPhrases(const QStringList &current, const QRect &mainFrame)
     for (int i = 0; i < PhraseCount; ++i)
         m_fields[i]->setText(current.value(i));
     if (mainFrame.isValid())
-        centreOn(mainFrame);
+        windowstyle::centreOn(*this, mainFrame);
     show();
     raise();
     activateWindow();
-}
-
-void Tphrases::centreOn(const QRect &mainFrame)
-{
-    const QRect own = frameGeometry();
-    const QPoint offset = pos() - own.topLeft(); // the title bar and border of this window
-    move(mainFrame.center() - QPoint(own.width() / 2, own.height() / 2) + offset);
 }
 
 QStringList Tphrases::phrases() const
@@ -131,7 +117,7 @@ QStringList Tphrases::phrases() const
     return texts;
 }
 
-void Tphrases::button_doneClick()
+void Tphrases::applyAndClose()
 {
     const QStringList texts = phrases();
     Q_EMIT phrasesChanged(texts);
@@ -163,7 +149,5 @@ bool Tphrases::storePhrases(IniFile &settings, const QStringList &phrases)
 void Tphrases::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Brown);
-    if (!m_background.isNull())
-        painter.drawTiledPixmap(rect(), m_background);
+    windowstyle::paintWood(painter, rect(), m_background);
 }

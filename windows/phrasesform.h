@@ -40,12 +40,11 @@ public:
     // button 1; missing ones leave their field empty), centres the window on the main
     // window's frame and shows it.
     void editPhrases(const QStringList &current, const QRect &mainFrame = QRect());
-    void centreOn(const QRect &mainFrame);
     // The texts of phrase1 ... phrase9.
     QStringList phrases() const;
 
     // Applies the texts, stores them and closes the window.
-    void button_doneClick();
+    void applyAndClose();
 
     // The phrases stored in the settings file: key "Phrase<n>" when it is present and not
     // empty, otherwise defaults[n - 1] (an empty stored phrase counts as missing).

@@ -1,5 +1,7 @@
 #include "spylistform.h"
 
+#include "windowstyle.h"
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -10,16 +12,6 @@
 #include <QPushButton>
 
 namespace {
-
-const QColor Brown(116, 66, 33);
-
-QFont arial(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QString entryText(int seat, const QString &name)
 {
@@ -44,7 +36,7 @@ void Tspylist::createControls()
     m_title = new QLabel(QStringLiteral("Spy List"), this);
     m_title->setObjectName(QStringLiteral("label_spylist"));
     m_title->setGeometry(8, 6, FormWidth - 16, 20);
-    m_title->setFont(arial(14, true));
+    m_title->setFont(windowstyle::arial(14, true));
     QPalette titlePalette = m_title->palette();
     titlePalette.setColor(QPalette::WindowText, Qt::white);
     m_title->setPalette(titlePalette);
@@ -52,7 +44,7 @@ void Tspylist::createControls()
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("listbox_spys"));
     m_list->setGeometry(8, 30, FormWidth - 16, 168);
-    m_list->setFont(arial(12, false));
+    m_list->setFont(windowstyle::arial(12, false));
     m_list->setStyleSheet(QStringLiteral(
         "QListWidget { background: white; color: black; border: 1px solid black; }"));
     // Moves without a pressed button must arrive too: they decide which entry a removal hits.
@@ -63,8 +55,8 @@ void Tspylist::createControls()
     m_done = new QPushButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("button_done"));
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 35, 75, 25);
-    m_done->setFont(arial(12, false));
-    connect(m_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
+    m_done->setFont(windowstyle::arial(12, false));
+    connect(m_done, &QPushButton::clicked, this, &Tspylist::closeWindow);
 }
 
 void Tspylist::createMenu()
@@ -74,7 +66,7 @@ void Tspylist::createMenu()
     m_kickAction = m_menu->addAction(QStringLiteral("Remove From Game"));
     m_kickAction->setObjectName(QStringLiteral("popup_kickhim"));
     m_kickAction->setEnabled(false);
-    connect(m_kickAction, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(m_kickAction, &QAction::triggered, this, &Tspylist::kickPointedSeat);
 }
 
 void Tspylist::setHosting(bool hosting)
@@ -124,22 +116,15 @@ int Tspylist::indexOf(const QString &entry) const
     return -1;
 }
 
-void Tspylist::centreOn(const QRect &mainFrame)
-{
-    const QRect own = frameGeometry();
-    const QPoint offset = pos() - own.topLeft(); // the title bar and border of this window
-    move(mainFrame.center() - QPoint(own.width() / 2, own.height() / 2) + offset);
-}
-
 void Tspylist::showOver(const QRect &mainFrame)
 {
-    centreOn(mainFrame);
+    windowstyle::centreOn(*this, mainFrame);
     show();
     raise();
     activateWindow();
 }
 
-void Tspylist::listbox_spysMouseMove(const QPoint &pos)
+void Tspylist::notePointedEntry(const QPoint &pos)
 {
     rememberEntryAt(pos);
 }
@@ -151,7 +136,7 @@ void Tspylist::rememberEntryAt(const QPoint &viewportPos)
     m_pointerEntry = index.isValid() ? m_list->item(m_pointerIndex)->text() : QString();
 }
 
-void Tspylist::popup_kickhimClick()
+void Tspylist::kickPointedSeat()
 {
     if (!isHosting() || m_pointerIndex < 0 || m_pointerIndex >= m_list->count())
         return;
@@ -165,7 +150,7 @@ void Tspylist::popup_kickhimClick()
     m_kicking(seat);
 }
 
-void Tspylist::button_doneClick()
+void Tspylist::closeWindow()
 {
     hide();
 }
@@ -180,7 +165,7 @@ bool Tspylist::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list->viewport()) {
         if (event->type() == QEvent::MouseMove) {
-            listbox_spysMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+            notePointedEntry(static_cast<QMouseEvent *>(event)->position().toPoint());
         } else if (event->type() == QEvent::ContextMenu) {
             openMenu(static_cast<QContextMenuEvent *>(event)->pos());
             return true;
@@ -192,7 +177,5 @@ bool Tspylist::eventFilter(QObject *watched, QEvent *event)
 void Tspylist::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Brown);
-    if (!m_background.isNull())
-        painter.drawTiledPixmap(rect(), m_background);
+    windowstyle::paintWood(painter, rect(), m_background);
 }

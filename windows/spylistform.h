@@ -43,17 +43,14 @@ public:
     // in which case nothing changes.
     bool removeSpy(int seat, const QString &name);
     QStringList entries() const;
-
-    // Puts the window at the centre of the main window's frame (screen coordinates).
-    void centreOn(const QRect &mainFrame);
     // View > "Spy List": centres the window on the main window and shows it on top.
     void showOver(const QRect &mainFrame);
 
     // Remembers the entry under the pointer (-1 over no entry); viewport coordinates.
-    void listbox_spysMouseMove(const QPoint &pos);
+    void notePointedEntry(const QPoint &pos);
     // "Remove From Game": hands the seat of the remembered entry to `kicking`.
-    void popup_kickhimClick();
-    void button_doneClick();
+    void kickPointedSeat();
+    void closeWindow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

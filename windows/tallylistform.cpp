@@ -1,6 +1,7 @@
 #include "tallylistform.h"
 
 #include "messageboxes.h"
+#include "windowstyle.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -187,12 +188,12 @@ QWidget *Ttallylist::createButtons()
 
 void Ttallylist::wire()
 {
-    connect(checklist, &QListWidget::itemChanged, this, &Ttallylist::checklistClickCheck);
-    connect(listbox_tally, &QListWidget::itemChanged, this, &Ttallylist::listbox_tallyClickCheck);
-    connect(listbox_tally, &QListWidget::itemClicked, this, &Ttallylist::listbox_tallyClick);
+    connect(checklist, &QListWidget::itemChanged, this, &Ttallylist::toggleFollowed);
+    connect(listbox_tally, &QListWidget::itemChanged, this, &Ttallylist::confirmUnfollow);
+    connect(listbox_tally, &QListWidget::itemClicked, this, &Ttallylist::showClickedOpponent);
     connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::showopponent);
-    connect(button_reset, &QPushButton::clicked, this, &Ttallylist::button_resetClick);
-    connect(button_done, &QPushButton::clicked, this, &Ttallylist::button_doneClick);
+    connect(button_reset, &QPushButton::clicked, this, &Ttallylist::resetTally);
+    connect(button_done, &QPushButton::clicked, this, &Ttallylist::closeWindow);
 }
 
 void Ttallylist::FormCreate()
@@ -229,9 +230,7 @@ void Ttallylist::loadtally()
 void Ttallylist::showEvent(QShowEvent *event)
 {
     if (m_mainWindow != nullptr && !event->spontaneous()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(m_mainWindow->frameGeometry().center());
-        move(frame.topLeft());
+        windowstyle::centreOn(*this, m_mainWindow->frameGeometry());
     }
     QWidget::showEvent(event);
 }
@@ -270,16 +269,9 @@ void Ttallylist::addgame(const QString &winner, const QStringList &otherSeatName
     saveTally();
 }
 
-void Ttallylist::countWinner(const QString &winnerText, const QString &myName, int mySeat,
-                             const QStringList &otherSeatNames)
-{
-    if (const std::optional<QString> winner = TallyTable::countedWinner(winnerText, myName, mySeat))
-        addgame(*winner, otherSeatNames);
-}
-
 // A checked entry of "Players In Current Game" is a followed opponent: ticking a new name
 // follows it; a followed name stays checked (it is dropped from the other list).
-void Ttallylist::checklistClickCheck(QListWidgetItem *item)
+void Ttallylist::toggleFollowed(QListWidgetItem *item)
 {
     if (m_filling)
         return;
@@ -294,7 +286,7 @@ void Ttallylist::checklistClickCheck(QListWidgetItem *item)
     syncChecklist();
 }
 
-void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
+void Ttallylist::confirmUnfollow(QListWidgetItem *item)
 {
     if (m_filling || item->checkState() == Qt::Checked)
         return;
@@ -330,7 +322,7 @@ void Ttallylist::dropOpponent(int position, const QString &name)
     saveTally();
 }
 
-void Ttallylist::listbox_tallyClick(QListWidgetItem *item)
+void Ttallylist::showClickedOpponent(QListWidgetItem *item)
 {
     showopponent(listbox_tally->row(item));
 }
@@ -346,7 +338,7 @@ void Ttallylist::showopponent(int position)
     label_hisnametop->setText(name + QStringLiteral("'s Tally"));
 }
 
-void Ttallylist::button_resetClick()
+void Ttallylist::resetTally()
 {
     if (!m_boxes->confirm(QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
@@ -360,7 +352,7 @@ void Ttallylist::button_resetClick()
     saveTally();
 }
 
-void Ttallylist::button_doneClick()
+void Ttallylist::closeWindow()
 {
     hide();
 }

@@ -44,10 +44,6 @@ public:
     // Counts one finished game and saves at once. winner: the winner's name, or "addtomine"
     // when the user won; otherSeatNames as for loadchecklist.
     void addgame(const QString &winner, const QStringList &otherSeatNames);
-    // Counts the game whose end announced winnerText, seen by the user myName at mySeat:
-    // a spectator's seat and a shared win count nothing.
-    void countWinner(const QString &winnerText, const QString &myName, int mySeat,
-                     const QStringList &otherSeatNames);
 
     const TallyTable &table() const { return m_table; }
     const QString &tallyPath() const { return m_store.path(); }
@@ -68,11 +64,11 @@ private:
     QWidget *createButtons();
     void wire();
 
-    void checklistClickCheck(QListWidgetItem *item);
-    void listbox_tallyClickCheck(QListWidgetItem *item);
-    void listbox_tallyClick(QListWidgetItem *item);
-    void button_resetClick();
-    void button_doneClick();
+    void toggleFollowed(QListWidgetItem *item);
+    void confirmUnfollow(QListWidgetItem *item);
+    void showClickedOpponent(QListWidgetItem *item);
+    void resetTally();
+    void closeWindow();
 
     // Asks, then drops the opponent at list position; re-checks the entry on No.
     void dropOpponent(int position, const QString &name);

@@ -1,5 +1,6 @@
 #include "tallystore.h"
 
+#include "gamedefaults.h"
 #include "lzrw1.h"
 #include "memoryfile.h"
 #include "programfolder.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const QString GameName = QStringLiteral("Dorvane");
 // Names tried for a kept damaged file: the suffix alone, then -2 .. -MaxKept.
 constexpr int MaxKept = 99;
 
@@ -54,7 +54,7 @@ bool syncFile(const std::string &name)
 
 QString TallyStore::defaultPath()
 {
-    return programFolder() + GameName + QStringLiteral("tally.tld");
+    return programFolder() + QLatin1String(gamedefaults::TallyFileName);
 }
 
 TallyStore::TallyStore(QString path)

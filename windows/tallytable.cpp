@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int NumSeats = 4;           // seats 1..4 play, 5..9 watch
 constexpr int MaxCounterDigits = 18;  // a counter read from a file fits a qint64
 constexpr qint64 MaxCounter = 999'999'999'999'999'999; // a counter never outgrows what is read back
 const QString Zero = QStringLiteral("0");
@@ -205,15 +204,4 @@ std::optional<TallyTable> TallyTable::fromGridText(const QByteArray &text, QStri
         }
     }
     return table;
-}
-
-std::optional<QString> TallyTable::countedWinner(const QString &winnerText, const QString &myName, int mySeat)
-{
-    if (mySeat < 1 || mySeat > NumSeats)
-        return std::nullopt;
-    if (winnerText == myName)
-        return QString(AddToMine);
-    if (winnerText.contains(QLatin1String(" and ")))
-        return std::nullopt;
-    return winnerText;
 }

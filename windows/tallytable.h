@@ -58,12 +58,6 @@ public:
     // match, or a counter that is not a decimal number gives nothing and the reason in error.
     static std::optional<TallyTable> fromGridText(const QByteArray &text, QString *error = nullptr);
 
-    // What a finished game counts for this copy: given the winner text of the game's end,
-    // the user's own name and seat, the winner word for addgame (AddToMine when the user
-    // won), or nothing when the game is not counted: a spectator's seat, or a shared win
-    // (the text holds " and ").
-    static std::optional<QString> countedWinner(const QString &winnerText, const QString &myName, int mySeat);
-
 private:
     static QStringList zeroRow(const QString &first);
     static bool isCounter(const QString &text);

@@ -49,14 +49,14 @@ protected:
         auto *list = windows->spylist().findChild<QListWidget *>(QStringLiteral("listbox_spys"));
         ASSERT_NE(list, nullptr);
         ASSERT_LT(index, list->count());
-        windows->spylist().listbox_spysMouseMove(list->visualItemRect(list->item(index)).center());
-        windows->spylist().popup_kickhimClick();
+        windows->spylist().notePointedEntry(list->visualItemRect(list->item(index)).center());
+        windows->spylist().kickPointedSeat();
     }
 
     // The requests sent so far end here: a bot speed request marks the place.
     void flushRequests()
     {
-        chat->Fast1Click(500);
+        chat->chooseBotSpeed(500);
         ASSERT_TRUE(host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->state().myid) + "+500+").size() > 0);
     }
 
@@ -108,7 +108,7 @@ TEST_F(AuxiliaryWindowsTest, JoinedClientNeverSendsAKick)
     auto *item = windows->spylist().findChild<QAction *>(QStringLiteral("popup_kickhim"));
     ASSERT_NE(item, nullptr);
     EXPECT_FALSE(item->isEnabled());
-    windows->SpyList1Click();
+    windows->showSpyList();
     kickEntry(0);
     flushRequests();
     EXPECT_TRUE(host.requestsStartingWith("CMD_kickhim").isEmpty());
@@ -155,6 +155,62 @@ TEST_F(AuxiliaryWindowsTest, SpectatorCountsNoGame)
     deliver({"CMD_existingplayers+1+Ann", "CMD_winner+Ann"});
     EXPECT_EQ(windows->tallylist().table().cell(1, 0), QStringLiteral("0"));
 }
+
+// What the end of a game counts in this copy's tally: the winner word handed to the tally
+// ("addtomine" when the user won), or nothing for a spectator, a copy without a seat, or a
+// shared win.
+struct WinnerCase
+{
+    const char *name;
+    QByteArray winnerText; // as announced at the end of the game
+    QByteArray myName;
+    int mySeat; // 0: the log-in was never answered
+    QStringList counted; // what the tally receives; empty when nothing is counted
+};
+
+void PrintTo(const WinnerCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CountedWinner : public AuxiliaryWindowsTest, public testing::WithParamInterface<WinnerCase>
+{
+};
+
+TEST_P(CountedWinner, TallyReceivesTheWinnerWord)
+{
+    const WinnerCase &c = GetParam();
+    if (c.mySeat == 0) {
+        start();
+        ASSERT_TRUE(host.waitForClient());
+    } else {
+        login(c.mySeat, c.myName);
+    }
+    QSignalSpy counted(&chat->game(), &ClientGame::tallyGame);
+    deliver("CMD_winner+" + c.winnerText);
+    QStringList words;
+    for (const QList<QVariant> &args : counted)
+        words << args.at(0).toString();
+    EXPECT_EQ(words, c.counted) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AuxiliaryWindows, CountedWinner,
+    testing::Values(WinnerCase{"own name at seat 1", "Me", "Me", 1, {"addtomine"}},
+                    WinnerCase{"own name holding and", "Tom and Jerry", "Tom and Jerry", 3, {"addtomine"}},
+                    WinnerCase{"another player at seat 4", "Ann", "Me", 4, {"Ann"}},
+                    WinnerCase{"name differing in case only is another player", "me", "Me", 2, {"me"}},
+                    WinnerCase{"shared win including me", "Ann and Me", "Me", 2, {}},
+                    WinnerCase{"shared win of two others", "Ann and Bob", "Me", 1, {}},
+                    WinnerCase{"spectator with another winner", "Ann", "Me", 5, {}},
+                    WinnerCase{"spectator named like the winner", "Me", "Me", 9, {}},
+                    WinnerCase{"no seat yet", "Ann", "Me", 0, {}}),
+    [](const testing::TestParamInfo<WinnerCase> &info) {
+        std::string name = info.param.name;
+        for (char &ch : name)
+            ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        return name;
+    });
 
 TEST_F(AuxiliaryWindowsTest, ViewTallyListsTheOtherSeats)
 {
@@ -243,7 +299,7 @@ TEST_F(AuxiliaryWindowsTest, SoloStartShowsTheDownloadWhoseSuccessEndsTheGame)
     EXPECT_TRUE(QTest::qWaitFor([this] { return windows->download().isVisible(); }, 2000));
     QSignalSpy closed(chat.get(), &Tchat::closed);
     windows->download().setLobbyProgram(lobby);
-    windows->download().Button2Click(); // "Play with Others" with an installed lobby
+    windows->download().playWithOthers(); // "Play with Others" with an installed lobby
     ASSERT_EQ(shell.starts.size(), 1);
     EXPECT_EQ(closed.count(), 1) << "the game closes as File > Exit does";
     EXPECT_FALSE(chat->isVisible());

@@ -187,7 +187,7 @@ TEST_F(ChatInputTest, ChatBoxStopsAtTheLimitAndSaysWhyOnce)
     EXPECT_EQ(lines[0][0].toString(), ChatInput::limitNote());
     EXPECT_EQ(lines[0][1].value<QColor>(), QColor(0, 0, 255));
 
-    input.N271Click(15); // a smiley that does not fit is not cut in half
+    input.insertSmiley(15); // a smiley that does not fit is not cut in half
     EXPECT_EQ(box()->text().size(), Max);
     EXPECT_EQ(lines.size(), 1);
 
@@ -215,7 +215,7 @@ TEST_F(ChatInputTest, PasteIsCutAtTheLimitWithTheNote)
     // A character outside the basic plane is never cut in half.
     box()->setText(QString(Max - 1, QLatin1Char('a')));
     QApplication::clipboard()->setText(QStringLiteral("\U0001F600"));
-    input.Paste1Click();
+    input.pasteClipboard();
     EXPECT_EQ(box()->text(), QString(Max - 1, QLatin1Char('a')));
 }
 

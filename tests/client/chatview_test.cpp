@@ -201,7 +201,7 @@ TEST_F(ChatViewTest, FailingOrForeignLinksSayCannotOpenWebpage)
 TEST_F(ChatViewTest, ClearingRestartsTheLinkTable)
 {
     chat.addlinetochat(QStringLiteral("1+Ann chats: www.one.org www.two.org"), Qt::black);
-    chat.ClearMainChat1Click();
+    chat.clearChat();
     EXPECT_EQ(chat.linkCounter(), -1);
     EXPECT_TRUE(browser.document()->toPlainText().isEmpty());
     chat.addlinetochat(QStringLiteral("1+Ann chats: www.three.org"), Qt::black);
@@ -279,10 +279,10 @@ TEST_F(ChatViewTest, CopyGivesPlainTextOfTheSelection)
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     chat.addlinetochat(QStringLiteral("1+Ann chats: hi:)#12"), Qt::black);
-    chat.Copy1Click();
+    chat.copySelection();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before")) << "nothing selected";
-    chat.SelectAll1Click();
-    chat.Copy1Click();
+    chat.selectAllText();
+    chat.copySelection();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  hi "));
 }
 
@@ -387,8 +387,8 @@ TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
     EXPECT_EQ(chat.link(0), address + QLatin1Char(' '));
     chat.mainchatJump(0);
     EXPECT_EQ(shell.urls, QStringList{address});
-    chat.SelectAll1Click();
-    chat.Copy1Click();
+    chat.selectAllText();
+    chat.copySelection();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  ") + word + QLatin1Char(' ') + address
                                                          + QLatin1Char(' '));
 

@@ -150,7 +150,7 @@ TEST_F(Handlers, ASettingsFileTooLargeIsLeftAsItIsWithOneStatusLine)
     const QString note = QStringLiteral("The settings file is too large to be read; it is left as it is and the "
                                         "default settings are used.");
     EXPECT_EQ(chatLines().count(note), 1);
-    chat->Fast1Click(2000); // a menu change writes the section, except into this file
+    chat->chooseBotSpeed(2000); // a menu change writes the section, except into this file
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1),

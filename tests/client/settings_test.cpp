@@ -24,6 +24,10 @@ class Settings : public ClientFixture
 {
 protected:
     QString iniPath() const { return dir.filePath(QStringLiteral("vornlobby.ini")); }
+    bool waitForChatLine(const QString &line) const
+    {
+        return QTest::qWaitFor([&] { return chatLines().contains(line); }, 3000);
+    }
     void writeIni(const QByteArray &content)
     {
         QFile f(iniPath());
@@ -177,10 +181,23 @@ TEST_F(Settings, ClosingACopyThatNeverReadItsSettingsLeavesTheFileAlone)
     };
     TServer busyHost; // its game port is the scripted host's, which holds it already
     const Case cases[] = {
-        {"host unreachable", [&] { start({"Ann", "127.0.0.1", "false"}, deadPort()); QTest::qWait(100); }},
+        {"host unreachable",
+         [&] {
+             start({"Ann", "127.0.0.1", "false"}, deadPort());
+             ASSERT_TRUE(waitForChatLine(QStringLiteral("Could not connect to the host.")));
+         }},
         {"game full", [&] { start(); ASSERT_TRUE(host.waitForClient()); deliver("CMD_full+"); }},
-        {"port busy", [&] { server = &busyHost; start({"Ann", "127.0.0.1", "true"}); QTest::qWait(50); }},
-        {"host missing", [&] { start({"Ann"}); QTest::qWait(50); }},
+        {"port busy",
+         [&] {
+             server = &busyHost;
+             start({"Ann", "127.0.0.1", "true"});
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.errors.isEmpty(); }, 3000));
+         }},
+        {"host missing",
+         [&] {
+             start({"Ann"});
+             ASSERT_TRUE(waitForChatLine(QStringLiteral("Loading Multi-player Game.. Please Wait.")));
+         }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

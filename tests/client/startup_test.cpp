@@ -24,6 +24,24 @@ quint16 deadPort()
     return gone.port();
 }
 
+// Connects to listener from outside the program and sends one marker line over it. Once the
+// listener has the marker, every connection made before this one has been accepted too
+// (a listening socket hands its connections over in the order they came).
+bool markerArrives(ScriptedHost &listener)
+{
+    const int marker = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(listener.port());
+    const QByteArray line("MARKER\xff");
+    const bool sent = ::connect(marker, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+                      && ::send(marker, line.constData(), size_t(line.size()), MSG_NOSIGNAL) == line.size();
+    const bool arrived = sent && listener.waitForRequest("MARKER");
+    ::close(marker);
+    return arrived;
+}
+
 using Startup = ClientFixture;
 
 TEST_F(Startup, SoloGameHostsLogsInAndSendsTheBotSpeed)
@@ -44,10 +62,10 @@ TEST_F(Startup, JoinedSeatSendsNoBotSpeedUntilTheUserPicksOne)
 {
     login(2, "Ann");
     ASSERT_TRUE(host.waitForRequest("CMD_logininfo+2+1.0.9+You"));
-    QTest::qWait(50);
-    EXPECT_TRUE(host.requestsStartingWith("CMD_botspeed").isEmpty());
     chat->menu().Fast1->trigger();
     EXPECT_TRUE(host.waitForRequest("CMD_botspeed+2+500+"));
+    EXPECT_EQ(host.requestsStartingWith("CMD_botspeed"), QByteArrayList{"CMD_botspeed+2+500+"})
+        << "the user's pick is the first bot speed sent";
     EXPECT_TRUE(chat->menu().Fast1->isChecked());
     EXPECT_FALSE(chat->menu().Normal1->isChecked());
 }
@@ -90,11 +108,17 @@ TEST_F(Startup, OneOrTwoParametersOnlyAnnounceTheGame)
 {
     for (const QStringList &parameters : {QStringList{"Ann"}, QStringList{"Ann", "127.0.0.1"}}) {
         start(parameters);
-        QTest::qWait(100);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !chatLines().isEmpty(); }, 3000)) << parameters.size();
+        ASSERT_TRUE(markerArrives(host)) << parameters.size();
+        ASSERT_TRUE(markerArrives(lobby)) << parameters.size();
         EXPECT_EQ(chatLines(), QStringList{QStringLiteral("Loading Multi-player Game.. Please Wait.")})
             << parameters.size();
-        EXPECT_EQ(host.peer, nullptr) << parameters.size() << ": nothing connects";
-        EXPECT_EQ(lobby.accepted, 0) << parameters.size();
+        EXPECT_EQ(host.accepted, 1) << parameters.size() << ": nothing connects but the marker";
+        EXPECT_EQ(lobby.accepted, 1) << parameters.size();
+        host.accepted = lobby.accepted = 0;
+        host.peer = lobby.peer = nullptr;
+        host.received.clear();
+        lobby.received.clear();
         EXPECT_FALSE(chat->board().button_start->isVisible()) << parameters.size();
         EXPECT_FALSE(chat->menu().StartGame1->isEnabled()) << parameters.size();
     }
@@ -106,8 +130,9 @@ TEST_F(Startup, StartBeforeLoginSaysNotConnectedAndSendsNothing)
     ASSERT_TRUE(host.waitForClient());
     QTest::mouseClick(chat->board().button_start, Qt::LeftButton);
     EXPECT_EQ(boxes.messages, QStringList{QStringLiteral("You are not connected")});
-    QTest::qWait(50);
-    EXPECT_TRUE(host.received.isEmpty());
+    ASSERT_TRUE(chat->connection().send("CMD_chat+0+marker|clBlack"));
+    ASSERT_TRUE(host.waitForRequest("CMD_chat+0+marker|clBlack"));
+    EXPECT_EQ(host.received, QByteArrayList{"CMD_chat+0+marker|clBlack"}) << "nothing went before the marker";
 }
 
 TEST_F(Startup, FullGameShowsTheBoxAndClosesTheWindow)

@@ -83,9 +83,30 @@ void timeoutCallback(AvahiTimeout *t, void *data)
     }
 }
 
-void spin(int ms)
+// Waits for a watch on a second socket that is readable from the start. The poll reports
+// every ready socket in the same pass, so whatever the watches under test had due has been
+// delivered once this one is called (and one more pass has run).
+void waitForALaterWatchEvent(const AvahiPoll *api)
 {
-    QTest::qWait(ms);
+    SocketPair marker;
+    WatchLog log;
+    log.api = api;
+    log.pair = &marker;
+    marker.sendByte(1);
+    AvahiWatch *w = api->watch_new(api, marker.fd[0], AVAHI_WATCH_IN, watchCallback, &log);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.events.empty(); }, 2000));
+    api->watch_free(w);
+    QCoreApplication::processEvents();
+}
+
+// Waits for a timeout due ms from now: every timeout due before it has fired by then.
+void waitForALaterTimeout(const AvahiPoll *api, int ms)
+{
+    TimeoutLog marker{api, {}, 99};
+    const struct timeval at = inMs(ms);
+    AvahiTimeout *t = api->timeout_new(api, &at, timeoutCallback, &marker);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !marker.fired.empty(); }, 3000));
+    api->timeout_free(t);
 }
 
 } // namespace
@@ -98,7 +119,7 @@ TEST(AvahiQtPoll, WatchesReportReadableAndWritableOnlyWhileAskedFor)
     log.api = poll.poll();
     log.pair = &pair;
     AvahiWatch *w = log.api->watch_new(log.api, pair.fd[0], AVAHI_WATCH_IN, watchCallback, &log);
-    spin(30);
+    waitForALaterWatchEvent(log.api);
     EXPECT_TRUE(log.events.empty()) << "nothing to read yet";
 
     pair.sendByte(1);
@@ -109,7 +130,7 @@ TEST(AvahiQtPoll, WatchesReportReadableAndWritableOnlyWhileAskedFor)
     log.events.clear();
     log.api->watch_update(w, AvahiWatchEvent(0));
     pair.sendByte(1);
-    spin(30);
+    waitForALaterWatchEvent(log.api);
     EXPECT_TRUE(log.events.empty()) << "a watch updated to no events stays quiet";
 
     log.api->watch_update(w, AVAHI_WATCH_OUT);
@@ -119,7 +140,7 @@ TEST(AvahiQtPoll, WatchesReportReadableAndWritableOnlyWhileAskedFor)
     log.api->watch_free(w);
     EXPECT_EQ(poll.liveWatches(), 0);
     log.events.clear();
-    spin(30);
+    waitForALaterWatchEvent(log.api);
     EXPECT_TRUE(log.events.empty()) << "a freed watch is never called";
 }
 
@@ -133,7 +154,7 @@ TEST(AvahiQtPoll, AWatchFreedInsideItsOwnCallbackIsSafe)
     log.api->watch_new(log.api, pair.fd[0], AvahiWatchEvent(AVAHI_WATCH_IN | AVAHI_WATCH_OUT), watchCallback, &log);
     pair.sendByte(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.events.empty(); }, 2000));
-    spin(30);
+    waitForALaterWatchEvent(log.api);
     EXPECT_EQ(log.events.size(), 1u) << "freed at the first event, called no more";
     EXPECT_EQ(poll.liveWatches(), 0);
 }
@@ -151,7 +172,7 @@ TEST(AvahiQtPoll, TimeoutsFireOnceInTimeOrderAndCanBeMovedOrDisarmed)
     AvahiTimeout *d = api->timeout_new(api, &t20, timeoutCallback, &disarmed);
     api->timeout_update(d, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !late.fired.empty(); }, 3000));
-    spin(30);
+    waitForALaterTimeout(api, 80); // later than a second firing of every timeout above
     EXPECT_EQ(early.fired.size(), 1u);
     EXPECT_EQ(late.fired.size(), 1u) << "a timeout fires once unless avahi re-arms it";
     EXPECT_TRUE(never.fired.empty()) << "a null time means not armed";
@@ -180,7 +201,7 @@ TEST(AvahiQtPoll, ATimeoutReArmedOrFreedFromItsCallback)
     api->timeout_new(api, &now, timeoutCallback, &freed);
     AvahiTimeout *r = api->timeout_new(api, &now, timeoutCallback, &repeating);
     ASSERT_TRUE(QTest::qWaitFor([&] { return repeating.fired.size() == 4; }, 3000));
-    spin(40);
+    waitForALaterTimeout(api, 40); // later than one more re-arm
     EXPECT_EQ(repeating.fired.size(), 4u) << "three re-arms, then quiet";
     EXPECT_EQ(freed.fired.size(), 1u);
     EXPECT_EQ(poll.liveTimeouts(), 1) << "the self-freed timeout is gone";

@@ -97,7 +97,7 @@ TEST_F(SpyListTest, JoinedClientCannotRemove)
     EXPECT_FALSE(kick->isEnabled()) << "disabled until the client hosts";
     moveTo(rowCentre(0));
     kick->trigger();
-    list.popup_kickhimClick();
+    list.kickPointedSeat();
     EXPECT_TRUE(kicked.empty());
 
     list.setHosting(true);

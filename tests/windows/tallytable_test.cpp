@@ -95,32 +95,6 @@ TEST(TallyTable, EmptyCountersReadAsZero)
     EXPECT_EQ(counters(*table, 0), "5 4 4 4 4 4 4 4");
 }
 
-struct WinnerCase
-{
-    const char *name;
-    QString winnerText;
-    QString myName;
-    int mySeat;
-    std::optional<QString> counted;
-};
-
-TEST(TallyTable, CountedWinnerOfAFinishedGame)
-{
-    const WinnerCase cases[] = {
-        {"own name at seat 1", "Me", "Me", 1, Me},
-        {"own name holding ' and '", "Tom and Jerry", "Tom and Jerry", 3, Me},
-        {"another player at seat 4", "Ann", "Me", 4, QStringLiteral("Ann")},
-        {"name differing in case only is another player", "me", "Me", 2, QStringLiteral("me")},
-        {"shared win including me", "Ann and Me", "Me", 2, std::nullopt},
-        {"shared win of two others", "Ann and Bob", "Me", 1, std::nullopt},
-        {"spectator, another winner", "Ann", "Me", 5, std::nullopt},
-        {"spectator named like the winner", "Me", "Me", 9, std::nullopt},
-        {"no seat yet", "Ann", "Me", 0, std::nullopt},
-    };
-    for (const WinnerCase &c : cases)
-        EXPECT_EQ(TallyTable::countedWinner(c.winnerText, c.myName, c.mySeat), c.counted) << c.name;
-}
-
 TEST(TallyTable, FollowingAppendsOneRowPerName)
 {
     TallyTable table;

@@ -1,0 +1,35 @@
+// windowstyle: the look the auxiliary windows share with the main window's background:
+// the wood planks, their brown, the Arial fonts and the centring over the main window.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QRect>
+
+class QPainter;
+class QWidget;
+
+namespace windowstyle {
+
+// Under the planks, and in their place while the picture is missing.
+inline const QColor Brown(116, 66, 33);
+
+// The planks tiled in every auxiliary window (":/images/wood.png").
+QPixmap woodTile();
+
+// Arial at a size in pixels (fontconfig stands a metric twin in for it).
+QFont arial(int pixels, bool bold = false);
+// Arial at the toolkit's default size: the base font of a window.
+QFont arial();
+
+// Fills rect with the brown, then tiles the planks over it (nothing more when tile is null).
+void paintWood(QPainter &painter, const QRect &rect, const QPixmap &tile);
+// Makes window paint its background as paintWood does, through its palette.
+void setWoodBackground(QWidget &window, const QPixmap &tile);
+
+// Moves the window so that its frame is centred on area (a screen rectangle, usually the
+// main window's frame); an empty area leaves it where it is.
+void centreOn(QWidget &window, const QRect &area);
+
+} // namespace windowstyle
