@@ -146,7 +146,7 @@ QStringList AuxiliaryWindows::otherSeatNames() const
     QStringList names;
     for (int seat = 1; seat <= Board::NumSeats; ++seat) {
         const SeatModel &shown = m_chat.model().seats[seat];
-        if (seat != m_chat.state().myid && shown.status != SeatStatus::Empty)
+        if (seat != m_chat.state().myid && shown.status != SeatOccupant::Empty)
             names << shown.name;
     }
     return names;

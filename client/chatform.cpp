@@ -327,7 +327,7 @@ void Tchat::createChat()
     ShellOpen &shell = m_options.shell ? *m_options.shell : *m_ownShell;
     m_sounds = std::make_unique<GameSounds>(player);
     m_chatView = new ChatView(*board().mainchat, shell, *m_boxes, this);
-    m_chatInput = new ChatInput(board(), m_state, this);
+    m_chatInput = new ChatInput(board(), m_model, m_state, this);
 }
 
 void Tchat::wireChat()

@@ -46,9 +46,10 @@ QString ChatInput::pasteCutNote()
         .arg(limits::MaxChatChars);
 }
 
-ChatInput::ChatInput(Board &board, ClientState &state, QObject *parent)
+ChatInput::ChatInput(Board &board, const ClientModel &model, ClientState &state, QObject *parent)
     : QObject(parent)
     , m_board(board)
+    , m_model(model)
     , m_state(state)
 {
     auto clock = std::make_shared<QElapsedTimer>();
@@ -247,7 +248,7 @@ void ChatInput::sendChatterSound(int tag)
 {
     if (tag < 1 || tag > SoundCount || !m_state.loggedin || !ClientState::isSeat(m_state.myid))
         return;
-    Q_EMIT requestReady(protocol::PlaySoundRequest{m_state.myid, "wave" + QByteArray::number(tag)}.build());
+    Q_EMIT requestReady(protocol::PlaySoundRequest::wave(m_state.myid, tag).build());
 }
 
 void ChatInput::pasteClipboard()
@@ -270,7 +271,7 @@ void ChatInput::pasteClipboard()
 void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
 {
     const protocol::PlaySound sound = protocol::PlaySound::parse(body);
-    const QString name = QString::fromUtf8(sound.sound);
+    const QString name = QString::fromUtf8(sound.sound());
     if (chatterSoundsOn) {
         Q_EMIT chatterSound(name);
         return;
@@ -278,6 +279,6 @@ void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
     const QString caption = soundCaption(name);
     if (caption.isEmpty())
         return;
-    const QString who = ClientState::isSeat(sound.seat) ? m_board.playerName(sound.seat)->text() : QString();
+    const QString who = ClientState::isSeat(sound.seat) ? m_model.seatName(sound.seat) : QString();
     Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption, QColor(0, 0, 255));
 }

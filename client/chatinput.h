@@ -8,6 +8,7 @@
 #include <functional>
 
 class Board;
+struct ClientModel;
 class QAction;
 class QMenu;
 struct ClientState;
@@ -26,7 +27,7 @@ public:
     static QString limitNote();
     static QString pasteCutNote();
 
-    ChatInput(Board &board, ClientState &state, QObject *parent = nullptr);
+    ChatInput(Board &board, const ClientModel &model, ClientState &state, QObject *parent = nullptr);
 
     static QStringList defaultPhrases();
     // Caption of the chatter-sound item named name ("wave13" -> "Applause"), case ignored;
@@ -76,6 +77,7 @@ private:
     void noteLimit(const QString &note);
 
     Board &m_board;
+    const ClientModel &m_model; // seat names for chatter-sound lines
     ClientState &m_state;
     QColor m_textColor = Qt::black;
     QMenu *m_smilies = nullptr;

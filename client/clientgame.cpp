@@ -165,7 +165,7 @@ void ClientGame::arrived(int n, const QString &name)
         status(name + QStringLiteral(" is Connected."));
     }
     if (ClientModel::isSeat(n)) {
-        m_model.seats[n].status = SeatStatus::Player;
+        m_model.seats[n].status = SeatOccupant::Player;
         m_model.seats[n].name = name;
     } else {
         Q_EMIT spyArrived(n, name);
@@ -181,10 +181,10 @@ void ClientGame::playerdisconnected(const QByteArray &data)
     const QString name = text(message.name);
     if (ClientModel::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
-        if (seat.status != SeatStatus::Empty)
+        if (seat.status != SeatOccupant::Empty)
             status(seat.name + QStringLiteral(" disconnected."));
         // The host's computer player takes seat 2 over.
-        seat.status = n == 2 ? SeatStatus::Computer : SeatStatus::Empty;
+        seat.status = n == 2 ? SeatOccupant::Computer : SeatOccupant::Empty;
         seat.name = n == 2 ? ClientModel::ComputerName : QString();
         seat.watching = false;
         return;
@@ -206,8 +206,8 @@ void ClientGame::startthegame(const QByteArray &data)
     clearall();
     status(name + QStringLiteral(" has started a game."));
     SeatModel &second = m_model.seats[2];
-    if (second.status == SeatStatus::Empty) {
-        second.status = SeatStatus::Computer;
+    if (second.status == SeatOccupant::Empty) {
+        second.status = SeatOccupant::Computer;
         second.name = ClientModel::ComputerName;
     }
     m_model.markAllPhases(PhaseMark::Plain);

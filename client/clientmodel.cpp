@@ -19,7 +19,7 @@ QString SheetCell::text() const
 
 QString SeatModel::shownName() const
 {
-    return status == SeatStatus::Empty ? ClientModel::WaitingName : name;
+    return status == SeatOccupant::Empty ? ClientModel::WaitingName : name;
 }
 
 QString SeatModel::resultText() const

@@ -9,7 +9,8 @@
 
 struct ClientState;
 
-enum class SeatStatus {
+// Who sits in a seat, as this client shows it (the host keeps its own status of play).
+enum class SeatOccupant {
     Empty,    // nobody sits there; the board shows "<Waiting>"
     Player,   // a connected player, named by the host
     Computer, // seat 2 filled with the computer player by this client
@@ -44,7 +45,7 @@ struct SeatModel
 {
     enum class Result { None, Scored, Failed }; // the last turn's result beside the name
 
-    SeatStatus status = SeatStatus::Empty;
+    SeatOccupant status = SeatOccupant::Empty;
     QString name; // empty while the seat is empty
     bool watching = false;
     int total = 0;

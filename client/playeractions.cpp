@@ -97,7 +97,7 @@ void PlayerActions::label_playername1ContextPopup(int seat, const QPoint &pos)
 {
     for (QAction *item : {m_removeFromGame, m_setToJustWatch, m_unsetJustWatch})
         item->setEnabled(m_state.amhost);
-    if (ClientModel::isSeat(seat) && m_model.seats[seat].status == SeatStatus::Empty)
+    if (ClientModel::isSeat(seat) && m_model.seats[seat].status == SeatOccupant::Empty)
         m_removeFromGame->setEnabled(false);
     m_menuSeat = seat;
     m_popupKick->setProperty("Tag", seat);

@@ -258,7 +258,7 @@ TEST_F(ActionsOnTheModel, NoRequestOnAnotherTurnOrWhileShuffling)
 TEST_F(ActionsOnTheModel, SeatMenuKnowsAnEmptySeatByItsStatus)
 {
     state.amhost = true;
-    model.seats[3] = SeatModel{SeatStatus::Player, QStringLiteral("<Waiting>")};
+    model.seats[3] = SeatModel{SeatOccupant::Player, QStringLiteral("<Waiting>")};
     const auto removable = [&] {
         return actions.popup_kick()->findChild<QAction *>(QStringLiteral("RemoveFromGame1"))->isEnabled();
     };

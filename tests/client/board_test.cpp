@@ -125,12 +125,12 @@ TEST_F(BoardLayout, RenderShowsTheModel)
 {
     Board &b = chat->board();
     ClientModel model;
-    model.seats[1] = SeatModel{SeatStatus::Player, QStringLiteral("Ann"), false, 130};
+    model.seats[1] = SeatModel{SeatOccupant::Player, QStringLiteral("Ann"), false, 130};
     model.seats[1].result = SeatModel::Result::Scored;
     model.seats[1].resultPoints = 30;
     model.seats[1].sheet[3] = SheetCell::of(30);
     model.seats[1].sheet[12] = SheetCell::dash();
-    model.seats[2] = SeatModel{SeatStatus::Computer, QStringLiteral("Klot"), true, 0};
+    model.seats[2] = SeatModel{SeatOccupant::Computer, QStringLiteral("Klot"), true, 0};
     model.stage = GameStage::Running;
     model.markerSeat = 2;
     model.round = 7;

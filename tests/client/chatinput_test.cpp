@@ -26,15 +26,17 @@ protected:
         state.myid = 2;
         input.setClock([this] { return now; });
         QObject::connect(&input, &ChatInput::requestReady, [this](const QByteArray &m) { sent.append(m); });
-        board.playerName(1)->setText(QStringLiteral("Ann"));
+        model.seats[1].status = SeatOccupant::Player;
+        model.seats[1].name = QStringLiteral("Ann");
     }
 
     QLineEdit *box() const { return board.findChild<QLineEdit *>(QStringLiteral("mychat")); }
     QAction *item(QMenu *menu, const QString &name) const { return menu->findChild<QAction *>(name); }
 
     Board board;
+    ClientModel model;
     ClientState state;
-    ChatInput input{board, state};
+    ChatInput input{board, model, state};
     QList<QByteArray> sent;
     qint64 now = 1000;
 };

@@ -16,7 +16,7 @@ TEST_F(Dispatch, LoginAnswersWithVersionAndName)
     EXPECT_EQ(state.myid, 3);
     EXPECT_TRUE(state.loggedin);
     EXPECT_EQ(requests, QByteArrayList{"CMD_logininfo+3+" + QByteArray(GameVersion) + "+Cy"});
-    EXPECT_EQ(model.seats[3].status, SeatStatus::Player);
+    EXPECT_EQ(model.seats[3].status, SeatOccupant::Player);
     EXPECT_EQ(lines, QStringList{QStringLiteral("You are Connected.")});
 }
 
@@ -25,7 +25,7 @@ TEST_F(Dispatch, OwnArrivalAsSpectator)
     QSignalSpy spies(&game, &ClientGame::spyArrived);
     login(6, "Bob");
     EXPECT_EQ(lines, (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying.")}));
-    EXPECT_EQ(model.seats[1].status, SeatStatus::Empty);
+    EXPECT_EQ(model.seats[1].status, SeatOccupant::Empty);
     EXPECT_EQ(model.seatName(1), QStringLiteral("<Waiting>"));
     EXPECT_EQ(spies.count(), 1);
 }
@@ -36,7 +36,7 @@ TEST_F(Dispatch, DisconnectFreesTheSeatAndSeatTwoShowsKlot)
     deliver({"CMD_newplayerinfo+2+Ann", "CMD_newplayerinfo+3+Cy"});
     deliver({"CMD_playerdisconnected+2+Ann", "CMD_playerdisconnected+3+Cy", "CMD_playerdisconnected+4+"});
     EXPECT_EQ(model.seatName(2), QStringLiteral("Klot"));
-    EXPECT_EQ(model.seats[2].status, SeatStatus::Computer);
+    EXPECT_EQ(model.seats[2].status, SeatOccupant::Computer);
     EXPECT_EQ(model.seatName(3), QStringLiteral("<Waiting>"));
     EXPECT_EQ(model.seatName(4), QStringLiteral("<Waiting>"));
     EXPECT_TRUE(lines.contains(QStringLiteral("Ann disconnected.")));

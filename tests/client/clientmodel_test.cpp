@@ -81,7 +81,7 @@ TEST(ClientModelPhases, HighlightAndAdvance)
 TEST(ClientModelLeaving, NothingOfTheGameStaysButTheDiceOrder)
 {
     ClientModel model;
-    model.seats[2] = SeatModel{SeatStatus::Player, QStringLiteral("Ann"), true, 120};
+    model.seats[2] = SeatModel{SeatOccupant::Player, QStringLiteral("Ann"), true, 120};
     model.seats[2].sheet[4] = SheetCell::of(30);
     model.stage = GameStage::Over;
     model.statusLine = QStringLiteral("Game Over!");
@@ -89,7 +89,7 @@ TEST(ClientModelLeaving, NothingOfTheGameStaysButTheDiceOrder)
     model.sortDice();
     const ClientModel left = model.afterLeaving();
     EXPECT_EQ(left.diceorder, model.diceorder);
-    EXPECT_EQ(left.seats[2].status, SeatStatus::Empty);
+    EXPECT_EQ(left.seats[2].status, SeatOccupant::Empty);
     EXPECT_EQ(left.seats[2].total, 0);
     EXPECT_EQ(left.seats[2].sheet[4].kind, SheetCell::Kind::Empty);
     EXPECT_FALSE(left.seats[2].watching);
