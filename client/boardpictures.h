@@ -1,6 +1,7 @@
 // Loading the board's pictures by resource name.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -9,6 +10,9 @@ namespace boardpictures {
 // ":/images/<name>.png", or its "@2x" twin on a high-density screen. A picture that is
 // not compiled in gives a null pixmap (the control then shows nothing).
 QPixmap load(const QString &name);
+// The same picture for painting as a layer of a PictureBox: a palette picture (the felt)
+// stays at one byte a pixel and is the caller's own; the others are the shared pixmaps'.
+QImage layer(const QString &name);
 
 // Names of the picture-list entries.
 QString dieBody(int color);  // color 1 to 4

@@ -1,12 +1,11 @@
 #include "joingamedialog.h"
 
 #include "joinaddress.h"
-#include "lanbrowser.h"
+#include "lansearch.h"
+#include "netplaymodule.h"
 #include "windowstyle.h"
 
 #include <QComboBox>
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,24 +26,12 @@ const QString WhiteField = QStringLiteral("background: white; color: black; bord
 
 void JoinGameDialog::lookUpWithSystem(const QString &host, QObject *context, std::function<void(QString)> done)
 {
-    QHostInfo::lookupHost(host, context, [host, done = std::move(done)](const QHostInfo &info) {
-        if (info.error() != QHostInfo::NoError) {
-            done(QStringLiteral("The address \"%1\" could not be found: %2").arg(host.left(60), info.errorString()));
-            return;
-        }
-        for (const QHostAddress &address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                done(QString());
-                return;
-            }
-        }
-        done(QStringLiteral("\"%1\" has no IPv4 address, and the game connects over IPv4 only.").arg(host.left(60)));
-    });
+    NetplayModule().lookUpHost(host, context, std::move(done));
 }
 
 JoinGameDialog::JoinGameDialog(QWidget *parent)
     : NetplayDialog(QStringLiteral("Dorvane - Join a Game"), QStringLiteral("Join Game"), QSize(Width, Height), parent)
-    , m_browser(new LanBrowser(this))
+    , m_browser(new LanSearch(this))
 {
     setObjectName(QStringLiteral("JoinGameDialog"));
     QLabel *heading = addText(QStringLiteral("Join a friend's game"), QRect(12, 10, Width - 24, 22), 16, true);
@@ -83,9 +70,9 @@ JoinGameDialog::JoinGameDialog(QWidget *parent)
     m_lanNote->setObjectName(QStringLiteral("label_lannote"));
     m_lanNote->setWordWrap(true);
 
-    connect(m_browser, &LanBrowser::gameFound, this, &JoinGameDialog::showGame);
-    connect(m_browser, &LanBrowser::gameLost, this, &JoinGameDialog::dropGame);
-    connect(m_browser, &LanBrowser::noteChanged, m_lanNote, &QLabel::setText);
+    connect(m_browser, &LanSearch::gameFound, this, &JoinGameDialog::showGame);
+    connect(m_browser, &LanSearch::gameLost, this, &JoinGameDialog::dropGame);
+    connect(m_browser, &LanSearch::noteChanged, m_lanNote, &QLabel::setText);
 }
 
 JoinGameDialog::~JoinGameDialog() = default;
@@ -166,8 +153,7 @@ void JoinGameDialog::confirm()
     const quint64 lookup = ++m_lookup;
     const QString name = playerName();
     const QString text = address.text();
-    QHostAddress literal;
-    if (literal.setAddress(address.host) && literal.protocol() == QAbstractSocket::IPv4Protocol) {
+    if (address.dottedIPv4()) {
         lookedUp(lookup, name, text, QString());
         return;
     }

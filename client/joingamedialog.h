@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <functional>
 
-class LanBrowser;
+class LanSearch;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
@@ -35,7 +35,7 @@ public:
     void setAddress(const QString &text);
     QStringList listedGames() const;
     QString lanNote() const;
-    LanBrowser &browser() const { return *m_browser; }
+    LanSearch &browser() const { return *m_browser; }
 
     // Adds or updates a game of the local-network list; forgets one.
     void showGame(const LanGame &game);
@@ -57,7 +57,7 @@ private:
     QComboBox *m_address = nullptr;
     QListWidget *m_games = nullptr;
     QLabel *m_lanNote = nullptr;
-    LanBrowser *m_browser = nullptr;
+    LanSearch *m_browser = nullptr;
     Resolver m_resolver = lookUpWithSystem;
     quint64 m_lookup = 0; // answers of an earlier confirm are ignored
 };

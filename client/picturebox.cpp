@@ -22,7 +22,7 @@ void PictureBox::setStretch(bool on)
 void PictureBox::clearPicture()
 {
     m_layers.clear();
-    m_pixmaps.clear();
+    m_images.clear();
     update();
 }
 
@@ -49,17 +49,17 @@ void PictureBox::setLayers(const QStringList &layers)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    while (m_pixmaps.size() < m_layers.size())
-        m_pixmaps.append(boardpictures::load(m_layers.at(m_pixmaps.size())));
+    while (m_images.size() < m_layers.size())
+        m_images.append(boardpictures::layer(m_layers.at(m_images.size())));
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (const QPixmap &pixmap : std::as_const(m_pixmaps)) {
-        if (pixmap.isNull())
+    for (const QImage &image : std::as_const(m_images)) {
+        if (image.isNull())
             continue;
         if (m_stretch)
-            painter.drawPixmap(rect(), pixmap);
+            painter.drawImage(rect(), image);
         else
-            painter.drawPixmap(0, 0, pixmap);
+            painter.drawImage(0, 0, image);
     }
 }
 

@@ -1,7 +1,7 @@
 // PictureBox: a picture built from layers, drawn at its top-left corner or stretched.
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
@@ -36,6 +36,6 @@ protected:
 
 private:
     QStringList m_layers;
-    QList<QPixmap> m_pixmaps; // the first layers, decoded by the paint events so far
+    QList<QImage> m_images; // the first layers, decoded by the paint events so far
     bool m_stretch = false;
 };

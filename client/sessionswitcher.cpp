@@ -5,19 +5,19 @@
 #include "clientsettings.h"
 #include "hostgamedialog.h"
 #include "joingamedialog.h"
-#include "lanannouncer.h"
+#include "lanannouncement.h"
 #include "mainmenu.h"
 #include "serverform.h"
 
 #include <QAction>
 
-SessionSwitcher::SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &settings, PortMapper::Options router)
+SessionSwitcher::SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &settings, RouterOptions router)
     : QObject(&chat)
     , m_chat(chat)
     , m_menu(menu)
     , m_settings(settings)
     , m_router(std::move(router))
-    , m_announcer(new LanAnnouncer(this))
+    , m_announcer(new LanAnnouncement(this))
 {
     m_menu.OpenPortOnRouter1->setChecked(m_settings.readOpenPort());
     connect(m_menu.HostGame1, &QAction::triggered, this, &SessionSwitcher::showHostDialog);
@@ -25,8 +25,8 @@ SessionSwitcher::SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &se
     connect(m_menu.OpenPortOnRouter1, &QAction::triggered, this, &SessionSwitcher::setOpenPort);
     connect(&m_chat, &Tchat::hostingStarted, this, &SessionSwitcher::onHostingStarted);
     connect(&m_chat, &Tchat::closed, this, &SessionSwitcher::stopNetplay);
-    connect(&m_router, &PortMapper::statusLine, this, &SessionSwitcher::status);
-    connect(m_announcer, &LanAnnouncer::failed, this, &SessionSwitcher::status);
+    connect(&m_router, &RouterPort::statusLine, this, &SessionSwitcher::status);
+    connect(m_announcer, &LanAnnouncement::failed, this, &SessionSwitcher::status);
     m_seatCheck.setInterval(SeatCheckMs);
     connect(&m_seatCheck, &QTimer::timeout, this, &SessionSwitcher::updateFreeSeats);
 }

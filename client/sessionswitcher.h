@@ -3,7 +3,7 @@
 // announcement on the local network.
 #pragma once
 
-#include "portmapper.h"
+#include "routerport.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,7 +14,7 @@
 class ClientSettings;
 class HostGameDialog;
 class JoinGameDialog;
-class LanAnnouncer;
+class LanAnnouncement;
 class MainMenu;
 class TServer;
 class Tchat;
@@ -30,7 +30,7 @@ public:
     static constexpr int SeatCheckMs = 2000; // how often the announced free seats are re-read
 
     SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &settings,
-                    PortMapper::Options router = PortMapper::fromEnvironment());
+                    RouterOptions router = RouterOptions::fromEnvironment());
     ~SessionSwitcher() override;
 
     // Makes the hidden host (at its place in the start-up order) and hands it to the window.
@@ -46,8 +46,8 @@ public:
     // Leaves the running game and hosts (host = true) or joins address under name.
     void switchTo(const QString &name, const QString &address, bool host);
 
-    PortMapper &router() { return m_router; }
-    LanAnnouncer &announcer() const { return *m_announcer; }
+    RouterPort &router() { return m_router; }
+    LanAnnouncement &announcer() const { return *m_announcer; }
     // Player seats (1 to 4) nobody is connected to on this copy's host.
     int freeSeats() const;
 
@@ -62,8 +62,8 @@ private:
     MainMenu &m_menu;
     ClientSettings &m_settings;
     std::unique_ptr<TServer> m_host;
-    PortMapper m_router;
-    LanAnnouncer *m_announcer;
+    RouterPort m_router;
+    LanAnnouncement *m_announcer;
     QTimer m_seatCheck;
     HostGameDialog *m_hostDialog = nullptr;
     JoinGameDialog *m_joinDialog = nullptr;

@@ -17,8 +17,8 @@ set(expected
     bin/dorvane
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml)
-# The module libraries the program opens when first needed (HTTP client, sounds, JPEG).
-foreach(module dorvanehttp dorvanesound dorvanejpeg)
+# The module libraries the program opens when first needed (HTTP client, sounds, JPEG, network).
+foreach(module dorvanehttp dorvanesound dorvanejpeg dorvanenetplay)
   list(APPEND expected ${MODULE_DIR}/lib${module}.so)
 endforeach()
 foreach(size 16 32 48 64 128 256)

@@ -1,6 +1,7 @@
 #include "joinaddress.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 
@@ -67,4 +68,19 @@ JoinAddress JoinAddress::parse(const QString &typed)
 QString JoinAddress::text() const
 {
     return port == GamePort ? host : host + QLatin1Char(':') + QString::number(port);
+}
+
+bool JoinAddress::dottedIPv4() const
+{
+    const QStringList parts = host.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const uint value = part.toUInt(&ok);
+        if (!ok || part.isEmpty() || part.size() > 3 || value > 255
+            || !std::all_of(part.begin(), part.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+            return false;
+    }
+    return true;
 }

@@ -14,6 +14,8 @@ struct JoinAddress
     QString problem;          // why the text is not an address; empty when it is
 
     bool valid() const { return problem.isEmpty(); }
+    // The host is a dotted IPv4 address ("192.168.1.20"), which needs no lookup.
+    bool dottedIPv4() const;
 
     // Reads "host", "host:port" or "a.b.c.d:port" (spaces around it are ignored). IPv6
     // addresses, schemes ("http://") and paths are refused with a sentence saying why.

@@ -32,13 +32,6 @@ struct PortMapper::Worker
     }
 };
 
-PortMapper::Options PortMapper::fromEnvironment()
-{
-    Options options;
-    options.rootUrl = qgetenv(RootUrlVariable);
-    return options;
-}
-
 PortMapper::PortMapper(Options options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))

@@ -1,6 +1,7 @@
 // PortMapper: keeps the game's port forwarded on the home router while this copy hosts.
 #pragma once
 
+#include "netplayengines.h"
 #include "upnpgateway.h"
 
 #include <QObject>
@@ -15,18 +16,13 @@ class PortMapper : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int LeaseSeconds = 4 * 3600;
-    static constexpr int AnswerDeadlineMs = 20000; // the chat says so when the router is slower
-    static constexpr const char *RootUrlVariable = "DORVANE_UPNP_ROOT_URL";
+    static constexpr int LeaseSeconds = RouterOptions::LeaseSeconds;
+    static constexpr int AnswerDeadlineMs = RouterOptions::AnswerDeadlineMs;
+    static constexpr const char *RootUrlVariable = RouterOptions::RootUrlVariable;
 
-    struct Options
-    {
-        QByteArray rootUrl;                   // empty: search the network
-        int leaseSeconds = LeaseSeconds;
-        int answerDeadlineMs = AnswerDeadlineMs;
-    };
+    using Options = RouterOptions;
     // The options of a running game: the root URL from DORVANE_UPNP_ROOT_URL when set.
-    static Options fromEnvironment();
+    static Options fromEnvironment() { return RouterOptions::fromEnvironment(); }
 
     explicit PortMapper(Options options = fromEnvironment(), QObject *parent = nullptr);
     // Removes a held mapping, waiting for the router at most ExitWaitMs.

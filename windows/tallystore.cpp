@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <stdlib.h>
@@ -65,14 +65,20 @@ TallyStore::TallyStore(QString path)
 void TallyStore::removeLeftovers() const
 {
     const QFileInfo tally(m_path);
-    // Exactly what mkstemp makes of the template in compressBeside.
-    const QRegularExpression unfinished(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(tally.fileName() + SavingMarker) + QStringLiteral("[A-Za-z0-9]{6}")));
+    // Exactly what mkstemp makes of the template in compressBeside: the marker and six
+    // letters or digits. Compared by hand: a name filter or a regular expression would
+    // compile (and JIT) a pattern at every start.
+    const QString prefix = tally.fileName() + SavingMarker;
+    const auto unfinished = [&prefix](const QString &name) {
+        return name.size() == prefix.size() + 6 && name.startsWith(prefix)
+            && std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) {
+                   return c.unicode() < 128 && (c.isLetter() || c.isDigit());
+               });
+    };
     QDir folder = tally.absoluteDir();
-    const QStringList names = folder.entryList({tally.fileName() + SavingMarker + u'*'},
-                                               QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
-        if (unfinished.match(name).hasMatch())
+        if (unfinished(name))
             folder.remove(name);
     }
 }

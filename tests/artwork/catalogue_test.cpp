@@ -86,16 +86,21 @@ TEST(Catalogue, RendersEachPictureAtOneAndTwoTimesItsSize)
 // loading stale or missing pictures.
 TEST(Catalogue, CommittedPicturesAndResourceFileMatchTheCatalogue)
 {
+    // Each scale in a resource file of its own: images.qrc (1x), images2x.qrc (@2x).
     QFile qrc(AssetsDir + QStringLiteral("/images.qrc"));
     ASSERT_TRUE(qrc.open(QIODevice::ReadOnly)) << "images.qrc missing";
-    const QString listing = QString::fromUtf8(qrc.readAll());
+    QFile doubleQrc(AssetsDir + QStringLiteral("/images2x.qrc"));
+    ASSERT_TRUE(doubleQrc.open(QIODevice::ReadOnly)) << "images2x.qrc missing";
+    const QString listings[] = {QString::fromUtf8(qrc.readAll()), QString::fromUtf8(doubleQrc.readAll())};
     for (const catalogue::Picture &picture : catalogue::pictures()) {
         QStringList files{picture.name + QStringLiteral(".png")};
         if (picture.withDouble)
             files << picture.name + QStringLiteral("@2x.png");
         for (int i = 0; i < files.size(); ++i) {
             const QString file = files[i];
-            EXPECT_TRUE(listing.contains(QStringLiteral("alias=\"%1\"").arg(file))) << file.toStdString();
+            const QString alias = QStringLiteral("alias=\"%1\"").arg(file);
+            EXPECT_TRUE(listings[i].contains(alias)) << file.toStdString();
+            EXPECT_FALSE(listings[1 - i].contains(alias)) << file.toStdString() << " is listed at both scales";
             QImageReader reader(AssetsDir + QStringLiteral("/images/") + file);
             EXPECT_EQ(reader.size(), picture.size * (i + 1)) << file.toStdString();
         }

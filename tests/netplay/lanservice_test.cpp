@@ -1,8 +1,10 @@
 // Announcing and finding games against a real avahi daemon that the test starts itself: its
 // own system bus in a temporary folder, the daemon in a network namespace of its own (only
 // loopback inside). Skipped, with the reason, where the machine does not allow that.
+#include "lanannouncement.h"
 #include "lanannouncer.h"
 #include "lanbrowser.h"
+#include "lansearch.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,10 +148,11 @@ protected:
 // The newest record the browser reported for each key.
 struct Listing
 {
-    explicit Listing(LanBrowser &browser)
+    template <typename Browser>
+    explicit Listing(Browser &browser)
     {
-        QObject::connect(&browser, &LanBrowser::gameFound, &browser, [this](const LanGame &g) { games[g.key] = g; });
-        QObject::connect(&browser, &LanBrowser::gameLost, &browser, [this](const QString &k) { games.remove(k); });
+        QObject::connect(&browser, &Browser::gameFound, &browser, [this](const LanGame &g) { games[g.key] = g; });
+        QObject::connect(&browser, &Browser::gameLost, &browser, [this](const QString &k) { games.remove(k); });
     }
     const LanGame *byPlayer(const QString &player) const
     {
@@ -232,4 +235,35 @@ TEST_F(LanService, AHostileRecordIsShownAsShortPlainText)
         << "kept as text: " << game.player.toStdString();
     EXPECT_FALSE(game.player.contains(QLatin1Char('\n')) || game.player.contains(QChar(1)));
     EXPECT_LE(announcer.instanceName().size(), LanGame::MaxLabelBytes);
+}
+
+// What the program uses: the same announcement and list, reached through the network module.
+TEST_F(LanService, TheProgramAnnouncesAndListsThroughTheNetworkModule)
+{
+    LanAnnouncement announcer;
+    QSignalSpy failed(&announcer, &LanAnnouncement::failed);
+    QSignalSpy established(&announcer, &LanAnnouncement::established);
+    announcer.announce(QStringLiteral("Bea"), 7791, 2);
+    LanSearch search;
+    QSignalSpy notes(&search, &LanSearch::noteChanged);
+    Listing listing(search);
+    search.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Bea")) != nullptr; }, 10000))
+        << "failures: " << failed.count();
+    EXPECT_EQ(listing.byPlayer(QStringLiteral("Bea"))->freeSeats, 2);
+    EXPECT_TRUE(search.browsing());
+    ASSERT_FALSE(notes.isEmpty());
+    EXPECT_EQ(notes.last().at(0).toString(), QString()) << "the search runs normally";
+    EXPECT_TRUE(established.count() > 0 || established.wait(10000));
+    EXPECT_TRUE(announcer.announced());
+
+    announcer.setFreeSeats(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const LanGame *g = listing.byPlayer(QStringLiteral("Bea"));
+        return g && g->freeSeats == 0;
+    }, 10000));
+    announcer.withdraw();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Bea")) == nullptr; }, 10000));
+    search.stop();
+    EXPECT_FALSE(search.browsing());
 }

@@ -3,6 +3,7 @@
 //
 // Regenerate the committed pictures and their resource file from the repository root with
 //     build/tools/artwork/dorvane-artwork assets/images --qrc assets/images.qrc
+// (which writes assets/images2x.qrc for the @2x pictures too)
 // Previews for judging the result:
 //     dorvane-artwork --sheet sheet.png      every picture on one sheet
 //     dorvane-artwork --board board.png      the board as a game shows it (board@2x.png too)
@@ -98,23 +99,36 @@ bool writeAll(const QString &folder)
     return true;
 }
 
-// Writes the resource file that compiles the pictures in under the prefix
-// /images; folder is the pictures' path relative to the resource file.
+// Writes the resource files that compile the pictures in under the prefix /images; folder
+// is the pictures' path relative to them. The @2x pictures go to a second file beside the
+// first (NAME2x.qrc), so each scale lies together in the program: a screen of one scale
+// never pages in the other's pictures with the ones it reads.
 bool writeQrc(const QString &qrcPath, const QString &folder)
 {
+    const QFileInfo info(qrcPath);
+    const QString doublePath = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("2x.qrc");
     QFile file(qrcPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        QTextStream(stderr) << "cannot write " << qrcPath << '\n';
-        return false;
+    QFile doubleFile(doublePath);
+    for (QFile *f : {&file, &doubleFile}) {
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            QTextStream(stderr) << "cannot write " << f->fileName() << '\n';
+            return false;
+        }
     }
     QTextStream out(&file);
-    out << "<!DOCTYPE RCC>\n<!-- Written by dorvane-artwork; regenerate rather than edit. -->\n"
-        << "<RCC version=\"1.0\">\n<qresource prefix=\"/images\">\n";
-    for (const catalogue::Picture &picture : catalogue::pictures())
-        for (const QString &name : fileNames(picture))
-            out << "  <file alias=\"" << name << "\">" << folder << '/' << name << "</file>\n";
+    QTextStream doubleOut(&doubleFile);
+    for (QTextStream *o : {&out, &doubleOut})
+        *o << "<!DOCTYPE RCC>\n<!-- Written by dorvane-artwork; regenerate rather than edit. -->\n"
+           << "<RCC version=\"1.0\">\n<qresource prefix=\"/images\">\n";
+    for (const catalogue::Picture &picture : catalogue::pictures()) {
+        for (const QString &name : fileNames(picture)) {
+            QTextStream &o = name.contains(QLatin1String("@2x.")) ? doubleOut : out;
+            o << "  <file alias=\"" << name << "\">" << folder << '/' << name << "</file>\n";
+        }
+    }
     out << "  <file alias=\"download.jpg\">" << folder << "/download.jpg</file>\n";
-    out << "</qresource>\n</RCC>\n";
+    for (QTextStream *o : {&out, &doubleOut})
+        *o << "</qresource>\n</RCC>\n";
     return true;
 }
 
