@@ -43,9 +43,9 @@ public:
     ~AuxiliaryWindows() override;
 
     Ttallylist &tallylist() const { return *m_tallylist; }
-    Tabout &about(); // made on first use
+    Tabout &about();       // made on first use
     Tdownload &download(); // made on first use
-    Thelp &help(); // made on first use
+    Thelp &help();         // made on first use
     Tphrases &phrases() const { return *m_phrases; }
     Tspylist &spylist() const { return *m_spylist; }
 

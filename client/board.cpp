@@ -29,10 +29,17 @@ constexpr int PhraseX[] = {0, 4, 31, 58, 84, 111, 138, 164, 191, 218, 245};
 constexpr int ExampleY[] = {0, 26, 43, 60, 78, 95, 112, 129, 147, 164, 181};
 
 const char *const SeatHints[] = {"", "", "Klot", "Klick", "Kling"};
-const char *const ExampleTexts[] = {"", "PH1: Two SETS of 3", "PH2: SET of 3 and RUN of 3",
-                                    "PH3: SET of 4 and RUN of 4", "PH4: RUN of 7", "PH5: RUN of 8",
-                                    "PH6: RUN of 9", "PH7: Two SETS of 4", "PH8: Seven of one COLOR",
-                                    "PH9: SET of 5 and SET of 2", "PH10: SET of 5 and SET of 3"};
+const char *const ExampleTexts[] = {"",
+                                    "PH1: Two SETS of 3",
+                                    "PH2: SET of 3 and RUN of 3",
+                                    "PH3: SET of 4 and RUN of 4",
+                                    "PH4: RUN of 7",
+                                    "PH5: RUN of 8",
+                                    "PH6: RUN of 9",
+                                    "PH7: Two SETS of 4",
+                                    "PH8: Seven of one COLOR",
+                                    "PH9: SET of 5 and SET of 2",
+                                    "PH10: SET of 5 and SET of 3"};
 
 void setTextColor(QWidget *widget, const QColor &color)
 {
@@ -94,8 +101,8 @@ void Board::createDiceTray()
         m_dice[i] = die;
     }
     // Above the dice: the last turn's dice stay on the table when the game ends.
-    image_winner = makePicture(this, QStringLiteral("image_winner"), QRect(238, 38, 210, 43),
-                               QStringLiteral("winner"), true);
+    image_winner =
+        makePicture(this, QStringLiteral("image_winner"), QRect(238, 38, 210, 43), QStringLiteral("winner"), true);
     image_winner->hide();
     label_phase = makeLabel(this, QStringLiteral("label_phase"), QRect(66, 68, 552, 16), 13, true, White,
                             Qt::AlignHCenter, ClientModel::WelcomeLine);
@@ -117,20 +124,20 @@ void Board::createDiceTray()
     // Grows to the left when the font is wider than the board was drawn for.
     const int rollsWidth = qMax(31, rolls->sizeHint().width());
     rolls->setGeometry(607 - rollsWidth, 111, rollsWidth, 16);
-    image_rolls = makePicture(this, QStringLiteral("image_rolls"), QRect(610, 104, 66, 22),
-                              boardpictures::rolls(3), false);
+    image_rolls =
+        makePicture(this, QStringLiteral("image_rolls"), QRect(610, 104, 66, 22), boardpictures::rolls(3), false);
 }
 
 void Board::createStatusLine()
 {
-    label_status = makeLabel(this, QStringLiteral("label_status"), QRect(9, 130, 672, 16), 16, true,
-                             lightGreen(), Qt::AlignHCenter, QStringLiteral("xxxxxxxx"));
+    label_status = makeLabel(this, QStringLiteral("label_status"), QRect(9, 130, 672, 16), 16, true, lightGreen(),
+                             Qt::AlignHCenter, QStringLiteral("xxxxxxxx"));
 }
 
 void Board::createSeatCards()
 {
-    image_Turn = makePicture(this, QStringLiteral("image_Turn"), QRect(171, 150, 171, 181),
-                             QStringLiteral("turn"), true);
+    image_Turn =
+        makePicture(this, QStringLiteral("image_Turn"), QRect(171, 150, 171, 181), QStringLiteral("turn"), true);
     image_Turn->hide();
     const QString cardNames[] = {QString(), QStringLiteral("c"), QStringLiteral("Image2"),
                                  QStringLiteral("Image3"), QStringLiteral("Image4")};
@@ -180,8 +187,8 @@ void Board::createButtonRow()
                                   : QStringLiteral("/me waves \"Good-Bye\""));
         b_phrase[n] = button;
     }
-    auto *logo = makePicture(this, QStringLiteral("image_logo"), QRect(343, 333, 155, 22), QStringLiteral("logo"),
-                             true);
+    auto *logo =
+        makePicture(this, QStringLiteral("image_logo"), QRect(343, 333, 155, 22), QStringLiteral("logo"), true);
     logo->setCursor(Qt::PointingHandCursor);
 }
 
@@ -203,7 +210,8 @@ void Board::createChat()
     mychat->setObjectName(QStringLiteral("mychat"));
     mychat->setGeometry(4, 513, 461, 22);
     mychat->setFont(arial(13, false));
-    mychat->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; }"));
+    mychat->setStyleSheet(
+        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; }"));
     button_smilies = new QToolButton(this);
     button_smilies->setObjectName(QStringLiteral("button_smilies"));
     button_smilies->setGeometry(468, 515, 25, 19);

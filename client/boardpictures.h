@@ -15,10 +15,10 @@ QPixmap load(const QString &name);
 QImage layer(const QString &name);
 
 // Names of the picture-list entries.
-QString dieBody(int color);  // color 1 to 4
-QString dieFace(int value);  // value 0 (wild) to 10
+QString dieBody(int color); // color 1 to 4
+QString dieFace(int value); // value 0 (wild) to 10
 QString keepFrame();
-QString rolls(int used);     // 0 to 3
-QString example(int phase);  // 0 (plain felt) to 10
+QString rolls(int used);    // 0 to 3
+QString example(int phase); // 0 (plain felt) to 10
 
 } // namespace boardpictures

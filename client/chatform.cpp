@@ -57,8 +57,9 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     m_actions = new PlayerActions(m_model, m_state, *m_boxes, this);
     m_connection = new ClientConnection(*m_boxes, this);
     createChat();
-    const QString ini = m_options.settingsPath.isEmpty() ? programFolder() + QLatin1String(gamedefaults::SettingsFileName)
-                                                         : m_options.settingsPath;
+    const QString ini = m_options.settingsPath.isEmpty()
+                            ? programFolder() + QLatin1String(gamedefaults::SettingsFileName)
+                            : m_options.settingsPath;
     m_settings = std::make_unique<ClientSettings>(ini);
     wireBoard();
     wireMenu();
@@ -106,7 +107,8 @@ void Tchat::wireBoard()
     connect(&b, &Board::seatMenuRequested, this, [this](int seat, const QPoint &pos) {
         guard([&] { m_actions->label_playername1ContextPopup(seat, pos); });
     });
-    connect(b.button_roll, &QAbstractButton::clicked, this, [this] { guard([this] { m_actions->button_rollClick(); }); });
+    connect(b.button_roll, &QAbstractButton::clicked, this,
+            [this] { guard([this] { m_actions->button_rollClick(); }); });
     connect(b.button_alldone, &QAbstractButton::clicked, this,
             [this] { guard([this] { m_actions->button_alldoneClick(); }); });
     connect(b.button_start, &QAbstractButton::clicked, this,
@@ -334,7 +336,8 @@ void Tchat::wireChat()
 {
     connect(m_chatInput, &ChatInput::requestReady, this, &Tchat::send);
     connect(m_chatInput, &ChatInput::chatLine, this, &Tchat::addlinetochat);
-    connect(m_chatInput, &ChatInput::chatterSound, this, [this](const QString &name) { m_sounds->playChatter(name); });
+    connect(m_chatInput, &ChatInput::chatterSound, this,
+            [this](const QString &name) { m_sounds->playChatter(name); });
     connect(m_game, &ClientGame::chatterSoundReceived, this, [this](const QByteArray &body) {
         guard([&] { m_chatInput->playasound(body, m_sounds->chatterEnabled); });
     });
@@ -354,8 +357,8 @@ void Tchat::wireOptions()
 {
     DesktopWorkArea &area = m_options.workArea ? *m_options.workArea : *m_ownWorkArea;
     ColorChooser &colors = m_options.colors ? *m_options.colors : *m_ownColors;
-    m_clientOptions = new ClientOptions({*this, *m_place, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game, m_state,
-                                         *m_settings, area, colors},
+    m_clientOptions = new ClientOptions({*this, *m_place, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game,
+                                         m_state, *m_settings, area, colors},
                                         this);
     connect(m_clientOptions, &ClientOptions::requestReady, this, &Tchat::send);
 }

@@ -22,8 +22,9 @@
 namespace {
 
 const char *const SoundCaptions[ChatInput::SoundCount + 1] = {
-    "<Cancel>", "Doh", "Cough", "Hello", "Thank You", "Where have you been?", "Snoring", "Sneezing", "Sorry",
-    "Welcome", "Yeehaa", "Yippee", "Oh No", "Applause", "Honk", "Oooh", "Razzberry", "Cheer",
+    "<Cancel>",       "Doh",          "Cough", "Hello",   "Thank You", "Where have you been?",
+    "Snoring",        "Sneezing",     "Sorry", "Welcome", "Yeehaa",    "Yippee",
+    "Oh No",          "Applause",     "Honk",  "Oooh",    "Razzberry", "Cheer",
     "Woman Laughing", "Man Laughing", "Crying"};
 
 QPoint belowRight(const QWidget *button)
@@ -95,7 +96,8 @@ void ChatInput::createSmileyMenu()
     m_smilies->setObjectName(QStringLiteral("popup_smilies"));
     for (int code = 10; code <= 27; ++code) {
         const QString picture = QStringLiteral("smiley%1").arg(code - 9, 2, 10, QLatin1Char('0'));
-        QAction *item = m_smilies->addAction(QIcon(boardpictures::load(picture)), QStringLiteral(":)#%1").arg(code));
+        QAction *item =
+            m_smilies->addAction(QIcon(boardpictures::load(picture)), QStringLiteral(":)#%1").arg(code));
         item->setObjectName(QStringLiteral("smiley%1").arg(code));
         item->setData(code);
         connect(item, &QAction::triggered, this, [this, code] { insertSmiley(code); });
@@ -280,5 +282,6 @@ void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
     if (caption.isEmpty())
         return;
     const QString who = ClientState::isSeat(sound.seat) ? m_model.seatName(sound.seat) : QString();
-    Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption, QColor(0, 0, 255));
+    Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption,
+                    QColor(0, 0, 255));
 }

@@ -85,5 +85,5 @@ private:
     QMenu *m_mychatMenu = nullptr;
     std::function<qint64()> m_now;
     qint64 m_phraseBlockedUntil = -1; // clock value from which phrases go again; -1 open
-    bool m_limitNoted = false;         // the note was shown since the box last had room
+    bool m_limitNoted = false;        // the note was shown since the box last had room
 };

@@ -214,7 +214,8 @@ void ChatView::dropOldestLines()
     const qint64 keepFrom = m_nextLine - (MaxLines - MaxLines / 10);
     QTextDocument *document = m_view.document();
     QTextCursor cursor(document);
-    cursor.setPosition(document->findBlockByNumber(int(keepFrom - m_firstLine)).position(), QTextCursor::KeepAnchor);
+    cursor.setPosition(document->findBlockByNumber(int(keepFrom - m_firstLine)).position(),
+                       QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     m_firstLine = keepFrom;
     for (std::deque<qint64> &lines : m_styleLines) {
@@ -292,8 +293,9 @@ void ChatView::addSmiley(QTextCursor &cursor, int picture)
 {
     m_lastLine.append({Item::Image, QString(), 0, picture});
     const QUrl name = smileyUrl(picture);
-    m_view.document()->addResource(QTextDocument::ImageResource, name,
-                                   boardpictures::load(QStringLiteral("smiley%1").arg(picture + 1, 2, 10, QLatin1Char('0'))));
+    m_view.document()->addResource(
+        QTextDocument::ImageResource, name,
+        boardpictures::load(QStringLiteral("smiley%1").arg(picture + 1, 2, 10, QLatin1Char('0'))));
     QTextImageFormat image;
     image.setName(name.toString());
     image.setWidth(17);
@@ -302,7 +304,8 @@ void ChatView::addSmiley(QTextCursor &cursor, int picture)
     cursor.insertImage(image);
 }
 
-void ChatView::restyleBlock(QTextCursor &cursor, const QTextBlock &block, const std::array<bool, StyleCount> &which)
+void ChatView::restyleBlock(QTextCursor &cursor, const QTextBlock &block,
+                            const std::array<bool, StyleCount> &which)
 {
     struct Run
     {
@@ -420,7 +423,7 @@ void ChatView::copySelection()
         return;
     QString text = selection.selection().toPlainText();
     text.remove(QChar::ObjectReplacementCharacter); // the smiley pictures
-    text.remove(ZeroWidthSpace);                     // the breaks in long words
+    text.remove(ZeroWidthSpace);                    // the breaks in long words
     QGuiApplication::clipboard()->setText(text);
 }
 

@@ -149,7 +149,7 @@ private:
     qint64 m_firstLine = 0;
     qint64 m_nextLine = 0;
     std::array<std::deque<qint64>, StyleCount> m_styleLines; // each style's lines, oldest first
-    std::array<bool, StyleCount> m_restyle{};                  // styles whose lines wait for their colour
+    std::array<bool, StyleCount> m_restyle{};                // styles whose lines wait for their colour
     QTimer *m_restyleTimer = nullptr;
     bool m_scrollOff = false;
     QList<Item> m_lastLine;

@@ -70,8 +70,8 @@ private:
     std::function<void(const QByteArray &)> m_dispatcher;
     quint16 m_port = GamePort;
     quint16 m_lobbyPort = LobbyPort;
-    bool m_connected = false;     // the connect event came
-    bool m_closePending = false;  // "Socket Closed" came while lines were waiting
+    bool m_connected = false;    // the connect event came
+    bool m_closePending = false; // "Socket Closed" came while lines were waiting
     bool m_errorReported = false;
     quint64 m_dispatched = 0;
 };

@@ -326,8 +326,9 @@ void ClientGame::noscore(const QByteArray &data)
     m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(offered);
-    m_model.phaseLine = seat == m_state.myid ? QStringLiteral("You did not complete the phase.")
-                                             : m_model.seatName(seat) + QStringLiteral(" did not complete the phase.");
+    m_model.phaseLine = seat == m_state.myid
+                            ? QStringLiteral("You did not complete the phase.")
+                            : m_model.seatName(seat) + QStringLiteral(" did not complete the phase.");
     m_model.seats[seat].result = SeatModel::Result::Failed;
     m_model.statusLine = QStringLiteral("One Moment Please..");
     Q_EMIT soundRequested(QStringLiteral("nopoints"));
@@ -364,7 +365,8 @@ void ClientGame::winner(const QByteArray &data)
     Q_EMIT soundRequested(QStringLiteral("winner"));
     const bool seated = ClientModel::isSeat(m_state.myid);
     const bool won = seated && m_model.seatName(m_state.myid) == names;
-    const QString line = won ? QStringLiteral("You have Won the Game!") : names + QStringLiteral(" has Won the Game!");
+    const QString line =
+        won ? QStringLiteral("You have Won the Game!") : names + QStringLiteral(" has Won the Game!");
     m_model.winnerLine = line;
     status(line);
     m_model.phaseLine.clear();

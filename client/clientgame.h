@@ -9,7 +9,9 @@
 
 struct ClientModel;
 struct ClientState;
-namespace protocol { struct DieFace; }
+namespace protocol {
+struct DieFace;
+}
 
 // The dispatcher (processline) and one handler per host message. Handlers take the text
 // after the command word and its "+" and read it as the message's type (announcements.h);

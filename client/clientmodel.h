@@ -77,12 +77,12 @@ struct ClientModel
     static inline const QString WinnerTitle = QStringLiteral("Winner!"); // before any game ended
 
     std::array<SeatModel, NumSeats + 1> seats{}; // 1 to 4
-    int currentplayer = 0; // seat on turn; 0 = nobody, or handed back to the host
+    int currentplayer = 0;                       // seat on turn; 0 = nobody, or handed back to the host
     TurnStep step = TurnStep::Idle;
     GameStage stage = GameStage::NotStarted; // as this client saw the game start and end
-    int rollsUsed = 3;     // the roll counter picture (0 to 3 shown)
+    int rollsUsed = 3;                       // the roll counter picture (0 to 3 shown)
     int round = 0;
-    int markerSeat = 0;    // the turn marker stands behind this seat; 0 = where the board put it
+    int markerSeat = 0;        // the turn marker stands behind this seat; 0 = where the board put it
     bool justWatching = false; // the own "Just Watch" mark, as the host last answered
 
     int shownphase = 0; // the own phase highlighted in the phase list; 0 = none
@@ -93,7 +93,7 @@ struct ClientModel
     QString statusLine;
     QString winnerLine = WinnerTitle;
 
-    DiceArray dice{}; // 1 to 10
+    DiceArray dice{};                          // 1 to 10
     std::array<bool, NumDice + 1> dieDrawn{};  // the die shows body and face (else it is blank)
     std::array<bool, NumDice + 1> dieRaised{}; // y 5 instead of 15
     std::array<int, NumDice + 1> diceorder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; // position -> die

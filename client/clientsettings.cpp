@@ -47,23 +47,19 @@ ClientSettings::Values ClientSettings::read() const
                        m_file.readInteger(Section, key("Width"), place.width()),
                        m_file.readInteger(Section, key("Height"), place.height()));
     v.turnsound = m_file.readString(Section, key("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
-    v.chattersounds = m_file.readString(Section, key("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
+    v.chattersounds =
+        m_file.readString(Section, key("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
     return v;
 }
 
 bool ClientSettings::write(const Values &v)
 {
     const std::pair<const char *, QString> entries[] = {
-        {"Textsize", QString::number(v.textsize)},
-        {"Textcolor", colortext::write(v.textcolor)},
-        {"Botspeed", QString::number(v.botspeed)},
-        {"Top", QString::number(v.geometry.top())},
-        {"Left", QString::number(v.geometry.left())},
-        {"Width", QString::number(v.geometry.width())},
-        {"Height", QString::number(v.geometry.height())},
-        {"Turnsound", QString::number(v.turnsound)},
-        {"Playsounds", boolText(v.playsounds)},
-        {"ChatterSounds", boolText(v.chattersounds)},
+        {"Textsize", QString::number(v.textsize)},        {"Textcolor", colortext::write(v.textcolor)},
+        {"Botspeed", QString::number(v.botspeed)},        {"Top", QString::number(v.geometry.top())},
+        {"Left", QString::number(v.geometry.left())},     {"Width", QString::number(v.geometry.width())},
+        {"Height", QString::number(v.geometry.height())}, {"Turnsound", QString::number(v.turnsound)},
+        {"Playsounds", boolText(v.playsounds)},           {"ChatterSounds", boolText(v.chattersounds)},
     };
     for (const auto &[name, value] : entries) {
         if (!m_file.writeString(Section, key(name), value))

@@ -21,7 +21,7 @@ public:
         int botspeed = gamedefaults::BotNormalMs; // one of the menu's speeds when read; written as held
         bool playsounds = true;
         QRect geometry = gamedefaults::MainWindowPlace;
-        int turnsound = 0;            // 0 Classic, 1 New
+        int turnsound = 0; // 0 Classic, 1 New
         bool chattersounds = true;
     };
 

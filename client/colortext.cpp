@@ -13,10 +13,22 @@ struct NamedColor
 };
 
 constexpr std::array<NamedColor, 16> Names{{
-    {"clBlack", 0, 0, 0},       {"clMaroon", 128, 0, 0},   {"clGreen", 0, 128, 0},     {"clOlive", 128, 128, 0},
-    {"clNavy", 0, 0, 128},      {"clPurple", 128, 0, 128}, {"clTeal", 0, 128, 128},    {"clGray", 128, 128, 128},
-    {"clSilver", 192, 192, 192}, {"clRed", 255, 0, 0},     {"clLime", 0, 255, 0},      {"clYellow", 255, 255, 0},
-    {"clBlue", 0, 0, 255},      {"clFuchsia", 255, 0, 255}, {"clAqua", 0, 255, 255},   {"clWhite", 255, 255, 255},
+    {"clBlack", 0, 0, 0},
+    {"clMaroon", 128, 0, 0},
+    {"clGreen", 0, 128, 0},
+    {"clOlive", 128, 128, 0},
+    {"clNavy", 0, 0, 128},
+    {"clPurple", 128, 0, 128},
+    {"clTeal", 0, 128, 128},
+    {"clGray", 128, 128, 128},
+    {"clSilver", 192, 192, 192},
+    {"clRed", 255, 0, 0},
+    {"clLime", 0, 255, 0},
+    {"clYellow", 255, 255, 0},
+    {"clBlue", 0, 0, 255},
+    {"clFuchsia", 255, 0, 255},
+    {"clAqua", 0, 255, 255},
+    {"clWhite", 255, 255, 255},
 }};
 
 QColor fromValue(quint32 value)

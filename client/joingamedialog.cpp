@@ -30,7 +30,8 @@ void JoinGameDialog::lookUpWithSystem(const QString &host, QObject *context, std
 }
 
 JoinGameDialog::JoinGameDialog(QWidget *parent)
-    : NetplayDialog(QStringLiteral("Dorvane - Join a Game"), QStringLiteral("Join Game"), QSize(Width, Height), parent)
+    : NetplayDialog(QStringLiteral("Dorvane - Join a Game"), QStringLiteral("Join Game"), QSize(Width, Height),
+                    parent)
     , m_browser(new LanSearch(this))
 {
     setObjectName(QStringLiteral("JoinGameDialog"));
@@ -50,9 +51,10 @@ JoinGameDialog::JoinGameDialog(QWidget *parent)
     m_address->lineEdit()->setMaxLength(JoinAddress::MaxHostChars + 6);
     addressLabel->setBuddy(m_address);
     connect(m_address->lineEdit(), &QLineEdit::textEdited, this, [this] { showProblem(QString()); });
-    QLabel *hint = addText(QStringLiteral("A computer's name or an address like 192.168.1.20; add :port for a host "
-                                          "on another port."),
-                           QRect(FieldLeft, 94, Width - FieldLeft - 12, 30), 11, false);
+    QLabel *hint =
+        addText(QStringLiteral("A computer's name or an address like 192.168.1.20; add :port for a host "
+                               "on another port."),
+                QRect(FieldLeft, 94, Width - FieldLeft - 12, 30), 11, false);
     hint->setWordWrap(true);
 
     addText(QStringLiteral("Games on your local network:"), QRect(12, 130, Width - 24, 18), 12, true);

@@ -40,8 +40,10 @@ MainMenu::MainMenu(QMainWindow &window)
 void MainMenu::createFileMenu(QMainWindow &window)
 {
     QMenu *file = window.menuBar()->addMenu(QStringLiteral("File"));
-    HostGame1 = item(file, "HostGame1", QStringLiteral("Host a Game..."), true, QKeySequence(QStringLiteral("Ctrl+H")));
-    JoinGame1 = item(file, "JoinGame1", QStringLiteral("Join a Game..."), true, QKeySequence(QStringLiteral("Ctrl+J")));
+    HostGame1 =
+        item(file, "HostGame1", QStringLiteral("Host a Game..."), true, QKeySequence(QStringLiteral("Ctrl+H")));
+    JoinGame1 =
+        item(file, "JoinGame1", QStringLiteral("Join a Game..."), true, QKeySequence(QStringLiteral("Ctrl+J")));
     StartGame1 = item(file, "StartGame1", QStringLiteral("Start Game"), false);
     file->addSeparator();
     Exit1 = item(file, "Exit1", QStringLiteral("Exit"));

@@ -27,7 +27,7 @@ public:
     QAction *Normal1 = nullptr;
     QAction *Fast1 = nullptr;
     QAction *TextColor1 = nullptr;
-    QList<QAction *> TextSizes; // "8", "10", "12", "14"; the data is the size
+    QList<QAction *> TextSizes;        // "8", "10", "12", "14"; the data is the size
     QAction *ScrollChatOff1 = nullptr; // Ctrl+S
     QAction *ClearMainChat1 = nullptr;
     QAction *ResetScreenLocation1 = nullptr;

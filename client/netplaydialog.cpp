@@ -20,7 +20,8 @@ constexpr int ButtonHeight = 25;
 } // namespace
 
 NetplayDialog::NetplayDialog(const QString &title, const QString &confirmText, QSize size, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(title);
     setFixedSize(size);
@@ -60,14 +61,15 @@ QLabel *NetplayDialog::addText(const QString &text, const QRect &place, int pixe
 
 void NetplayDialog::addNameRow(int top)
 {
-    QLabel *label = addText(QStringLiteral("Your name:"), QRect(Margin, top, FieldLeft - Margin - 6, 21), 12, true);
+    QLabel *label =
+        addText(QStringLiteral("Your name:"), QRect(Margin, top, FieldLeft - Margin - 6, 21), 12, true);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("edit_name"));
     m_name->setGeometry(FieldLeft, top, width() - FieldLeft - Margin, 21);
     m_name->setFont(windowstyle::arial(12, false));
-    m_name->setStyleSheet(QStringLiteral(
-        "QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
+    m_name->setStyleSheet(
+        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
     label->setBuddy(m_name);
     connect(m_name, &QLineEdit::textEdited, this, [this] { showProblem(QString()); });
 }

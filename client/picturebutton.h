@@ -9,8 +9,8 @@ class PictureButton : public QAbstractButton
     Q_OBJECT
 public:
     // resource: picture name (boardpictures.h); caption: drawn when the picture is missing.
-    PictureButton(const QString &name, const QRect &geometry, const QString &resource,
-                  const QString &caption, QWidget *parent);
+    PictureButton(const QString &name, const QRect &geometry, const QString &resource, const QString &caption,
+                  QWidget *parent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

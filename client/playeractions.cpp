@@ -135,6 +135,6 @@ void PlayerActions::UnsetJustWatch1Click()
 void PlayerActions::JustWatch1Click()
 {
     if (ClientState::isSeat(m_state.myid))
-        sendJustWatch(m_state.myid,
-                      m_model.justWatching ? protocol::WatchMode::PlayerPlays : protocol::WatchMode::ComputerPlays);
+        sendJustWatch(m_state.myid, m_model.justWatching ? protocol::WatchMode::PlayerPlays
+                                                         : protocol::WatchMode::ComputerPlays);
 }

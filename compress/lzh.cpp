@@ -13,9 +13,9 @@ constexpr std::size_t ChunkSize = 32768;
 // Fixed prefix codes for the upper 6 bits of a match position: 64 codes in six groups.
 struct PositionCodes
 {
-    std::array<std::uint8_t, 256> decodeCode{};  // first 8 stream bits -> upper 6 bits
+    std::array<std::uint8_t, 256> decodeCode{};   // first 8 stream bits -> upper 6 bits
     std::array<std::uint8_t, 256> decodeLength{}; // first 8 stream bits -> prefix length
-    std::array<std::uint8_t, 64> encodeCode{};   // upper 6 bits -> prefix, left-aligned in 8 bits
+    std::array<std::uint8_t, 64> encodeCode{};    // upper 6 bits -> prefix, left-aligned in 8 bits
     std::array<std::uint8_t, 64> encodeLength{};
 };
 
@@ -44,7 +44,11 @@ static_assert(positionCodes.encodeCode[63] == 0xFF && positionCodes.decodeCode[2
 class BitWriter
 {
 public:
-    explicit BitWriter(const TLZH::WriteFn &write) : m_write(write) { m_buffer.reserve(ChunkSize); }
+    explicit BitWriter(const TLZH::WriteFn &write)
+        : m_write(write)
+    {
+        m_buffer.reserve(ChunkSize);
+    }
 
     // Appends the low `count` bits of value, highest first (count <= 56).
     void put(std::uint64_t value, int count)
@@ -92,7 +96,11 @@ private:
 class ByteSource
 {
 public:
-    explicit ByteSource(const TLZH::ReadFn &read) : m_read(read), m_buffer(ChunkSize) {}
+    explicit ByteSource(const TLZH::ReadFn &read)
+        : m_read(read)
+        , m_buffer(ChunkSize)
+    {
+    }
 
     // Next byte, or -1 once the input has ended.
     int next()
@@ -124,7 +132,10 @@ struct InputEnded
 class BitReader
 {
 public:
-    explicit BitReader(ByteSource &source) : m_source(source) {}
+    explicit BitReader(ByteSource &source)
+        : m_source(source)
+    {
+    }
 
     int bit()
     {
@@ -156,7 +167,11 @@ private:
 class ByteSink
 {
 public:
-    explicit ByteSink(const TLZH::WriteFn &write) : m_write(write) { m_buffer.reserve(ChunkSize); }
+    explicit ByteSink(const TLZH::WriteFn &write)
+        : m_write(write)
+    {
+        m_buffer.reserve(ChunkSize);
+    }
 
     void put(std::uint8_t b)
     {
@@ -370,8 +385,8 @@ TLZH::DecodeStatus TLZH::decode(const ReadFn &read, const WriteFn &write, std::u
                 continue;
             }
             const unsigned head = bits.bits(8);
-            const unsigned low = (head << (positionCodes.decodeLength[head] - 2))
-                                 | bits.bits(positionCodes.decodeLength[head] - 2);
+            const unsigned low =
+                (head << (positionCodes.decodeLength[head] - 2)) | bits.bits(positionCodes.decodeLength[head] - 2);
             const int position = positionCodes.decodeCode[head] << 6 | (low & 0x3F);
             const int from = (r - position - 1) & (RingSize - 1);
             const int length = c - 255 + Threshold;

@@ -17,9 +17,9 @@ public:
     using WriteFn = std::function<void(const std::uint8_t *buf, std::size_t n)>;
 
     enum class DecodeStatus {
-        Ok,          // exactly the requested number of bytes was produced
-        InputEnded,  // the bit stream ended first
-        Overrun      // a match ran past the requested size (damaged stream)
+        Ok,         // exactly the requested number of bytes was produced
+        InputEnded, // the bit stream ended first
+        Overrun     // a match ran past the requested size (damaged stream)
     };
 
     // Codes everything read() gives as one bit stream (most significant bit first, the

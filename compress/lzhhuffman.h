@@ -29,7 +29,7 @@ public:
 private:
     void rebuild();
 
-    std::uint32_t m_freq[Nodes + 1];    // the last entry is a sentinel above every count
-    int m_parent[Nodes + Symbols];      // parents of nodes, then of leaves (index Nodes + s)
+    std::uint32_t m_freq[Nodes + 1]; // the last entry is a sentinel above every count
+    int m_parent[Nodes + Symbols];   // parents of nodes, then of leaves (index Nodes + s)
     int m_son[Nodes];
 };

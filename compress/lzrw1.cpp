@@ -30,8 +30,7 @@ void putLe32(std::uint8_t *d, std::uint32_t v)
 
 std::uint32_t getLe32(const std::uint8_t *s)
 {
-    return std::uint32_t(s[0]) | std::uint32_t(s[1]) << 8 | std::uint32_t(s[2]) << 16
-           | std::uint32_t(s[3]) << 24;
+    return std::uint32_t(s[0]) | std::uint32_t(s[1]) << 8 | std::uint32_t(s[2]) << 16 | std::uint32_t(s[3]) << 24;
 }
 
 std::vector<std::uint8_t> allocate(std::size_t n, const char *failure)
@@ -51,7 +50,8 @@ const char *const BufferFailure = "Lzrw1 (de)compression : Failed to get memory 
 class Tlzrw1::Output
 {
 public:
-    Output(const std::string &name, const std::string &inputName) : m_name(name)
+    Output(const std::string &name, const std::string &inputName)
+        : m_name(name)
     {
         std::error_code ec;
         if (std::filesystem::equivalent(name, inputName, ec))
@@ -120,8 +120,8 @@ std::int64_t Tlzrw1::Compress()
     std::memcpy(header, mode == TCompressMode::Fast ? MagicFast : MagicGood, 4);
     putLe32(header + 4, static_cast<std::uint32_t>(size));
     out.write(header, sizeof header);
-    const std::int64_t payload = mode == TCompressMode::Fast ? compressBlocks(in.get(), out, size)
-                                                             : compressLzh(in.get(), out, size);
+    const std::int64_t payload =
+        mode == TCompressMode::Fast ? compressBlocks(in.get(), out, size) : compressLzh(in.get(), out, size);
     out.commit();
     return std::int64_t(sizeof header) + payload;
 }
@@ -183,8 +183,7 @@ std::int64_t Tlzrw1::Decompress()
         throw ELzrw1Exception(m_inputFile + " : Lzrw1 decompression : this file has no valid header !");
     readExactly(in.get(), header + 4, 4);
     const std::uint32_t size = getLe32(header + 4);
-    const std::int64_t written = fast ? decompressBlocks(in.get(), out, size)
-                                      : decompressLzh(in.get(), out, size);
+    const std::int64_t written = fast ? decompressBlocks(in.get(), out, size) : decompressLzh(in.get(), out, size);
     out.commit();
     return written;
 }
@@ -195,8 +194,7 @@ std::int64_t Tlzrw1::decompressBlocks(std::FILE *in, Output &out, std::uint32_t 
 {
     std::vector<std::uint8_t> inBuf = allocate(MaxFieldLength, BufferFailure);
     std::vector<std::uint8_t> outBuf = allocate(BlockSize + TLZR::DecompressSlack, BufferFailure);
-    const char *const mismatch =
-        "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
+    const char *const mismatch = "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
     std::int64_t written = 0;
     for (;;) {
         std::uint8_t field[2];
@@ -272,12 +270,11 @@ bool Tlzrw1::Advise()
 
 // Codes the block at offset (rounded down to a block boundary) and adds its coded length
 // to `coded`; returns the bytes read.
-std::int64_t Tlzrw1::sampleAt(std::FILE *in, std::int64_t offset, std::uint8_t *inBuf,
-                              std::uint8_t *outBuf, std::int64_t &coded)
+std::int64_t Tlzrw1::sampleAt(std::FILE *in, std::int64_t offset, std::uint8_t *inBuf, std::uint8_t *outBuf,
+                              std::int64_t &coded)
 {
     offset -= offset % std::int64_t(BlockSize);
-    if (fseeko(in, off_t(offset), SEEK_SET) != 0
-        || std::fread(inBuf, 1, BlockSize, in) != BlockSize)
+    if (fseeko(in, off_t(offset), SEEK_SET) != 0 || std::fread(inBuf, 1, BlockSize, in) != BlockSize)
         throw ELzrw1Exception("Lzrw1 advise : read error on input file : " + m_inputFile);
     coded += std::int64_t(m_lzr.compressBlock(inBuf, BlockSize, outBuf));
     return std::int64_t(BlockSize);

@@ -7,5 +7,8 @@
 class ELzrw1Exception : public std::runtime_error
 {
 public:
-    explicit ELzrw1Exception(const std::string &message) : std::runtime_error(message) {}
+    explicit ELzrw1Exception(const std::string &message)
+        : std::runtime_error(message)
+    {
+    }
 };

@@ -120,8 +120,8 @@ std::size_t TLZR::compressBlock(const std::uint8_t *src, std::size_t n, std::uin
 
 // One item where at least FastMargin input bytes remain, so every load is in bounds.
 // Literal and short copy are told apart without a branch. Returns true for a copy or run.
-[[gnu::always_inline]] inline bool TLZR::fastItem(const std::uint8_t *s, std::size_t n,
-                                                  std::uint8_t *d, std::size_t &x, std::size_t &y)
+[[gnu::always_inline]] inline bool TLZR::fastItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d,
+                                                  std::size_t &x, std::size_t &y)
 {
     const std::uint64_t here = load64(s + x);
     if (here == load64(s + x + 1)) { // nine equal bytes: maybe a run
@@ -160,8 +160,7 @@ std::size_t TLZR::compressBlock(const std::uint8_t *src, std::size_t n, std::uin
 }
 
 // One item anywhere in the block, for the last bytes. Returns true for a copy or run.
-bool TLZR::slowItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::size_t &x,
-                    std::size_t &y)
+bool TLZR::slowItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::size_t &x, std::size_t &y)
 {
     const std::size_t r = runLength(s, x, n);
     if (r >= MinRun) {
@@ -194,8 +193,7 @@ bool TLZR::slowItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::
 // checked once per group: once it has passed the input length the block is stored in
 // any case, so coding the rest of the group changes nothing (it costs up to 66 bytes of
 // the destination's slack).
-std::size_t TLZR::codeItems(const std::uint8_t *__restrict s, std::size_t n,
-                            std::uint8_t *__restrict d)
+std::size_t TLZR::codeItems(const std::uint8_t *__restrict s, std::size_t n, std::uint8_t *__restrict d)
 {
     // An empty entry holds a position too far back to match: one compare covers both.
     std::fill(m_hash, m_hash + HashSize, EmptyEntry);
@@ -336,8 +334,8 @@ struct Decoder
 
 } // namespace
 
-std::optional<std::size_t> TLZR::decompressBlock(const std::uint8_t *c, std::size_t len,
-                                                 std::uint8_t *d, std::size_t cap)
+std::optional<std::size_t> TLZR::decompressBlock(const std::uint8_t *c, std::size_t len, std::uint8_t *d,
+                                                 std::size_t cap)
 {
     if (len < 2)
         return 0;

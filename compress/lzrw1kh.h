@@ -24,17 +24,14 @@ public:
     // Decodes the coded form src[0..len) into dst, which must hold cap + DecompressSlack
     // bytes. Returns the decoded length (<= cap), or nothing when the coded form is damaged
     // (an item past the end of src, a copy from before the block or beyond cap).
-    static std::optional<std::size_t> decompressBlock(const std::uint8_t *src, std::size_t len,
-                                                      std::uint8_t *dst, std::size_t cap);
+    static std::optional<std::size_t> decompressBlock(const std::uint8_t *src, std::size_t len, std::uint8_t *dst,
+                                                      std::size_t cap);
 
 private:
-    std::size_t codeItems(const std::uint8_t *__restrict src, std::size_t n,
-                          std::uint8_t *__restrict dst);
+    std::size_t codeItems(const std::uint8_t *__restrict src, std::size_t n, std::uint8_t *__restrict dst);
     // One item at input position x, output position y (both advanced); true for a copy or run.
-    bool fastItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::size_t &x,
-                  std::size_t &y);
-    bool slowItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::size_t &x,
-                  std::size_t &y);
+    bool fastItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::size_t &x, std::size_t &y);
+    bool slowItem(const std::uint8_t *s, std::size_t n, std::uint8_t *d, std::size_t &x, std::size_t &y);
 
     static constexpr int HashSize = 4096;
     static constexpr std::int16_t EmptyEntry = -4096;

@@ -8,16 +8,16 @@
 
 struct HostState
 {
-    static constexpr int MaxEntries = 9;    // entries 1 to 9 hold connections; 10 refuses a tenth
-    std::array<TSeat, 12> seats;            // indexed 1 to 11; index 0 unused
+    static constexpr int MaxEntries = 9; // entries 1 to 9 hold connections; 10 refuses a tenth
+    std::array<TSeat, 12> seats;         // indexed 1 to 11; index 0 unused
 
     bool gameon = false;
-    int conncount = 0;      // highest entry index handed out; never decreases
-    int currentplayer = 0;  // seat on turn; 0 before the first turn
-    int botspeedms = 0;     // computer-player step interval; 0 until seat 1 sends one
-    int pausecount = 0;     // 1-second ticks left in the pause between turns
+    int conncount = 0;     // highest entry index handed out; never decreases
+    int currentplayer = 0; // seat on turn; 0 before the first turn
+    int botspeedms = 0;    // computer-player step interval; 0 until seat 1 sends one
+    int pausecount = 0;    // 1-second ticks left in the pause between turns
     int numseats = 4;
-    int rollcount = 0;      // rolls this turn; 5 once the turn's all done is handled
+    int rollcount = 0; // rolls this turn; 5 once the turn's all done is handled
     int roundno = 0;
     DiceArray dice{};
     DiceState dicestate{};

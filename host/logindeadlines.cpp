@@ -17,7 +17,8 @@ void LoginDeadlines::watch(int entry, quint64 connectionId)
     if (entry < 1 || entry > MaxEntries || connectionId == 0)
         return;
     const double ms = std::max(double(MinimumTimeoutMs), LoginTimeoutMs * m_scale);
-    const qint64 delay = ms < double(std::numeric_limits<int>::max()) ? qint64(std::llround(ms)) : std::numeric_limits<int>::max();
+    const qint64 delay =
+        ms < double(std::numeric_limits<int>::max()) ? qint64(std::llround(ms)) : std::numeric_limits<int>::max();
     m_deadlines[entry] = {connectionId, m_clock.elapsed() + delay};
     rearm();
 }

@@ -94,9 +94,8 @@ int findRunTop(const ValueCounts &counts, int n)
     return 0;
 }
 
-int twoParts(const DiceArray &dice, DiceState &state,
-             int (*first)(const DiceArray &, DiceState &, int), int firstSize,
-             int (*second)(const DiceArray &, DiceState &, int), int secondSize)
+int twoParts(const DiceArray &dice, DiceState &state, int (*first)(const DiceArray &, DiceState &, int),
+             int firstSize, int (*second)(const DiceArray &, DiceState &, int), int secondSize)
 {
     const int firstPoints = first(dice, state, firstSize);
     if (firstPoints == 0)

@@ -18,7 +18,7 @@ enum class Rule {
 // True when entry senderEntry may send a request with this seat field under rule.
 bool allows(Rule rule, int seatField, int senderEntry);
 
-template<typename Request>
+template <typename Request>
 constexpr Rule ruleFor()
 {
     using namespace protocol;
@@ -29,10 +29,11 @@ constexpr Rule ruleFor()
     } else if constexpr (std::is_same_v<Request, JustWatch>) {
         return Rule::OwnOrHostChoice;
     } else {
-        static_assert(std::is_same_v<Request, LoginInfo> || std::is_same_v<Request, ChatRequest>
-                          || std::is_same_v<Request, ActionRequest> || std::is_same_v<Request, PlaySoundRequest>
-                          || std::is_same_v<Request, RollTheDice> || std::is_same_v<Request, AllDone>,
-                      "every request names its rule");
+        static_assert(
+            std::is_same_v<
+                Request,
+                LoginInfo> || std::is_same_v<Request, ChatRequest> || std::is_same_v<Request, ActionRequest> || std::is_same_v<Request, PlaySoundRequest> || std::is_same_v<Request, RollTheDice> || std::is_same_v<Request, AllDone>,
+            "every request names its rule");
         return Rule::OwnSeat;
     }
 }
@@ -41,7 +42,7 @@ constexpr Rule ruleFor()
 // its target, which entry 1 may choose freely; CMD_kickhim and CMD_botspeed come only from
 // entry 1 (seat field 1); CMD_startgame comes only from entry 1; every other request's
 // seat field is the sender's own entry.
-template<typename Request>
+template <typename Request>
 bool mayRequest(const Request &request, int senderEntry)
 {
     if constexpr (ruleFor<Request>() == Rule::HostOnly)

@@ -9,7 +9,8 @@ bool validEntry(int entry)
 
 } // namespace
 
-RequestQueue::FeedResult RequestQueue::feed(int entry, quint64 connectionId, const QByteArray &bytes, bool closable)
+RequestQueue::FeedResult RequestQueue::feed(int entry, quint64 connectionId, const QByteArray &bytes,
+                                            bool closable)
 {
     if (!validEntry(entry))
         return FeedResult::Queued;
@@ -59,7 +60,8 @@ QString RequestQueue::describe(FeedResult result, int entry)
 
 bool RequestQueue::fits(const Entry &e, const QByteArray &line) const
 {
-    return qsizetype(e.lines.size()) < MaxWaitingPerConnection && e.bytes + line.size() <= MaxWaitingBytesPerConnection;
+    return qsizetype(e.lines.size()) < MaxWaitingPerConnection
+           && e.bytes + line.size() <= MaxWaitingBytesPerConnection;
 }
 
 void RequestQueue::resetEntry(int entry)

@@ -149,7 +149,7 @@ void TServer::acceptInto(int k)
 bool TServer::isHosting(int k) const
 {
     return validEntry(k) && m_state.seats[k].connected && m_hostingConnectionId != 0
-        && m_state.seats[k].connectionId == m_hostingConnectionId;
+           && m_state.seats[k].connectionId == m_hostingConnectionId;
 }
 
 int TServer::hostingEntry() const
@@ -339,9 +339,9 @@ void TServer::sendTo(int k, const QByteArray &message)
         return;
     }
     if (seat.socket->sendBufferSize() > MaxUnsentBytes)
-        closeLater(k, QStringLiteral("entry %1: more than %2 bytes unsent; connection closed")
-                          .arg(k)
-                          .arg(MaxUnsentBytes));
+        closeLater(
+            k,
+            QStringLiteral("entry %1: more than %2 bytes unsent; connection closed").arg(k).arg(MaxUnsentBytes));
 }
 
 void TServer::broadcast(const QByteArray &message)
@@ -360,7 +360,7 @@ void TServer::socktimerTimer()
         socktimer.stop();
 }
 
-template<typename Request, void (TServer::*Handle)(const Request &)>
+template <typename Request, void (TServer::*Handle)(const Request &)>
 bool TServer::serve(const QByteArray &rest, int sender)
 {
     const Request request = Request::parse(rest);

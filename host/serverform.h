@@ -108,7 +108,7 @@ private:
     // Reads a request's rest and hands it to its handler when the sender may make it;
     // false when it may not. Throws protocol::ProtocolError for a malformed request.
     using Route = bool (TServer::*)(const QByteArray &rest, int sender);
-    template<typename Request, void (TServer::*Handle)(const Request &)>
+    template <typename Request, void (TServer::*Handle)(const Request &)>
     bool serve(const QByteArray &rest, int sender);
 
     // One pending connection from the listener, or null when accepting failed.

@@ -215,7 +215,7 @@ void TurnEngine::alldone(const protocol::AllDone &request)
     m_sink.armPauseTimer(1);
 }
 
-template<typename Accept>
+template <typename Accept>
 QList<int> TurnEngine::diceWhere(Accept accept) const
 {
     QList<int> dice;
@@ -236,7 +236,8 @@ void TurnEngine::scoreCompleted(int seat, int points)
 
     const Bonus bonus = awardBonus(seat);
     const QList<int> used = diceWhere([](Judging j) { return j == Judging::Used; });
-    m_sink.broadcast(protocol::Scores{seat, s.phase - 1, s.score, s.lastscore, bonus.points, bonus.kind, used}.build());
+    m_sink.broadcast(
+        protocol::Scores{seat, s.phase - 1, s.score, s.lastscore, bonus.points, bonus.kind, used}.build());
 }
 
 TurnEngine::Bonus TurnEngine::awardBonus(int seat)

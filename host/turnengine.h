@@ -65,7 +65,7 @@ private:
     void scoreCompleted(int seat, int points);
     void scoreFailed(int seat);
     // Dice on the table whose judging state is accepted, ascending.
-    template<typename Accept>
+    template <typename Accept>
     QList<int> diceWhere(Accept accept) const;
     void clearDice();
     void resetSeatsForNewGame();

@@ -62,7 +62,11 @@ struct CurlHttpEngine::Transfer
     std::exception_ptr handlerError;
     HttpEvents *receiver = nullptr;
 
-    Transfer(const QString &fileName, HttpEvents &events) : file(fileName), receiver(&events) {}
+    Transfer(const QString &fileName, HttpEvents &events)
+        : file(fileName)
+        , receiver(&events)
+    {
+    }
     ~Transfer()
     {
         if (easy)
@@ -130,7 +134,8 @@ HttpGetResult CurlHttpEngine::run(const HttpRequest &request)
 
     HttpGetResult result = outcome(t);
     if (result.ok && !t.file.commit())
-        result = {false, 0, QStringLiteral("Cannot save %1: %2").arg(t.file.fileName(), t.file.errorString()), m_received};
+        result = {false, 0, QStringLiteral("Cannot save %1: %2").arg(t.file.fileName(), t.file.errorString()),
+                  m_received};
     return result;
 }
 

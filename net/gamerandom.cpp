@@ -6,8 +6,8 @@ namespace {
 
 std::mt19937 &generator()
 {
-    static std::mt19937 gen(static_cast<std::uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count()));
+    static std::mt19937 gen(
+        static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     return gen;
 }
 

@@ -219,8 +219,7 @@ bool TSock::Open()
     m_state = State::Connecting;
     m_watchStopped = false;
     applyMode();
-    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target), sizeof target) != 0
-        && errno != EINPROGRESS) {
+    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target), sizeof target) != 0 && errno != EINPROGRESS) {
         reportConnectFailureLater(errno);
     }
     return m_state == State::Connected;
@@ -296,8 +295,8 @@ void TSock::pushSendBuffer()
         updateWriteWatch();
         return;
     }
-    const ssize_t sent = ::send(m_fd, m_sendBuffer.constData(), size_t(m_sendBuffer.size()),
-                                MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t sent =
+        ::send(m_fd, m_sendBuffer.constData(), size_t(m_sendBuffer.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
         m_sendBuffer.remove(0, sent);
         // A burst to a slow reader must not keep its buffer for the connection's life.
@@ -334,8 +333,7 @@ bool TSock::Accept(TSock *&NewSock)
         throw ESockException("Accept - Socket Not In Listening Mode");
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
-    const int fd = ::accept4(m_fd, reinterpret_cast<sockaddr *>(&peer), &length,
-                             SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(m_fd, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (m_readNotifier)
         m_readNotifier->setEnabled(true); // the next pending connection may be announced
     if (fd < 0) {
@@ -363,8 +361,8 @@ bool TSock::Accept(TSock *&NewSock)
 
 QString TSock::errorText(int wsaCode)
 {
-    return QStringLiteral("Error #") + QString::number(wsaCode) + QStringLiteral(" (")
-           + errorName(wsaCode) + QStringLiteral(")");
+    return QStringLiteral("Error #") + QString::number(wsaCode) + QStringLiteral(" (") + errorName(wsaCode)
+           + QStringLiteral(")");
 }
 
 QString TSock::errorName(int wsaCode)
@@ -400,14 +398,12 @@ void TSock::applyMode()
     if (m_fd < 0 || m_readNotifier)
         return;
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this,
-            [this] { runEvent([this] { onReadable(); }); });
+    connect(m_readNotifier, &QSocketNotifier::activated, this, [this] { runEvent([this] { onReadable(); }); });
     if (m_state == State::Listening)
         return;
     m_readNotifier->setEnabled(m_state != State::Connecting);
     m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this,
-            [this] { runEvent([this] { onWritable(); }); });
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, [this] { runEvent([this] { onWritable(); }); });
     updateWriteWatch();
 }
 

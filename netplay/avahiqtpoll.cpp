@@ -22,9 +22,12 @@ struct AvahiWatch
     QSocketNotifier *out;
 
     AvahiWatch(AvahiQtPoll *owner_, int fd_, AvahiWatchCallback cb, void *data)
-        : owner(owner_), fd(fd_), callback(cb), userdata(data),
-          in(new QSocketNotifier(fd_, QSocketNotifier::Read)),
-          out(new QSocketNotifier(fd_, QSocketNotifier::Write))
+        : owner(owner_)
+        , fd(fd_)
+        , callback(cb)
+        , userdata(data)
+        , in(new QSocketNotifier(fd_, QSocketNotifier::Read))
+        , out(new QSocketNotifier(fd_, QSocketNotifier::Write))
     {
         QObject::connect(in, &QSocketNotifier::activated, owner, [this] { deliver(AVAHI_WATCH_IN); });
         QObject::connect(out, &QSocketNotifier::activated, owner, [this] { deliver(AVAHI_WATCH_OUT); });
@@ -64,7 +67,10 @@ struct AvahiTimeout
     QTimer *timer;
 
     AvahiTimeout(AvahiQtPoll *owner_, AvahiTimeoutCallback cb, void *data)
-        : owner(owner_), callback(cb), userdata(data), timer(new QTimer)
+        : owner(owner_)
+        , callback(cb)
+        , userdata(data)
+        , timer(new QTimer)
     {
         timer->setSingleShot(true);
         QObject::connect(timer, &QTimer::timeout, owner, [this] { callback(this, userdata); });
@@ -83,7 +89,9 @@ struct AvahiTimeout
         timer->stop();
         if (tv == nullptr)
             return;
-        struct timeval now {};
+        struct timeval now
+        {
+        };
         gettimeofday(&now, nullptr);
         const long long ms = (tv->tv_sec - now.tv_sec) * 1000LL + (tv->tv_usec - now.tv_usec + 999) / 1000;
         timer->start(int(std::clamp(ms, 0LL, (long long)INT_MAX)));

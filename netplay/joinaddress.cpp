@@ -8,8 +8,8 @@ namespace {
 bool hostCharacter(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-        || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char('.')
-        || c == QLatin1Char('_');
+           || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char('.')
+           || c == QLatin1Char('_');
 }
 
 QString hostProblem(const QString &host)
@@ -24,7 +24,8 @@ QString hostProblem(const QString &host)
                                   "192.168.1.20, optionally followed by :port.")
                 .arg(c == QLatin1Char('/') || c == QLatin1Char('@') ? host.left(40) : QString(c));
     }
-    if (host.startsWith(QLatin1Char('.')) || host.endsWith(QLatin1String("..")) || host.contains(QLatin1String("..")))
+    if (host.startsWith(QLatin1Char('.')) || host.endsWith(QLatin1String(".."))
+        || host.contains(QLatin1String("..")))
         return QStringLiteral("That address has an empty part between its dots.");
     return {};
 }
@@ -52,7 +53,8 @@ JoinAddress JoinAddress::parse(const QString &typed)
         bool ok = false;
         const uint port = portText.toUInt(&ok);
         const bool digitsOnly = !portText.isEmpty() && portText.size() <= 5
-            && std::all_of(portText.begin(), portText.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
+                                && std::all_of(portText.begin(), portText.end(),
+                                               [](QChar c) { return c.isDigit() && c.unicode() < 128; });
         if (!ok || !digitsOnly || port < 1 || port > 65535) {
             result.problem = QStringLiteral("The port after \":\" must be a number from 1 to 65535.");
             return result;

@@ -9,9 +9,9 @@ struct JoinAddress
     static constexpr quint16 GamePort = 7772;
     static constexpr int MaxHostChars = 253; // the longest DNS name
 
-    QString host;             // name or dotted address, without the port
-    quint16 port = GamePort;  // ":port" when given, else the game's port
-    QString problem;          // why the text is not an address; empty when it is
+    QString host;            // name or dotted address, without the port
+    quint16 port = GamePort; // ":port" when given, else the game's port
+    QString problem;         // why the text is not an address; empty when it is
 
     bool valid() const { return problem.isEmpty(); }
     // The host is a dotted IPv4 address ("192.168.1.20"), which needs no lookup.

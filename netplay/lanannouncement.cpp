@@ -24,8 +24,9 @@ void LanAnnouncement::announce(const QString &player, quint16 port, int freeSeat
     if (!m_engine) {
         const NetplayEntry *entry = m_module->entry();
         if (!entry) {
-            Q_EMIT failed(m_module->problem(QStringLiteral("The game is not announced on the local network; friends "
-                                                           "in the house can still join with your address")));
+            Q_EMIT failed(
+                m_module->problem(QStringLiteral("The game is not announced on the local network; friends "
+                                                 "in the house can still join with your address")));
             return;
         }
         m_engine.reset(entry->announcer(*this));

@@ -42,9 +42,9 @@ void LanAnnouncer::announce(const QString &player, quint16 port, int freeSeats)
     m_name = LanGame::instanceName(player);
     int error = 0;
     // Without AVAHI_CLIENT_NO_FAIL a missing daemon fails here at once instead of waiting.
-    m_client = avahi_client_new(m_poll.poll(), AvahiClientFlags(0),
-                                [](AvahiClient *c, AvahiClientState s, void *self) { clientChanged(c, s, self); },
-                                this, &error);
+    m_client = avahi_client_new(
+        m_poll.poll(), AvahiClientFlags(0),
+        [](AvahiClient *c, AvahiClientState s, void *self) { clientChanged(c, s, self); }, this, &error);
     if (!m_client)
         fail(daemonProblem(error));
 }
@@ -111,7 +111,8 @@ void LanAnnouncer::publish()
 {
     if (!m_group) {
         m_group = avahi_entry_group_new(
-            m_client, [](AvahiEntryGroup *g, AvahiEntryGroupState s, void *self) { groupChanged(g, s, self); }, this);
+            m_client, [](AvahiEntryGroup *g, AvahiEntryGroupState s, void *self) { groupChanged(g, s, self); },
+            this);
         if (!m_group) {
             fail(daemonProblem(avahi_client_errno(m_client)));
             return;
@@ -121,10 +122,10 @@ void LanAnnouncer::publish()
         return;
     const QList<QByteArray> txt = record();
     for (int attempt = 0; attempt < 20; ++attempt) {
-        const int r = avahi_entry_group_add_service(m_group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, AvahiPublishFlags(0),
-                                                    m_name.constData(), LanGame::ServiceType, nullptr, nullptr,
-                                                    m_port, txt[0].constData(), txt[1].constData(),
-                                                    txt[2].constData(), nullptr);
+        const int r =
+            avahi_entry_group_add_service(m_group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, AvahiPublishFlags(0),
+                                          m_name.constData(), LanGame::ServiceType, nullptr, nullptr, m_port,
+                                          txt[0].constData(), txt[1].constData(), txt[2].constData(), nullptr);
         if (r == AVAHI_ERR_COLLISION) {
             char *other = avahi_alternative_service_name(m_name.constData());
             m_name = other;

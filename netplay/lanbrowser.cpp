@@ -15,7 +15,7 @@ constexpr int MaxTxtStrings = 16;
 QString keyOf(int interface, int protocol, const char *name, const char *domain)
 {
     return QStringLiteral("%1/%2/").arg(interface).arg(protocol) + QString::fromUtf8(name) + QLatin1Char('/')
-        + QString::fromUtf8(domain);
+           + QString::fromUtf8(domain);
 }
 
 QString noDaemonNote(int error)
@@ -52,9 +52,9 @@ void LanBrowser::start()
 {
     stop();
     int error = 0;
-    m_client = avahi_client_new(m_poll.poll(), AvahiClientFlags(0),
-                                [](AvahiClient *c, AvahiClientState s, void *self) { clientChanged(c, s, self); },
-                                this, &error);
+    m_client = avahi_client_new(
+        m_poll.poll(), AvahiClientFlags(0),
+        [](AvahiClient *c, AvahiClientState s, void *self) { clientChanged(c, s, self); }, this, &error);
     if (!m_client) {
         Q_EMIT noteChanged(noDaemonNote(error));
         return;
@@ -62,7 +62,8 @@ void LanBrowser::start()
     m_browser = avahi_service_browser_new(
         m_client, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, LanGame::ServiceType, nullptr, AvahiLookupFlags(0),
         [](AvahiServiceBrowser *b, AvahiIfIndex i, AvahiProtocol p, AvahiBrowserEvent e, const char *n,
-           const char *t, const char *d, AvahiLookupResultFlags, void *self) { browsed(b, i, p, e, n, t, d, self); },
+           const char *t, const char *d, AvahiLookupResultFlags,
+           void *self) { browsed(b, i, p, e, n, t, d, self); },
         this);
     if (!m_browser) {
         Q_EMIT noteChanged(noDaemonNote(avahi_client_errno(m_client)));

@@ -8,8 +8,8 @@
 struct LanGame
 {
     static constexpr const char *ServiceType = "_dorvane._tcp";
-    static constexpr int MaxShownChars = 40;  // longer names from the network are cut
-    static constexpr int MaxLabelBytes = 63;  // a DNS-SD instance name is one DNS label
+    static constexpr int MaxShownChars = 40; // longer names from the network are cut
+    static constexpr int MaxLabelBytes = 63; // a DNS-SD instance name is one DNS label
 
     QString key;        // identifies the announcement (interface, protocol, name, domain)
     QString player;     // the hosting player's name (cleaned; at most MaxShownChars)

@@ -16,9 +16,12 @@ public:
     ModuleRouter(const RouterOptions &options, RouterEvents &events)
         : m_mapper(options)
     {
-        QObject::connect(&m_mapper, &PortMapper::statusLine, [&events](const QString &t) { events.routerStatus(t); });
-        QObject::connect(&m_mapper, &PortMapper::answered, [&events](bool opened) { events.routerAnswered(opened); });
-        QObject::connect(&m_mapper, &PortMapper::removed, [&events](const QString &p) { events.routerRemoved(p); });
+        QObject::connect(&m_mapper, &PortMapper::statusLine,
+                         [&events](const QString &t) { events.routerStatus(t); });
+        QObject::connect(&m_mapper, &PortMapper::answered,
+                         [&events](bool opened) { events.routerAnswered(opened); });
+        QObject::connect(&m_mapper, &PortMapper::removed,
+                         [&events](const QString &p) { events.routerRemoved(p); });
     }
     void start(quint16 port) override { m_mapper.start(port); }
     void stop() override { m_mapper.stop(); }
@@ -34,7 +37,8 @@ class ModuleAnnouncer final : public AnnouncerEngine
 public:
     explicit ModuleAnnouncer(AnnouncerEvents &events)
     {
-        QObject::connect(&m_announcer, &LanAnnouncer::established, [&events] { events.announcementEstablished(); });
+        QObject::connect(&m_announcer, &LanAnnouncer::established,
+                         [&events] { events.announcementEstablished(); });
         QObject::connect(&m_announcer, &LanAnnouncer::failed,
                          [&events](const QString &reason) { events.announcementFailed(reason); });
     }
@@ -55,8 +59,10 @@ class ModuleBrowser final : public BrowserEngine
 public:
     explicit ModuleBrowser(BrowserEvents &events)
     {
-        QObject::connect(&m_browser, &LanBrowser::gameFound, [&events](const LanGame &game) { events.lanGameFound(game); });
-        QObject::connect(&m_browser, &LanBrowser::gameLost, [&events](const QString &key) { events.lanGameLost(key); });
+        QObject::connect(&m_browser, &LanBrowser::gameFound,
+                         [&events](const LanGame &game) { events.lanGameFound(game); });
+        QObject::connect(&m_browser, &LanBrowser::gameLost,
+                         [&events](const QString &key) { events.lanGameLost(key); });
         QObject::connect(&m_browser, &LanBrowser::noteChanged,
                          [&events](const QString &note) { events.browserNote(note); });
     }
@@ -72,7 +78,8 @@ void lookUpHost(const QString &host, QObject *context, std::function<void(QStrin
 {
     QHostInfo::lookupHost(host, context, [host, done = std::move(done)](const QHostInfo &info) {
         if (info.error() != QHostInfo::NoError) {
-            done(QStringLiteral("The address \"%1\" could not be found: %2").arg(host.left(60), info.errorString()));
+            done(QStringLiteral("The address \"%1\" could not be found: %2")
+                     .arg(host.left(60), info.errorString()));
             return;
         }
         for (const QHostAddress &address : info.addresses()) {
@@ -81,7 +88,8 @@ void lookUpHost(const QString &host, QObject *context, std::function<void(QStrin
                 return;
             }
         }
-        done(QStringLiteral("\"%1\" has no IPv4 address, and the game connects over IPv4 only.").arg(host.left(60)));
+        done(QStringLiteral("\"%1\" has no IPv4 address, and the game connects over IPv4 only.")
+                 .arg(host.left(60)));
     });
 }
 

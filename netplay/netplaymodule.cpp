@@ -25,7 +25,8 @@ const NetplayEntry *NetplayModule::entry()
 
 QString NetplayModule::problem(const QString &what) const
 {
-    return QStringLiteral("%1: the game's network module could not be opened (%2).").arg(what, m_library->errorString());
+    return QStringLiteral("%1: the game's network module could not be opened (%2).")
+        .arg(what, m_library->errorString());
 }
 
 void NetplayModule::lookUpHost(const QString &host, QObject *context, std::function<void(QString)> done)

@@ -24,9 +24,9 @@ struct PortMapper::Worker
             auto result = work();
             std::lock_guard lock(self->mutex);
             if (self->receiver) {
-                QMetaObject::invokeMethod(self->receiver, [deliver = std::move(deliver), result]() mutable {
-                    deliver(result);
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    self->receiver, [deliver = std::move(deliver), result]() mutable { deliver(result); },
+                    Qt::QueuedConnection);
             }
         }).detach();
     }
@@ -75,11 +75,12 @@ void PortMapper::runOpen()
     request.leaseSeconds = m_options.leaseSeconds;
     const quint64 generation = m_generation;
     QPointer<PortMapper> self(this);
-    Worker::run(m_worker, [request] { return UpnpGateway::open(request); },
-                [self, generation](const RouterMapping &mapping) {
-                    if (self)
-                        self->onOpened(generation, mapping);
-                });
+    Worker::run(
+        m_worker, [request] { return UpnpGateway::open(request); },
+        [self, generation](const RouterMapping &mapping) {
+            if (self)
+                self->onOpened(generation, mapping);
+        });
 }
 
 void PortMapper::onOpened(quint64 generation, const RouterMapping &mapping)
@@ -94,12 +95,12 @@ void PortMapper::onOpened(quint64 generation, const RouterMapping &mapping)
     m_mapping = mapping;
     Q_EMIT answered(mapping.opened);
     if (!mapping.opened) {
-        Q_EMIT statusLine(QStringLiteral("The router could not open the port: %1 To let others join, forward TCP "
-                                         "port %2 to this computer%3 in the router's settings by hand.")
-                              .arg(mapping.problem)
-                              .arg(m_port)
-                              .arg(mapping.lanAddress.isEmpty() ? QString()
-                                                                : QStringLiteral(" (%1)").arg(mapping.lanAddress)));
+        Q_EMIT statusLine(
+            QStringLiteral("The router could not open the port: %1 To let others join, forward TCP "
+                           "port %2 to this computer%3 in the router's settings by hand.")
+                .arg(mapping.problem)
+                .arg(m_port)
+                .arg(mapping.lanAddress.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(mapping.lanAddress)));
         return;
     }
     if (!mapping.permanent)
@@ -112,8 +113,9 @@ void PortMapper::onOpened(quint64 generation, const RouterMapping &mapping)
     line += QStringLiteral(" (players in this house: %1).").arg(mapping.lanAddress);
     Q_EMIT statusLine(line);
     if (mapping.privateExternal)
-        Q_EMIT statusLine(QStringLiteral("The router's own internet address is private, so another router or the "
-                                         "provider sits in front of it: players outside may still not reach you."));
+        Q_EMIT statusLine(
+            QStringLiteral("The router's own internet address is private, so another router or the "
+                           "provider sits in front of it: players outside may still not reach you."));
 }
 
 void PortMapper::onDeadline()
@@ -171,5 +173,6 @@ void PortMapper::removeMapping(const RouterMapping &mapping)
 bool PortMapper::waitForRemovals(int ms)
 {
     std::unique_lock lock(m_worker->mutex);
-    return m_worker->done.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_worker->removals == 0; });
+    return m_worker->done.wait_for(lock, std::chrono::milliseconds(ms),
+                                   [this] { return m_worker->removals == 0; });
 }

@@ -55,10 +55,10 @@ private:
     void onDeadline();
 
     Options m_options;
-    quint16 m_port = 0;          // hosting on this port; 0 while not hosting
-    quint64 m_generation = 0;    // answers of an earlier hosting are not ours any more
-    bool m_waiting = false;      // an open request is out
-    RouterMapping m_mapping;     // what the router holds for us
+    quint16 m_port = 0;       // hosting on this port; 0 while not hosting
+    quint64 m_generation = 0; // answers of an earlier hosting are not ours any more
+    bool m_waiting = false;   // an open request is out
+    RouterMapping m_mapping;  // what the router holds for us
     QTimer m_renew;
     QTimer m_deadline;
     std::shared_ptr<Worker> m_worker;

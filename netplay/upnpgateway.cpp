@@ -48,7 +48,8 @@ QString findRouter(const RouterRequest &request, Urls &found, QString &lanAddres
     } else {
         int error = 0;
         std::unique_ptr<UPNPDev, void (*)(UPNPDev *)> devices(
-            upnpDiscover(request.discoveryMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error), freeUPNPDevlist);
+            upnpDiscover(request.discoveryMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error),
+            freeUPNPDevlist);
         if (!devices)
             return QStringLiteral("No router on this network answered (its UPnP may be switched off).");
         const int igd = UPNP_GetValidIGD(devices.get(), &found.urls, &found.data, lan, sizeof lan);
@@ -56,7 +57,8 @@ QString findRouter(const RouterRequest &request, Urls &found, QString &lanAddres
         if (igd != 1 && igd != 2)
             return QStringLiteral("No router on this network offers to open ports (UPnP IGD).");
     }
-    if (found.urls.controlURL == nullptr || found.urls.controlURL[0] == '\0' || found.data.first.servicetype[0] == '\0')
+    if (found.urls.controlURL == nullptr || found.urls.controlURL[0] == '\0'
+        || found.data.first.servicetype[0] == '\0')
         return QStringLiteral("The router does not offer the port-forwarding service.");
     lanAddress = QString::fromLatin1(lan);
     if (!UpnpGateway::usableAddress(lanAddress))
@@ -68,9 +70,9 @@ QString findRouter(const RouterRequest &request, Urls &found, QString &lanAddres
 QString checkExisting(const Urls &found, const QByteArray &port, const QString &lanAddress)
 {
     char client[40] = {}, inPort[8] = {}, desc[96] = {}, enabled[8] = {}, lease[24] = {};
-    const int r = UPNP_GetSpecificPortMappingEntry(found.urls.controlURL, found.data.first.servicetype,
-                                                   port.constData(), Protocol, nullptr, client, inPort, desc,
-                                                   enabled, lease);
+    const int r =
+        UPNP_GetSpecificPortMappingEntry(found.urls.controlURL, found.data.first.servicetype, port.constData(),
+                                         Protocol, nullptr, client, inPort, desc, enabled, lease);
     const QString owner = QString::fromLatin1(client);
     if (r == UPNPCOMMAND_SUCCESS && UpnpGateway::usableAddress(owner) && owner != lanAddress)
         return QStringLiteral("The router already forwards TCP port %1 to another computer (%2).")
@@ -91,7 +93,8 @@ RouterMapping UpnpGateway::open(const RouterRequest &request)
     result.serviceType = found.data.first.servicetype;
 
     char external[40] = {};
-    if (UPNP_GetExternalIPAddress(found.urls.controlURL, found.data.first.servicetype, external) == UPNPCOMMAND_SUCCESS
+    if (UPNP_GetExternalIPAddress(found.urls.controlURL, found.data.first.servicetype, external)
+            == UPNPCOMMAND_SUCCESS
         && usableAddress(QString::fromLatin1(external))) {
         result.externalAddress = QString::fromLatin1(external);
         result.privateExternal = privateAddress(result.externalAddress);
@@ -134,7 +137,9 @@ QString UpnpGateway::close(const RouterMapping &mapping)
                                          portText.constData(), Protocol, nullptr);
     if (r == UPNPCOMMAND_SUCCESS || r == NoSuchEntry)
         return {};
-    return QStringLiteral("The router did not remove the forwarding of TCP port %1: %2.").arg(port).arg(codeText(r));
+    return QStringLiteral("The router did not remove the forwarding of TCP port %1: %2.")
+        .arg(port)
+        .arg(codeText(r));
 }
 
 bool UpnpGateway::usableAddress(const QString &text)
@@ -154,5 +159,5 @@ bool UpnpGateway::privateAddress(const QString &text)
 {
     const quint32 v = QHostAddress(text).toIPv4Address();
     return (v >> 24) == 10 || (v >> 20) == 0xac1 || (v >> 16) == 0xc0a8 || (v >> 22) == ((100u << 2) | 1u)
-        || (v >> 16) == 0xa9fe;
+           || (v >> 16) == 0xa9fe;
 }

@@ -16,14 +16,14 @@ struct RouterRequest
 
 struct RouterMapping
 {
-    bool opened = false;        // the router forwards the port to lanAddress
-    quint16 port = 0;           // the forwarded port (external and internal)
-    QString externalAddress;    // the router's internet address (dotted IPv4), when it gave one
-    QString lanAddress;         // this computer's address towards the router
-    QString problem;            // why the port is not open, as a sentence; empty when opened
+    bool opened = false;          // the router forwards the port to lanAddress
+    quint16 port = 0;             // the forwarded port (external and internal)
+    QString externalAddress;      // the router's internet address (dotted IPv4), when it gave one
+    QString lanAddress;           // this computer's address towards the router
+    QString problem;              // why the port is not open, as a sentence; empty when opened
     bool privateExternal = false; // the router's own address is private: another router is in front
-    bool permanent = false;     // the router takes only mappings without a lease
-    QByteArray controlUrl;      // where the router takes its commands (kept for closing)
+    bool permanent = false;       // the router takes only mappings without a lease
+    QByteArray controlUrl;        // where the router takes its commands (kept for closing)
     QByteArray serviceType;
 };
 

@@ -33,7 +33,11 @@ public:
 class FixedFolders : public Folders
 {
 public:
-    FixedFolders(bool writable, const QString &dataFolder) : writable(writable), dataFolder(dataFolder) {}
+    FixedFolders(bool writable, const QString &dataFolder)
+        : writable(writable)
+        , dataFolder(dataFolder)
+    {
+    }
     bool isWritable(const QString &) const override { return writable; }
     QString userDataFolder() const override { return dataFolder; }
 

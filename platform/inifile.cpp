@@ -47,9 +47,9 @@ bool sameName(const QString &a, const QString &b)
 // Where a write goes: byte offsets into the file's content.
 struct Location
 {
-    bool section = false;       // the section exists
-    qsizetype insertAt = -1;    // after the section's last non-blank line (its line break included)
-    qsizetype keyStart = -1;    // the key's line, without its line break; -1 when absent
+    bool section = false;    // the section exists
+    qsizetype insertAt = -1; // after the section's last non-blank line (its line break included)
+    qsizetype keyStart = -1; // the key's line, without its line break; -1 when absent
     qsizetype keyEnd = -1;
 };
 

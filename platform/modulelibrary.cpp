@@ -46,7 +46,8 @@ bool ModuleLibrary::open()
         m_library = std::move(library);
         return true;
     }
-    m_error = QStringLiteral("%1 was not found (looked in %2)").arg(fileName(), m_folders.join(QStringLiteral(", ")));
+    m_error =
+        QStringLiteral("%1 was not found (looked in %2)").arg(fileName(), m_folders.join(QStringLiteral(", ")));
     return false;
 }
 
@@ -56,7 +57,8 @@ QFunctionPointer ModuleLibrary::resolve(const char *symbol)
         return nullptr;
     QFunctionPointer function = m_library->resolve(symbol);
     if (!function) {
-        m_error = QStringLiteral("%1 has no entry point %2").arg(m_library->fileName(), QString::fromLatin1(symbol));
+        m_error =
+            QStringLiteral("%1 has no entry point %2").arg(m_library->fileName(), QString::fromLatin1(symbol));
         return nullptr;
     }
     m_error.clear();

@@ -25,7 +25,7 @@ public:
     // Opens the module on the first call and returns its entry point symbol, or nullptr
     // with errorString() set. A failure is remembered: later calls do not retry.
     QFunctionPointer resolve(const char *symbol);
-    template<typename Function>
+    template <typename Function>
     Function *entry(const char *symbol)
     {
         return reinterpret_cast<Function *>(resolve(symbol));

@@ -9,7 +9,8 @@ bool DesktopShellOpen::openUrl(const QString &url)
     const QUrl address(url, QUrl::StrictMode);
     const QString scheme = address.scheme().toLower();
     // Nothing but the browser: a local file or a program is never opened this way.
-    if (!address.isValid() || address.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!address.isValid() || address.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return false;
     return QDesktopServices::openUrl(address);
 }

@@ -92,8 +92,9 @@ bool SingleInstance::askRunningCopyToRaise(int timeoutMs)
         return false;
     const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-    const bool sent = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-                      && ::send(fd, RaiseRequest, sizeof RaiseRequest - 1, MSG_NOSIGNAL) == ssize_t(sizeof RaiseRequest - 1);
+    const bool sent =
+        ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+        && ::send(fd, RaiseRequest, sizeof RaiseRequest - 1, MSG_NOSIGNAL) == ssize_t(sizeof RaiseRequest - 1);
     ::close(fd);
     return sent;
 }

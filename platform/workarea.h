@@ -21,7 +21,10 @@ public:
 class FixedWorkArea : public DesktopWorkArea
 {
 public:
-    explicit FixedWorkArea(QRect rect) : m_rect(rect) {}
+    explicit FixedWorkArea(QRect rect)
+        : m_rect(rect)
+    {
+    }
     QRect workArea() const override { return m_rect; }
 
 private:

@@ -23,9 +23,8 @@
 
 namespace {
 
-const char *const InviteText =
-    "Download the free Vorn22 Lobby to play Dorvane and our other games online with "
-    "players from all over the world.";
+const char *const InviteText = "Download the free Vorn22 Lobby to play Dorvane and our other games online with "
+                               "players from all over the world.";
 const char *const GetText = "Download and Install the Lobby Now";
 const char *const SoloText =
     "To proceed to the game without the ability to play against others click the button below.";
@@ -209,7 +208,8 @@ QWidget *Tdownload::createDownloadPanel()
     column->addWidget(image_picture, 0, Qt::AlignHCenter);
 
     column->addSpacing(4);
-    column->addWidget(makeHeading(QStringLiteral("label_heading1"), QStringLiteral("Get the Vorn22 Lobby"), panel));
+    column->addWidget(
+        makeHeading(QStringLiteral("label_heading1"), QStringLiteral("Get the Vorn22 Lobby"), panel));
     QLabel *invite = makeText(QStringLiteral("label_invite"), QString::fromLatin1(InviteText), panel);
     invite->setAlignment(Qt::AlignHCenter);
     column->addWidget(invite);

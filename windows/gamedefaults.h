@@ -15,9 +15,9 @@ inline constexpr char SettingsFileName[] = "vornlobby.ini";
 inline constexpr char TallyFileName[] = "Dorvanetally.tld";
 
 // The phrase buttons 1 to 9 until the user edits them.
-inline constexpr std::array<const char *, 9> Phrases = {
-    "Way To Go!", "Good One!", "Nice Try!", "Excellent!", "Brilliant!", "Wow, WTG!",
-    "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!"};
+inline constexpr std::array<const char *, 9> Phrases = {"Way To Go!", "Good One!",         "Nice Try!",
+                                                        "Excellent!", "Brilliant!",        "Wow, WTG!",
+                                                        "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!"};
 
 inline QStringList phrases()
 {

@@ -21,12 +21,9 @@ struct HelpPage
 
 // Index + 1 is the page's tag.
 constexpr HelpPage Pages[Thelp::PageCount] = {
-    {"Overview", ":/help/overview.html"},
-    {"Connecting", ":/help/connecting.html"},
-    {"Game Play", ":/help/gameplay.html"},
-    {"Scoring", ":/help/scoring.html"},
-    {"Documentation", ":/help/documentation.html"},
-    {"License", ":/help/license.html"},
+    {"Overview", ":/help/overview.html"},           {"Connecting", ":/help/connecting.html"},
+    {"Game Play", ":/help/gameplay.html"},          {"Scoring", ":/help/scoring.html"},
+    {"Documentation", ":/help/documentation.html"}, {"License", ":/help/license.html"},
 };
 
 const char *const SideStyle =
@@ -123,7 +120,8 @@ QWidget *Thelp::createSidePanel()
         return button;
     };
     for (int i = 0; i < PageCount; ++i) {
-        QPushButton *button = addButton(QStringLiteral("SelButton%1").arg(i + 1), QString::fromLatin1(Pages[i].caption));
+        QPushButton *button =
+            addButton(QStringLiteral("SelButton%1").arg(i + 1), QString::fromLatin1(Pages[i].caption));
         button->setProperty("tag", i + 1);
         button->setCheckable(true);
         m_pageButtons[i] = button;
@@ -143,7 +141,8 @@ QWidget *Thelp::createMainPanel()
 {
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("panel_main"));
-    panel->setStyleSheet(QStringLiteral("QFrame#panel_main { background: white; border: 1px solid rgb(60, 32, 12); }"));
+    panel->setStyleSheet(
+        QStringLiteral("QFrame#panel_main { background: white; border: 1px solid rgb(60, 32, 12); }"));
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(1, 1, 1, 1);
     column->setSpacing(0);

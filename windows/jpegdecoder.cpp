@@ -14,8 +14,9 @@ namespace {
 // step that made the call. The guarded steps (the member functions of
 // Decompressor that call setjmp) hold no objects with destructors, so the
 // jump skips no cleanup.
-struct ErrorManager {
-    jpeg_error_mgr base;  // first, so libjpeg's pointer to it is a pointer to us
+struct ErrorManager
+{
+    jpeg_error_mgr base; // first, so libjpeg's pointer to it is a pointer to us
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
 };

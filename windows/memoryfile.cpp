@@ -36,7 +36,9 @@ bool MemoryFile::write(const QByteArray &data)
 
 std::optional<QByteArray> MemoryFile::read(qint64 maxBytes) const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_size > maxBytes)
         return std::nullopt;
     QByteArray data(qsizetype(info.st_size), Qt::Uninitialized);

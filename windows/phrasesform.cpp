@@ -42,8 +42,8 @@ QString oneLine(QString text)
 } // namespace
 
 Tphrases::Tphrases(QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_settingsPath(programFolder() + QLatin1String(gamedefaults::SettingsFileName))
 {
     setObjectName(QStringLiteral("Tphrases"));
@@ -87,8 +87,8 @@ void Tphrases::createPhraseRow(int n)
     field->setGeometry(FieldLeft, top, FormWidth - FieldLeft - 10, 19);
     field->setFont(windowstyle::arial(12, false));
     field->setMaxLength(MaxPhraseLength);
-    field->setStyleSheet(QStringLiteral(
-        "QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
+    field->setStyleSheet(
+        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
     m_fields[n - 1] = field;
 }
 

@@ -21,8 +21,8 @@ QString entryText(int seat, const QString &name)
 } // namespace
 
 Tspylist::Tspylist(QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("Tspylist"));
     setWindowTitle(QStringLiteral("Dorvane - Spys"));
@@ -45,8 +45,8 @@ void Tspylist::createControls()
     m_list->setObjectName(QStringLiteral("listbox_spys"));
     m_list->setGeometry(8, 30, FormWidth - 16, 168);
     m_list->setFont(windowstyle::arial(12, false));
-    m_list->setStyleSheet(QStringLiteral(
-        "QListWidget { background: white; color: black; border: 1px solid black; }"));
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget { background: white; color: black; border: 1px solid black; }"));
     // Moves without a pressed button must arrive too: they decide which entry a removal hits.
     m_list->setMouseTracking(true);
     m_list->viewport()->setMouseTracking(true);

@@ -293,8 +293,8 @@ void Ttallylist::confirmUnfollow(QListWidgetItem *item)
     // Asked after the click is fully handled: the answer may remove the clicked entry.
     const int position = listbox_tally->row(item);
     const QString name = item->text();
-    QMetaObject::invokeMethod(this, [this, position, name] { dropOpponent(position, name); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, position, name] { dropOpponent(position, name); }, Qt::QueuedConnection);
 }
 
 void Ttallylist::dropOpponent(int position, const QString &name)

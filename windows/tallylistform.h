@@ -88,8 +88,8 @@ private:
     bool m_filling = false; // the lists are changed by code, not by the user
     QPointer<QWidget> m_mainWindow;
 
-    QLabel *m_mylabel[5] = {};  // mylabel_1 .. mylabel_4 at 1..4
-    QLabel *m_label[9] = {};    // label_1 .. label_8 at 1..8
+    QLabel *m_mylabel[5] = {}; // mylabel_1 .. mylabel_4 at 1..4
+    QLabel *m_label[9] = {};   // label_1 .. label_8 at 1..8
     QLabel *label_hisnametop = nullptr;
     QLabel *label_hisname = nullptr;
     QListWidget *checklist = nullptr;

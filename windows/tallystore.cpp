@@ -29,7 +29,10 @@ std::string localName(const QString &name)
 class FileRemover
 {
 public:
-    explicit FileRemover(std::string name) : m_name(std::move(name)) {}
+    explicit FileRemover(std::string name)
+        : m_name(std::move(name))
+    {
+    }
     ~FileRemover()
     {
         if (!m_name.empty())
@@ -71,9 +74,8 @@ void TallyStore::removeLeftovers() const
     const QString prefix = tally.fileName() + SavingMarker;
     const auto unfinished = [&prefix](const QString &name) {
         return name.size() == prefix.size() + 6 && name.startsWith(prefix)
-            && std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) {
-                   return c.unicode() < 128 && (c.isLetter() || c.isDigit());
-               });
+               && std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                              [](QChar c) { return c.unicode() < 128 && (c.isLetter() || c.isDigit()); });
     };
     QDir folder = tally.absoluteDir();
     const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -177,10 +179,10 @@ bool TallyStore::compressBeside(const MemoryFile &plain)
     } catch (const std::exception &) {
         return false;
     }
-    const QFileDevice::Permissions keep = QFileInfo::exists(m_path)
-        ? QFile::permissions(m_path)
-        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
-              | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions keep =
+        QFileInfo::exists(m_path) ? QFile::permissions(m_path)
+                                  : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                        | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     QFile::setPermissions(QFile::decodeName(temp.c_str()), keep);
     if (!syncFile(temp) || !keepDamaged() || std::rename(temp.c_str(), localName(m_path).c_str()) != 0)
         return false;

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int MaxCounterDigits = 18;  // a counter read from a file fits a qint64
+constexpr int MaxCounterDigits = 18;                   // a counter read from a file fits a qint64
 constexpr qint64 MaxCounter = 999'999'999'999'999'999; // a counter never outgrows what is read back
 const QString Zero = QStringLiteral("0");
 

@@ -23,16 +23,26 @@ void TURL::setAddress(const QString &address)
 QString TURL::prefix(Scheme scheme)
 {
     switch (scheme) {
-    case Scheme::File: return QStringLiteral("file://");
-    case Scheme::Ftp: return QStringLiteral("ftp://");
-    case Scheme::Gopher: return QStringLiteral("gopher://");
-    case Scheme::Http: return QStringLiteral("http://");
-    case Scheme::Https: return QStringLiteral("https://");
-    case Scheme::Mailto: return QStringLiteral("mailto:");
-    case Scheme::News: return QStringLiteral("news:");
-    case Scheme::Telnet: return QStringLiteral("telnet:");
-    case Scheme::Wais: return QStringLiteral("wais:");
-    case Scheme::None: break;
+    case Scheme::File:
+        return QStringLiteral("file://");
+    case Scheme::Ftp:
+        return QStringLiteral("ftp://");
+    case Scheme::Gopher:
+        return QStringLiteral("gopher://");
+    case Scheme::Http:
+        return QStringLiteral("http://");
+    case Scheme::Https:
+        return QStringLiteral("https://");
+    case Scheme::Mailto:
+        return QStringLiteral("mailto:");
+    case Scheme::News:
+        return QStringLiteral("news:");
+    case Scheme::Telnet:
+        return QStringLiteral("telnet:");
+    case Scheme::Wais:
+        return QStringLiteral("wais:");
+    case Scheme::None:
+        break;
     }
     return QString();
 }

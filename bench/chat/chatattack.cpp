@@ -100,14 +100,16 @@ int main(int argc, char **argv)
         const QColor blue(0, 0, 255);
         const QColor red(255, 0, 0);
         const Figures setup = table.measure(earlier, [&](int n) {
-            table.chat().addlinetochat(QStringLiteral("3+Mallory chats: earlier line %1 with a few words").arg(n), blue);
+            table.chat().addlinetochat(QStringLiteral("3+Mallory chats: earlier line %1 with a few words").arg(n),
+                                       blue);
         });
         const Figures attack = table.measure(alternating, [&](int n) {
             table.chat().addlinetochat(QStringLiteral("3+Mallory chats: colour %1").arg(n), n % 2 ? blue : red);
         });
         std::printf("colour attack: %d earlier lines of the sender took %.2f s CPU; %d colour-alternating lines "
                     "took %.2f s CPU (slowest line %.3f s); transcript %d lines\n",
-                    earlier, setup.cpu, alternating, attack.cpu, attack.slowestLine, table.document().blockCount());
+                    earlier, setup.cpu, alternating, attack.cpu, attack.slowestLine,
+                    table.document().blockCount());
     }
     {
         Table table;

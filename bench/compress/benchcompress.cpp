@@ -61,8 +61,8 @@ void benchMemory(const Bytes &corpus, int repeat)
     const double d = bestOf(repeat, [&] {
         for (std::size_t b = 0; b < blocks; ++b) {
             const std::size_t from = b * TLZR::BlockSize;
-            const auto n = TLZR::decompressBlock(packed.data() + offsets[b], lengths[b],
-                                                 restored.data() + from, TLZR::BlockSize);
+            const auto n = TLZR::decompressBlock(packed.data() + offsets[b], lengths[b], restored.data() + from,
+                                                 TLZR::BlockSize);
             good = good && n.has_value();
         }
     });
@@ -73,8 +73,7 @@ void benchMemory(const Bytes &corpus, int repeat)
     report("lzrw1kh-memory", corpus.size(), c, d, offsets[blocks] + 2 * blocks + 8);
 }
 
-void benchFiles(const char *name, const std::string &corpusPath, std::size_t size, TCompressMode mode,
-                int repeat)
+void benchFiles(const char *name, const std::string &corpusPath, std::size_t size, TCompressMode mode, int repeat)
 {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path();

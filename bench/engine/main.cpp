@@ -33,8 +33,7 @@ RunFigures runOnce(int seats, long games)
         messages += r.messages;
         bytes += r.messageBytes;
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     return {double(games) / seconds, double(games) / cpuSeconds, double(messages) / seconds,
             double(bytes) / seconds};
@@ -52,9 +51,8 @@ void bench(int seats, long games, int runs)
     const RunFigures &median = figures[figures.size() / 2];
     std::printf("%d seats: %ld games x %d runs: median %.0f games/s (best %.0f; %.0f per CPU "
                 "second), %.2f M messages/s, %.1f MB/s of message text\n",
-                seats, games, runs, median.gamesPerSecond, figures.back().gamesPerSecond,
-                median.gamesPerCpuSecond, median.messagesPerSecond / 1e6,
-                median.bytesPerSecond / 1e6);
+                seats, games, runs, median.gamesPerSecond, figures.back().gamesPerSecond, median.gamesPerCpuSecond,
+                median.messagesPerSecond / 1e6, median.bytesPerSecond / 1e6);
 }
 
 } // namespace

@@ -28,7 +28,8 @@ Offer randomOffer()
         const int r = gameRandomInt(1, 6);
         offer.dice[die].value = die <= 4 ? (r <= 4 ? r : 0) : r + 4;
         offer.dice[die].color = (r - 1 + ColourShift[die]) % 4 + 1;
-        offer.state[die] = gameRandomInt(0, 4) > 0 ? Judging::Free : Judging::NotOffered; // about four in five offered
+        offer.state[die] =
+            gameRandomInt(0, 4) > 0 ? Judging::Free : Judging::NotOffered; // about four in five offered
     }
     return offer;
 }
@@ -71,10 +72,10 @@ int main(int argc, char **argv)
     for (int phase = 1; phase <= 10; ++phase) {
         const Result result = judge(phase, pool, count);
         totalSeconds += result.seconds;
-        std::printf("phase %2d: %12.0f judgements/s (%ld judged in %.3f s, %ld completed)\n",
-                    phase, count / result.seconds, count, result.seconds, result.completed);
+        std::printf("phase %2d: %12.0f judgements/s (%ld judged in %.3f s, %ld completed)\n", phase,
+                    count / result.seconds, count, result.seconds, result.completed);
     }
-    std::printf("all phases: %10.0f judgements/s (%ld judged in %.3f s)\n",
-                10 * count / totalSeconds, 10 * count, totalSeconds);
+    std::printf("all phases: %10.0f judgements/s (%ld judged in %.3f s)\n", 10 * count / totalSeconds, 10 * count,
+                totalSeconds);
     return 0;
 }

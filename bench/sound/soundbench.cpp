@@ -48,7 +48,8 @@ double cpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 #ifdef SOUND_BACK_END_QT
@@ -163,7 +164,7 @@ int main(int argc, char **argv)
         wait(300);
     }
     const double cpu = cpuMs() - cpuBefore;
-    std::printf("%s rss_before_kib %ld rss_after_kib %ld first_call_ms %.2f heard_ms %.1f cpu_10_clips_ms %.1f\n", backEnd,
-                before, after, callMs, heard, cpu);
+    std::printf("%s rss_before_kib %ld rss_after_kib %ld first_call_ms %.2f heard_ms %.1f cpu_10_clips_ms %.1f\n",
+                backEnd, before, after, callMs, heard, cpu);
     return 0;
 }

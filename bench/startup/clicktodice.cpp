@@ -59,7 +59,8 @@ int main(int argc, char **argv)
     xcb_flush(c);
     const auto start = std::chrono::steady_clock::now();
     while (true) {
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         if (grab(c, root, rect) != before) {
             std::printf("%.1f\n", ms);
             break;

@@ -107,7 +107,8 @@ int main(int argc, char **argv)
         std::free(event);
         if (!mapped || override)
             continue;
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         const std::string name = windowTitle(c, window);
         if (std::getenv("BENCH_FIRST_WINDOW_VERBOSE"))
             std::fprintf(stderr, "mapped 0x%x \"%s\" after %.1f ms\n", window, name.c_str(), ms);

@@ -44,7 +44,8 @@ protected:
 private:
     void createMenus()
     {
-        const struct {
+        const struct
+        {
             const char *title;
             QStringList items;
         } menus[] = {

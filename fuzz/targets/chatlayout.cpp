@@ -55,7 +55,10 @@ QString trimmedRight(QString word)
 class Driver
 {
 public:
-    Driver() : m_chat(m_view, m_shell, m_boxes) {}
+    Driver()
+        : m_chat(m_view, m_shell, m_boxes)
+    {
+    }
 
     void record(const QByteArray &raw)
     {
@@ -131,7 +134,8 @@ private:
                 m_links.append(item.text);
             }
         }
-        check(m_chat.linkCounter() >= -1 && m_chat.linkCounter() < ChatView::LinkTableSize, "link counter in the table");
+        check(m_chat.linkCounter() >= -1 && m_chat.linkCounter() < ChatView::LinkTableSize,
+              "link counter in the table");
         // Each line is one paragraph of bounded length; the oldest go past the bound.
         ++m_lines;
         m_dropped = m_dropped || m_chat.lineCount() < m_lines;
@@ -145,8 +149,8 @@ private:
     RecordingShellOpen m_shell;
     RecordingMessageBoxes m_boxes;
     ChatView m_chat;
-    QStringList m_links; // link words shown since the view was last cleared, in order
-    int m_lines = 0;     // lines added since the view was last cleared
+    QStringList m_links;    // link words shown since the view was last cleared, in order
+    int m_lines = 0;        // lines added since the view was last cleared
     bool m_dropped = false; // the oldest of them left the transcript
 };
 

@@ -42,11 +42,26 @@ using fuzzsupport::check;
 
 using namespace protocol;
 constexpr std::array<const char *, 20> Words{
-    SendLoginInfo::Command, NewPlayerInfo::Command, ExistingPlayers::Command, PlayerDisconnected::Command,
-    StartGame::Command,     NextPlayer::Command,    CreateDice::Command,      Scores::Command,
-    NoScore::Command,       MarkOff::Command,       JustWatching::Command,    Winner::Command,
-    LoadStats::Command,     LoadPScores::Command,   Chat::Command,            Action::Command,
-    PlaySound::Command,     WrongVersion::Command,  HaveWrongVersion::Command, Full::Command,
+    SendLoginInfo::Command,
+    NewPlayerInfo::Command,
+    ExistingPlayers::Command,
+    PlayerDisconnected::Command,
+    StartGame::Command,
+    NextPlayer::Command,
+    CreateDice::Command,
+    Scores::Command,
+    NoScore::Command,
+    MarkOff::Command,
+    JustWatching::Command,
+    Winner::Command,
+    LoadStats::Command,
+    LoadPScores::Command,
+    Chat::Command,
+    Action::Command,
+    PlaySound::Command,
+    WrongVersion::Command,
+    HaveWrongVersion::Command,
+    Full::Command,
 };
 constexpr char OwnNumber = 0x15;
 
@@ -170,9 +185,9 @@ void run(const std::uint8_t *data, std::size_t size)
 void warmUp()
 {
     QByteArray input("\x00");
-    for (const char *line : {"CMD_sendlogininfo+1", "CMD_existingplayers+2+Klot", "CMD_startgame+You",
-                             "CMD_nextplayer+1+1+1", "CMD_createdice+1+1+1+5+2+2+7+3",
-                             "CMD_scores+1+1+30+30+0+normal+1+2", "CMD_winner+You"})
+    for (const char *line :
+         {"CMD_sendlogininfo+1", "CMD_existingplayers+2+Klot", "CMD_startgame+You", "CMD_nextplayer+1+1+1",
+          "CMD_createdice+1+1+1+5+2+2+7+3", "CMD_scores+1+1+30+30+0+normal+1+2", "CMD_winner+You"})
         input += QByteArray(line) + char(0xFF);
     for (int pass = 0; pass < 2; ++pass) {
         for (int sender = 0; sender <= 10; ++sender)

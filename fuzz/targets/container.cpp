@@ -90,9 +90,9 @@ void decodeLzh(const std::uint8_t *data, std::size_t size)
     std::size_t pos = 0;
     std::vector<std::uint8_t> out;
     TLZH lzh;
-    const auto status = lzh.decode(reader(data + 2, size - 2, pos),
-                                   [&out](const std::uint8_t *b, std::size_t n) { out.insert(out.end(), b, b + n); },
-                                   wanted);
+    const auto status = lzh.decode(
+        reader(data + 2, size - 2, pos),
+        [&out](const std::uint8_t *b, std::size_t n) { out.insert(out.end(), b, b + n); }, wanted);
     check(out.size() <= wanted, "LZH never writes more than asked");
     check(status != TLZH::DecodeStatus::Ok || out.size() == wanted, "LZH Ok means exactly the size");
 }
@@ -115,9 +115,9 @@ void roundTrip(const std::uint8_t *data, std::size_t size)
                [&stream](const std::uint8_t *b, std::size_t k) { stream.insert(stream.end(), b, b + k); });
     std::vector<std::uint8_t> plain;
     pos = 0;
-    const auto status = lzh.decode(reader(stream.data(), stream.size(), pos),
-                                   [&plain](const std::uint8_t *b, std::size_t k) { plain.insert(plain.end(), b, b + k); },
-                                   size);
+    const auto status = lzh.decode(
+        reader(stream.data(), stream.size(), pos),
+        [&plain](const std::uint8_t *b, std::size_t k) { plain.insert(plain.end(), b, b + k); }, size);
     check(status == TLZH::DecodeStatus::Ok && plain == std::vector<std::uint8_t>(data, data + size),
           "LZH round trip");
 }

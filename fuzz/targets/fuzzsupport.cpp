@@ -32,8 +32,7 @@ const char *scratchDir()
 {
     // Kept until the very end: the exit handler that removes the directory still needs it.
     static const std::string *const dir = [] {
-        const auto path = std::filesystem::temp_directory_path()
-                          / ("dorvane-fuzz-" + std::to_string(::getpid()));
+        const auto path = std::filesystem::temp_directory_path() / ("dorvane-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path);
         std::atexit([] {
             std::error_code ec;

@@ -5,13 +5,27 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace fuzz_hostdispatch { int fuzzOne(const std::uint8_t *data, std::size_t size); }
-namespace fuzz_protocol { int fuzzOne(const std::uint8_t *data, std::size_t size); }
-namespace fuzz_container { int fuzzOne(const std::uint8_t *data, std::size_t size); }
-namespace fuzz_tallygrid { int fuzzOne(const std::uint8_t *data, std::size_t size); }
-namespace fuzz_inifile { int fuzzOne(const std::uint8_t *data, std::size_t size); }
-namespace fuzz_clientdispatch { int fuzzOne(const std::uint8_t *data, std::size_t size); }
-namespace fuzz_chatlayout { int fuzzOne(const std::uint8_t *data, std::size_t size); }
+namespace fuzz_hostdispatch {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
+namespace fuzz_protocol {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
+namespace fuzz_container {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
+namespace fuzz_tallygrid {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
+namespace fuzz_inifile {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
+namespace fuzz_clientdispatch {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
+namespace fuzz_chatlayout {
+int fuzzOne(const std::uint8_t *data, std::size_t size);
+}
 
 namespace fuzzsupport {
 

@@ -29,7 +29,11 @@ constexpr double TimeScale = 1000.0;
 class Driver
 {
 public:
-    Driver(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
+    Driver(const std::uint8_t *data, std::size_t size)
+        : m_data(data)
+        , m_size(size)
+    {
+    }
 
     void run()
     {
@@ -50,8 +54,8 @@ public:
         }
         if (qEnvironmentVariableIsSet("DORVANE_FUZZ_VERBOSE"))
             std::fprintf(stderr, "game %s, round %d, seat on turn %d, scores %d %d %d %d\n",
-                         s.gameon ? "on" : "over", s.roundno, s.currentplayer, s.seats[1].score,
-                         s.seats[2].score, s.seats[3].score, s.seats[4].score);
+                         s.gameon ? "on" : "over", s.roundno, s.currentplayer, s.seats[1].score, s.seats[2].score,
+                         s.seats[3].score, s.seats[4].score);
     }
 
 private:
@@ -74,10 +78,7 @@ private:
             m_server.socktimerTimer();
     }
 
-    int entryByte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] % HostState::MaxEntries + 1 : 1;
-    }
+    int entryByte() { return m_pos < m_size ? m_data[m_pos++] % HostState::MaxEntries + 1 : 1; }
 
     void step()
     {

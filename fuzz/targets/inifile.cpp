@@ -81,7 +81,8 @@ int fuzzOne(const std::uint8_t *data, std::size_t size)
           "a written key reads back");
     check(ini.writeString(QStringLiteral("Other"), QStringLiteral("Port"), QStringLiteral("12")),
           "a second key is written");
-    check(ini.readInteger(QStringLiteral("Other"), QStringLiteral("Port"), 0) == 12, "a written number reads back");
+    check(ini.readInteger(QStringLiteral("Other"), QStringLiteral("Port"), 0) == 12,
+          "a written number reads back");
     check(ini.readString(QStringLiteral("Game"), QStringLiteral("Name")) == QLatin1String("Fuzz"),
           "writing one key keeps the others");
     // Each write replaces at most one line; every other line stays byte for byte.

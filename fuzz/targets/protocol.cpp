@@ -79,7 +79,7 @@ void readFields(const QByteArray &line, unsigned order)
 
 // A body a message type accepts builds to a line that reads back as the same value, and
 // that line builds to itself.
-template<typename T>
+template <typename T>
 void readTyped(const QByteArray &rest)
 {
     T value;
@@ -95,7 +95,7 @@ void readTyped(const QByteArray &rest)
     check(T::parse(body).build() == line, "a rebuilt message is the same bytes");
 }
 
-template<typename... T>
+template <typename... T>
 void readAsEach(const QByteArray &rest)
 {
     (readTyped<T>(rest), ...);
@@ -105,11 +105,11 @@ void readAsEveryMessage(const QByteArray &line)
 {
     using namespace protocol;
     const QByteArray rest = splitCommand(line).second;
-    readAsEach<LoginInfo, KickHim, BotSpeed, ChatRequest, ActionRequest, StartGame, JustWatch, RollTheDice, AllDone,
-               PlaySoundRequest>(rest);
-    readAsEach<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, PlayerDisconnected, HaveWrongVersion, WrongVersion,
-               LoadStats, LoadPScores, JustWatching, Chat, Action, PlaySound, NextPlayer, CreateDice, Scores, MarkOff,
-               NoScore, Winner>(rest);
+    readAsEach<LoginInfo, KickHim, BotSpeed, ChatRequest, ActionRequest, StartGame, JustWatch, RollTheDice,
+               AllDone, PlaySoundRequest>(rest);
+    readAsEach<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, PlayerDisconnected, HaveWrongVersion,
+               WrongVersion, LoadStats, LoadPScores, JustWatching, Chat, Action, PlaySound, NextPlayer, CreateDice,
+               Scores, MarkOff, NoScore, Winner>(rest);
 }
 
 } // namespace

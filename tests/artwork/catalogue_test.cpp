@@ -26,7 +26,8 @@ QMap<QString, QSize> catalogueSizes()
     return sizes;
 }
 
-struct Expected {
+struct Expected
+{
     QString name;
     QSize size;
 };
@@ -107,15 +108,16 @@ TEST(Catalogue, CommittedPicturesAndResourceFileMatchTheCatalogue)
     }
 }
 
-struct StripCase {
+struct StripCase
+{
     int phase;
-    std::vector<int> groups;  // dice per group
+    std::vector<int> groups; // dice per group
 };
 
 TEST(Catalogue, ExampleStripsShowTheDiceOfTheirPhase)
 {
-    const StripCase cases[] = {{1, {3, 3}}, {2, {3, 3}}, {3, {4, 4}}, {4, {7}}, {5, {8}},
-                               {6, {9}}, {7, {4, 4}}, {8, {7}}, {9, {5, 2}}, {10, {5, 3}}};
+    const StripCase cases[] = {{1, {3, 3}}, {2, {3, 3}}, {3, {4, 4}}, {4, {7}},    {5, {8}},
+                               {6, {9}},    {7, {4, 4}}, {8, {7}},    {9, {5, 2}}, {10, {5, 3}}};
     for (const StripCase &c : cases) {
         const QStringList groups = catalogue::exampleDice(c.phase).split(QLatin1Char('|'));
         ASSERT_EQ(groups.size(), qsizetype(c.groups.size())) << "phase " << c.phase;
@@ -134,7 +136,8 @@ TEST(Dice, BodiesShowTheirColourAndFacesLeaveTheGroundClear)
 {
     const QColor expected[] = {{184, 129, 8}, {30, 40, 214}, {11, 157, 9}, {213, 27, 167}};
     for (int c = 1; c <= 4; ++c) {
-        QImage body = art::render({48, 48}, 1, [c](QPainter &p, int) { dice::drawBody(p, QRectF(0, 0, 48, 48), c); });
+        QImage body =
+            art::render({48, 48}, 1, [c](QPainter &p, int) { dice::drawBody(p, QRectF(0, 0, 48, 48), c); });
         const QColor centre = body.pixelColor(23, 25);
         EXPECT_EQ(centre.alpha(), 255) << "body " << c;
         const int hueGap = std::abs(centre.hsvHue() - expected[c - 1].hsvHue());
@@ -142,7 +145,8 @@ TEST(Dice, BodiesShowTheirColourAndFacesLeaveTheGroundClear)
         EXPECT_EQ(body.pixelColor(0, 0).alpha(), 0) << "rounded corner of body " << c;
     }
     for (int v = 0; v <= 10; ++v) {
-        QImage face = art::render({48, 48}, 1, [v](QPainter &p, int) { dice::drawFace(p, QRectF(0, 0, 48, 48), v); });
+        QImage face =
+            art::render({48, 48}, 1, [v](QPainter &p, int) { dice::drawFace(p, QRectF(0, 0, 48, 48), v); });
         EXPECT_EQ(face.pixelColor(3, 3).alpha(), 0) << "face " << v;
         int white = 0;
         for (int y = 0; y < 48; ++y)

@@ -95,7 +95,12 @@ TEST_F(Actions, DiceIgnoreClicksWhileShufflingAndOnOtherTurns)
 
 TEST_F(Actions, RollAgainListsTheDiceNotKept)
 {
-    struct Case { const char *name; QList<int> keep; QByteArray request; };
+    struct Case
+    {
+        const char *name;
+        QList<int> keep;
+        QByteArray request;
+    };
     const Case cases[] = {
         {"first roll", {}, "CMD_rollthedice+1+1+2+3+4+5+6+7+8+9+10"},
         {"dice 2 and 5 kept", {2, 5}, "CMD_rollthedice+1+1+3+4+6+7+8+9+10"},
@@ -106,8 +111,8 @@ TEST_F(Actions, RollAgainListsTheDiceNotKept)
         ownDice(Mixed);
         for (int n : c.keep)
             click(n);
-        const QByteArray sent = sentAfter([&] { QTest::mouseClick(chat->board().button_roll, Qt::LeftButton); },
-                                          "CMD_rollthedice");
+        const QByteArray sent =
+            sentAfter([&] { QTest::mouseClick(chat->board().button_roll, Qt::LeftButton); }, "CMD_rollthedice");
         EXPECT_EQ(sent, c.request) << c.name;
         EXPECT_FALSE(chat->board().button_roll->isVisible()) << c.name;
         EXPECT_FALSE(chat->board().button_alldone->isVisible()) << c.name;
@@ -117,7 +122,12 @@ TEST_F(Actions, RollAgainListsTheDiceNotKept)
 
 TEST_F(Actions, AllDoneListsTheKeptDice)
 {
-    struct Case { const char *name; QList<int> keep; QByteArray request; };
+    struct Case
+    {
+        const char *name;
+        QList<int> keep;
+        QByteArray request;
+    };
     const Case cases[] = {
         {"dice 2 and 5", {2, 5}, "CMD_alldone+1+2+5"},
         {"none", {}, "CMD_alldone+1+none"},
@@ -127,8 +137,8 @@ TEST_F(Actions, AllDoneListsTheKeptDice)
         ownDice(Mixed, 3);
         for (int n : c.keep)
             click(n);
-        const QByteArray sent = sentAfter(
-            [&] { QTest::mouseClick(chat->board().button_alldone, Qt::LeftButton); }, "CMD_alldone");
+        const QByteArray sent =
+            sentAfter([&] { QTest::mouseClick(chat->board().button_alldone, Qt::LeftButton); }, "CMD_alldone");
         EXPECT_EQ(sent, c.request) << c.name;
         click(1);
         EXPECT_FALSE(chat->model().dice[1].selected) << c.name << ": dice locked after All Done";
@@ -212,7 +222,8 @@ protected:
             model.dice[n] = TDie{n - 1, 1, false};
             model.dieDrawn[n] = true;
         }
-        QObject::connect(&actions, &PlayerActions::requestReady, [this](const QByteArray &r) { requests.append(r); });
+        QObject::connect(&actions, &PlayerActions::requestReady,
+                         [this](const QByteArray &r) { requests.append(r); });
     }
 
     ClientModel model;

@@ -57,7 +57,8 @@ protected:
     void flushRequests()
     {
         chat->chooseBotSpeed(500);
-        ASSERT_TRUE(host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->state().myid) + "+500+").size() > 0);
+        ASSERT_TRUE(host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->state().myid) + "+500+").size()
+                    > 0);
     }
 
     QAction *menuItem(const char *name) const
@@ -164,7 +165,7 @@ struct WinnerCase
     const char *name;
     QByteArray winnerText; // as announced at the end of the game
     QByteArray myName;
-    int mySeat; // 0: the log-in was never answered
+    int mySeat;          // 0: the log-in was never answered
     QStringList counted; // what the tally receives; empty when nothing is counted
 };
 

@@ -51,24 +51,45 @@ protected:
 
 TEST_F(BoardLayout, NamedControlsSitWhereTheBoardPutsThem)
 {
-    const struct { const char *name; QRect rect; } controls[] = {
-        {"panel_board", {5, 3, 684, 538}},      {"image_d1", {67, 15, 48, 48}},
-        {"image_d7", {403, 15, 48, 48}},        {"image_d10", {571, 15, 48, 48}},
-        {"label_phase", {66, 68, 552, 16}},     {"label_winner", {65, 73, 552, 25}},
-        {"image_winner", {238, 38, 210, 43}},   {"button_roll", {214, 89, 128, 36}},
-        {"button_alldone", {350, 89, 128, 36}}, {"button_start", {268, 93, 154, 36}},
-        {"label_round", {8, 111, 56, 16}},      {"image_rolls", {610, 104, 66, 22}},
-        {"label_status", {9, 130, 672, 16}},    {"image_Turn", {171, 150, 171, 181}},
-        {"label_playername1", {13, 158, 125, 18}}, {"label_playername4", {520, 158, 125, 18}},
-        {"label_bonus3", {472, 158, 28, 18}},   {"image_eyes2", {176, 154, 27, 13}},
-        {"p_11", {48, 187, 36, 18}},            {"p_110", {129, 263, 36, 18}},
-        {"p_312", {467, 285, 36, 18}},          {"p_411", {555, 285, 36, 18}},
-        {"p_47", {637, 206, 36, 18}},           {"label_score2", {254, 308, 36, 18}},
-        {"b_phrase1", {4, 334, 25, 19}},        {"b_phrase10", {245, 334, 25, 19}},
-        {"image_logo", {343, 333, 155, 22}},    {"FlatPanel1", {4, 356, 492, 155}},
-        {"mainchat", {2, 2, 488, 151}},         {"mychat", {4, 513, 461, 22}},
-        {"button_smilies", {468, 515, 25, 19}}, {"panel_phases", {502, 334, 177, 201}},
-        {"image_example", {11, 8, 151, 16}},    {"label_example10", {8, 181, 165, 16}},
+    const struct
+    {
+        const char *name;
+        QRect rect;
+    } controls[] = {
+        {"panel_board", {5, 3, 684, 538}},
+        {"image_d1", {67, 15, 48, 48}},
+        {"image_d7", {403, 15, 48, 48}},
+        {"image_d10", {571, 15, 48, 48}},
+        {"label_phase", {66, 68, 552, 16}},
+        {"label_winner", {65, 73, 552, 25}},
+        {"image_winner", {238, 38, 210, 43}},
+        {"button_roll", {214, 89, 128, 36}},
+        {"button_alldone", {350, 89, 128, 36}},
+        {"button_start", {268, 93, 154, 36}},
+        {"label_round", {8, 111, 56, 16}},
+        {"image_rolls", {610, 104, 66, 22}},
+        {"label_status", {9, 130, 672, 16}},
+        {"image_Turn", {171, 150, 171, 181}},
+        {"label_playername1", {13, 158, 125, 18}},
+        {"label_playername4", {520, 158, 125, 18}},
+        {"label_bonus3", {472, 158, 28, 18}},
+        {"image_eyes2", {176, 154, 27, 13}},
+        {"p_11", {48, 187, 36, 18}},
+        {"p_110", {129, 263, 36, 18}},
+        {"p_312", {467, 285, 36, 18}},
+        {"p_411", {555, 285, 36, 18}},
+        {"p_47", {637, 206, 36, 18}},
+        {"label_score2", {254, 308, 36, 18}},
+        {"b_phrase1", {4, 334, 25, 19}},
+        {"b_phrase10", {245, 334, 25, 19}},
+        {"image_logo", {343, 333, 155, 22}},
+        {"FlatPanel1", {4, 356, 492, 155}},
+        {"mainchat", {2, 2, 488, 151}},
+        {"mychat", {4, 513, 461, 22}},
+        {"button_smilies", {468, 515, 25, 19}},
+        {"panel_phases", {502, 334, 177, 201}},
+        {"image_example", {11, 8, 151, 16}},
+        {"label_example10", {8, 181, 165, 16}},
     };
     for (const auto &c : controls)
         EXPECT_EQ(geometryOf(QString::fromLatin1(c.name)), c.rect) << c.name;

@@ -7,9 +7,9 @@ namespace {
 
 TEST(ColorText, BasicColoursRoundTripByName)
 {
-    const char *const names[] = {"clBlack", "clMaroon", "clGreen", "clOlive", "clNavy",    "clPurple",
-                                 "clTeal",  "clGray",   "clSilver", "clRed",  "clLime",    "clYellow",
-                                 "clBlue",  "clFuchsia", "clAqua",  "clWhite"};
+    const char *const names[] = {"clBlack", "clMaroon",  "clGreen",  "clOlive", "clNavy", "clPurple",
+                                 "clTeal",  "clGray",    "clSilver", "clRed",   "clLime", "clYellow",
+                                 "clBlue",  "clFuchsia", "clAqua",   "clWhite"};
     for (const char *name : names) {
         const auto color = colortext::read(QString::fromLatin1(name));
         ASSERT_TRUE(color) << name;
@@ -25,9 +25,10 @@ TEST(ColorText, ReadsNamesInAnyCaseHexAndDecimal)
         QColor color;
     };
     const Case cases[] = {
-        {"CLBLUE", QColor(0, 0, 255)},       {"clblack", QColor(0, 0, 0)},       {"ClTeAl", QColor(0, 128, 128)},
-        {"$004080FF", QColor(255, 128, 64)}, {"$ff", QColor(255, 0, 0)},         {"16711680", QColor(0, 0, 255)},
-        {"0", QColor(0, 0, 0)},              {"$00C0C0C0", QColor(192, 192, 192)},
+        {"CLBLUE", QColor(0, 0, 255)},   {"clblack", QColor(0, 0, 0)},
+        {"ClTeAl", QColor(0, 128, 128)}, {"$004080FF", QColor(255, 128, 64)},
+        {"$ff", QColor(255, 0, 0)},      {"16711680", QColor(0, 0, 255)},
+        {"0", QColor(0, 0, 0)},          {"$00C0C0C0", QColor(192, 192, 192)},
     };
     for (const Case &c : cases) {
         const auto color = colortext::read(QString::fromLatin1(c.text));

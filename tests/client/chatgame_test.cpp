@@ -52,10 +52,7 @@ struct Player
         options.colors = &colors;
         chat = std::make_unique<Tchat>(options);
     }
-    QString lastLine() const
-    {
-        return chat->board().mainchat->document()->lastBlock().text().simplified();
-    }
+    QString lastLine() const { return chat->board().mainchat->document()->lastBlock().text().simplified(); }
     bool waitForLine(const QString &line) const
     {
         return QTest::qWaitFor([&] { return lastLine() == line; }, 5000);

@@ -129,13 +129,11 @@ TEST_F(ChatViewTest, ChatBodySplitsAtTheFirstBar)
 TEST_F(ChatViewTest, LinkWordsKeepTheirBlankAndNeighboursStayPlain)
 {
     chat.addlinetochat(QStringLiteral("1+Ann chats: see WWW.Example.com or xHTTP://a.org/x now"), Qt::black);
-    const QList<Item> expected{{Item::Text, QStringLiteral("Ann chats: "), 6},
-                               {Item::Text, QStringLiteral(" "), 6},
-                               {Item::Text, QStringLiteral("see "), 6},
-                               {Item::Link, QStringLiteral("WWW.Example.com "), 4},
-                               {Item::Text, QStringLiteral("or "), 6},
-                               {Item::Link, QStringLiteral("xHTTP://a.org/x "), 4},
-                               {Item::Text, QStringLiteral("now "), 6}};
+    const QList<Item> expected{
+        {Item::Text, QStringLiteral("Ann chats: "), 6}, {Item::Text, QStringLiteral(" "), 6},
+        {Item::Text, QStringLiteral("see "), 6},        {Item::Link, QStringLiteral("WWW.Example.com "), 4},
+        {Item::Text, QStringLiteral("or "), 6},         {Item::Link, QStringLiteral("xHTTP://a.org/x "), 4},
+        {Item::Text, QStringLiteral("now "), 6}};
     EXPECT_EQ(chat.lastLine(), expected);
     EXPECT_EQ(chat.linkCounter(), 1);
     EXPECT_EQ(chat.link(0), QStringLiteral("WWW.Example.com "));
@@ -222,7 +220,8 @@ TEST_F(ChatViewTest, LinkCounterGoesBackToOneAfterHundred)
     EXPECT_TRUE(chat.link(-1).isEmpty());
     chat.mainchatJump(101); // the view's 102nd link, stored in entry 1
     chat.mainchatJump(100);
-    EXPECT_EQ(shell.urls, (QStringList{QStringLiteral("http://www.s101.org"), QStringLiteral("http://www.s100.org")}));
+    EXPECT_EQ(shell.urls,
+              (QStringList{QStringLiteral("http://www.s101.org"), QStringLiteral("http://www.s100.org")}));
 }
 
 TEST_F(ChatViewTest, SmileyCodesBecomePictures)
@@ -238,8 +237,8 @@ TEST_F(ChatViewTest, SmileyCodesBecomePictures)
     const Case cases[] = {
         {QStringLiteral(":)#15"), {blank, {Item::Image, {}, 0, 5}}},
         {QStringLiteral(":)#10:)#27"), {blank, {Item::Image, {}, 0, 0}, blank, {Item::Image, {}, 0, 17}}},
-        {QStringLiteral("a:)#28b"), {{Item::Text, QStringLiteral("a "), 6}, {Item::Image, {}, 0, 0},
-                                      {Item::Text, QStringLiteral("b "), 6}}},
+        {QStringLiteral("a:)#28b"),
+         {{Item::Text, QStringLiteral("a "), 6}, {Item::Image, {}, 0, 0}, {Item::Text, QStringLiteral("b "), 6}}},
         {QStringLiteral(":)#x5"), {blank, {Item::Image, {}, 0, 0}}},
         {QStringLiteral(":)#09"), {blank, {Item::Image, {}, 0, 0}}},
         {QStringLiteral("end:)#1"), {{Item::Text, QStringLiteral("end "), 6}, {Item::Image, {}, 0, 0}}},
@@ -350,7 +349,8 @@ TEST_F(ChatViewTest, AColourChangeReachesTheLayoutOnceWhateverTheSendersPast)
     // A sender alternating colours quickly is restyled once for the lot.
     changes.clear();
     for (int n = 0; n < 10; ++n)
-        chat.addlinetochat(QStringLiteral("2+Bob chats: flip %1").arg(n), n % 2 ? QColor(255, 0, 0) : QColor(0, 0, 255));
+        chat.addlinetochat(QStringLiteral("2+Bob chats: flip %1").arg(n),
+                           n % 2 ? QColor(255, 0, 0) : QColor(0, 0, 255));
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs(firstOwn).first().color == QColor(255, 0, 0); }, 2000));
     EXPECT_LE(changes.size(), 10 + 2);
 }
@@ -389,11 +389,12 @@ TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
     EXPECT_EQ(shell.urls, QStringList{address});
     chat.selectAllText();
     chat.copySelection();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  ") + word + QLatin1Char(' ') + address
-                                                         + QLatin1Char(' '));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Ann chats:  ") + word + QLatin1Char(' ') + address + QLatin1Char(' '));
 
     // A line is one paragraph of bounded length, whatever it holds.
-    chat.addlinetochat(QStringLiteral("1+Ann chats: a\nb\rc") + QChar(QChar::ParagraphSeparator) + QStringLiteral("d"),
+    chat.addlinetochat(QStringLiteral("1+Ann chats: a\nb\rc") + QChar(QChar::ParagraphSeparator)
+                           + QStringLiteral("d"),
                        Qt::black);
     chat.addlinetochat(QStringLiteral("1+Ann chats: ") + QString(3 * ChatView::MaxLineChars, QLatin1Char('x')),
                        Qt::black);
@@ -406,7 +407,8 @@ TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
 TEST_F(ChatViewTest, PeerMarkupIsShownAsItsCharacters)
 {
     chat.addlinetochat(QStringLiteral("2+<b>x</b> chats: <img src=\"/some/local/file.png\">"), Qt::black);
-    EXPECT_EQ(browser.document()->toPlainText(), QStringLiteral("<b>x</b> chats:  <img src=\"/some/local/file.png\"> "));
+    EXPECT_EQ(browser.document()->toPlainText(),
+              QStringLiteral("<b>x</b> chats:  <img src=\"/some/local/file.png\"> "));
     for (const Run &run : runs(0))
         EXPECT_TRUE(run.bold) << "every run in the sender's style";
     const QTextBlock block = browser.document()->firstBlock();

@@ -24,7 +24,8 @@ TEST_F(ChatWindow, TypedLinesGoToTheHostAndComeBackStyled)
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_TRUE(host.waitForRequest("CMD_chat+2+hi www.a.org :)#12|clBlack"));
     deliver("CMD_chat+2+Ann chats: hi www.a.org :)#12|clBlue");
-    EXPECT_EQ(chatLines().last().trimmed(), QString(QStringLiteral("Ann chats: hi www.a.org ") + QChar::ObjectReplacementCharacter));
+    EXPECT_EQ(chatLines().last().trimmed(),
+              QString(QStringLiteral("Ann chats: hi www.a.org ") + QChar::ObjectReplacementCharacter));
     EXPECT_EQ(chat->chatView().style(7).foreground().color(), QColor(0, 0, 255));
     chat->chatView().mainchatJump(0);
     EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.a.org")});
@@ -44,17 +45,15 @@ TEST_F(ChatWindow, ABusyChatKeepsItsNewestLineInView)
     deliver({"CMD_newplayerinfo+2+Klot", "CMD_newplayerinfo+3+Ann", "CMD_newplayerinfo+6+Spy",
              "CMD_chat+1+You chats: hello everyone :)#10|clBlack",
              "CMD_chat+3+Ann chats: hi! rules are at www.example.org :)#15|$00C08000",
-             "CMD_action+3+Ann says: Good One!|$00C08000",
-             "CMD_action+1+You waves|clPurple",
+             "CMD_action+3+Ann says: Good One!|$00C08000", "CMD_action+1+You waves|clPurple",
              "CMD_chat+6+Spy chats: watching from afar :)#22 :)#13|clTeal",
-             "CMD_chat+1+You chats: see https://example.org/dorvane too|clPurple",
-             "CMD_playasound+3+wave13+",
+             "CMD_chat+1+You chats: see https://example.org/dorvane too|clPurple", "CMD_playasound+3+wave13+",
              "CMD_chat+3+Ann chats: Oh no :)#19 :)#11|clMaroon"});
     QScrollBar *bar = chat->board().mainchat->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
-    EXPECT_EQ(chatLines().last(), QStringLiteral("Ann chats: Oh no ") + QChar::ObjectReplacementCharacter + QLatin1Char(' ')
-                                      + QChar::ObjectReplacementCharacter);
+    EXPECT_EQ(chatLines().last(), QStringLiteral("Ann chats: Oh no ") + QChar::ObjectReplacementCharacter
+                                      + QLatin1Char(' ') + QChar::ObjectReplacementCharacter);
     screenshot("chat");
 }
 

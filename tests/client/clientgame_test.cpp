@@ -112,7 +112,13 @@ TEST_F(Dispatch, ADieOutOfRangeDropsTheWholeMessage)
 
 TEST_F(Dispatch, TurnButtonsFollowTheTurn)
 {
-    struct Case { const char *name; QByteArrayList messages; bool roll; bool allDone; };
+    struct Case
+    {
+        const char *name;
+        QByteArrayList messages;
+        bool roll;
+        bool allDone;
+    };
     const Case cases[] = {
         {"own first roll", {"CMD_nextplayer+1+1+1+", firstRoll(1, 1)}, true, true},
         {"own second roll", {firstRoll(1, 2)}, true, true},
@@ -152,10 +158,18 @@ TEST_F(Dispatch, ScoresFillTheSheetAndRaiseTheUsedDice)
 
 TEST_F(Dispatch, GoneoutAndBonusCells)
 {
-    struct Case { const char *name; QByteArray message; QList<std::pair<int, int>> cells; QStringList expected; };
+    struct Case
+    {
+        const char *name;
+        QByteArray message;
+        QList<std::pair<int, int>> cells;
+        QStringList expected;
+    };
     const Case cases[] = {
-        {"goneout 40 for seat 1", "CMD_scores+1+10+400+50+40+goneout+1+2+3+4+5+6+7+8",
-         {{1, 12}, {2, 12}, {3, 12}, {4, 12}}, {"40", "-", "-", "-"}},
+        {"goneout 40 for seat 1",
+         "CMD_scores+1+10+400+50+40+goneout+1+2+3+4+5+6+7+8",
+         {{1, 12}, {2, 12}, {3, 12}, {4, 12}},
+         {"40", "-", "-", "-"}},
         {"bonus 0 for seat 2", "CMD_scores+2+5+180+40+0+bonus+none", {{2, 11}, {2, 5}}, {"-", "40"}},
         {"bonus 40 for seat 3", "CMD_scores+3+5+260+40+40+bonus+none", {{3, 11}}, {"40"}},
     };
@@ -172,8 +186,8 @@ TEST_F(Dispatch, GoneoutAndBonusCells)
 TEST_F(Dispatch, MarkoffFromPhaseEightAndNoscore)
 {
     login(1, "You");
-    deliver({"CMD_newplayerinfo+3+Cy", "CMD_scores+3+7+300+30+0+none+none", "CMD_markoff+3+8+",
-             "CMD_noscore+3+1+4"});
+    deliver(
+        {"CMD_newplayerinfo+3+Cy", "CMD_scores+3+7+300+30+0+none+none", "CMD_markoff+3+8+", "CMD_noscore+3+1+4"});
     const SeatModel &cy = model.seats[3];
     EXPECT_EQ(cy.sheet[7].text(), QStringLiteral("30"));
     for (int row : {8, 9, 10})

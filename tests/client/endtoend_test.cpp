@@ -47,7 +47,8 @@ TEST(EndToEnd, SoloGameAgainstKlotReachesGameOver)
     chat.show();
     Board &board = chat.board();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat.state().loggedin && board.playerName(1)->text() == "You"; }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return chat.state().loggedin && board.playerName(1)->text() == "You"; }, 5000));
     screenshot(chat, "start");
     QTest::mouseClick(board.button_start, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !board.button_start->isVisible(); }, 5000)) << "the game started";
@@ -59,7 +60,8 @@ TEST(EndToEnd, SoloGameAgainstKlotReachesGameOver)
     (void)QTest::qWaitFor([&] { return !board.die(3)->isEmpty(); }, 2000);
     screenshot(chat, "midgame");
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return board.label_status->text() == QStringLiteral("Game Over!"); }, 120000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return board.label_status->text() == QStringLiteral("Game Over!"); }, 120000));
     EXPECT_TRUE(board.label_winner->isVisible());
     EXPECT_TRUE(board.label_winner->text().endsWith(QStringLiteral("Won the Game!")))
         << board.label_winner->text().toStdString();

@@ -64,7 +64,8 @@ protected:
         chat = std::make_unique<Tchat>(options);
         chat->sessions().createHost();
         chat->show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return chatText().contains(QLatin1String("You are Connected.")); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return chatText().contains(QLatin1String("You are Connected.")); }, 5000));
         soloPort = chat->server()->listeningPort();
         ASSERT_NE(soloPort, 0);
     }
@@ -123,9 +124,10 @@ TEST_F(Netplay, TheFileMenuOffersHostingAndJoiningAboveStartGame)
     EXPECT_EQ(join->text(), QStringLiteral("Join a Game..."));
     EXPECT_EQ(host->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
     EXPECT_EQ(join->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
-    const QList<QAction *> file = menuItem("StartGame1")->associatedObjects().isEmpty()
-        ? QList<QAction *>{}
-        : qobject_cast<QWidget *>(menuItem("StartGame1")->associatedObjects().first())->actions();
+    const QList<QAction *> file =
+        menuItem("StartGame1")->associatedObjects().isEmpty()
+            ? QList<QAction *>{}
+            : qobject_cast<QWidget *>(menuItem("StartGame1")->associatedObjects().first())->actions();
     ASSERT_GE(file.size(), 3);
     EXPECT_EQ(file.indexOf(host), 0);
     EXPECT_EQ(file.indexOf(join), 1);
@@ -240,8 +242,8 @@ TEST_F(Netplay, HostingFromASoloGameReplacesItsHostOpensTheRouterPortAndClosesIt
     ASSERT_TRUE(QTest::qWaitFor([&] { return chat->server()->state().seats[1].name == "Bea"; }, 5000))
         << "the new connection logs in with the typed name";
     EXPECT_TRUE(chat->state().amhost);
-    EXPECT_EQ(chat->parameters(), (QStringList{QStringLiteral("Bea"), QStringLiteral("127.0.0.1"),
-                                               QStringLiteral("true")}));
+    EXPECT_EQ(chat->parameters(),
+              (QStringList{QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
     EXPECT_TRUE(chat->isVisible()) << "the same window";
     EXPECT_TRUE(chatText().contains(QLatin1String("Loading Multi-player Game.. Please Wait.")));
     EXPECT_EQ(ClientSettings(settingsPath()).readPlayerName(), QStringLiteral("Bea"));
@@ -252,8 +254,8 @@ TEST_F(Netplay, HostingFromASoloGameReplacesItsHostOpensTheRouterPortAndClosesIt
     EXPECT_EQ(adds[0].args.value(QStringLiteral("NewInternalPort")), QString::number(port));
     EXPECT_EQ(adds[0].args.value(QStringLiteral("NewInternalClient")), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(adds[0].args.value(QStringLiteral("NewProtocol")), QStringLiteral("TCP"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chatText().contains(QLatin1String("Others can join you at 203.0.113.7")); },
-                                5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return chatText().contains(QLatin1String("Others can join you at 203.0.113.7")); }, 5000));
     EXPECT_TRUE(chatText().contains(QLatin1String("not announced on the local network")))
         << "without a daemon the local-network line says so";
 
@@ -275,7 +277,8 @@ TEST_F(Netplay, SwitchingThePortOptionOffClosesTheRouterPortAndIsRemembered)
 
     sessions().switchTo(QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), true);
     QTest::qWait(200);
-    EXPECT_EQ(gateway.callsOf(QStringLiteral("AddPortMapping")).size(), 1) << "switched off: the router is not asked";
+    EXPECT_EQ(gateway.callsOf(QStringLiteral("AddPortMapping")).size(), 1)
+        << "switched off: the router is not asked";
 }
 
 TEST_F(Netplay, JoiningFromASoloGameLogsInToTheOtherHostAndRemembersTheAddress)
@@ -332,7 +335,8 @@ TEST_F(Netplay, TheBoardIsClearedWhenTheGameIsLeft)
     sessions().switchTo(QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), true);
     EXPECT_EQ(chat->board().score(1)->text(), QStringLiteral("0"));
     EXPECT_EQ(chat->board().playerName(3)->text(), QStringLiteral("<Waiting>"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->board().playerName(1)->text() == QLatin1String("Dee"); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return chat->board().playerName(1)->text() == QLatin1String("Dee"); }, 5000));
     EXPECT_FALSE(chat->isHidden());
 }
 

@@ -104,14 +104,30 @@ TEST_F(Settings, KeyValuesAndTheirInvalidForms)
         std::function<void(Tchat &)> check;
     };
     const Case cases[] = {
-        {"Botspeed=750", [](Tchat &c) { EXPECT_EQ(c.state().botspeed, 1000); EXPECT_TRUE(c.menu().Normal1->isChecked()); }},
-        {"Botspeed=2000", [](Tchat &c) { EXPECT_EQ(c.state().botspeed, 2000); EXPECT_TRUE(c.menu().Slow1->isChecked()); }},
+        {"Botspeed=750",
+         [](Tchat &c) {
+             EXPECT_EQ(c.state().botspeed, 1000);
+             EXPECT_TRUE(c.menu().Normal1->isChecked());
+         }},
+        {"Botspeed=2000",
+         [](Tchat &c) {
+             EXPECT_EQ(c.state().botspeed, 2000);
+             EXPECT_TRUE(c.menu().Slow1->isChecked());
+         }},
         {"Playsounds=no", [](Tchat &c) { EXPECT_TRUE(c.menu().PlaySounds1->isChecked()); }},
         {"Playsounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().PlaySounds1->isChecked()); }},
         {"ChatterSounds=FALSE", [](Tchat &c) { EXPECT_TRUE(c.menu().PlayChatterSounds1->isChecked()); }},
         {"ChatterSounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().PlayChatterSounds1->isChecked()); }},
-        {"Turnsound=2", [](Tchat &c) { EXPECT_TRUE(c.menu().Classic1->isChecked()); EXPECT_FALSE(c.game().turnSoundNew); }},
-        {"Turnsound=1", [](Tchat &c) { EXPECT_TRUE(c.menu().New1->isChecked()); EXPECT_TRUE(c.game().turnSoundNew); }},
+        {"Turnsound=2",
+         [](Tchat &c) {
+             EXPECT_TRUE(c.menu().Classic1->isChecked());
+             EXPECT_FALSE(c.game().turnSoundNew);
+         }},
+        {"Turnsound=1",
+         [](Tchat &c) {
+             EXPECT_TRUE(c.menu().New1->isChecked());
+             EXPECT_TRUE(c.game().turnSoundNew);
+         }},
         {"Textsize=twelve", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 8); }},
         {"Textsize=0", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 8); }},
         {"Textsize=12", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 12); }},
@@ -119,8 +135,10 @@ TEST_F(Settings, KeyValuesAndTheirInvalidForms)
         {"Textcolor=$004080FF", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(255, 128, 64)); }},
         {"Textcolor=purplish", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 0)); }},
         // 800 x 590 leaves a client area 544 high, below the 550 minimum: it grows to it.
-        {"Left=40\nTop=x\nWidth=800\nHeight=", [](Tchat &c) { EXPECT_EQ(c.place().outer(), QRect(40, 3, 800, 596)); }},
-        {"Phrase3=Hi there\nPhrase4=", [](Tchat &c) {
+        {"Left=40\nTop=x\nWidth=800\nHeight=",
+         [](Tchat &c) { EXPECT_EQ(c.place().outer(), QRect(40, 3, 800, 596)); }},
+        {"Phrase3=Hi there\nPhrase4=",
+         [](Tchat &c) {
              EXPECT_EQ(c.chatInput().phrases().value(2), QStringLiteral("Hi there"));
              EXPECT_EQ(c.chatInput().phrases().value(3), QStringLiteral("Excellent!"));
          }},
@@ -186,7 +204,12 @@ TEST_F(Settings, ClosingACopyThatNeverReadItsSettingsLeavesTheFileAlone)
              start({"Ann", "127.0.0.1", "false"}, deadPort());
              ASSERT_TRUE(waitForChatLine(QStringLiteral("Could not connect to the host.")));
          }},
-        {"game full", [&] { start(); ASSERT_TRUE(host.waitForClient()); deliver("CMD_full+"); }},
+        {"game full",
+         [&] {
+             start();
+             ASSERT_TRUE(host.waitForClient());
+             deliver("CMD_full+");
+         }},
         {"port busy",
          [&] {
              server = &busyHost;

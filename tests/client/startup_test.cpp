@@ -95,14 +95,15 @@ TEST_P(StartupParameters, ThreeParametersHostOnlyForLowerCaseTrue)
     EXPECT_TRUE(host.waitForRequest("CMD_logininfo+3+1.0.9+Ann")) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLine, StartupParameters,
-    ::testing::Values(
-        // Hosting connects to 127.0.0.1 whatever address is given (192.0.2.1 is unroutable).
-        ParameterCase{"true hosts", {"Ann", "192.0.2.1", "true"}, true},
-        ParameterCase{"True joins", {"Ann", "127.0.0.1", "True"}, false},
-        ParameterCase{"false joins", {"Ann", "127.0.0.1", "false", "extra"}, false}),
-    [](const auto &info) { return QString::fromLatin1(info.param.name).replace(' ', '_').toStdString(); });
+INSTANTIATE_TEST_SUITE_P(CommandLine, StartupParameters,
+                         ::testing::Values(
+                             // Hosting connects to 127.0.0.1 whatever address is given (192.0.2.1 is unroutable).
+                             ParameterCase{"true hosts", {"Ann", "192.0.2.1", "true"}, true},
+                             ParameterCase{"True joins", {"Ann", "127.0.0.1", "True"}, false},
+                             ParameterCase{"false joins", {"Ann", "127.0.0.1", "false", "extra"}, false}),
+                         [](const auto &info) {
+                             return QString::fromLatin1(info.param.name).replace(' ', '_').toStdString();
+                         });
 
 TEST_F(Startup, OneOrTwoParametersOnlyAnnounceTheGame)
 {
@@ -190,7 +191,8 @@ TEST_F(Startup, ABrokenConnectionKeepsTheWindowAndSaysSoOnce)
     ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
     start({}, ntohs(address.sin_port));
     int peer = -1;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (peer = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }, 3000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (peer = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }, 3000));
     ::close(listener);
     ASSERT_TRUE(QTest::qWaitFor([&] { return chat->connection().send("CMD_chat+1+hi|clBlack"); }, 3000));
     const linger reset{1, 0};
@@ -226,7 +228,8 @@ TEST_F(Startup, MessagesInOneReadAndSplitAcrossReadsKeepTheirOrder)
 {
     login();
     const quint64 before = chat->connection().dispatchedCount();
-    host.sendRaw(QByteArray("CMD_newplayerinfo+3+Ann\xff" "CMD_newplayerinfo+4+Bo"));
+    host.sendRaw(QByteArray("CMD_newplayerinfo+3+Ann\xff"
+                            "CMD_newplayerinfo+4+Bo"));
     QTest::qWait(30);
     host.sendRaw(QByteArray("b\xff"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return chat->connection().dispatchedCount() >= before + 2; }, 3000));

@@ -167,8 +167,7 @@ TEST(LzhTest, UnwrittenRingPositionsReadAsZero)
     };
     const std::vector<Case> cases = {
         {"copy of the whole unwritten tail", 0, Bytes(60, 0)},
-        {"copy across the ring's end into the blanks", 10,
-         concat({Bytes(10, 'a'), Bytes(50, 0), Bytes(10, ' ')})},
+        {"copy across the ring's end into the blanks", 10, concat({Bytes(10, 'a'), Bytes(50, 0), Bytes(10, ' ')})},
     };
     TLZH reused;
     for (const Case &c : cases) {
@@ -189,8 +188,7 @@ TEST(LzhTest, UnwrittenRingPositionsReadAsZero)
         ASSERT_EQ(reused.decode(readFrom(filler, pos), appendTo(scratch), 5000), TLZH::DecodeStatus::Ok);
         Bytes again;
         pos = 0;
-        EXPECT_EQ(reused.decode(readFrom(stream, pos), appendTo(again), c.expected.size()),
-                  TLZH::DecodeStatus::Ok)
+        EXPECT_EQ(reused.decode(readFrom(stream, pos), appendTo(again), c.expected.size()), TLZH::DecodeStatus::Ok)
             << c.name;
         EXPECT_EQ(again, c.expected) << c.name << ", decoder used before";
     }

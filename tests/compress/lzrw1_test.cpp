@@ -60,9 +60,10 @@ std::vector<ManifestRow> manifest()
     return rows;
 }
 
-
-
-std::string readFailure(const fs::path &in) { return "Lzrw1 : Error reading from input file : " + in.string(); }
+std::string readFailure(const fs::path &in)
+{
+    return "Lzrw1 : Error reading from input file : " + in.string();
+}
 const std::string SizeMismatch = "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
 
 class Lzrw1Test : public ::testing::Test
@@ -199,8 +200,8 @@ TEST_F(Lzrw1Test, BlockLayoutOfFullBlocks)
         std::size_t n;
         std::int64_t size;
     };
-    for (const Case &c : {Case{0, 11}, Case{32768, 8 + 32771 + 3}, Case{65536, 8 + 2 * 32771 + 3},
-                          Case{32769, 8 + 32771 + 4}}) {
+    for (const Case &c :
+         {Case{0, 11}, Case{32768, 8 + 32771 + 3}, Case{65536, 8 + 2 * 32771 + 3}, Case{32769, 8 + 32771 + 4}}) {
         writeFile(tmp("plain"), testbytes::random(c.n, 99));
         EXPECT_EQ(compress(tmp("plain"), tmp("packed"), TCompressMode::Fast), c.size) << c.n;
         const Bytes packed = readFile(tmp("packed"));
@@ -222,11 +223,13 @@ TEST_F(Lzrw1Test, AutoChoosesByInputSizeAndSample)
         {"compressible large input gets LZRW1/KH", testbytes::text(98304, 1), 40, "WRZL"},
         {"incompressible large input gets LZH", testbytes::random(200000, 4), 40, "!HZL"},
         {"a strict threshold gets LZH", testbytes::text(200000, 1), 1, "!HZL"},
-        {"runs at the sampled thirds only", [] {
+        {"runs at the sampled thirds only",
+         [] {
              Bytes b = testbytes::random(3 * 32768 + 10, 5);
              std::fill(b.begin() + 32768, b.begin() + 3 * 32768, 'x');
              return b;
-         }(), 40, "WRZL"},
+         }(),
+         40, "WRZL"},
     };
     for (const Case &c : cases) {
         writeFile(tmp("plain"), c.data);
@@ -259,8 +262,7 @@ TEST_F(Lzrw1Test, MissingOrUnusableFilesFailWithTheirTexts)
          "Lzrw1 advise : can not get the size of : " + missing.string()},
         {"decompress a missing file", [&] { decompress(missing, out); },
          "Lzrw1 (de)compression : Failed to open input file : " + missing.string()},
-        {"output in a missing folder",
-         [&] { compress(tmp("plain"), tmp("no/such/dir"), TCompressMode::Fast); },
+        {"output in a missing folder", [&] { compress(tmp("plain"), tmp("no/such/dir"), TCompressMode::Fast); },
          "Lzrw1 (de)compression : Failed to open output file : " + tmp("no/such/dir").string()},
         // Creating the output would empty the input before it is read.
         {"output is the input", [&] { compress(tmp("plain"), tmp("plain"), TCompressMode::Fast); },
@@ -345,8 +347,8 @@ TEST_F(Lzrw1Test, RandomDamageNeverCrashesAndNeverLeavesOutputOnFailure)
     const fs::path in = tmp("damaged");
     const fs::path out = tmp("out");
     int failures = 0, total = 0;
-    for (const char *name : {"text100k.wrzl", "tally_small.wrzl", "equal5000.wrzl", "text100k.hzl",
-                             "indented.hzl", "random40k.hzl"}) {
+    for (const char *name : {"text100k.wrzl", "tally_small.wrzl", "equal5000.wrzl", "text100k.hzl", "indented.hzl",
+                             "random40k.hzl"}) {
         const Bytes good = readFile(DataDir / name);
         const std::set<std::string> allowed = {
             readFailure(in), readFailure(in) + " (LZH)", SizeMismatch,

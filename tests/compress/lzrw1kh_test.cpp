@@ -39,8 +39,6 @@ Bytes twice(const std::string &s)
     return out;
 }
 
-
-
 TEST(Lzrw1khTest, CodesKnownInputsExactly)
 {
     struct Case
@@ -53,18 +51,20 @@ TEST(Lzrw1khTest, CodesKnownInputsExactly)
         {"empty input is stored", {}, {0x80}},
         {"two bytes are stored", {'a', 'b'}, {0x80, 'a', 'b'}},
         {"20 equal bytes are one run", Bytes(20, 'Z'), {0x40, 0x80, 0x00, 0x00, 0x00, 0x04, 'Z'}},
-        {"run capped at 4095 then run of 905", Bytes(5000, 'A'),
+        {"run capped at 4095 then run of 905",
+         Bytes(5000, 'A'),
          {0x40, 0xC0, 0x00, 0x00, 0x0F, 0xEF, 'A', 0x00, 0x03, 0x79, 'A'}},
         // "abcabcabcabc": 3 literals, then one copy of 9 bytes from 3 back.
-        {"overlapping copy", {'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c'},
+        {"overlapping copy",
+         {'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c'},
          {0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x36}},
         // 15 equal bytes are no run: literal, then a copy of 14 from 1 back.
-        {"15 equal bytes are a copy, not a run", Bytes(15, 'x'),
-         {0x40, 0x40, 0x00, 'x', 0x00, 0x1B}},
+        {"15 equal bytes are a copy, not a run", Bytes(15, 'x'), {0x40, 0x40, 0x00, 'x', 0x00, 0x1B}},
         // 16 literals fill the first control word; the 17th item gets a new one.
-        {"17th item opens a new control word", twice("abcdefghijklmnop"),
-         {0x40, 0x00, 0x00, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm', 'n',
-          'o', 'p', 0x80, 0x00, 0x01, 0x0D}},
+        {"17th item opens a new control word",
+         twice("abcdefghijklmnop"),
+         {0x40, 0x00, 0x00, 'a', 'b', 'c', 'd', 'e',  'f',  'g',  'h', 'i',
+          'j',  'k',  'l',  'm', 'n', 'o', 'p', 0x80, 0x00, 0x01, 0x0D}},
     };
     TLZR lzr;
     for (const Case &c : cases)
@@ -101,10 +101,18 @@ TEST(Lzrw1khTest, MixedRunsMatchesAndLiteralsRoundTrip)
         Bytes in;
         while (in.size() < TLZR::BlockSize) {
             switch (rng() % 3) {
-            case 0: in.insert(in.end(), 1 + rng() % 5000, static_cast<std::uint8_t>(rng()));
-                    break;
-            case 1: { const Bytes t = testbytes::text(1 + rng() % 300, rng()); in.insert(in.end(), t.begin(), t.end()); break; }
-            default: { const Bytes r = testbytes::random(1 + rng() % 40, rng()); in.insert(in.end(), r.begin(), r.end()); }
+            case 0:
+                in.insert(in.end(), 1 + rng() % 5000, static_cast<std::uint8_t>(rng()));
+                break;
+            case 1: {
+                const Bytes t = testbytes::text(1 + rng() % 300, rng());
+                in.insert(in.end(), t.begin(), t.end());
+                break;
+            }
+            default: {
+                const Bytes r = testbytes::random(1 + rng() % 40, rng());
+                in.insert(in.end(), r.begin(), r.end());
+            }
             }
         }
         in.resize(rng() % (TLZR::BlockSize + 1));
@@ -129,7 +137,8 @@ TEST(Lzrw1khTest, DecoderRejectsDamagedBlocks)
         {"literals beyond the block", {0x40, 0x00, 0x00, 'a', 'b', 'c'}, 2},
         {"stored block beyond the block", {0x80, 1, 2, 3}, 2},
         {"control word cut after one byte",
-         {0x40, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 0x00}, 100},
+         {0x40, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 0x00},
+         100},
     };
     for (const Case &c : cases)
         EXPECT_EQ(decode(c.coded, c.cap), std::nullopt) << c.name;

@@ -14,8 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 // Text made of short words and CR LF line ends, n bytes long.
 inline Bytes text(std::size_t n, std::uint32_t seed)
 {
-    static const char *const words[] = {"dice ", "phase ", "roll ", "wild ", "score\r\n", "Klot ",
-                                        "won ", "tally ", "bonus ", "12 "};
+    static const char *const words[] = {"dice ", "phase ", "roll ",  "wild ",  "score\r\n",
+                                        "Klot ", "won ",   "tally ", "bonus ", "12 "};
     std::mt19937 rng(seed);
     Bytes out;
     while (out.size() < n) {

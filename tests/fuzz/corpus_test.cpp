@@ -66,6 +66,8 @@ TEST_P(CorpusTest, EveryCorpusFileRunsClean)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusTest, ::testing::ValuesIn(Targets),
-                         [](const ::testing::TestParamInfo<Target> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Target> &info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

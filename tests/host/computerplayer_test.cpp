@@ -148,8 +148,7 @@ TEST_F(ComputerPlayerTest, RollStepSendsWhatAClientWould)
     // Phase 9 cannot be made with the dice below, so CMD_noscore shows what was offered.
     const Case cases[] = {
         {"rolls the dice not kept, ascending", 1, "1011111110", "CMD_createdice+2+2+2+"},
-        {"all kept: straight to all done", 1, "1111111111",
-         "CMD_noscore+2+1+2+3+4+5+6+7+8+9+10"},
+        {"all kept: straight to all done", 1, "1111111111", "CMD_noscore+2+1+2+3+4+5+6+7+8+9+10"},
         {"after three rolls: all done with the kept dice", 3, "1010000001", "CMD_noscore+2+1+3+10"},
         {"after three rolls, nothing kept", 3, "0000000000", "CMD_noscore+2+none"},
     };

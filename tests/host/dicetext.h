@@ -29,11 +29,16 @@ struct Table
 inline int colourCode(char letter)
 {
     switch (letter) {
-    case 'y': return 1;
-    case 'b': return 2;
-    case 'g': return 3;
-    case 'm': return 4;
-    default: throw std::invalid_argument(std::string("bad colour letter ") + letter);
+    case 'y':
+        return 1;
+    case 'b':
+        return 2;
+    case 'g':
+        return 3;
+    case 'm':
+        return 4;
+    default:
+        throw std::invalid_argument(std::string("bad colour letter ") + letter);
     }
 }
 

@@ -42,21 +42,32 @@ TEST(LateJoin, LoadStatsDescribesTheTurnInProgress)
         int newcomer;
         QByteArray expected;
     } rows[] = {
-        {"mid-turn, dice on the table", {1, 2, {0, 3, 2, 1, 1}, {0, 60, 35, 0, 0}, {{2, 4, 1}, {5, 9, 3}}, {}}, 6,
+        {"mid-turn, dice on the table",
+         {1, 2, {0, 3, 2, 1, 1}, {0, 60, 35, 0, 0}, {{2, 4, 1}, {5, 9, 3}}, {}},
+         6,
          "CMD_loadstats+6+1+3+4+2+60+35+0+0+2+4+1+5+9+3"},
-        {"before the first roll", {2, 0, {0, 3, 2, 1, 1}, {0, 60, 35, 0, 0}, {}, {}}, 5,
+        {"before the first roll",
+         {2, 0, {0, 3, 2, 1, 1}, {0, 60, 35, 0, 0}, {}, {}},
+         5,
          "CMD_loadstats+5+2+2+4+0+60+35+0+0+none"},
-        {"a wild is not listed", {3, 1, {0, 1, 1, 5, 1}, {0, 0, 0, 0, 0}, {{1, 0, 2}, {6, 7, 4}}, {}}, 7,
+        {"a wild is not listed",
+         {3, 1, {0, 1, 1, 5, 1}, {0, 0, 0, 0, 0}, {{1, 0, 2}, {6, 7, 4}}, {}},
+         7,
          "CMD_loadstats+7+3+5+4+1+0+0+0+0+6+7+4"},
-        {"a seat on turn past the seats reads as the last seat", {12, 0, {0, 1, 1, 1, 1}, {0, 0, 0, 0, 0}, {}, {}}, 8,
+        {"a seat on turn past the seats reads as the last seat",
+         {12, 0, {0, 1, 1, 1, 1}, {0, 0, 0, 0, 0}, {}, {}},
+         8,
          "CMD_loadstats+8+4+1+4+0+0+0+0+0+none"},
-        {"after the turn's all done", {4, 5, {0, 2, 2, 2, 9}, {0, 10, 20, 30, 40}, {{10, 8, 1}}, {}}, 9,
+        {"after the turn's all done",
+         {4, 5, {0, 2, 2, 2, 9}, {0, 10, 20, 30, 40}, {{10, 8, 1}}, {}},
+         9,
          "CMD_loadstats+9+4+9+4+5+10+20+30+40+10+8+1"},
     };
     for (const auto &r : rows) {
         HostState state = stateFor(r.situation);
         state.numseats = 4;
-        EXPECT_EQ(latejoin::loadstats(state, r.newcomer).build().toStdString(), r.expected.toStdString()) << r.name;
+        EXPECT_EQ(latejoin::loadstats(state, r.newcomer).build().toStdString(), r.expected.toStdString())
+            << r.name;
     }
 }
 

@@ -23,12 +23,9 @@ struct PhaseCase
 const PhaseCase phaseCases[] = {
     {"two sets with a wild completing the second", "5y 5b 5g 7m 7y Wb", 1, 29, "2000222220"},
     {"tied counts: lower value takes the first wild", "5y 5b 7g 7m Wb Wg", 1, 24, "2200222200"},
-    {"tied counts: the set of 5 is the lower value", "Wy Wb 6y 6b 6g 8m 8y 8b", 9, 34,
-     "2200222221"},
-    {"set of two of wilds alone fails, first set stays marked", "6y 6b 6g 6m 6y Wb Wg", 9, 0,
-     "1100222220"},
-    {"set of 5 takes the wild, set of 3 from real dice", "3y 3b Wg 8y 8b 8g 8m 3m", 10, 41,
-     "2222222200"},
+    {"tied counts: the set of 5 is the lower value", "Wy Wb 6y 6b 6g 8m 8y 8b", 9, 34, "2200222221"},
+    {"set of two of wilds alone fails, first set stays marked", "6y 6b 6g 6m 6y Wb Wg", 9, 0, "1100222220"},
+    {"set of 5 takes the wild, set of 3 from real dice", "3y 3b Wg 8y 8b 8g 8m 3m", 10, 41, "2222222200"},
     {"run of 7 takes the highest window", "1y 2b 3g 4m 5y 6b 7g 8m", 4, 35, "1222222200"},
     {"run of 7 leaves a duplicate free", "3y 4b 5g 6m 6y 7b 8g 9m", 4, 42, "2200221222"},
     {"run without a gap leaves the wild free", "Wy 4b 5g 6m 7y 8b 9g 10m", 4, 49, "1200222222"},
@@ -39,15 +36,11 @@ const PhaseCase phaseCases[] = {
     {"set of 3 and run of 3", "7y 7b 7g 8m 9y 10b", 2, 48, "0000222222"},
     {"set of 4 takes the wild the run needed", "Wy 7b 7g 7m 6y 8b 9g", 3, 0, "2000222111"},
     {"two sets of 4", "4y 4b 4g 4m 9y 9b 9g 9m", 7, 52, "2222222200"},
-    {"eight of one colour: the wild is set aside", "1b 2b 3b Wb 5b 6b 7b 8b", 8, 32,
-     "2223222200"},
-    {"equal lowest values: the lower die is set aside", "Wb 2b Wb 4b 5b 6b 7b 8b", 8, 32,
-     "3222222200"},
+    {"eight of one colour: the wild is set aside", "1b 2b 3b Wb 5b 6b 7b 8b", 8, 32, "2223222200"},
+    {"equal lowest values: the lower die is set aside", "Wb 2b Wb 4b 5b 6b 7b 8b", 8, 32, "3222222200"},
     {"other colours stay free", "1y 2y 3g 4y 5y 6y 7y 8y", 8, 33, "2212222200"},
-    {"reference colour from the highest offered die", "1y 2y 3y 4y 5y 6y 7y 8g", 8, 0,
-     "1111111100"},
-    {"a die not offered is not the reference", "1y 2y 3y 4y 5y 6y 7y ~9g", 8, 28,
-     "2222222000"},
+    {"reference colour from the highest offered die", "1y 2y 3y 4y 5y 6y 7y 8g", 8, 0, "1111111100"},
+    {"a die not offered is not the reference", "1y 2y 3y 4y 5y 6y 7y ~9g", 8, 28, "2222222000"},
     {"out-of-range value matches nothing", "Wb 5y 5b 5g 7m 7y 10:-3.2", 1, 29, "2000222221"},
     {"huge value matches nothing", "5y 5b 5g 7m 7y 10:99.2", 1, 0, "0000222111"},
     {"out-of-range colour matches nothing", "1y 2y 3y 4y 5y 6y 7y 8:8.9", 8, 0, "1111111100"},
@@ -75,14 +68,12 @@ struct PrimitiveCase
 };
 
 const PrimitiveCase primitiveCases[] = {
-    {"most frequent value, not the highest", "4y 4b 4g 4m 9y 9b 9g", false, 3, 12,
-     "2221111000"},
+    {"most frequent value, not the highest", "4y 4b 4g 4m 9y 9b 9g", false, 3, 12, "2221111000"},
     {"wilds alone make no set", "Wy Wb Wg", false, 2, 0, "1110000000"},
     {"wilds marked from the lowest die", "Wy Wb Wg 6m 6y", false, 4, 12, "2210220000"},
     {"too few even with wilds marks nothing", "Wy 6m 6y", false, 4, 0, "1000110000"},
     {"wild fills a gap below a real top", "Wy 8b 10g", true, 3, 18, "2000220000"},
-    {"run longer than the dice fails", "1y 2b 3g 4m 5y 6b 7g 8m 9y 10b", true, 11, 0,
-     "1111111111"},
+    {"run longer than the dice fails", "1y 2b 3g 4m 5y 6b 7g 8m 9y 10b", true, 11, 0, "1111111111"},
 };
 
 TEST(PhaseTests, PrimitivesFollowTheirRules)

@@ -87,10 +87,10 @@ TEST(RequestBinding, EveryRequestTypeHasItsRule)
         {"bot speed from entry 2 as seat 1", requestbinding::mayRequest(BotSpeed{1, 500}, 2), false},
         {"start from entry 1", requestbinding::mayRequest(StartGame{"Ann"}, 1), true},
         {"start from entry 2", requestbinding::mayRequest(StartGame{"Bob"}, 2), false},
-        {"just watch another seat from entry 1", requestbinding::mayRequest(JustWatch{4, WatchMode::ComputerPlays}, 1),
-         true},
-        {"just watch another seat from entry 2", requestbinding::mayRequest(JustWatch{4, WatchMode::PlayerPlays}, 2),
-         false},
+        {"just watch another seat from entry 1",
+         requestbinding::mayRequest(JustWatch{4, WatchMode::ComputerPlays}, 1), true},
+        {"just watch another seat from entry 2",
+         requestbinding::mayRequest(JustWatch{4, WatchMode::PlayerPlays}, 2), false},
     };
     for (const auto &r : rows)
         EXPECT_EQ(r.allowed, r.expected) << r.name;

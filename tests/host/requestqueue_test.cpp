@@ -40,8 +40,8 @@ TEST(RequestQueue, CapsEachConnectionAndSparesOneThatMayNotBeClosed)
         QByteArray bytes;
         RequestQueue::FeedResult closable, kept;
     } cases[] = {
-        {"too many lines", lines("x", RequestQueue::MaxWaitingPerConnection + 1), RequestQueue::FeedResult::Flooded,
-         RequestQueue::FeedResult::Trimmed},
+        {"too many lines", lines("x", RequestQueue::MaxWaitingPerConnection + 1),
+         RequestQueue::FeedResult::Flooded, RequestQueue::FeedResult::Trimmed},
         {"too many bytes", lines(QByteArray(50000, 'y'), 3), RequestQueue::FeedResult::Flooded,
          RequestQueue::FeedResult::Trimmed},
         {"a message past the limit", QByteArray(limits::MaxMessageBytes + 1, 'z') + '\xff',
@@ -56,7 +56,8 @@ TEST(RequestQueue, CapsEachConnectionAndSparesOneThatMayNotBeClosed)
         EXPECT_LE(queue.waitingOn(1), RequestQueue::MaxWaitingPerConnection) << c.name;
         EXPECT_LE(queue.bytes(), RequestQueue::MaxWaitingBytesPerConnection) << c.name;
         drain(queue);
-        EXPECT_EQ(queue.feed(1, 2, "CMD_chat+1+still here\xff", false), RequestQueue::FeedResult::Queued) << c.name;
+        EXPECT_EQ(queue.feed(1, 2, "CMD_chat+1+still here\xff", false), RequestQueue::FeedResult::Queued)
+            << c.name;
         EXPECT_EQ(queue.takeFirst().line, "CMD_chat+1+still here") << c.name << ": the connection is read on";
     }
 }
@@ -83,7 +84,7 @@ TEST(RequestQueue, CapsHoldExactlyAtTheirLimits)
         const qsizetype first = limits::MaxMessageBytes;
         const qsizetype second = limits::MaxMessageBytes - 10;
         return QByteArray(first, 'a') + '\xff' + QByteArray(second, 'b') + '\xff'
-            + QByteArray(total - first - second, 'c') + '\xff';
+               + QByteArray(total - first - second, 'c') + '\xff';
     };
     const struct
     {
@@ -96,8 +97,8 @@ TEST(RequestQueue, CapsHoldExactlyAtTheirLimits)
         {"one line more", lines("x", int(Lines) + 1), RequestQueue::FeedResult::Flooded, 0},
         {"as many bytes as allowed", threeLines(Bytes), RequestQueue::FeedResult::Queued, 3},
         {"one byte more", threeLines(Bytes + 1), RequestQueue::FeedResult::Flooded, 0},
-        {"the longest message", QByteArray(limits::MaxMessageBytes, 'm') + '\xff', RequestQueue::FeedResult::Queued,
-         1},
+        {"the longest message", QByteArray(limits::MaxMessageBytes, 'm') + '\xff',
+         RequestQueue::FeedResult::Queued, 1},
         {"an unfinished message at the limit", QByteArray(limits::MaxMessageBytes, 'm'),
          RequestQueue::FeedResult::Queued, 0},
         {"an unfinished message past the limit", QByteArray(limits::MaxMessageBytes + 1, 'm'),

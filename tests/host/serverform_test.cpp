@@ -48,22 +48,19 @@ TEST_F(ServerForm, LoginAnnouncesNewcomerListsOthersAndReportsVersionMismatch)
     HostClient &bob = login("bob");
     HostClient &carl = join();
     carl.sendMessage("CMD_logininfo+3+1.0.8+carl the+third");
-    ASSERT_TRUE(pumpUntil([&] {
-        return carl.has("CMD_wrongversion+") && alice.has("CMD_havewrongversion+carl the+third");
-    }));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return carl.has("CMD_wrongversion+") && alice.has("CMD_havewrongversion+carl the+third"); }));
 
     const QList<QByteArray> carlExpected{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+carl the+third",
-                                         "CMD_existingplayers+1+alice",
-                                         "CMD_existingplayers+2+bob", "CMD_wrongversion+"};
+                                         "CMD_existingplayers+1+alice", "CMD_existingplayers+2+bob",
+                                         "CMD_wrongversion+"};
     EXPECT_EQ(carl.messages(), carlExpected);
     const QList<QByteArray> aliceExpected{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+alice",
-                                          "CMD_newplayerinfo+2+bob",
-                                          "CMD_newplayerinfo+3+carl the+third",
+                                          "CMD_newplayerinfo+2+bob", "CMD_newplayerinfo+3+carl the+third",
                                           "CMD_havewrongversion+carl the+third"};
     EXPECT_EQ(alice.messages(), aliceExpected);
     const QList<QByteArray> bobExpected{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+bob",
-                                        "CMD_existingplayers+1+alice",
-                                        "CMD_newplayerinfo+3+carl the+third"};
+                                        "CMD_existingplayers+1+alice", "CMD_newplayerinfo+3+carl the+third"};
     EXPECT_EQ(bob.messages(), bobExpected) << "a matching version gets no warning";
     EXPECT_EQ(server.state().seats[3].name, QByteArray("carl the+third"));
 }
@@ -112,9 +109,8 @@ TEST_F(ServerForm, OnlySeatOneKicks)
 
     alice.sendMessage("CMD_kickhim+1+3+");
     ASSERT_TRUE(pumpUntil([&] { return carl.closedByPeer(); }));
-    ASSERT_TRUE(pumpUntil([&] {
-        return alice.has("CMD_playerdisconnected+3+carl") && bob.has("CMD_playerdisconnected+3+carl");
-    }));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return alice.has("CMD_playerdisconnected+3+carl") && bob.has("CMD_playerdisconnected+3+carl"); }));
     EXPECT_FALSE(server.state().seats[3].connected);
     EXPECT_TRUE(server.state().seats[3].name.isEmpty());
 }
@@ -125,11 +121,11 @@ TEST_F(ServerForm, RequestsForAnotherSeatAreDropped)
     HostClient &bob = login("bob");
     login("carl");
     const QByteArray spoofed[] = {
-        "CMD_chat+1+spoof|clRed",        "CMD_action+3+spoof",
-        "CMD_playasound+1+wave1+",       "CMD_logininfo+1+1.0.9+mallory",
-        "CMD_botspeed+1+500+",           "CMD_botspeed+2+500+",
-        "CMD_justwatch+1+2",             "CMD_startgame+bob+0+0+f+",
-        "CMD_kickhim+1+1+",              "CMD_rollthedice+1+1+2+3",
+        "CMD_chat+1+spoof|clRed",  "CMD_action+3+spoof",
+        "CMD_playasound+1+wave1+", "CMD_logininfo+1+1.0.9+mallory",
+        "CMD_botspeed+1+500+",     "CMD_botspeed+2+500+",
+        "CMD_justwatch+1+2",       "CMD_startgame+bob+0+0+f+",
+        "CMD_kickhim+1+1+",        "CMD_rollthedice+1+1+2+3",
         "CMD_alldone+1+none",
     };
     for (const QByteArray &request : spoofed)
@@ -150,9 +146,7 @@ TEST_F(ServerForm, RequestsForAnotherSeatAreDropped)
     // The allowed exceptions: just watch for one's own seat, and seat 1 for any seat.
     bob.sendMessage("CMD_justwatch+2+2");
     alice.sendMessage("CMD_justwatch+3+2");
-    EXPECT_TRUE(pumpUntil([&] {
-        return bob.has("CMD_justwatching+2+2") && bob.has("CMD_justwatching+3+2");
-    }));
+    EXPECT_TRUE(pumpUntil([&] { return bob.has("CMD_justwatching+2+2") && bob.has("CMD_justwatching+3+2"); }));
 }
 
 TEST_F(ServerForm, LineFromAClosedConnectionIsNotTakenForTheEntrysNextHolder)

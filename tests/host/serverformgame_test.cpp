@@ -57,7 +57,8 @@ std::map<int, int> checkGameSequence(const QList<QByteArray> &messages, int &tur
         } else if (cmd == "CMD_markoff") {
             EXPECT_EQ(f[1].toInt(), seat);
             EXPECT_FALSE(resultSeen);
-            EXPECT_TRUE(i + 1 < messages.size() && messages[i + 1].startsWith("CMD_noscore+" + QByteArray::number(seat) + "+"))
+            EXPECT_TRUE(i + 1 < messages.size()
+                        && messages[i + 1].startsWith("CMD_noscore+" + QByteArray::number(seat) + "+"))
                 << "CMD_markoff is followed by CMD_noscore";
         } else if (cmd == "CMD_noscore") {
             EXPECT_EQ(f[1].toInt(), seat);

@@ -47,7 +47,8 @@ TEST_F(ServerFormLimits, NeverClosesTheHostingPlayersOwnConnectionForFlooding)
     for (int i = 0; i < 3000; ++i)
         flood += "CMD_chat+1+f\xff";
     alice.send(flood);
-    ASSERT_TRUE(pumpUntil([&] { return droppedContains("requests dropped"); })) << dropped.join('\n').toStdString();
+    ASSERT_TRUE(pumpUntil([&] { return droppedContains("requests dropped"); }))
+        << dropped.join('\n').toStdString();
     ASSERT_TRUE(pumpUntil([&] { return server.queuedRequests() == 0; }));
     sync(alice);
     EXPECT_FALSE(alice.closedByPeer());
@@ -118,14 +119,17 @@ TEST_F(ServerFormLimits, LogInNameLongerThanTheLimitIsNotSeated)
 // more. Every client must still hold its connection and have received only what it accepts.
 TEST_F(ServerFormLimits, LongestMessagesStillFitWhatClientsAccept)
 {
-    auto nameOf = [](int k) { return QByteArray(limits::MaxNameBytes - 1, char('a' + k)) + QByteArray::number(k); };
+    auto nameOf = [](int k) {
+        return QByteArray(limits::MaxNameBytes - 1, char('a' + k)) + QByteArray::number(k);
+    };
     for (int k = 1; k <= 8; ++k)
         login(nameOf(k));
     login(nameOf(9), "0.0.0");
     HostClient &alice = *clients[0];
     HostClient &bob = *clients[1];
     EXPECT_TRUE(pumpUntil([&] {
-        return clients[8]->withPrefix("CMD_existingplayers+").size() == 8 && alice.has("CMD_havewrongversion+" + nameOf(9));
+        return clients[8]->withPrefix("CMD_existingplayers+").size() == 8
+               && alice.has("CMD_havewrongversion+" + nameOf(9));
     }));
 
     const struct

@@ -11,8 +11,7 @@ void ServerFormTestBench::SetUp()
     server.startListening();
     port = server.listeningPort();
     ASSERT_NE(port, 0);
-    QObject::connect(&server, &TServer::requestDropped,
-                     [this](const QString &reason) { dropped.append(reason); });
+    QObject::connect(&server, &TServer::requestDropped, [this](const QString &reason) { dropped.append(reason); });
 }
 
 bool ServerFormTestBench::pumpUntil(const std::function<bool()> &done, int timeoutMs)
@@ -45,8 +44,7 @@ HostClient &ServerFormTestBench::connectClient(int receiveBuffer)
 HostClient &ServerFormTestBench::join()
 {
     HostClient &client = connectClient();
-    EXPECT_TRUE(pumpUntil([&] { return client.seat() != 0 || client.closedByPeer(); }))
-        << "no CMD_sendlogininfo";
+    EXPECT_TRUE(pumpUntil([&] { return client.seat() != 0 || client.closedByPeer(); })) << "no CMD_sendlogininfo";
     return client;
 }
 
@@ -69,7 +67,8 @@ void ServerFormTestBench::sync(HostClient &client)
     ASSERT_TRUE(pumpUntil([&] {
         const QList<QByteArray> chats = client.withPrefix("CMD_chat+" + seat + "+");
         return !chats.isEmpty() && chats.last().endsWith(expected);
-    })) << "marker " << marker.constData() << " never came back";
+    })) << "marker "
+        << marker.constData() << " never came back";
 }
 
 bool ServerFormTestBench::droppedContains(const QString &text) const

@@ -90,8 +90,7 @@ TEST(StepTimer, RearmingAndRescalingReplaceThePendingFiring)
 QList<std::pair<int, bool>> firings(StepTimer &timer, int count)
 {
     QList<std::pair<int, bool>> seen; // step, armed while the signal runs
-    QObject::connect(&timer, &StepTimer::fired, &timer,
-                     [&](int step) { seen.append({step, timer.armed()}); });
+    QObject::connect(&timer, &StepTimer::fired, &timer, [&](int step) { seen.append({step, timer.armed()}); });
     QElapsedTimer clock;
     clock.start();
     while (seen.size() < count && clock.elapsed() < 5000)

@@ -87,8 +87,8 @@ TEST_F(TurnEngineTest, TurnOrderSkipsSeatsNotTakingPartAndCountsRoundsAtSeatOne)
     connect(4, "Dee");
     start();
     state.seats[2].status = SeatStatus::Finished;
-    const QByteArray expected[] = {"CMD_nextplayer+4+1+1+", "CMD_nextplayer+1+1+2+",
-                                   "CMD_nextplayer+4+1+2+", "CMD_nextplayer+1+1+3+"};
+    const QByteArray expected[] = {"CMD_nextplayer+4+1+1+", "CMD_nextplayer+1+1+2+", "CMD_nextplayer+4+1+2+",
+                                   "CMD_nextplayer+1+1+3+"};
     for (const QByteArray &message : expected) {
         engine.findplayer();
         ASSERT_FALSE(sink.messages.isEmpty());
@@ -119,7 +119,7 @@ QByteArray triples(const DiceArray &dice, std::initializer_list<int> numbers)
     QByteArray text;
     for (int die : numbers) {
         text += "+" + QByteArray::number(die) + "+" + QByteArray::number(dice[die].value) + "+"
-            + QByteArray::number(dice[die].color);
+                + QByteArray::number(dice[die].color);
     }
     return text;
 }
@@ -153,13 +153,11 @@ TEST_F(TurnEngineTest, RollBroadcastsTriplesOfTheListedDiceAndCountsRolls)
 TEST_F(TurnEngineTest, FindcolorFollowsTheColourTable)
 {
     // Rows: dice 1 and 5, 2 and 6, 3 7 9, 4 8 10; columns r = 1 to 6.
-    const int rows[4][6] = {
-        {1, 2, 3, 4, 1, 2}, {2, 3, 4, 1, 2, 3}, {3, 4, 1, 2, 3, 4}, {4, 1, 2, 3, 4, 1}};
+    const int rows[4][6] = {{1, 2, 3, 4, 1, 2}, {2, 3, 4, 1, 2, 3}, {3, 4, 1, 2, 3, 4}, {4, 1, 2, 3, 4, 1}};
     const int rowOfDie[11] = {0, 0, 1, 2, 3, 0, 1, 2, 3, 2, 3};
     for (int die = 1; die <= 10; ++die) {
         for (int r = 1; r <= 6; ++r) {
-            EXPECT_EQ(TurnEngine::findcolor(die, r), rows[rowOfDie[die]][r - 1])
-                << "die " << die << " r " << r;
+            EXPECT_EQ(TurnEngine::findcolor(die, r), rows[rowOfDie[die]][r - 1]) << "die " << die << " r " << r;
         }
     }
     EXPECT_EQ(TurnEngine::findcolor(0, 1), 0);
@@ -182,8 +180,7 @@ TEST_F(TurnEngineTest, RerolledDieNeverRepeatsItsColourAndShowsARealFace)
             if (die >= 5) {
                 ASSERT_EQ(d.color, TurnEngine::findcolor(die, d.value - 4)) << "die " << die;
             } else if (d.value == 0) {
-                ASSERT_TRUE(d.color == TurnEngine::findcolor(die, 5)
-                            || d.color == TurnEngine::findcolor(die, 6));
+                ASSERT_TRUE(d.color == TurnEngine::findcolor(die, 5) || d.color == TurnEngine::findcolor(die, 6));
             } else {
                 ASSERT_EQ(d.color, TurnEngine::findcolor(die, d.value)) << "die " << die;
             }
@@ -223,8 +220,7 @@ TEST_F(TurnEngineTest, FailedPhaseReportsEveryOfferedDie)
     };
     const Case cases[] = {
         {"nothing offered", "5:5y 6:5g 7:5b", "1+none", "CMD_noscore+1+none"},
-        {"first set used, second missing", "5:5y 6:5g 7:5b 8:8y 9:9g", "1+5+6+7+8+9",
-         "CMD_noscore+1+5+6+7+8+9"},
+        {"first set used, second missing", "5:5y 6:5g 7:5b 8:8y 9:9g", "1+5+6+7+8+9", "CMD_noscore+1+5+6+7+8+9"},
     };
     for (const Case &c : cases) {
         sink.clear();
@@ -414,14 +410,14 @@ TEST_F(TurnEngineTest, TurnStartedOutOfOrderEndsThePendingPause)
 std::string snapshot(const HostState &s)
 {
     std::string text = std::to_string(s.gameon) + "/" + std::to_string(s.currentplayer) + "/"
-        + std::to_string(s.rollcount) + "/" + std::to_string(s.pausecount) + "/"
-        + dicetext::stateText(s.dicestate) + "/";
+                       + std::to_string(s.rollcount) + "/" + std::to_string(s.pausecount) + "/"
+                       + dicetext::stateText(s.dicestate) + "/";
     for (int die = 1; die <= 10; ++die)
         text += std::to_string(s.dice[die].value) + "." + std::to_string(s.dice[die].color) + " ";
     for (int seat = 1; seat <= 4; ++seat) {
         const TSeat &t = s.seats[seat];
         text += "|" + std::to_string(t.score) + "," + std::to_string(t.phase) + ","
-            + std::to_string(static_cast<int>(t.status)) + "," + std::to_string(t.lastscore);
+                + std::to_string(static_cast<int>(t.status)) + "," + std::to_string(t.lastscore);
         for (int slot = 1; slot <= 12; ++slot)
             text += "," + std::to_string(t.pscores[slot]);
     }
@@ -502,8 +498,8 @@ TEST_F(TurnEngineTest, DiceNotRolledThisTurnAreNeverJudged)
         const char *expected;
     };
     const Case cases[] = {
-        {"unrolled dice 1 to 4 would be four wilds", "5:5y 6:5b 7:7g 8:5m 9:7y 10:9b", 1,
-         "1+1+2+3+4+5+6+7+8+9+10", "CMD_noscore+1+5+6+7+8+9+10"},
+        {"unrolled dice 1 to 4 would be four wilds", "5:5y 6:5b 7:7g 8:5m 9:7y 10:9b", 1, "1+1+2+3+4+5+6+7+8+9+10",
+         "CMD_noscore+1+5+6+7+8+9+10"},
         {"the same dice, rolled, make the phase", "1:Wy 2:Wb 3:3g 4:4m 5:5y 6:5b 7:7g 8:5m 9:7y 10:9b", 1,
          "1+1+2+3+4+5+6+7+8+9+10", "CMD_scores+1+1+29+29+0+none+1+5+6+7+8+9"},
         {"all done before the first roll", "", 0, "1+1+2+3+4+5+6+7+8+9+10", "CMD_noscore+1+none"},

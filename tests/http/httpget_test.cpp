@@ -41,13 +41,16 @@ struct EventLog
 
     void attach(HttpGet &get)
     {
-        get.OnHeaderData = [this](HttpGet *, const QString &line) { entries.push_back("H " + line.toStdString()); };
+        get.OnHeaderData = [this](HttpGet *, const QString &line) {
+            entries.push_back("H " + line.toStdString());
+        };
         get.OnDocBegin = [this](HttpGet *) { entries.push_back("B"); };
         get.OnDocData = [this](HttpGet *, qint64 n) { entries.push_back("D " + std::to_string(n)); };
     }
     int count(char kind) const
     {
-        return int(std::count_if(entries.begin(), entries.end(), [kind](const std::string &e) { return e[0] == kind; }));
+        return int(
+            std::count_if(entries.begin(), entries.end(), [kind](const std::string &e) { return e[0] == kind; }));
     }
 };
 
@@ -93,7 +96,8 @@ void PrintTo(const SuccessCase &c, std::ostream *os)
 }
 
 class HttpGetSuccess : public HttpGetTest, public ::testing::WithParamInterface<SuccessCase>
-{};
+{
+};
 
 // Headers first, then one DocBegin, then rising counts that end at the body size.
 TEST_P(HttpGetSuccess, DocumentReplacesFileWithEventsInOrder)
@@ -119,7 +123,8 @@ TEST_P(HttpGetSuccess, DocumentReplacesFileWithEventsInOrder)
         return lines;
     }();
     ASSERT_GE(log.entries.size(), headLines.size() + 1) << c.name;
-    EXPECT_EQ(std::vector<std::string>(log.entries.begin(), log.entries.begin() + qsizetype(headLines.size())), headLines)
+    EXPECT_EQ(std::vector<std::string>(log.entries.begin(), log.entries.begin() + qsizetype(headLines.size())),
+              headLines)
         << c.name;
     EXPECT_EQ(log.entries[headLines.size()], "B") << c.name;
     qint64 last = 0;
@@ -133,15 +138,17 @@ TEST_P(HttpGetSuccess, DocumentReplacesFileWithEventsInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, HttpGetSuccess,
-    ::testing::Values(SuccessCase{"1234 bytes in pieces", okReply(patternBody(1234), 400, 5)},
-                      SuccessCase{"1234 bytes at once", okReply(patternBody(1234))},
-                      SuccessCase{"empty document", okReply({})},
-                      SuccessCase{"no length, ends at close", {"HTTP/1.0 200 OK", patternBody(3000)}}),
-    [](const auto &info) {
-        std::string name = info.param.name;
-        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
-        return name;
-    });
+                         ::testing::Values(SuccessCase{"1234 bytes in pieces", okReply(patternBody(1234), 400, 5)},
+                                           SuccessCase{"1234 bytes at once", okReply(patternBody(1234))},
+                                           SuccessCase{"empty document", okReply({})},
+                                           SuccessCase{"no length, ends at close",
+                                                       {"HTTP/1.0 200 OK", patternBody(3000)}}),
+                         [](const auto &info) {
+                             std::string name = info.param.name;
+                             std::replace_if(
+                                 name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+                             return name;
+                         });
 
 TEST_F(HttpGetTest, RequestIsHttp10WithAgentAndAcceptAndNothingElseAccepted)
 {
@@ -181,9 +188,9 @@ struct FailureCase
 {
     const char *name;
     Reply reply;
-    int status;          // expected status
-    const char *reason;  // expected reason; nullptr: any description
-    bool docBegins;      // a 2xx answer began before the failure
+    int status;         // expected status
+    const char *reason; // expected reason; nullptr: any description
+    bool docBegins;     // a 2xx answer began before the failure
     qint64 received;
 };
 
@@ -193,7 +200,8 @@ void PrintTo(const FailureCase &c, std::ostream *os)
 }
 
 class HttpGetFailure : public HttpGetTest, public ::testing::WithParamInterface<FailureCase>
-{};
+{
+};
 
 // Every failure keeps what the target held and leaves no partial or temporary file.
 TEST_P(HttpGetFailure, FailsAndKeepsThePreviousFile)
@@ -222,18 +230,35 @@ TEST_P(HttpGetFailure, FailsAndKeepsThePreviousFile)
 
 const QByteArray Thousand = patternBody(1000);
 
-INSTANTIATE_TEST_SUITE_P(Answers, HttpGetFailure,
+INSTANTIATE_TEST_SUITE_P(
+    Answers, HttpGetFailure,
     ::testing::Values(
-        FailureCase{"404 with a page", {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not here!"}, 404, "Not Found", false, 0},
-        FailureCase{"503 own reason, no page", {"HTTP/1.1 503 Gone Fishing\r\nContent-Length: 0", {}}, 503, "Gone Fishing", false, 0},
+        FailureCase{"404 with a page",
+                    {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not here!"},
+                    404,
+                    "Not Found",
+                    false,
+                    0},
+        FailureCase{"503 own reason, no page",
+                    {"HTTP/1.1 503 Gone Fishing\r\nContent-Length: 0", {}},
+                    503,
+                    "Gone Fishing",
+                    false,
+                    0},
         FailureCase{"304 is not the document", {"HTTP/1.0 304 Not Modified", {}}, 304, "Not Modified", false, 0},
-        FailureCase{"redirect to a local file", {"HTTP/1.0 302 Found\r\nLocation: file:///etc/hostname", {}}, 302, "Found", false, 0},
+        FailureCase{"redirect to a local file",
+                    {"HTTP/1.0 302 Found\r\nLocation: file:///etc/hostname", {}},
+                    302,
+                    "Found",
+                    false,
+                    0},
         FailureCase{"not HTTP at all", {"SSH-2.0-hello", {}}, 0, nullptr, false, 0},
         FailureCase{"closed mid-body", {okReply(Thousand).head, Thousand, 0, 0, 400}, 0, nullptr, true, 400},
         FailureCase{"server never answers", {{}, {}, 0, 0, -1, true}, 0, nullptr, false, 0}),
     [](const auto &info) {
         std::string name = info.param.name;
-        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+        std::replace_if(
+            name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
         return name;
     });
 

@@ -17,7 +17,8 @@ struct ModuleCase
 };
 
 class HttpModuleFailure : public ::testing::TestWithParam<ModuleCase>
-{};
+{
+};
 
 TEST_P(HttpModuleFailure, GetFailsWithTheReasonAndTheGameGoesOn)
 {
@@ -45,7 +46,8 @@ TEST_P(HttpModuleFailure, GetFailsWithTheReasonAndTheGameGoesOn)
         const HttpGetResult r = get.Get(QStringLiteral("http://127.0.0.1:9/x"), target);
         EXPECT_FALSE(r.ok) << c.name;
         EXPECT_EQ(r.status, 0) << c.name;
-        EXPECT_TRUE(r.reason.startsWith(QString::fromLatin1(c.reasonStart))) << c.name << ": " << r.reason.toStdString();
+        EXPECT_TRUE(r.reason.startsWith(QString::fromLatin1(c.reasonStart)))
+            << c.name << ": " << r.reason.toStdString();
         EXPECT_TRUE(r.reason.contains(QStringLiteral("libdorvanehttp.so"))) << c.name;
         EXPECT_FALSE(get.busy()) << c.name;
     }
@@ -60,8 +62,11 @@ TEST_P(HttpModuleFailure, GetFailsWithTheReasonAndTheGameGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(
     Modules, HttpModuleFailure,
-    ::testing::Values(ModuleCase{"missing", nullptr, "The HTTP client is not available: libdorvanehttp.so was not found"},
+    ::testing::Values(ModuleCase{"missing", nullptr,
+                                 "The HTTP client is not available: libdorvanehttp.so was not found"},
                       ModuleCase{"not a library", "garbage", "The HTTP client is not available: Cannot load "}),
-    [](const auto &info) { return info.param.moduleContent ? std::string("NotALibrary") : std::string("Missing"); });
+    [](const auto &info) {
+        return info.param.moduleContent ? std::string("NotALibrary") : std::string("Missing");
+    });
 
 } // namespace

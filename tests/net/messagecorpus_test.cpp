@@ -24,7 +24,7 @@ struct Rebuilt
 using Rebuild = std::function<std::optional<Rebuilt>(const QByteArray &rest)>;
 using Table = std::map<QByteArray, Rebuild>;
 
-template<typename T>
+template <typename T>
 void route(Table &table)
 {
     table[T::Command] = [](const QByteArray &rest) -> std::optional<Rebuilt> {
@@ -161,13 +161,16 @@ TEST(MessageCorpus, AnnouncementLinesBuildBackToThemselves)
         {"CMD_playasound+", "CMD_playasound+0+"},
         {"CMD_playasound+3Ming%28for IS%F510646%29+wave13+", "CMD_playasound+0+wave13+"},
         {"CMD_playasound+x+wave99+", "CMD_playasound+0+wave99+"},
-        {"CMD_scores+1+1+30+1+1+2+2+2+3+3+3+4+4+4+5+1+5+6+2+6+7+3+7+8+4+8+9+1+9+10+2+10+1+3", "CMD_scores+1+1+30+1+1+none+2+2+3+3+3+4+4+4+5+1+5+6+2+6+7+3+7+8+4+8+9+1+9+10+2+10+1+3"},
+        {"CMD_scores+1+1+30+1+1+2+2+2+3+3+3+4+4+4+5+1+5+6+2+6+7+3+7+8+4+8+9+1+9+10+2+10+1+3",
+         "CMD_scores+1+1+30+1+1+none+2+2+3+3+3+4+4+4+5+1+5+6+2+6+7+3+7+8+4+8+9+1+9+10+2+10+1+3"},
         {"CMD_scores+1+1+30+30+0+normal+1+2+3+4+5+6", "CMD_scores+1+1+30+30+0+none+1+2+3+4+5+6"},
         {"CMD_scores+1+2+75+45+20+gone+1+1", "CMD_scores+1+2+75+45+20+none+1+1"},
         {"CMD_scores+4+10+100+10+0+norm%9F%93M%00CMD_sendlogininfo+1", "CMD_scores+4+10+100+10+0+none+1"},
-        {"CMD_scores+4+10+100+10+0+normal%00%00%00%00%00%00%00%00D_nextplayer+4+10+10", "CMD_scores+4+10+100+10+0+none+4+10+10"},
+        {"CMD_scores+4+10+100+10+0+normal%00%00%00%00%00%00%00%00D_nextplayer+4+10+10",
+         "CMD_scores+4+10+100+10+0+none+4+10+10"},
         {"CMD_scores+4+10+100+10+0+normal+none", "CMD_scores+4+10+100+10+0+none+none"},
-        {"CMD_startgame+Y%02%00%00%00%00%00%00%00inner+xtplayer+2+1+1%00%00%00%CEdlogininfo+1", "CMD_startgame+Y%02%00%00%00%00%00%00%00inner+xtplayer+2+1+"},
+        {"CMD_startgame+Y%02%00%00%00%00%00%00%00inner+xtplayer+2+1+1%00%00%00%CEdlogininfo+1",
+         "CMD_startgame+Y%02%00%00%00%00%00%00%00inner+xtplayer+2+1+"},
     };
     for (const QString &folder : {QStringLiteral("clientdispatch"), QStringLiteral("protocol")})
         EXPECT_GT(checkCorpus(folder, announcementTable(), loose), 0) << folder.toStdString();

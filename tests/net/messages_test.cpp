@@ -10,7 +10,7 @@ namespace {
 using namespace protocol;
 
 // Builds value, checks the command word, and parses the body back.
-template<typename T>
+template <typename T>
 void expectRoundTrip(const T &value)
 {
     const QByteArray line = value.build();
@@ -21,7 +21,7 @@ void expectRoundTrip(const T &value)
     EXPECT_TRUE(T::parse(rest) == value);
 }
 
-template<typename T>
+template <typename T>
 void expectRefused(const QList<QByteArray> &bodies)
 {
     for (const QByteArray &body : bodies)
@@ -100,8 +100,18 @@ TEST(Messages, BuildTheBytesPeersExpect)
         {Chat::relay(2, "Bob chats: hi|clBlue").build(), "CMD_chat+2+Bob chats: hi|clBlue"},
         {JustWatching{1, WatchMode::ComputerPlays}.build(), "CMD_justwatching+1+1"},
         {NextPlayer{2, 1, 1}.build(), "CMD_nextplayer+2+1+1+"},
-        {CreateDice{2, 1, {{1, 3, 3}, {2, 0, 2}, {3, 1, 3}, {4, 4, 3}, {5, 10, 2}, {6, 6, 3}, {7, 8, 2},
-                           {8, 5, 4}, {9, 7, 1}, {10, 9, 4}}}
+        {CreateDice{2,
+                    1,
+                    {{1, 3, 3},
+                     {2, 0, 2},
+                     {3, 1, 3},
+                     {4, 4, 3},
+                     {5, 10, 2},
+                     {6, 6, 3},
+                     {7, 8, 2},
+                     {8, 5, 4},
+                     {9, 7, 1},
+                     {10, 9, 4}}}
              .build(),
          "CMD_createdice+2+1+1+3+3+2+0+2+3+1+3+4+4+3+5+10+2+6+6+3+7+8+2+8+5+4+9+7+1+10+9+4"},
         {Scores{1, 1, 29, 29, 0, ScoreKind::Plain, {2, 5, 6, 7, 8, 9}}.build(),
@@ -157,13 +167,14 @@ TEST(Messages, AnnouncementsReadLikeTheClients)
     expectRefused<NewPlayerInfo>({"0+Ann", "1000001+Ann", "x+Ann"});
     expectRefused<PlayerDisconnected>({"0+Ann", "-1+Ann"});
     expectRefused<NextPlayer>({"5+1+1", "0+1+1", "1+11+1", "1+0+1", "1+1+-1", "1+1"});
-    expectRefused<CreateDice>({"5+1+none", "1+1+1+5", "1+1+11+5+1", "1+1+1+11+1", "1+1+1+5+0", "1+1+1+5+5+",
-                               "1+1+"});
-    expectRefused<Scores>({"1+11+0+0+0+none+none", "5+1+0+0+0+none+none", "1+1+0+0+0+none+0+11", "1+1+0+0+0+none"});
+    expectRefused<CreateDice>(
+        {"5+1+none", "1+1+1+5", "1+1+11+5+1", "1+1+1+11+1", "1+1+1+5+0", "1+1+1+5+5+", "1+1+"});
+    expectRefused<Scores>(
+        {"1+11+0+0+0+none+none", "5+1+0+0+0+none+none", "1+1+0+0+0+none+0+11", "1+1+0+0+0+none"});
     expectRefused<NoScore>({"0+none", "1+11", "1+"});
     expectRefused<MarkOff>({"0+1", "5+1", "1+x"});
-    expectRefused<LoadStats>({"4+5+1+1+1+0+0+0+0+none", "4+1+12+1+1+0+0+0+0+none", "4+1+1+1+1+0+0+0+0",
-                              "4+1+1+1+1+0+0+0+0+1+2"});
+    expectRefused<LoadStats>(
+        {"4+5+1+1+1+0+0+0+0+none", "4+1+12+1+1+0+0+0+0+none", "4+1+1+1+1+0+0+0+0", "4+1+1+1+1+0+0+0+0+1+2"});
     expectRefused<LoadPScores>({"4+1+13+5", "4+0+1+5", "4+1+1", "4", "x+1+1+5"});
     expectRefused<JustWatching>({"x+1"});
 }

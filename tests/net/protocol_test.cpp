@@ -51,7 +51,8 @@ TEST(FieldCursor, TakesFieldsAndTheLastFieldKeepsItsPluses)
 
 TEST(FieldCursor, TakeIntAcceptsDecimalsOnly)
 {
-    const std::pair<QByteArray, int> good[] = {{"0", 0}, {"42", 42}, {"007", 7}, {"2147483647", 2147483647}, {"-5", -5}};
+    const std::pair<QByteArray, int> good[] = {
+        {"0", 0}, {"42", 42}, {"007", 7}, {"2147483647", 2147483647}, {"-5", -5}};
     for (const auto &[text, value] : good)
         EXPECT_EQ(FieldCursor(text).takeInt(), value) << text.constData();
     const QByteArray bad[] = {"", "abc", "1x", " 1", "1 ", "-", "2147483648", "99999999999999999999", "0x10"};

@@ -335,7 +335,8 @@ TEST_F(SockTest, PendingConnectionIsAnnouncedOnceUntilAccepted)
         taken << sock;
     }
     EXPECT_EQ(listener.findChildren<TSock *>().size(), 3);
-    EXPECT_TRUE(waitFor([&] { return clients[0].Connected() && clients[1].Connected() && clients[2].Connected(); }));
+    EXPECT_TRUE(
+        waitFor([&] { return clients[0].Connected() && clients[1].Connected() && clients[2].Connected(); }));
 }
 
 TEST_F(SockTest, LargeSendArrivesWholeAndTheWriteWatchEndsWithTheBuffer)
@@ -354,11 +355,13 @@ TEST_F(SockTest, LargeSendArrivesWholeAndTheWriteWatchEndsWithTheBuffer)
     client.OnWrite = [&](TSock *) { ++writes; };
     client.Send(big);
     EXPECT_GT(client.sendBufferSize(), 0) << "one send cannot take 6 MB";
-    ASSERT_TRUE(waitFor([&] {
-        if (reads % 4 != 0) // what the slow reader left behind
-            serverData += accepted->Receive();
-        return serverData.size() >= big.size();
-    }, 30000));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            if (reads % 4 != 0) // what the slow reader left behind
+                serverData += accepted->Receive();
+            return serverData.size() >= big.size();
+        },
+        30000));
     EXPECT_TRUE(serverData == big) << "data differs";
     EXPECT_GT(writes, 0) << "the leftovers went out with write events";
     EXPECT_EQ(client.sendBufferSize(), 0);
@@ -419,19 +422,45 @@ TEST(SockMisuse, OperationsRaiseTheirTexts)
     const std::pair<const char *, std::function<void()>> cases[] = {
         {"Send - Socket Not Connected", [&] { closed.Send("x"); }},
         {"Receive - Socket Not Connected", [&] { closed.Receive(); }},
-        {"Accept - Socket Not In Listening Mode", [&] { TSock *s = nullptr; closed.Accept(s); }},
+        {"Accept - Socket Not In Listening Mode",
+         [&] {
+             TSock *s = nullptr;
+             closed.Accept(s);
+         }},
         {"Send - Cannot Send On A Listener Socket", [&] { listener.Send("x"); }},
         {"Receive - Cannot Receive On A Listener Socket", [&] { listener.Receive(); }},
         {"SocketType - Can't Assign Socket Type While Listening",
          [&] { listener.setSocketType(TSocketType::stDatagram); }},
         {"Listen - Cannot Listen On A Datagram Socket",
-         [&] { TSock d; d.setSocketType(TSocketType::stDatagram); d.setListen(true); }},
+         [&] {
+             TSock d;
+             d.setSocketType(TSocketType::stDatagram);
+             d.setListen(true);
+         }},
         {"Port Lookup - Could Not Find Service Entry",
-         [&] { TSock s; s.setPortName("no-such-service-here"); s.Open(); }},
-        {"Port Lookup - Could Not Find Service Entry", [&] { TSock s; s.setPortName("99999"); s.Open(); }},
-        {"Port Lookup - Could Not Find Service Entry", [&] { TSock s; s.setListen(true); }},
+         [&] {
+             TSock s;
+             s.setPortName("no-such-service-here");
+             s.Open();
+         }},
+        {"Port Lookup - Could Not Find Service Entry",
+         [&] {
+             TSock s;
+             s.setPortName("99999");
+             s.Open();
+         }},
+        {"Port Lookup - Could Not Find Service Entry",
+         [&] {
+             TSock s;
+             s.setListen(true);
+         }},
         {"Host Lookup - Could Not Find Host Entry",
-         [&] { TSock s; s.setPortName("1"); s.setHostName("999.1.2.3"); s.Open(); }},
+         [&] {
+             TSock s;
+             s.setPortName("1");
+             s.setHostName("999.1.2.3");
+             s.Open();
+         }},
     };
     for (const auto &[text, operation] : cases) {
         try {
@@ -498,7 +527,7 @@ TEST(SockErrors, TextsUseWinSockCodesAndNames)
 TEST(SockErrors, ErrnoMapsByNameNeverByNumber)
 {
     const std::pair<int, int> map[] = {
-        {EAGAIN, 10035},       {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036}, {ECONNREFUSED, 10061},
+        {EAGAIN, 10035},       {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036},  {ECONNREFUSED, 10061},
         {ECONNRESET, 10054},   {ETIMEDOUT, 10060},   {ECONNABORTED, 10053}, {EADDRINUSE, 10048},
         {EHOSTUNREACH, 10065}, {ENOTCONN, 10057},    {EPIPE, 10054},        {EINTR, 10004},
         {EBADF, 10009},        {EINVAL, 10022},      {ENOENT, 0},

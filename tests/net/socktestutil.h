@@ -47,9 +47,7 @@ struct EventLog
         sock.OnDisconnect = [this](TSock *) { lines << QStringLiteral("disconnect"); };
         sock.OnRead = [this](TSock *, int count) { lines << QStringLiteral("read %1").arg(count); };
         sock.OnWrite = [this](TSock *) { lines << QStringLiteral("write"); };
-        sock.OnInfo = [this](TSock *, TSocketInfo kind, const QString &msg) {
-            lines << infoLine(kind, msg);
-        };
+        sock.OnInfo = [this](TSock *, TSocketInfo kind, const QString &msg) { lines << infoLine(kind, msg); };
     }
     bool contains(const QString &line) const { return lines.contains(line); }
     // Lines that are not the chatter of data moving (read/write/incoming/outgoing).

@@ -53,7 +53,9 @@ void watchCallback(AvahiWatch *w, int, AvahiWatchEvent event, void *data)
 
 struct timeval inMs(int ms)
 {
-    struct timeval tv {};
+    struct timeval tv
+    {
+    };
     gettimeofday(&tv, nullptr);
     tv.tv_usec += ms * 1000;
     tv.tv_sec += tv.tv_usec / 1000000;
@@ -66,7 +68,7 @@ struct TimeoutLog
     const AvahiPoll *api = nullptr;
     std::vector<int> fired; // ids in firing order
     int id = 0;
-    int rearmTimes = 0;     // re-arms itself from its own callback this often
+    int rearmTimes = 0; // re-arms itself from its own callback this often
     bool freeInCallback = false;
 };
 
@@ -151,7 +153,8 @@ TEST(AvahiQtPoll, AWatchFreedInsideItsOwnCallbackIsSafe)
     WatchLog log;
     log.api = poll.poll();
     log.freeInCallback = true;
-    log.api->watch_new(log.api, pair.fd[0], AvahiWatchEvent(AVAHI_WATCH_IN | AVAHI_WATCH_OUT), watchCallback, &log);
+    log.api->watch_new(log.api, pair.fd[0], AvahiWatchEvent(AVAHI_WATCH_IN | AVAHI_WATCH_OUT), watchCallback,
+                       &log);
     pair.sendByte(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.events.empty(); }, 2000));
     waitForALaterWatchEvent(log.api);
@@ -179,7 +182,9 @@ TEST(AvahiQtPoll, TimeoutsFireOnceInTimeOrderAndCanBeMovedOrDisarmed)
     EXPECT_TRUE(disarmed.fired.empty()) << "updated to a null time";
 
     // A time already past fires from the event loop, not inside timeout_update.
-    struct timeval past {};
+    struct timeval past
+    {
+    };
     gettimeofday(&past, nullptr);
     past.tv_sec -= 5;
     api->timeout_update(c, &past);

@@ -35,8 +35,9 @@ const char BusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BU
 </busconfig>
 )";
 
-const char DaemonConfig[] = "[server]\nuse-ipv4=yes\nuse-ipv6=no\nenable-dbus=yes\n[wide-area]\nenable-wide-area=no\n"
-                            "[publish]\npublish-hinfo=no\npublish-workstation=no\n";
+const char DaemonConfig[] =
+    "[server]\nuse-ipv4=yes\nuse-ipv6=no\nenable-dbus=yes\n[wide-area]\nenable-wide-area=no\n"
+    "[publish]\npublish-hinfo=no\npublish-workstation=no\n";
 
 // The bus and the daemon, started once for the suite; why not, when they could not be.
 class LocalDaemon
@@ -52,7 +53,8 @@ public:
         }
         for (const char *tool : {"dbus-daemon", "avahi-daemon", "unshare", "ip"}) {
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-                skipReason = QStringLiteral("%1 is not installed (scripts/deps installs it)").arg(QLatin1String(tool));
+                skipReason =
+                    QStringLiteral("%1 is not installed (scripts/deps installs it)").arg(QLatin1String(tool));
                 return;
             }
         }
@@ -102,21 +104,26 @@ private:
         config.write(DaemonConfig);
         config.close();
         // Its own network (loopback only) and its own /run/avahi-daemon for the pid file.
-        const QString script = QStringLiteral(
-            "ip link set lo up && mkdir -p /run/avahi-daemon && mount -t tmpfs none /run/avahi-daemon && "
-            "exec avahi-daemon -f '%1' --no-drop-root --no-chroot --no-rlimits --no-proc-title")
-                                   .arg(config.fileName());
+        const QString script =
+            QStringLiteral(
+                "ip link set lo up && mkdir -p /run/avahi-daemon && mount -t tmpfs none /run/avahi-daemon && "
+                "exec avahi-daemon -f '%1' --no-drop-root --no-chroot --no-rlimits --no-proc-title")
+                .arg(config.fileName());
         m_daemon.setProcessChannelMode(QProcess::MergedChannels);
-        m_daemon.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("-m"), QStringLiteral("sh"),
-                                                   QStringLiteral("-c"), script});
+        m_daemon.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("-m"),
+                                                   QStringLiteral("sh"), QStringLiteral("-c"), script});
         QByteArray log;
-        const bool up = m_daemon.waitForStarted(5000) && QTest::qWaitFor([&] {
-            log += m_daemon.readAll();
-            return log.contains("Server startup complete") || m_daemon.state() == QProcess::NotRunning;
-        }, 10000);
+        const bool up =
+            m_daemon.waitForStarted(5000)
+            && QTest::qWaitFor(
+                [&] {
+                    log += m_daemon.readAll();
+                    return log.contains("Server startup complete") || m_daemon.state() == QProcess::NotRunning;
+                },
+                10000);
         if (!up || !log.contains("Server startup complete")) {
             skipReason = QStringLiteral("the avahi daemon did not start in its own network namespace: ")
-                + QString::fromUtf8(log.right(300)).simplified();
+                         + QString::fromUtf8(log.right(300)).simplified();
             return false;
         }
         return true;
@@ -185,10 +192,13 @@ TEST_F(LanService, AHostedGameIsListedWithItsPlayerSeatsAndAddressAndLeavesTheLi
     EXPECT_TRUE(announcer.announced());
 
     announcer.setFreeSeats(1);
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        const LanGame *g = listing.byPlayer(QStringLiteral("Ann"));
-        return g && g->freeSeats == 1;
-    }, 10000)) << "a seat taken shows in the list";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const LanGame *g = listing.byPlayer(QStringLiteral("Ann"));
+            return g && g->freeSeats == 1;
+        },
+        10000))
+        << "a seat taken shows in the list";
 
     announcer.withdraw();
     EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Ann")) == nullptr; }, 10000))
@@ -258,10 +268,12 @@ TEST_F(LanService, TheProgramAnnouncesAndListsThroughTheNetworkModule)
     EXPECT_TRUE(announcer.announced());
 
     announcer.setFreeSeats(0);
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        const LanGame *g = listing.byPlayer(QStringLiteral("Bea"));
-        return g && g->freeSeats == 0;
-    }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const LanGame *g = listing.byPlayer(QStringLiteral("Bea"));
+            return g && g->freeSeats == 0;
+        },
+        10000));
     announcer.withdraw();
     EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Bea")) == nullptr; }, 10000));
     search.stop();

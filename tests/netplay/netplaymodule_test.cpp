@@ -138,9 +138,9 @@ TEST(JoinAddress, OnlyFourDecimalPartsUpTo255AreADottedAddress)
         const char *typed;
         bool dotted;
     } rows[] = {
-        {"192.168.1.20", true}, {"127.0.0.1:7000", true}, {"0.0.0.0", true},     {"255.255.255.255", true},
-        {"256.1.1.1", false},   {"1.2.3", false},         {"1.2.3.4.5", false},  {"1..2.3", false},
-        {"01234.1.1.1", false}, {"a.b.c.d", false},       {"1.2.3.4a", false},   {"game.example", false},
+        {"192.168.1.20", true}, {"127.0.0.1:7000", true}, {"0.0.0.0", true},    {"255.255.255.255", true},
+        {"256.1.1.1", false},   {"1.2.3", false},         {"1.2.3.4.5", false}, {"1..2.3", false},
+        {"01234.1.1.1", false}, {"a.b.c.d", false},       {"1.2.3.4a", false},  {"game.example", false},
         {"+1.2.3.4", false},
     };
     for (const auto &row : rows) {

@@ -142,8 +142,8 @@ TEST_P(PortMapperFaults, EachFaultBecomesAStatusLineWithTheWayOut)
     mapper.start(GamePortForTest);
     ASSERT_TRUE(waitForAnswer(mapper, answered)) << fault.name;
     EXPECT_FALSE(answered.at(0).at(0).toBool()) << fault.name;
-    EXPECT_TRUE(lines.joined().contains(QLatin1String(fault.lineContains))) << fault.name << ": "
-                                                                           << lines.joined().toStdString();
+    EXPECT_TRUE(lines.joined().contains(QLatin1String(fault.lineContains)))
+        << fault.name << ": " << lines.joined().toStdString();
     EXPECT_TRUE(lines.joined().contains(QStringLiteral("forward TCP port %1").arg(GamePortForTest)))
         << fault.name << ": the line says what to do instead";
     EXPECT_EQ(gateway.callsOf(QStringLiteral("AddPortMapping")).size(), fault.addCalls) << fault.name;
@@ -163,18 +163,30 @@ INSTANTIATE_TEST_SUITE_P(
         RouterFault{"refused", scripted([](auto &s) { s.addError = 718; }), {}, "ConflictInMappingEntry (718)", 1},
         RouterFault{"not authorised", scripted([](auto &s) { s.addError = 606; }), {}, "refused", 1},
         RouterFault{"external address not an address",
-                    scripted([](auto &s) { s.externalAddress = QStringLiteral("<b>x</b>"); }), {},
-                    "did not tell its internet address", 1},
-        RouterFault{"external address 0.0.0.0", scripted([](auto &s) { s.externalAddress = QStringLiteral("0.0.0.0"); }),
-                    {}, "did not tell its internet address", 1},
+                    scripted([](auto &s) { s.externalAddress = QStringLiteral("<b>x</b>"); }),
+                    {},
+                    "did not tell its internet address",
+                    1},
+        RouterFault{"external address 0.0.0.0",
+                    scripted([](auto &s) { s.externalAddress = QStringLiteral("0.0.0.0"); }),
+                    {},
+                    "did not tell its internet address",
+                    1},
         RouterFault{"port forwarded to someone else",
-                    scripted([](auto &s) { s.existingClient = QStringLiteral("10.0.0.9"); }), {},
-                    "another computer (10.0.0.9)", 0},
+                    scripted([](auto &s) { s.existingClient = QStringLiteral("10.0.0.9"); }),
+                    {},
+                    "another computer (10.0.0.9)",
+                    0},
         RouterFault{"garbage description",
-                    scripted([](auto &s) { s.behaviour = StandInGateway::Behaviour::GarbageDescription; }), {},
-                    "does not offer the port-forwarding service", 0},
-        RouterFault{"garbage answers", scripted([](auto &s) { s.behaviour = StandInGateway::Behaviour::GarbageAnswers; }),
-                    {}, "did not tell its internet address", 1},
+                    scripted([](auto &s) { s.behaviour = StandInGateway::Behaviour::GarbageDescription; }),
+                    {},
+                    "does not offer the port-forwarding service",
+                    0},
+        RouterFault{"garbage answers",
+                    scripted([](auto &s) { s.behaviour = StandInGateway::Behaviour::GarbageAnswers; }),
+                    {},
+                    "did not tell its internet address",
+                    1},
         RouterFault{"root description not http", {}, "ftp://127.0.0.1/rootDesc.xml", "not an http:// address", 0},
         RouterFault{"nobody listening", {}, "http://127.0.0.1:1/rootDesc.xml", "usable description", 0}),
     [](const auto &info) {
@@ -192,7 +204,8 @@ TEST(PortMapper, TheMappingIsRenewedBeforeItsLeaseRunsOut)
     PortMapper mapper(o);
     Lines lines(mapper);
     mapper.start(GamePortForTest);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return gateway.callsOf(QStringLiteral("AddPortMapping")).size() >= 2; }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return gateway.callsOf(QStringLiteral("AddPortMapping")).size() >= 2; }, 5000));
     EXPECT_EQ(lines.all.filter(QStringLiteral("Others can join you")).size(), 1) << "renewing says nothing new";
 }
 
@@ -239,11 +252,11 @@ TEST(UpnpGateway, OnlyAFullDottedAddressOfARealHostIsAnExternalAddress)
     {
         const char *text;
         bool usable;
-    } rows[] = {{"203.0.113.7", true},     {"10.1.2.3", true},        {"", false},
-                {"1.2.3", false},          {"300.1.1.1", false},      {"0.0.0.0", false},
-                {"255.255.255.255", false}, {"224.0.0.251", false},    {"<b>1.2.3.4</b>", false},
-                {"1.2.3.4 ", false},       {"01.2.3.4", false},       {"::1", false},
-                {"1.2.3.4.5", false},      {"1234567890123456", false}};
+    } rows[] = {{"203.0.113.7", true},      {"10.1.2.3", true},         {"", false},
+                {"1.2.3", false},           {"300.1.1.1", false},       {"0.0.0.0", false},
+                {"255.255.255.255", false}, {"224.0.0.251", false},     {"<b>1.2.3.4</b>", false},
+                {"1.2.3.4 ", false},        {"01.2.3.4", false},        {"::1", false},
+                {"1.2.3.4.5", false},       {"1234567890123456", false}};
     for (const auto &row : rows)
         EXPECT_EQ(UpnpGateway::usableAddress(QString::fromLatin1(row.text)), row.usable) << row.text;
     EXPECT_TRUE(UpnpGateway::privateAddress(QStringLiteral("192.168.1.1")));

@@ -42,10 +42,13 @@ TEST_F(IniFileTest, ReadsSectionsAndKeysWithoutRegardToCase)
 {
     writeFile(Shared);
     IniFile ini(path());
-    const struct { const char *section, *key, *def, *expected; } cases[] = {
-        {"Dorvane", "Textsize", "8", "12"},  {"dorvane", "BOTSPEED", "", "500"},
-        {"Other", "botspeed", "", "42"},     {"Dorvane", "Missing", "dflt", "dflt"},
-        {"Nowhere", "Key", "dflt", "dflt"},  {"Dorvane", "Empty", "dflt", ""},
+    const struct
+    {
+        const char *section, *key, *def, *expected;
+    } cases[] = {
+        {"Dorvane", "Textsize", "8", "12"}, {"dorvane", "BOTSPEED", "", "500"},
+        {"Other", "botspeed", "", "42"},    {"Dorvane", "Missing", "dflt", "dflt"},
+        {"Nowhere", "Key", "dflt", "dflt"}, {"Dorvane", "Empty", "dflt", ""},
         {"third", "key", "", "Value"},
     };
     for (const auto &c : cases)
@@ -98,8 +101,10 @@ TEST_F(IniFileTest, WriteIntoAMissingFolderFails)
 TEST_F(IniFileTest, OwnValuesAreUtf8WhateverTheOtherSectionsHold)
 {
     // Another program's section in Latin-1 (one byte 0xE9), ours in UTF-8.
-    const QByteArray shared = "[Other]\nName=Jos\xE9\n\n[Dorvane]\nPhrase1=\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5"
-                              "\xD1\x82 \xE2\x82\xAC" "5\nPhrase2=Caf\xE9\n";
+    const QByteArray shared =
+        "[Other]\nName=Jos\xE9\n\n[Dorvane]\nPhrase1=\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5"
+        "\xD1\x82 \xE2\x82\xAC"
+        "5\nPhrase2=Caf\xE9\n";
     writeFile(shared);
     IniFile ini(path());
     EXPECT_EQ(ini.readString("Dorvane", "Phrase1"), QStringLiteral("Привет €5"));
@@ -107,7 +112,9 @@ TEST_F(IniFileTest, OwnValuesAreUtf8WhateverTheOtherSectionsHold)
     EXPECT_EQ(ini.readString("Other", "Name"), QStringLiteral("José"));
 
     ASSERT_TRUE(ini.writeString("Dorvane", "Phrase3", QStringLiteral("Grüße €")));
-    EXPECT_EQ(readFile(), shared + "Phrase3=Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC\n")
+    EXPECT_EQ(readFile(), shared
+                              + "Phrase3=Gr\xC3\xBC\xC3\x9F"
+                                "e \xE2\x82\xAC\n")
         << "the Latin-1 line stays byte for byte, the new value is UTF-8";
     EXPECT_EQ(ini.readString("Dorvane", "Phrase3"), QStringLiteral("Grüße €"));
 }

@@ -96,8 +96,8 @@ TEST_F(MessageBoxesTest, MarkupFromAHostOrPeerIsShownAsPlainText)
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         bool labelShowsTheRawText = false;
         for (QLabel *label : box->findChildren<QLabel *>()) {
-            labelShowsTheRawText = labelShowsTheRawText
-                                   || (label->text() == markup && label->textFormat() == Qt::PlainText);
+            labelShowsTheRawText =
+                labelShowsTheRawText || (label->text() == markup && label->textFormat() == Qt::PlainText);
         }
         EXPECT_TRUE(labelShowsTheRawText);
     }

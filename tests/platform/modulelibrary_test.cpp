@@ -51,7 +51,8 @@ TEST_F(ModuleLibraryTest, MissingDependencyIsNamedAndLaterCallsDoNotRetry)
     ModuleLibrary module(QStringLiteral("probe"), {dir.path()});
     EXPECT_EQ(module.resolve("testmodule_value"), nullptr);
     const QString error = module.errorString();
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot load library ") + dir.filePath(QStringLiteral("libprobe.so"))))
+    EXPECT_TRUE(
+        error.startsWith(QStringLiteral("Cannot load library ") + dir.filePath(QStringLiteral("libprobe.so"))))
         << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("libtestvanishing.so"))) << error.toStdString();
 

@@ -28,12 +28,15 @@ TEST(DesktopShellOpen, StartsAProgramWithItsArguments)
     ASSERT_TRUE(dir.isValid());
     const QString out = dir.filePath(QStringLiteral("arguments.txt"));
     const QString script = writeFile(dir.filePath(QStringLiteral("installer")),
-                                     "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + out.toUtf8() + ".part\"\n"
-                                     "mv \"" + out.toUtf8() + ".part\" \"" + out.toUtf8() + "\"\n",
+                                     "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + out.toUtf8()
+                                         + ".part\"\n"
+                                           "mv \""
+                                         + out.toUtf8() + ".part\" \"" + out.toUtf8() + "\"\n",
                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_FALSE(script.isEmpty());
     DesktopShellOpen shell;
-    ASSERT_TRUE(shell.startProgram(script, {QStringLiteral("/SP-"), QStringLiteral("/silent"), QStringLiteral("/noicons")}));
+    ASSERT_TRUE(shell.startProgram(
+        script, {QStringLiteral("/SP-"), QStringLiteral("/silent"), QStringLiteral("/noicons")}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
     QFile written(out);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
@@ -46,8 +49,9 @@ TEST(DesktopShellOpen, RefusesWhatCannotStart)
     ASSERT_TRUE(dir.isValid());
     const QString notExecutable = writeFile(dir.filePath(QStringLiteral("plain")), "#!/bin/sh\nexit 0\n",
                                             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QString notAProgram = writeFile(dir.filePath(QStringLiteral("vnlsetup.exe")), "MZ\x90\x00 not for this system",
-                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString notAProgram =
+        writeFile(dir.filePath(QStringLiteral("vnlsetup.exe")), "MZ\x90\x00 not for this system",
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const struct
     {
         const char *name;
@@ -67,8 +71,8 @@ TEST(DesktopShellOpen, RefusesWhatCannotStart)
 TEST(DesktopShellOpen, OpensOnlyWebAddresses)
 {
     DesktopShellOpen shell;
-    for (const char *url : {"", "file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)", "ftp://example.invalid/x",
-                            "http://", "smb://server/share"})
+    for (const char *url : {"", "file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)",
+                            "ftp://example.invalid/x", "http://", "smb://server/share"})
         EXPECT_FALSE(shell.openUrl(QString::fromLatin1(url))) << url;
 }
 
@@ -76,13 +80,15 @@ TEST(SystemFolders, WritableOnlyWhereAFileCanBeCreated)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString file = writeFile(dir.filePath(QStringLiteral("file")), "x", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString file =
+        writeFile(dir.filePath(QStringLiteral("file")), "x", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     SystemFolders folders;
     EXPECT_TRUE(folders.isWritable(dir.path() + QLatin1Char('/')));
     EXPECT_FALSE(folders.isWritable(dir.filePath(QStringLiteral("missing/"))));
     EXPECT_FALSE(folders.isWritable(file));
     EXPECT_FALSE(folders.isWritable(QString()));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"file"})
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"file"})
         << "the probe leaves nothing behind";
 }
 

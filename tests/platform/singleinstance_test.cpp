@@ -21,7 +21,9 @@ namespace {
 
 QString uniqueName(const char *what)
 {
-    return QStringLiteral("dorvane-test-%1-%2").arg(QString::fromLatin1(what)).arg(QCoreApplication::applicationPid());
+    return QStringLiteral("dorvane-test-%1-%2")
+        .arg(QString::fromLatin1(what))
+        .arg(QCoreApplication::applicationPid());
 }
 
 TEST(SingleInstance, SecondCopyIsRefusedAndRaisesTheFirst)
@@ -49,7 +51,9 @@ TEST(SingleInstance, StrangersOnTheSocketRaiseNothing)
     SingleInstance first(name);
     ASSERT_TRUE(first.tryAcquire());
     QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(first.serverPath()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u) << "group and others may not connect";
 
@@ -117,8 +121,8 @@ TEST(ErrorGuard, ReportsWhatEscapesAndReturns)
     guarded(boxes, [] { throw std::runtime_error("'x' is not a valid integer value"); });
     guarded(boxes, [] { throw 42; });
     guarded(boxes, [&] { after = true; });
-    EXPECT_EQ(boxes.errors, (QStringList{QStringLiteral("'x' is not a valid integer value"),
-                                         QStringLiteral("Unknown error")}));
+    EXPECT_EQ(boxes.errors,
+              (QStringList{QStringLiteral("'x' is not a valid integer value"), QStringLiteral("Unknown error")}));
     EXPECT_TRUE(after);
     EXPECT_TRUE(boxes.messages.isEmpty());
 }

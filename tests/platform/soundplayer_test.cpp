@@ -41,11 +41,13 @@ TEST(SoundPlayer, BrokenModuleLeavesTheGameSilentWithAReason)
     QTemporaryDir dir;
     QFile bogus(dir.filePath(QStringLiteral("libdorvanesound.so")));
     ASSERT_TRUE(bogus.open(QIODevice::WriteOnly));
-    bogus.write("\x7f" "ELF but not really");
+    bogus.write("\x7f"
+                "ELF but not really");
     bogus.close();
     DesktopSoundPlayer player(QStringList{dir.path()});
     player.play(QStringLiteral("dice"));
-    EXPECT_TRUE(player.problem().startsWith(QStringLiteral("Sounds are off: Cannot load library ") + bogus.fileName()))
+    EXPECT_TRUE(
+        player.problem().startsWith(QStringLiteral("Sounds are off: Cannot load library ") + bogus.fileName()))
         << player.problem().toStdString();
 }
 

@@ -17,12 +17,12 @@ namespace scriptedhttp {
 // What the server sends for one path.
 struct Reply
 {
-    QByteArray head;          // status line and headers, CR LF between, no blank line
+    QByteArray head; // status line and headers, CR LF between, no blank line
     QByteArray body;
-    int piece = 0;            // bytes per write; 0 sends the body at once
-    int pauseMs = 0;          // between pieces
-    qsizetype cutAfter = -1;  // close after this many body bytes (-1: the whole body)
-    bool silent = false;      // send nothing at all, keep the connection open
+    int piece = 0;           // bytes per write; 0 sends the body at once
+    int pauseMs = 0;         // between pieces
+    qsizetype cutAfter = -1; // close after this many body bytes (-1: the whole body)
+    bool silent = false;     // send nothing at all, keep the connection open
 };
 
 // Answers each connection from the script, then closes it (HTTP/1.0 style).

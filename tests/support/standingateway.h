@@ -21,8 +21,8 @@ public:
 
     struct Call
     {
-        QString action;                // "AddPortMapping", ...
-        QMap<QString, QString> args;   // "NewInternalClient" -> "127.0.0.1"
+        QString action;              // "AddPortMapping", ...
+        QMap<QString, QString> args; // "NewInternalClient" -> "127.0.0.1"
     };
 
     // What the router answers; set before the calls it should affect.
@@ -30,9 +30,9 @@ public:
     {
         Behaviour behaviour = Behaviour::Normal;
         QString externalAddress = QStringLiteral("203.0.113.7");
-        int addError = 0;              // AddPortMapping fails with this UPnP code (0: succeeds)
-        bool permanentOnly = false;    // a lease other than 0 fails with 725
-        QString existingClient;        // a mapping of every port to this computer already exists
+        int addError = 0;           // AddPortMapping fails with this UPnP code (0: succeeds)
+        bool permanentOnly = false; // a lease other than 0 fails with 725
+        QString existingClient;     // a mapping of every port to this computer already exists
     };
 
     StandInGateway();
@@ -59,43 +59,48 @@ inline const QByteArray ServiceType = "urn:schemas-upnp-org:service:WANIPConnect
 inline QByteArray description()
 {
     return "<?xml version=\"1.0\"?>\r\n"
-           "<root xmlns=\"urn:schemas-upnp-org:device-1-0\"><specVersion><major>1</major><minor>0</minor></specVersion>"
+           "<root "
+           "xmlns=\"urn:schemas-upnp-org:device-1-0\"><specVersion><major>1</major><minor>0</minor></specVersion>"
            "<device><deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType>"
            "<friendlyName>Stand-in router</friendlyName><deviceList><device>"
            "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType><deviceList><device>"
            "<deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1</deviceType><serviceList><service>"
-           "<serviceType>" + ServiceType + "</serviceType>"
-           "<serviceId>urn:upnp-org:serviceId:WANIPConn1</serviceId>"
-           "<controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL><SCPDURL>/WANIPCn.xml</SCPDURL>"
-           "</service></serviceList></device></deviceList></device></deviceList></device></root>\r\n";
+           "<serviceType>"
+           + ServiceType
+           + "</serviceType>"
+             "<serviceId>urn:upnp-org:serviceId:WANIPConn1</serviceId>"
+             "<controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL><SCPDURL>/WANIPCn.xml</"
+             "SCPDURL>"
+             "</service></serviceList></device></deviceList></device></deviceList></device></root>\r\n";
 }
 
 inline QByteArray envelope(const QByteArray &body)
 {
     return "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
            "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body>"
-        + body + "</s:Body></s:Envelope>\r\n";
+           + body + "</s:Body></s:Envelope>\r\n";
 }
 
 inline QByteArray answer(const QString &action, const QByteArray &fields)
 {
-    return envelope("<u:" + action.toLatin1() + "Response xmlns:u=\"" + ServiceType + "\">" + fields + "</u:"
-                    + action.toLatin1() + "Response>");
+    return envelope("<u:" + action.toLatin1() + "Response xmlns:u=\"" + ServiceType + "\">" + fields
+                    + "</u:" + action.toLatin1() + "Response>");
 }
 
 inline QByteArray fault(int code)
 {
     return envelope("<s:Fault><faultcode>s:Client</faultcode><faultstring>UPnPError</faultstring><detail>"
                     "<UPnPError xmlns=\"urn:schemas-upnp-org:control-1-0\"><errorCode>"
-                    + QByteArray::number(code) + "</errorCode><errorDescription>Error</errorDescription>"
-                    "</UPnPError></detail></s:Fault>");
+                    + QByteArray::number(code)
+                    + "</errorCode><errorDescription>Error</errorDescription>"
+                      "</UPnPError></detail></s:Fault>");
 }
 
 inline QByteArray http(int status, const QByteArray &body)
 {
     return "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Internal Server Error")
-        + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nConnection: close\r\nContent-Length: "
-        + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+           + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nConnection: close\r\nContent-Length: "
+           + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
 } // namespace standin
@@ -169,16 +174,22 @@ private:
     {
         const QString port = call.args.value(QStringLiteral("NewExternalPort"));
         if (call.action == QLatin1String("GetExternalIPAddress"))
-            return standin::http(200, standin::answer(call.action, "<NewExternalIPAddress>" + script.externalAddress.toUtf8()
-                                                     + "</NewExternalIPAddress>"));
+            return standin::http(200, standin::answer(call.action, "<NewExternalIPAddress>"
+                                                                       + script.externalAddress.toUtf8()
+                                                                       + "</NewExternalIPAddress>"));
         if (call.action == QLatin1String("GetSpecificPortMappingEntry")) {
             const QString client = !script.existingClient.isEmpty() ? script.existingClient : mappings.value(port);
             if (client.isEmpty())
                 return standin::http(500, standin::fault(714));
-            return standin::http(200, standin::answer(call.action, "<NewInternalPort>" + port.toLatin1() + "</NewInternalPort>"
-                                                 "<NewInternalClient>" + client.toLatin1() + "</NewInternalClient>"
-                                                 "<NewEnabled>1</NewEnabled><NewPortMappingDescription>x"
-                                                 "</NewPortMappingDescription><NewLeaseDuration>0</NewLeaseDuration>"));
+            return standin::http(
+                200, standin::answer(call.action,
+                                     "<NewInternalPort>" + port.toLatin1()
+                                         + "</NewInternalPort>"
+                                           "<NewInternalClient>"
+                                         + client.toLatin1()
+                                         + "</NewInternalClient>"
+                                           "<NewEnabled>1</NewEnabled><NewPortMappingDescription>x"
+                                           "</NewPortMappingDescription><NewLeaseDuration>0</NewLeaseDuration>"));
         }
         if (call.action == QLatin1String("AddPortMapping")) {
             if (script.addError)

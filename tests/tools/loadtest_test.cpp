@@ -69,7 +69,8 @@ const LoadCase cases[] = {
     {"nologin", {QStringLiteral("--fault"), QStringLiteral("nologin")}},
     {"flood", {QStringLiteral("--fault"), QStringLiteral("flood")}},
     // Attacks: each PASS line states what the attack could not do.
-    {"unrolled_dice_and_long_die_lists", {QStringLiteral("--attack"), QStringLiteral("cheat"), QStringLiteral("--count"), QStringLiteral("20")}},
+    {"unrolled_dice_and_long_die_lists",
+     {QStringLiteral("--attack"), QStringLiteral("cheat"), QStringLiteral("--count"), QStringLiteral("20")}},
     {"relays_longer_than_clients_accept", {QStringLiteral("--attack"), QStringLiteral("oversize")}},
     {"chat_flood_served_in_turn",
      {QStringLiteral("--attack"), QStringLiteral("flood"), QStringLiteral("--count"), QStringLiteral("100"),
@@ -78,8 +79,10 @@ const LoadCase cases[] = {
     {"connect_flood_close_rounds",
      {QStringLiteral("--attack"), QStringLiteral("churn"), QStringLiteral("--count"), QStringLiteral("3"),
       QStringLiteral("--flooders"), QStringLiteral("7"), QStringLiteral("--line-bytes"), QStringLiteral("60000")},
-     QStringLiteral("1"), true},
-    {"silent_connections", {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000")}},
+     QStringLiteral("1"),
+     true},
+    {"silent_connections",
+     {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000")}},
     {"one_byte_at_a_time_connections",
      {QStringLiteral("--attack"), QStringLiteral("silent"), QStringLiteral("--wait-ms"), QStringLiteral("1000"),
       QStringLiteral("--trickle")}},
@@ -89,7 +92,9 @@ const LoadCase cases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Runs, DorvaneLoad, ::testing::ValuesIn(cases),
-                         [](const ::testing::TestParamInfo<LoadCase> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<LoadCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace
 

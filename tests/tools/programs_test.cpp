@@ -55,7 +55,8 @@ QByteArray frame(const QByteArray &message)
 TEST(DorvaneHost, ListensOnAnEphemeralPortServesClientsAndStopsOnSigterm)
 {
     QProcess host;
-    host.start(QStringLiteral(DORVANE_HOST_EXE), {QStringLiteral("0"), QStringLiteral("--time-scale"), QStringLiteral("0.01")});
+    host.start(QStringLiteral(DORVANE_HOST_EXE),
+               {QStringLiteral("0"), QStringLiteral("--time-scale"), QStringLiteral("0.01")});
     ASSERT_TRUE(host.waitForStarted(5000));
     ASSERT_TRUE(host.waitForReadyRead(10000));
     const QByteArray line = host.readLine().trimmed();

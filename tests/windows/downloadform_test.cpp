@@ -113,7 +113,8 @@ TEST_F(DownloadFormTest, WindowShowsItsPanelsAndPicture)
     EXPECT_TRUE(button("Button1")->isDefault());
     EXPECT_EQ(button("Button2")->text(), QStringLiteral("Play with Others"));
     EXPECT_EQ(label("label_solo")->text(),
-              QStringLiteral("To proceed to the game without the ability to play against others click the button below."));
+              QStringLiteral(
+                  "To proceed to the game without the ability to play against others click the button below."));
     EXPECT_EQ(label("label_firewall")->text(),
               QStringLiteral("Note: Even if you are playing offline, you will need to configure your FIREWALL to "
                              "allow the game to access the internet components."));
@@ -157,7 +158,8 @@ TEST_F(DownloadFormTest, CompleteTransferIsSavedMadeExecutableAndStarted)
         expectIdleButtons(c.name);
         ASSERT_EQ(shell.starts.size(), 1) << c.name;
         EXPECT_EQ(shell.starts[0].path, saved) << c.name;
-        EXPECT_EQ(shell.starts[0].arguments.join(QLatin1Char(' ')), QStringLiteral("/SP- /silent /noicons")) << c.name;
+        EXPECT_EQ(shell.starts[0].arguments.join(QLatin1Char(' ')), QStringLiteral("/SP- /silent /noicons"))
+            << c.name;
         QFile file(saved);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
         EXPECT_EQ(file.readAll(), body) << c.name;
@@ -180,9 +182,14 @@ TEST_F(DownloadFormTest, FailedTransferInstallsNothingAndSaysWhy)
 {
     const QByteArray body = patternBody(1234);
     const FailedCase cases[] = {
-        {"404 with a body", {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found"}, false,
+        {"404 with a body",
+         {"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found"},
+         false,
          "^The server answered 404 Not Found$"},
-        {"500", {"HTTP/1.0 500 Internal Server Error", {}}, false, "^The server answered 500 Internal Server Error$"},
+        {"500",
+         {"HTTP/1.0 500 Internal Server Error", {}},
+         false,
+         "^The server answered 500 Internal Server Error$"},
         {"connection cut before the announced length", okReply(body.left(600), 0, 0, 1234), false,
          "^Download failed: \\S"},
         {"refused connection", {}, true, "^Download failed: \\S"},
@@ -232,7 +239,8 @@ TEST_F(DownloadFormTest, ServerReasonIsShownAsTextAndCutToThePhaseLine)
         for (const QString &line : lines) {
             EXPECT_LE(metrics.horizontalAdvance(line), phase->contentsRect().width()) << name;
         }
-        EXPECT_GE(phase->contentsRect().height(), metrics.lineSpacing() * int(lines.size())) << name << ": lines cut off";
+        EXPECT_GE(phase->contentsRect().height(), metrics.lineSpacing() * int(lines.size()))
+            << name << ": lines cut off";
         EXPECT_EQ(form.size(), QSize(Tdownload::FormWidth, Tdownload::FormHeight)) << name;
 
         const QImage drawn = phase->grab().toImage();
@@ -264,7 +272,8 @@ TEST_F(DownloadFormTest, StopDuringSlowTransfer)
     poll.start(5);
     download(server.url("/lobby/vnlsetup.exe"));
 
-    EXPECT_TRUE(progressSeen.contains(QRegularExpression(QStringLiteral("^[1-9][0-9]* bytes$")))) << progressSeen.toStdString();
+    EXPECT_TRUE(progressSeen.contains(QRegularExpression(QStringLiteral("^[1-9][0-9]* bytes$"))))
+        << progressSeen.toStdString();
     EXPECT_EQ(phaseSeen, QStringLiteral("Downloading: vnlsetup.exe"));
     EXPECT_FALSE(getEnabledWhileRunning);
     EXPECT_EQ(label("infolabel")->text(), QStringLiteral("Download Aborted"));
@@ -279,8 +288,10 @@ TEST_F(DownloadFormTest, StopDuringSlowTransfer)
 TEST_F(DownloadFormTest, DesktopShellRunsTheDownloadedInstaller)
 {
     const QString marker = m_dir.path() + QStringLiteral("/installed.txt");
-    const QByteArray installer = "#!/bin/sh\nprintf '%s ' \"$@\" > '" + marker.toUtf8() + ".part'\n"
-                                 "mv '" + marker.toUtf8() + ".part' '" + marker.toUtf8() + "'\n";
+    const QByteArray installer = "#!/bin/sh\nprintf '%s ' \"$@\" > '" + marker.toUtf8()
+                                 + ".part'\n"
+                                   "mv '"
+                                 + marker.toUtf8() + ".part' '" + marker.toUtf8() + "'\n";
     server.replies["/lobby/vnlsetup.exe"] = okReply(installer);
     form.setShellOpen(nullptr);
     download(server.url("/lobby/vnlsetup.exe"));

@@ -23,9 +23,8 @@ struct PageCase
 };
 
 const PageCase PageCases[] = {
-    {"SelButton1", 1, "Overview"},      {"SelButton2", 2, "Connecting"},
-    {"SelButton3", 3, "Game Play"},     {"SelButton4", 4, "Scoring"},
-    {"SelButton5", 5, "Documentation"}, {"SelButton6", 6, "License"},
+    {"SelButton1", 1, "Overview"}, {"SelButton2", 2, "Connecting"},    {"SelButton3", 3, "Game Play"},
+    {"SelButton4", 4, "Scoring"},  {"SelButton5", 5, "Documentation"}, {"SelButton6", 6, "License"},
 };
 
 QString frontPageName(const Thelp &help)

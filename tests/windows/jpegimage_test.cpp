@@ -20,9 +20,10 @@ namespace {
 const QString DownloadPicture = QStringLiteral(DORVANE_TEST_DATA "/../../assets/images/download.jpg");
 constexpr QSize DownloadPictureSize(340, 180);
 
-struct Encoding {
+struct Encoding
+{
     bool progressive = false;
-    std::vector<jpeg_scan_info> script;  // own scan script; empty for the library's
+    std::vector<jpeg_scan_info> script; // own scan script; empty for the library's
 };
 
 // Encodes an RGB888 or Grayscale8 image at quality 92; RGBA8888 bytes are
@@ -81,7 +82,8 @@ int colourDistance(const QColor &a, const QColor &b)
 
 TEST(JpegImage, ColourPicturesComeBackWithTheirSizeAndColours)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         Encoding how;
     } cases[] = {{"baseline", {}}, {"progressive", {true, {}}}};
@@ -94,7 +96,8 @@ TEST(JpegImage, ColourPicturesComeBackWithTheirSizeAndColours)
         EXPECT_EQ(image.size(), QSize(64, 48)) << c.name;
         const QPoint centres[4] = {{16, 12}, {48, 12}, {16, 36}, {48, 36}};
         for (int q = 0; q < 4; ++q)
-            EXPECT_LE(colourDistance(image.pixelColor(centres[q]), Quadrants[q]), 8) << c.name << " quadrant " << q;
+            EXPECT_LE(colourDistance(image.pixelColor(centres[q]), Quadrants[q]), 8)
+                << c.name << " quadrant " << q;
     }
 }
 
@@ -108,7 +111,8 @@ TEST(JpegImage, GreyPicturesComeBackAsGreyRgb)
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.format(), QImage::Format_RGB888);
     EXPECT_EQ(image.size(), QSize(40, 16));
-    const struct {
+    const struct
+    {
         QPoint at;
         int level;
     } probes[] = {{{4, 8}, 40}, {{32, 8}, 210}};
@@ -148,7 +152,8 @@ TEST(JpegImage, DamagedOrHostileDataGivesANullImageAndAReason)
     ASSERT_FALSE(JpegImage::decode(good).isNull());
     const qsizetype scanStart = good.indexOf(QByteArray("\xFF\xDA", 2));
     ASSERT_GT(scanStart, 0);
-    const struct {
+    const struct
+    {
         const char *name;
         QByteArray bytes;
     } cases[] = {
@@ -210,7 +215,7 @@ TEST(JpegImage, RefusesPicturesWithTooManyScans)
     EXPECT_TRUE(JpegImage::decode(encode(grey, how), &error).isNull());
     EXPECT_TRUE(error.contains(QLatin1String("scans"))) << error.toStdString();
 
-    how.script.resize(JpegImage::MaxScans - 10);  // still a valid order of scans
+    how.script.resize(JpegImage::MaxScans - 10); // still a valid order of scans
     EXPECT_FALSE(JpegImage::decode(encode(grey, how), &error).isNull()) << error.toStdString();
 }
 
@@ -228,7 +233,8 @@ TEST(JpegImage, MissingDecoderModuleGivesANullImageAndAReason)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << DownloadPicture.toStdString();
     QString error;
     EXPECT_TRUE(JpegImage::decode(file.readAll(), {QStringLiteral("/nonexistent/modules")}, &error).isNull());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("The JPEG decoder is not available: libdorvanejpeg.so was not found")))
+    EXPECT_TRUE(
+        error.startsWith(QStringLiteral("The JPEG decoder is not available: libdorvanejpeg.so was not found")))
         << error.toStdString();
 }
 

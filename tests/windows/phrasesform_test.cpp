@@ -18,8 +18,8 @@
 
 namespace {
 
-const QStringList Defaults = {"Way To Go!", "Good One!", "Nice Try!", "Excellent!", "Brilliant!",
-                              "Wow, WTG!", "Thanks!", "Way To Go Teamie!", "Good Game Everyone!"};
+const QStringList Defaults = {"Way To Go!", "Good One!", "Nice Try!",         "Excellent!",         "Brilliant!",
+                              "Wow, WTG!",  "Thanks!",   "Way To Go Teamie!", "Good Game Everyone!"};
 
 QString readAll(const QString &path)
 {
@@ -129,7 +129,8 @@ TEST_F(PhrasesTest, EmptyPhraseFallsBackToItsDefaultAfterRestart)
 TEST_F(PhrasesTest, FieldsRefuseTheFiftyFirstCharacter)
 {
     editor.editPhrases(Defaults);
-    const struct {
+    const struct
+    {
         const char *name;
         QString typed;
     } cases[] = {

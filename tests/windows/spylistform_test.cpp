@@ -35,8 +35,8 @@ protected:
 
     void moveTo(const QPoint &pos)
     {
-        QMouseEvent move(QEvent::MouseMove, pos, box->viewport()->mapToGlobal(pos), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, pos, box->viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(box->viewport(), &move);
     }
 
@@ -55,7 +55,8 @@ protected:
 TEST_F(SpyListTest, RemovalKicksTheEntryUnderThePointerNotTheSelectedOne)
 {
     list.setHosting(true);
-    const struct {
+    const struct
+    {
         int row;
         int seat;
     } cases[] = {{0, 5}, {1, 7}, {2, 9}};
@@ -121,7 +122,8 @@ TEST_F(SpyListTest, ListChangedUnderTheMenuRemovesNobody)
 
 TEST_F(SpyListTest, DepartureRemovesOnlyTheMatchingEntry)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         int seat;
         const char *spyName;

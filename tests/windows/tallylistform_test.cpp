@@ -55,7 +55,8 @@ protected:
         QStringList out;
         const QListWidget *l = list(w, name);
         for (int i = 0; i < l->count(); ++i)
-            out << (l->item(i)->checkState() == Qt::Checked ? QString() : QStringLiteral("-")) + l->item(i)->text();
+            out << (l->item(i)->checkState() == Qt::Checked ? QString() : QStringLiteral("-"))
+                       + l->item(i)->text();
         return out;
     }
 
@@ -145,9 +146,9 @@ TEST_F(TallyListTest, StartsEmptyWithItsControls)
 struct GameCase
 {
     const char *name;
-    QString winner; // as the main window hands it over: a name, or "addtomine"
-    const char *mine;   // mylabel_1 mylabel_2
-    const char *ann;    // columns 1..8 of Ann's row
+    QString winner;   // as the main window hands it over: a name, or "addtomine"
+    const char *mine; // mylabel_1 mylabel_2
+    const char *ann;  // columns 1..8 of Ann's row
     const char *bob;
 };
 
@@ -189,18 +190,19 @@ TEST_P(CountedGame, UpdatesLabelsAndFileAtOnce)
     EXPECT_TRUE(m_boxes.errors.isEmpty()) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TallyList, CountedGame,
-    testing::Values(
-        GameCase{"the user wins", QString(TallyTable::AddToMine), "1 1", "1 0 1 0 1 0 1 0", "1 0 1 0 1 0 1 0"},
-        GameCase{"a followed opponent wins", QStringLiteral("Ann"), "1 0", "1 1 0 0 1 1 0 0", "1 0 0 1 1 0 0 1"},
-        GameCase{"an unfollowed player wins", QStringLiteral("Cy"), "1 0", "1 0 0 1 1 0 0 1", "1 0 0 1 1 0 0 1"}),
-    [](const testing::TestParamInfo<GameCase> &info) {
-        std::string name = info.param.name;
-        for (char &ch : name)
-            ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(TallyList, CountedGame,
+                         testing::Values(GameCase{"the user wins", QString(TallyTable::AddToMine), "1 1",
+                                                  "1 0 1 0 1 0 1 0", "1 0 1 0 1 0 1 0"},
+                                         GameCase{"a followed opponent wins", QStringLiteral("Ann"), "1 0",
+                                                  "1 1 0 0 1 1 0 0", "1 0 0 1 1 0 0 1"},
+                                         GameCase{"an unfollowed player wins", QStringLiteral("Cy"), "1 0",
+                                                  "1 0 0 1 1 0 0 1", "1 0 0 1 1 0 0 1"}),
+                         [](const testing::TestParamInfo<GameCase> &info) {
+                             std::string name = info.param.name;
+                             for (char &ch : name)
+                                 ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             return name;
+                         });
 
 TEST_F(TallyListTest, FollowsFromTheCheckList)
 {
@@ -346,7 +348,8 @@ TEST_F(TallyListTest, DamagedFileGivesOneErrorAndAnEmptyTally)
         damage();
         const auto w = open();
         w->addgame(QStringLiteral("addtomine"), {});
-        EXPECT_EQ(text(*open(), "mylabel_2"), QStringLiteral("1")) << c.name << ": a counted game saves a good file";
+        EXPECT_EQ(text(*open(), "mylabel_2"), QStringLiteral("1"))
+            << c.name << ": a counted game saves a good file";
         EXPECT_EQ(m_boxes.errors.size(), 2) << c.name;
         EXPECT_TRUE(m_boxes.messages.isEmpty()) << c.name;
     }

@@ -69,7 +69,8 @@ protected:
 
 TEST_F(TallyStoreTest, FileLivesInTheProgramFolder)
 {
-    EXPECT_EQ(TallyStore::defaultPath(), QCoreApplication::applicationDirPath() + QStringLiteral("/Dorvanetally.tld"));
+    EXPECT_EQ(TallyStore::defaultPath(),
+              QCoreApplication::applicationDirPath() + QStringLiteral("/Dorvanetally.tld"));
     EXPECT_EQ(TallyStore().path(), TallyStore::defaultPath());
 }
 
@@ -127,7 +128,9 @@ TEST_F(TallyStoreTest, DamagedFileGivesAnErrorAnEmptyTallyAndIsReplacedOnSave)
     QStringList lines = {"9", "2", "0", "Ann"};
     for (int i = 0; i < 16; ++i)
         lines << QStringLiteral("1");
-    const auto grid = [](QStringList l) { return (l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(); };
+    const auto grid = [](QStringList l) {
+        return (l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    };
     QStringList nonNumeric = lines;
     nonNumeric[7] = QStringLiteral("two");
 
@@ -142,12 +145,17 @@ TEST_F(TallyStoreTest, DamagedFileGivesAnErrorAnEmptyTallyAndIsReplacedOnSave)
         {"header only", [](const QString &p) { writeAll(p, QByteArray("WRZL", 4)); }, "Error reading"},
         {"known file with a bad magic", [](const QString &p) { QFile::copy(dataPath("bad_magic.tld"), p); },
          "no valid header"},
-        {"container of a grid with wrong counts", [&](const QString &p) { writeContainer(p, grid({"9", "3"}) + grid(lines.mid(2))); },
+        {"container of a grid with wrong counts",
+         [&](const QString &p) {
+             writeContainer(p, grid({"9", "3"}) + grid(lines.mid(2)));
+         },
          "damaged"},
-        {"container with a non-numeric counter", [&](const QString &p) { writeContainer(p, grid(nonNumeric)); }, "damaged"},
-        {"container with too few lines", [&](const QString &p) { writeContainer(p, grid(lines.mid(0, 12))); }, "damaged"},
-        {"container announcing 4 GiB", [](const QString &p) { writeAll(p, QByteArray("WRZL\xFF\xFF\xFF\xFF\x01\x00\x80", 11)); },
+        {"container with a non-numeric counter", [&](const QString &p) { writeContainer(p, grid(nonNumeric)); },
          "damaged"},
+        {"container with too few lines", [&](const QString &p) { writeContainer(p, grid(lines.mid(0, 12))); },
+         "damaged"},
+        {"container announcing 4 GiB",
+         [](const QString &p) { writeAll(p, QByteArray("WRZL\xFF\xFF\xFF\xFF\x01\x00\x80", 11)); }, "damaged"},
     };
     for (const auto &c : cases) {
         QFile::remove(tallyPath());
@@ -207,9 +215,13 @@ TEST_F(TallyStoreTest, DamagedFileIsKeptBesideTheNewOne)
 TEST_F(TallyStoreTest, LeftoversOfSavesAreRemovedAndNothingElse)
 {
     const QStringList leftovers = {"Dorvanetally.tld.saving-a1B2c3", "Dorvanetally.tld.saving-ZZZZZZ"};
-    const QStringList others = {"Dorvanetally.tld", "Dorvanetally.tld.backup", "Dorvanetally.tld.damaged",
-                                "Dorvanetally.tld.saving-abc", "Dorvanetally.tld.saving-abcdefg",
-                                "Other.tld.saving-a1B2c3", "Dorvanetally.tld.saving-a1B2c3.txt"};
+    const QStringList others = {"Dorvanetally.tld",
+                                "Dorvanetally.tld.backup",
+                                "Dorvanetally.tld.damaged",
+                                "Dorvanetally.tld.saving-abc",
+                                "Dorvanetally.tld.saving-abcdefg",
+                                "Other.tld.saving-a1B2c3",
+                                "Dorvanetally.tld.saving-a1B2c3.txt"};
     for (const QString &name : leftovers + others)
         writeAll(m_dir.filePath(name), "x");
     TallyStore(tallyPath()).removeLeftovers();
@@ -248,7 +260,7 @@ TEST_F(TallyStoreTest, FailedCompressionKeepsThePreviousFile)
     table.follow(noise);
     const qint64 plainSize = table.toGridText().size();
 
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit limited = old;
     limited.rlim_cur = rlim_t(plainSize);

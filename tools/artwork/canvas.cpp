@@ -13,8 +13,7 @@ QImage render(QSize logical, int scale, const DrawFn &draw)
     QImage image(logical * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
-                     | QPainter::SmoothPixmapTransform);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     p.scale(scale, scale);
     draw(p, scale);
     p.end();
@@ -43,8 +42,8 @@ QPainterPath centredText(const QFont &f, const QString &text, QPointF centre)
     return path;
 }
 
-void fillWithShadow(QPainter &p, const QPainterPath &path, const QColor &fill,
-                    const QColor &shadow, QPointF shadowOffset, qreal edgeWidth)
+void fillWithShadow(QPainter &p, const QPainterPath &path, const QColor &fill, const QColor &shadow,
+                    QPointF shadowOffset, qreal edgeWidth)
 {
     p.save();
     p.setPen(Qt::NoPen);
@@ -113,9 +112,7 @@ float tiledNoise(double u, double v, int periodX, int periodY, std::uint32_t see
     const int y0 = int(fv);
     const double tx = smooth(u - fu);
     const double ty = smooth(v - fv);
-    const auto at = [&](int x, int y) {
-        return double(hashNoise(wrap(x, periodX), wrap(y, periodY), seed));
-    };
+    const auto at = [&](int x, int y) { return double(hashNoise(wrap(x, periodX), wrap(y, periodY), seed)); };
     const double top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * tx;
     const double bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * tx;
     return float(top + (bottom - top) * ty);

@@ -29,8 +29,8 @@ QFont font(const QString &family, qreal pixelSize, bool bold = true, qreal lette
 QPainterPath centredText(const QFont &f, const QString &text, QPointF centre);
 
 // Fills a path with a soft drop shadow, a thin dark edge and the main colour.
-void fillWithShadow(QPainter &p, const QPainterPath &path, const QColor &fill,
-                    const QColor &shadow, QPointF shadowOffset, qreal edgeWidth = 0);
+void fillWithShadow(QPainter &p, const QPainterPath &path, const QColor &fill, const QColor &shadow,
+                    QPointF shadowOffset, qreal edgeWidth = 0);
 
 // Draws text cut into a plate: dark upper-left edge, light lower-right edge, face on top.
 void engraveText(QPainter &p, const QPainterPath &path, const QColor &face, qreal depth);

@@ -20,26 +20,25 @@ constexpr QSize StripSize(151, 16);
 constexpr QSize GlyphSize(25, 19);
 
 const std::array<const char *, 10> Examples = {
-    "Wm 9g 9m | 10y Wb 10g",
-    "Wm 9g 9m | 6y 7y 8m",
-    "5y 5m 5g 5g | 7y 8m Wb 10y",
-    "3m 4b 5g 6y 7y 8m 9m",
-    "2g 3m 4b 5g 6y 7y Wm 9m",
-    "2g 3m 4b 5g 6y 7y Wm 9m 10g",
-    "6y 6m Wb Wm | Wy 7m 7m 7y",
-    "Wg 2g 1g 10g 5g 5g 8g",
-    "Wb Wm 9g 9m 9g | 10y 10g",
+    "Wm 9g 9m | 10y Wb 10g",     "Wm 9g 9m | 6y 7y 8m",     "5y 5m 5g 5g | 7y 8m Wb 10y",
+    "3m 4b 5g 6y 7y 8m 9m",      "2g 3m 4b 5g 6y 7y Wm 9m", "2g 3m 4b 5g 6y 7y Wm 9m 10g",
+    "6y 6m Wb Wm | Wy 7m 7m 7y", "Wg 2g 1g 10g 5g 5g 8g",   "Wb Wm 9g 9m 9g | 10y 10g",
     "6y 6m 6b 6b Wm | 8y 8m 8m",
 };
 
 int colourCode(QChar letter)
 {
     switch (letter.toLatin1()) {
-    case 'y': return 1;
-    case 'b': return 2;
-    case 'g': return 3;
-    case 'm': return 4;
-    default: return 0;
+    case 'y':
+        return 1;
+    case 'b':
+        return 2;
+    case 'g':
+        return 3;
+    case 'm':
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -48,8 +47,8 @@ int colourCode(QChar letter)
 // panel meet without a seam.
 QImage stripGround(int scale)
 {
-    const QImage felt = texture::felt(scale).scaled(QSize(169, 193) * scale, Qt::IgnoreAspectRatio,
-                                                    Qt::SmoothTransformation);
+    const QImage felt =
+        texture::felt(scale).scaled(QSize(169, 193) * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return felt.copy(QRect(QPoint(7, 4) * scale, StripSize * scale));
 }
 
@@ -112,8 +111,8 @@ void addDice(std::vector<Picture> &list)
 void addBoard(std::vector<Picture> &list)
 {
     for (int n = 0; n <= 3; ++n)
-        list.push_back({QStringLiteral("rolls%1").arg(n), QSize(66, 22),
-                        [n](QPainter &p, int) { board::drawRolls(p, n); }});
+        list.push_back(
+            {QStringLiteral("rolls%1").arg(n), QSize(66, 22), [n](QPainter &p, int) { board::drawRolls(p, n); }});
     for (int phase = 0; phase <= 10; ++phase)
         list.push_back({QStringLiteral("examples%1").arg(phase), StripSize,
                         [phase](QPainter &p, int scale) { drawStrip(p, scale, phase); }});
@@ -139,9 +138,10 @@ void addBoard(std::vector<Picture> &list)
 void addChat(std::vector<Picture> &list)
 {
     for (int n = 1; n <= 10; ++n)
-        list.push_back({QStringLiteral("phrase%1").arg(n), GlyphSize,
-                        [n](QPainter &p, int) { chat::drawPhrase(p, n); }});
-    list.push_back({QStringLiteral("smileybutton"), GlyphSize, [](QPainter &p, int) { chat::drawSmileyButton(p); }});
+        list.push_back(
+            {QStringLiteral("phrase%1").arg(n), GlyphSize, [n](QPainter &p, int) { chat::drawPhrase(p, n); }});
+    list.push_back(
+        {QStringLiteral("smileybutton"), GlyphSize, [](QPainter &p, int) { chat::drawSmileyButton(p); }});
     for (int i = 0; i < chat::SmileyCount; ++i)
         list.push_back({QStringLiteral("smiley%1").arg(i + 1, 2, 10, QLatin1Char('0')), QSize(17, 16),
                         [i](QPainter &p, int) { chat::drawSmiley(p, i); }});

@@ -11,11 +11,12 @@
 
 namespace catalogue {
 
-struct Picture {
-    QString name;  // path below the images folder without ".png", e.g. "dice/face3"
-    QSize size;    // logical size (the @2x file is twice as large)
+struct Picture
+{
+    QString name; // path below the images folder without ".png", e.g. "dice/face3"
+    QSize size;   // logical size (the @2x file is twice as large)
     art::DrawFn draw;
-    bool withDouble = true;  // false for icon sizes that are themselves a size set
+    bool withDouble = true; // false for icon sizes that are themselves a size set
 };
 
 std::vector<Picture> pictures();

@@ -46,7 +46,8 @@ constexpr QPointF Centre(8.5, 8.2);
 constexpr qreal Radius = 7.3;
 const QColor Ink(58, 34, 4);
 
-struct Face {
+struct Face
+{
     QPainter &p;
 
     void head(const QColor &light, const QColor &dark, QPointF centre = Centre, qreal radius = Radius)
@@ -68,7 +69,11 @@ struct Face {
         p.setBrush(c);
         p.drawEllipse(at, rx, ry);
     }
-    void eyes(qreal dy = 0) { dot(QPointF(6.1, 6.3 + dy)); dot(QPointF(10.9, 6.3 + dy)); }
+    void eyes(qreal dy = 0)
+    {
+        dot(QPointF(6.1, 6.3 + dy));
+        dot(QPointF(10.9, 6.3 + dy));
+    }
     void stroke(const QPainterPath &path, qreal width = 1.1, const QColor &c = Ink)
     {
         p.setBrush(Qt::NoBrush);
@@ -125,10 +130,31 @@ struct Face {
     }
 };
 
-void smile(Face &f) { f.yellow(); f.eyes(); f.smile(); }
-void grin(Face &f) { f.yellow(); f.eyes(-0.3); f.openMouth(9.6, 13.4, 3.8, true); }
-void wink(Face &f) { f.yellow(); f.dot(QPointF(6.1, 6.3)); f.closedEye(QPointF(10.9, 6.6), true); f.curve(QPointF(5.4, 10.4), QPointF(9.0, 13.4), QPointF(11.9, 9.6)); }
-void sad(Face &f) { f.yellow(); f.eyes(0.3); f.frown(); }
+void smile(Face &f)
+{
+    f.yellow();
+    f.eyes();
+    f.smile();
+}
+void grin(Face &f)
+{
+    f.yellow();
+    f.eyes(-0.3);
+    f.openMouth(9.6, 13.4, 3.8, true);
+}
+void wink(Face &f)
+{
+    f.yellow();
+    f.dot(QPointF(6.1, 6.3));
+    f.closedEye(QPointF(10.9, 6.6), true);
+    f.curve(QPointF(5.4, 10.4), QPointF(9.0, 13.4), QPointF(11.9, 9.6));
+}
+void sad(Face &f)
+{
+    f.yellow();
+    f.eyes(0.3);
+    f.frown();
+}
 void cry(Face &f)
 {
     f.yellow();
@@ -234,8 +260,9 @@ void sleepy(Face &f)
     const QColor blue(40, 90, 230);
     art::fillWithShadow(f.p, art::centredText(z, QStringLiteral("z"), QPointF(13.4, 4.6)), blue,
                         QColor(255, 255, 255, 160), QPointF(0.4, 0.4));
-    art::fillWithShadow(f.p, art::centredText(art::font(QStringLiteral("DejaVu Sans"), 4.2, true), QStringLiteral("z"),
-                                              QPointF(15.6, 1.9)),
+    art::fillWithShadow(f.p,
+                        art::centredText(art::font(QStringLiteral("DejaVu Sans"), 4.2, true), QStringLiteral("z"),
+                                         QPointF(15.6, 1.9)),
                         blue, QColor(255, 255, 255, 160), QPointF(0.4, 0.4));
 }
 void devil(Face &f)
@@ -281,7 +308,12 @@ void blush(Face &f)
     f.closedEye(QPointF(10.9, 6.4), true);
     f.smile(1.8);
 }
-void neutral(Face &f) { f.yellow(); f.eyes(); f.line(QPointF(5.6, 11.2), QPointF(11.4, 11.2), 1.2); }
+void neutral(Face &f)
+{
+    f.yellow();
+    f.eyes();
+    f.line(QPointF(5.6, 11.2), QPointF(11.4, 11.2), 1.2);
+}
 void love(Face &f)
 {
     f.yellow();
@@ -291,8 +323,8 @@ void love(Face &f)
 }
 
 using SmileyFn = void (*)(Face &);
-constexpr SmileyFn Smileys[SmileyCount] = {smile, grin, wink, sad, cry, angry, surprised, tongue, cool,
-                                           laugh, kiss, confused, sleepy, devil, angel, blush, neutral, love};
+constexpr SmileyFn Smileys[SmileyCount] = {smile, grin, wink,     sad,    cry,   angry, surprised, tongue,  cool,
+                                           laugh, kiss, confused, sleepy, devil, angel, blush,     neutral, love};
 
 } // namespace
 

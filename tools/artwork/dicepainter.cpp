@@ -81,11 +81,16 @@ void drawTop(QPainter &p, const QRectF &body, const QColor &base)
 QColor bodyColour(int colour)
 {
     switch (colour) {
-    case 1: return QColor(184, 129, 8);
-    case 2: return QColor(30, 40, 214);
-    case 3: return QColor(11, 157, 9);
-    case 4: return QColor(213, 27, 167);
-    default: return QColor(128, 128, 128);
+    case 1:
+        return QColor(184, 129, 8);
+    case 2:
+        return QColor(30, 40, 214);
+    case 3:
+        return QColor(11, 157, 9);
+    case 4:
+        return QColor(213, 27, 167);
+    default:
+        return QColor(128, 128, 128);
     }
 }
 
@@ -115,8 +120,8 @@ void drawFace(QPainter &p, const QRectF &box, int value)
         f.setStretch(small ? 84 : 90);
     const QPointF centre = body.center() + QPointF(-0.2 * unit, -0.6 * unit);
     const QPainterPath glyph = art::centredText(f, text, centre);
-    art::fillWithShadow(p, glyph, Qt::white, QColor(45, 45, 45, 170),
-                        QPointF(1.6 * unit, 1.8 * unit), small ? 0.0 : 1.0 * unit);
+    art::fillWithShadow(p, glyph, Qt::white, QColor(45, 45, 45, 170), QPointF(1.6 * unit, 1.8 * unit),
+                        small ? 0.0 : 1.0 * unit);
     p.restore();
 }
 

@@ -19,7 +19,7 @@ namespace download {
 
 namespace {
 
-constexpr qreal Rail = 8;  // width of the wooden rail around the felt
+constexpr qreal Rail = 8; // width of the wooden rail around the felt
 const QRectF Table(0, 0, Size.width(), Size.height());
 const QRectF Felt = Table.adjusted(Rail, Rail, -Rail, -Rail);
 const QColor Cream(255, 246, 214);
@@ -75,7 +75,8 @@ void drawTitle(QPainter &p)
     art::fillWithShadow(p, sub, QColor(226, 244, 214), QColor(0, 24, 0, 170), QPointF(0.8, 1.0));
 }
 
-struct TableDie {
+struct TableDie
+{
     QPointF centre;
     qreal size;
     qreal angle;
@@ -164,7 +165,8 @@ void drawBubble(QPainter &p, const QRectF &box, bool tailRight, const QString &t
     p.restore();
 }
 
-struct ChatLine {
+struct ChatLine
+{
     qreal y;
     int colour;
     bool fromRight;

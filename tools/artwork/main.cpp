@@ -64,7 +64,7 @@ bool save(const QImage &image, const QString &path)
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QImage out = compact(image);
     QImageWriter writer(path, "png");
-    writer.setQuality(0);  // the PNG writer maps quality 0 to the strongest compression
+    writer.setQuality(0); // the PNG writer maps quality 0 to the strongest compression
     if (!writer.write(out)) {
         QTextStream(stderr) << "cannot write " << path << ": " << writer.errorString() << '\n';
         return false;
@@ -140,7 +140,8 @@ QString doubleName(const QString &path)
 
 int usage()
 {
-    QTextStream(stderr) << "usage: dorvane-artwork <folder> [--qrc <file.qrc>] | --sheet <file.png> | --board <file.png>\n";
+    QTextStream(stderr)
+        << "usage: dorvane-artwork <folder> [--qrc <file.qrc>] | --sheet <file.png> | --board <file.png>\n";
     return 2;
 }
 
@@ -155,12 +156,14 @@ int main(int argc, char *argv[])
     if (args.size() == 1 && !args[0].startsWith(QLatin1String("--")))
         return writeAll(args[0]) ? 0 : 1;
     if (args.size() == 3 && args[1] == QLatin1String("--qrc")) {
-        const QString relative = QFileInfo(args[2]).absoluteDir().relativeFilePath(QFileInfo(args[0]).absoluteFilePath());
+        const QString relative =
+            QFileInfo(args[2]).absoluteDir().relativeFilePath(QFileInfo(args[0]).absoluteFilePath());
         return writeAll(args[0]) && writeQrc(args[2], relative) ? 0 : 1;
     }
     if (args.size() == 2 && args[0] == QLatin1String("--sheet"))
         return save(preview::contactSheet(), args[1]) ? 0 : 1;
     if (args.size() == 2 && args[0] == QLatin1String("--board"))
-        return save(preview::boardMockup(1), args[1]) && save(preview::boardMockup(2), doubleName(args[1])) ? 0 : 1;
+        return save(preview::boardMockup(1), args[1]) && save(preview::boardMockup(2), doubleName(args[1])) ? 0
+                                                                                                            : 1;
     return usage();
 }

@@ -28,12 +28,15 @@ void checker(QPainter &p, const QRect &r)
     p.setClipRect(r);
     for (int y = r.top(); y < r.bottom(); y += 8)
         for (int x = r.left(); x < r.right(); x += 8)
-            p.fillRect(x, y, 8, 8, ((x - r.left()) / 8 + (y - r.top()) / 8) % 2 ? QColor(200, 200, 200) : QColor(236, 236, 236));
+            p.fillRect(x, y, 8, 8,
+                       ((x - r.left()) / 8 + (y - r.top()) / 8) % 2 ? QColor(200, 200, 200)
+                                                                    : QColor(236, 236, 236));
     p.restore();
 }
 
 // Places images left to right, wrapping at the sheet's width.
-struct Flow {
+struct Flow
+{
     QPainter &p;
     int width;
     int x = 10, y = 10, rowHeight = 0;
@@ -83,14 +86,23 @@ namespace {
 // Positions below are relative to the board panel, which sits at (5, 3).
 constexpr QPoint Panel(5, 3);
 
-struct Die {
+struct Die
+{
     int value;
     int colour;
     bool kept;
 };
 
-constexpr std::array<Die, 10> SampleDice{{{2, 3, false}, {0, 2, true}, {4, 4, false}, {1, 1, false}, {5, 3, true},
-                                          {7, 1, false}, {6, 4, true}, {9, 2, false}, {8, 1, false}, {10, 3, false}}};
+constexpr std::array<Die, 10> SampleDice{{{2, 3, false},
+                                          {0, 2, true},
+                                          {4, 4, false},
+                                          {1, 1, false},
+                                          {5, 3, true},
+                                          {7, 1, false},
+                                          {6, 4, true},
+                                          {9, 2, false},
+                                          {8, 1, false},
+                                          {10, 3, false}}};
 
 void text(QPainter &p, const QRect &r, const QString &s, qreal size, bool bold, const QColor &c,
           Qt::Alignment align = Qt::AlignLeft, const QString &family = QStringLiteral("Liberation Sans"))
@@ -137,17 +149,23 @@ void drawCards(QPainter &p, const Images &img)
         layer(p, img, QStringLiteral("card"), QPointF(cardX[s], 151));
         const int dx = cardX[s] - 4;
         text(p, QRect(nameX[s], 158, 125, 18), names[s], 15, true, QColor(0, 100, 0));
-        text(p, QRect(134 + dx, 158, 28, 18), QString::number(s == 0 ? 1 : 0), 13, true, QColor(0, 100, 0), Qt::AlignRight);
+        text(p, QRect(134 + dx, 158, 28, 18), QString::number(s == 0 ? 1 : 0), 13, true, QColor(0, 100, 0),
+             Qt::AlignRight);
         const std::array<int, 5> rows{187, 206, 225, 244, 263};
         for (int r = 0; r < 5; ++r) {
             const int left = (s < 3 && r < 3 - s) ? 20 + 7 * r + s : 0;
-            text(p, QRect(48 + dx, rows[r], 36, 18), QString::number(left), 15, true, QColor(0, 128, 0), Qt::AlignHCenter);
-            text(p, QRect(129 + dx, rows[r], 36, 18), QStringLiteral("0"), 15, true, QColor(0, 128, 0), Qt::AlignHCenter);
+            text(p, QRect(48 + dx, rows[r], 36, 18), QString::number(left), 15, true, QColor(0, 128, 0),
+                 Qt::AlignHCenter);
+            text(p, QRect(129 + dx, rows[r], 36, 18), QStringLiteral("0"), 15, true, QColor(0, 128, 0),
+                 Qt::AlignHCenter);
         }
         text(p, QRect(48 + dx, 285, 36, 18), QStringLiteral("0"), 15, true, QColor(0, 100, 0), Qt::AlignHCenter);
         text(p, QRect(129 + dx, 285, 36, 18), QStringLiteral("0"), 15, true, QColor(0, 100, 0), Qt::AlignHCenter);
-        text(p, QRect(85 + dx, 308, 36, 18), QString::number(s == 0 ? 70 : s == 1 ? 23 : 0), 15, true, Qt::black,
-             Qt::AlignHCenter);
+        text(p, QRect(85 + dx, 308, 36, 18),
+             QString::number(s == 0   ? 70
+                             : s == 1 ? 23
+                                      : 0),
+             15, true, Qt::black, Qt::AlignHCenter);
     }
     p.drawImage(QRectF(514, 154, 27, 13), img.value(QStringLiteral("eyes")));
 }
@@ -167,10 +185,12 @@ void drawChat(QPainter &p, const Images &img)
     p.drawRect(QRectF(4.5, 356.5, 491, 154));
     p.fillRect(QRect(479, 358, 15, 151), QColor(230, 230, 230));
     text(p, QRect(11, 360, 460, 16), QStringLiteral("You are Connected."), 13, true, Qt::blue);
-    text(p, QRect(11, 376, 460, 16), QStringLiteral("Petra chats: good luck everyone"), 13, true, QColor(128, 0, 0));
+    text(p, QRect(11, 376, 460, 16), QStringLiteral("Petra chats: good luck everyone"), 13, true,
+         QColor(128, 0, 0));
     text(p, QRect(11, 392, 460, 16), QStringLiteral("Klot chats: Way To Go!"), 13, true, QColor(0, 0, 128));
     for (int i = 0; i < 6; ++i)
-        layer(p, img, QStringLiteral("smiley%1").arg(i * 3 + 1, 2, 10, QLatin1Char('0')), QPointF(170 + 19 * i, 392));
+        layer(p, img, QStringLiteral("smiley%1").arg(i * 3 + 1, 2, 10, QLatin1Char('0')),
+              QPointF(170 + 19 * i, 392));
     p.fillRect(QRect(4, 513, 461, 22), Qt::white);
     text(p, QRect(8, 513, 450, 22), QStringLiteral("<Enter Chat Here>"), 13, false, Qt::black);
     layer(p, img, QStringLiteral("smileybutton"), QPointF(468, 515));
@@ -182,10 +202,16 @@ void drawPhaseList(QPainter &p, const Images &img)
     p.drawImage(QRectF(at + QPoint(4, 4), QSizeF(169, 193)), img.value(QStringLiteral("felt")));
     layer(p, img, QStringLiteral("examples4"), at + QPoint(11, 8));
     const std::array<int, 10> rows{26, 43, 60, 78, 95, 112, 129, 147, 164, 181};
-    const std::array<const char *, 10> labels{
-        "PH1: Two SETS of 3", "PH2: SET of 3 and RUN of 3", "PH3: SET of 4 and RUN of 4", "PH4: RUN of 7",
-        "PH5: RUN of 8", "PH6: RUN of 9", "PH7: Two SETS of 4", "PH8: Seven of one COLOR",
-        "PH9: SET of 5 and SET of 2", "PH10: SET of 5 and SET of 3"};
+    const std::array<const char *, 10> labels{"PH1: Two SETS of 3",
+                                              "PH2: SET of 3 and RUN of 3",
+                                              "PH3: SET of 4 and RUN of 4",
+                                              "PH4: RUN of 7",
+                                              "PH5: RUN of 8",
+                                              "PH6: RUN of 9",
+                                              "PH7: Two SETS of 4",
+                                              "PH8: Seven of one COLOR",
+                                              "PH9: SET of 5 and SET of 2",
+                                              "PH10: SET of 5 and SET of 3"};
     for (int i = 0; i < 10; ++i) {
         const bool current = i == 3;
         text(p, QRect(at.x() + 8, at.y() + rows[i], 165, 15), QString::fromLatin1(labels[i]), 12, current,

@@ -41,10 +41,11 @@ double feltLight(double u, double v, int px, int py)
     return vignette * (1.0 + 0.07 * mottle + 0.06 * cloud + 0.055 * fibre);
 }
 
-struct Board {
-    double tone;   // brightness of this board
-    double phase;  // where its grain rings start
-    double warp;   // how strongly its grain waves
+struct Board
+{
+    double tone;  // brightness of this board
+    double phase; // where its grain rings start
+    double warp;  // how strongly its grain waves
 };
 
 constexpr int PlankHeight = 32;

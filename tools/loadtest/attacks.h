@@ -7,13 +7,13 @@ struct AttackOptions
 {
     std::string address = "127.0.0.1";
     int port = 7772;
-    int hostPid = 0;       // for memory figures; 0 = none
-    int count = 0;         // attempts, lines or rounds, per attack (0 = the attack's default)
-    int flooders = 0;      // attacking connections (0 = the attack's default)
-    int lineBytes = 0;     // size of each flooding line (0 = the attack's default)
-    int waitMs = 0;        // how long silent connections are left alone (0 = the default)
-    double timeScale = 1;  // the host's --time-scale, to tell the expected pause
-    bool trickle = false;  // silent connections send one byte at a time instead of nothing
+    int hostPid = 0;      // for memory figures; 0 = none
+    int count = 0;        // attempts, lines or rounds, per attack (0 = the attack's default)
+    int flooders = 0;     // attacking connections (0 = the attack's default)
+    int lineBytes = 0;    // size of each flooding line (0 = the attack's default)
+    int waitMs = 0;       // how long silent connections are left alone (0 = the default)
+    double timeScale = 1; // the host's --time-scale, to tell the expected pause
+    bool trickle = false; // silent connections send one byte at a time instead of nothing
 };
 
 // Each run prints its figures and "PASS: ..." or "FAIL: ..." and returns the exit code.

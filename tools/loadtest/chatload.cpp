@@ -24,7 +24,7 @@ bool parseChat(const std::string &message, ChatLine &line)
         return false;
     long long t = 0;
     return std::sscanf(message.c_str() + at, " chats: s%d n%d t%lld|", &line.sender, &line.index, &t) == 3
-        && (line.sentAt = t, true);
+           && (line.sentAt = t, true);
 }
 
 struct Receiver
@@ -122,7 +122,8 @@ int runChatLoad(const ChatLoadOptions &options)
     const std::int64_t quietSent = nowMicros();
     clients[0]->queueMessage("CMD_chat+" + std::to_string(clients[0]->seat) + "+quiet|clBlue");
     clients[0]->flush();
-    const bool quietBack = !clients[0]->waitFor("CMD_chat+" + std::to_string(clients[0]->seat) + "+", 5000).empty();
+    const bool quietBack =
+        !clients[0]->waitFor("CMD_chat+" + std::to_string(clients[0]->seat) + "+", 5000).empty();
     const double quietMs = double(nowMicros() - quietSent) / 1000.0;
 
     long lost = 0;

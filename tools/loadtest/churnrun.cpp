@@ -126,10 +126,12 @@ int runChurn(const AttackOptions &options)
     waitForQuiet(p, 1000, 20000, peakRss, options.hostPid);
     const long afterRss = readMemory(options.hostPid).rssKiB;
 
-    std::printf("churn: %d rounds x %d connections x %d lines of %d bytes in %.1f s: %ld connections, %.1f MB sent\n",
-                rounds, perRound, LinesPerConnection, lineBytes, attackSeconds, connections, double(bytesSent) / 1e6);
+    std::printf(
+        "churn: %d rounds x %d connections x %d lines of %d bytes in %.1f s: %ld connections, %.1f MB sent\n",
+        rounds, perRound, LinesPerConnection, lineBytes, attackSeconds, connections, double(bytesSent) / 1e6);
     if (p.probeBack && p.probeBack - probeSent <= 20'000'000)
-        std::printf("bob's chat after the attack came back after %.1f ms\n", double(p.probeBack - probeSent) / 1000.0);
+        std::printf("bob's chat after the attack came back after %.1f ms\n",
+                    double(p.probeBack - probeSent) / 1000.0);
     else
         std::printf("bob's chat after the attack did NOT come back within 20 s\n");
     std::printf("host RSS: before %ld KiB, right after the attack %ld KiB, peak sampled %ld KiB, after %ld KiB "

@@ -70,8 +70,7 @@ Progress watchGame(Table &t, int ms, const std::string &stopAt = "", bool untilT
         if (startsWith(m, "CMD_nextplayer+")) {
             ++p.turns;
             currentSeat = std::atoi(m.c_str() + std::string("CMD_nextplayer+").size());
-        }
-        else if (startsWith(m, "CMD_createdice+"))
+        } else if (startsWith(m, "CMD_createdice+"))
             ++p.rolls;
         else if (startsWith(m, "CMD_winner+")) {
             ++p.games;
@@ -128,9 +127,15 @@ void commitSocketFault(const FaultOptions &options, Fault fault, LoadClient &pee
 
 bool faultFromName(const std::string &name, Fault &fault)
 {
-    const struct { const char *name; Fault fault; } table[] = {
-        {"killed", Fault::Killed}, {"halfsent", Fault::HalfSent},
-        {"nologin", Fault::NoLogin}, {"flood", Fault::Flood},
+    const struct
+    {
+        const char *name;
+        Fault fault;
+    } table[] = {
+        {"killed", Fault::Killed},
+        {"halfsent", Fault::HalfSent},
+        {"nologin", Fault::NoLogin},
+        {"flood", Fault::Flood},
     };
     for (const auto &entry : table)
         if (name == entry.name) {
@@ -143,10 +148,14 @@ bool faultFromName(const std::string &name, Fault &fault)
 const char *faultName(Fault fault)
 {
     switch (fault) {
-    case Fault::Killed: return "killed";
-    case Fault::HalfSent: return "halfsent";
-    case Fault::NoLogin: return "nologin";
-    case Fault::Flood: return "flood";
+    case Fault::Killed:
+        return "killed";
+    case Fault::HalfSent:
+        return "halfsent";
+    case Fault::NoLogin:
+        return "nologin";
+    case Fault::Flood:
+        return "flood";
     }
     return "?";
 }
@@ -185,7 +194,8 @@ int runFault(const FaultOptions &options, Fault fault)
     for (const auto &f : fillers)
         t.alice.queueMessage("CMD_justwatch+" + std::to_string(f->seat) + "+1");
     const Progress before = watchGame(t, 30000, "", true);
-    std::printf("%s: before the fault alice saw %d turns, %d rolls\n", faultName(fault), before.turns, before.rolls);
+    std::printf("%s: before the fault alice saw %d turns, %d rolls\n", faultName(fault), before.turns,
+                before.rolls);
 
     LoadClient peer;
     if (fault == Fault::Killed) {

@@ -77,8 +77,8 @@ int runFlood(const AttackOptions &options)
     });
     std::printf("flood: %d flooder(s) x %d lines; bob's chat came back %s after %.1f ms with %ld of %ld "
                 "flood lines ahead of it; %ld flood lines arrived, %ld out of order\n",
-                flooderCount, lines, floodAhead >= 0 ? "" : "NEVER", double(backAt - sentAt) / 1000.0,
-                floodAhead, total, floodSeen, outOfOrder);
+                flooderCount, lines, floodAhead >= 0 ? "" : "NEVER", double(backAt - sentAt) / 1000.0, floodAhead,
+                total, floodSeen, outOfOrder);
     const bool ok = floodAhead >= 0 && floodAhead < total / 2 && floodSeen == total && outOfOrder == 0;
     std::printf("%s\n", ok ? "PASS: connections were served in turn, each in order"
                            : "FAIL: a flood held another player's chat, or lines were lost or reordered");

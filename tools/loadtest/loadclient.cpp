@@ -108,8 +108,7 @@ std::string LoadClient::waitFor(const std::string &prefix, int timeoutMs)
     return found;
 }
 
-bool connectAndLogIn(LoadClient &client, const std::string &address, int port, const std::string &name,
-                     bool logIn)
+bool connectAndLogIn(LoadClient &client, const std::string &address, int port, const std::string &name, bool logIn)
 {
     if (!client.connectTo(address, port))
         return false;

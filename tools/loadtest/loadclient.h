@@ -61,7 +61,7 @@ bool logInAsFirstSeat(LoadClient &alice, const std::string &address, int port);
 
 // Polls the clients for `timeoutMs`, handing every message to `onMessage(index, message)`,
 // which returns true to stop early. Flushes pending output on the way.
-template<class F>
+template <class F>
 bool pumpClients(std::vector<LoadClient *> &clients, int timeoutMs, F onMessage);
 
 #include "loadclient_pump.h"

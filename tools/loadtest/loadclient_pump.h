@@ -2,7 +2,7 @@
 // Template body of pumpClients (kept out of loadclient.h for length).
 #include <poll.h>
 
-template<class F>
+template <class F>
 bool pumpClients(std::vector<LoadClient *> &clients, int timeoutMs, F onMessage)
 {
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);

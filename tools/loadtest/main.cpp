@@ -20,10 +20,11 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: dorvane-load [--address A] [--port P] [--pid HOSTPID] "
-                         "[--clients N] [--lines M] [--fault killed|halfsent|nologin|flood] [--seats-free] [--roll-rtt R]\n"
-                         "       [--attack cheat|oversize|flood|churn|silent|pause] [--count N] [--flooders K]\n"
-                         "       [--line-bytes B] [--wait-ms W] [--time-scale S] [--trickle]\n");
+    std::fprintf(
+        stderr, "usage: dorvane-load [--address A] [--port P] [--pid HOSTPID] "
+                "[--clients N] [--lines M] [--fault killed|halfsent|nologin|flood] [--seats-free] [--roll-rtt R]\n"
+                "       [--attack cheat|oversize|flood|churn|silent|pause] [--count N] [--flooders K]\n"
+                "       [--line-bytes B] [--wait-ms W] [--time-scale S] [--trickle]\n");
     return 2;
 }
 

@@ -19,7 +19,7 @@ struct Table
     std::vector<std::string> seen; // what alice received
 
     // Pumps everyone for ms; alice's messages are kept. Stops early when stop(message) holds.
-    template<class F>
+    template <class F>
     void pump(int ms, F stop)
     {
         pumpClients(all, ms, [&](std::size_t i, const std::string &m) {
@@ -76,15 +76,16 @@ int runOversize(const AttackOptions &options)
     alice.flush();
     t.pump(10000, [](const std::string &m) { return startsWith(m, "CMD_chat+1+alice chats: done"); });
     const bool longNameSeated = std::any_of(t.seen.begin(), t.seen.end(), [](const std::string &m) {
-        return startsWith(m, "CMD_newplayerinfo+") && m.find(std::string(MaxNameBytes + 1, 'n')) != std::string::npos;
+        return startsWith(m, "CMD_newplayerinfo+")
+               && m.find(std::string(MaxNameBytes + 1, 'n')) != std::string::npos;
     });
 
     std::printf("oversize: longest message received %zu bytes (clients accept %zu); the chat that fits %s; "
                 "a name of %zu bytes %s\n",
                 t.longest, MaxMessageBytes, fitArrived ? "arrived" : "did NOT arrive", MaxNameBytes + 1,
                 longNameSeated ? "was seated" : "was not seated");
-    const bool ok = t.longest <= MaxMessageBytes && fitArrived && !longNameSeated && alice.isOpen()
-        && mallory.isOpen();
+    const bool ok =
+        t.longest <= MaxMessageBytes && fitArrived && !longNameSeated && alice.isOpen() && mallory.isOpen();
     std::printf("%s\n", ok ? "PASS: the host never sent what its clients refuse"
                            : "FAIL: the host sent a message its clients refuse, or seated a name too long");
     return ok ? 0 : 1;

@@ -10,11 +10,10 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: dorvane-lzrw1 [--mode good|fast|auto] [--threshold PERCENT] compress IN OUT\n"
-                 "       dorvane-lzrw1 decompress IN OUT\n"
-                 "  fast = LZRW1/KH (\"WRZL\", what the game writes), good = LZH (\"!HZL\"),\n"
-                 "  auto = sample the input and choose; the default is fast.\n");
+    std::fprintf(stderr, "usage: dorvane-lzrw1 [--mode good|fast|auto] [--threshold PERCENT] compress IN OUT\n"
+                         "       dorvane-lzrw1 decompress IN OUT\n"
+                         "  fast = LZRW1/KH (\"WRZL\", what the game writes), good = LZH (\"!HZL\"),\n"
+                         "  auto = sample the input and choose; the default is fast.\n");
     return 2;
 }
 
@@ -56,8 +55,7 @@ int main(int argc, char **argv)
     doit.setOutputFile(argv[i + 2]);
     try {
         const std::int64_t written = command == "compress" ? doit.Compress() : doit.Decompress();
-        std::printf("%s -> %s: %lld bytes written\n", argv[i + 1], argv[i + 2],
-                    static_cast<long long>(written));
+        std::printf("%s -> %s: %lld bytes written\n", argv[i + 1], argv[i + 2], static_cast<long long>(written));
         return 0;
     } catch (const ELzrw1Exception &e) {
         std::fprintf(stderr, "%s\n", e.what());

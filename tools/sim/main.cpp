@@ -94,16 +94,13 @@ int main(int argc, char **argv)
         messageSum += double(r.messages);
         virtualMsSum += double(r.virtualMs);
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     const double n = double(options.games);
-    std::printf("dorvane-sim: %ld games, %d seats, seed %lu\n", options.games, options.seats,
-                options.seed);
+    std::printf("dorvane-sim: %ld games, %d seats, seed %lu\n", options.games, options.seats, options.seed);
     for (int seat = 1; seat <= options.seats; ++seat) {
-        std::printf("seat %d (%s): wins %ld (%.1f%%), average final score %.1f\n", seat,
-                    seatRole(seat), wins[seat], 100.0 * double(wins[seat]) / n,
-                    scoreSum[seat] / n);
+        std::printf("seat %d (%s): wins %ld (%.1f%%), average final score %.1f\n", seat, seatRole(seat),
+                    wins[seat], 100.0 * double(wins[seat]) / n, scoreSum[seat] / n);
     }
     std::printf("tied games: %ld (a tie counts as a win for every tied seat)\n", ties);
     std::printf("average rounds: %.2f\n", roundSum / n);

@@ -8,14 +8,14 @@
 
 struct SimResult
 {
-    bool finished = false;          // the game reached its winner
-    std::array<int, 5> scores{};    // final totals, seats 1 to 4
-    std::array<bool, 5> winners{};  // every seat with the best total (ties included)
+    bool finished = false;         // the game reached its winner
+    std::array<int, 5> scores{};   // final totals, seats 1 to 4
+    std::array<bool, 5> winners{}; // every seat with the best total (ties included)
     int rounds = 0;
-    std::int64_t messages = 0;      // broadcasts sent
-    std::int64_t messageBytes = 0;  // their size, terminators included
-    std::int64_t virtualMs = 0;     // game time on the virtual clock
-    QByteArray winnerMessage;       // the game's last broadcast
+    std::int64_t messages = 0;     // broadcasts sent
+    std::int64_t messageBytes = 0; // their size, terminators included
+    std::int64_t virtualMs = 0;    // game time on the virtual clock
+    QByteArray winnerMessage;      // the game's last broadcast
 };
 
 // Seat 1 (and seats 3 and 4 with four seats) is connected without a socket and switched
@@ -25,7 +25,7 @@ class SimGame
 {
 public:
     static constexpr std::int64_t MaxEvents = 1'000'000; // a game that runs longer is cut off
-    static constexpr int DefaultBotSpeedMs = 500;       // the Fast setting
+    static constexpr int DefaultBotSpeedMs = 500;        // the Fast setting
 
     explicit SimGame(int seats, int botspeedms = DefaultBotSpeedMs);
 

@@ -54,8 +54,8 @@ std::int64_t VirtualClockSink::runUntilIdle(std::int64_t maxEvents)
     std::int64_t fired = 0;
     while (fired < maxEvents && (m_pause.armed || m_computer.armed)) {
         const bool pauseFirst = m_pause.armed
-            && (!m_computer.armed || m_pause.due < m_computer.due
-                || (m_pause.due == m_computer.due && m_pause.order < m_computer.order));
+                                && (!m_computer.armed || m_pause.due < m_computer.due
+                                    || (m_pause.due == m_computer.due && m_pause.order < m_computer.order));
         ++fired;
         if (pauseFirst) {
             m_now = m_pause.due;
