@@ -103,27 +103,24 @@ void Tchat::wireBoard()
 {
     Board &b = board();
     connect(&b, &Board::dieReleased, this,
-            [this](int n, Qt::MouseButton button) { guard([&] { m_actions->image_d1MouseUp(n, button); }); });
-    connect(&b, &Board::seatMenuRequested, this, [this](int seat, const QPoint &pos) {
-        guard([&] { m_actions->label_playername1ContextPopup(seat, pos); });
-    });
-    connect(b.button_roll, &QAbstractButton::clicked, this,
-            [this] { guard([this] { m_actions->button_rollClick(); }); });
+            [this](int n, Qt::MouseButton button) { guard([&] { m_actions->dieClicked(n, button); }); });
+    connect(&b, &Board::seatMenuRequested, this,
+            [this](int seat, const QPoint &pos) { guard([&] { m_actions->openSeatMenu(seat, pos); }); });
+    connect(b.button_roll, &QAbstractButton::clicked, this, [this] { guard([this] { m_actions->rollDice(); }); });
     connect(b.button_alldone, &QAbstractButton::clicked, this,
-            [this] { guard([this] { m_actions->button_alldoneClick(); }); });
+            [this] { guard([this] { m_actions->finishTurn(); }); });
     connect(b.button_start, &QAbstractButton::clicked, this,
-            [this] { guard([this] { m_actions->button_startClick(); }); });
+            [this] { guard([this] { m_actions->startGame(); }); });
     m_tray->setTickHandler([this] { guard([this] { m_tray->dicetimerTimer(); }); });
 }
 
 void Tchat::wireMenu()
 {
-    connect(m_menu->StartGame1, &QAction::triggered, this,
-            [this] { guard([this] { m_actions->button_startClick(); }); });
+    connect(m_menu->StartGame1, &QAction::triggered, this, [this] { guard([this] { m_actions->startGame(); }); });
     connect(m_menu->Exit1, &QAction::triggered, this, &QWidget::close);
     connect(m_menu->JustWatch1, &QAction::triggered, this, [this] {
         m_menu->JustWatch1->setChecked(m_model.justWatching); // follows the host's answer only
-        guard([this] { m_actions->JustWatch1Click(); });
+        guard([this] { m_actions->toggleJustWatch(); });
     });
     for (QAction *speed : {m_menu->Slow1, m_menu->Normal1, m_menu->Fast1}) {
         connect(speed, &QAction::triggered, this,
@@ -134,11 +131,11 @@ void Tchat::wireMenu()
         return popup->findChild<QAction *>(QString::fromLatin1(name));
     };
     connect(popupItem("RemoveFromGame1"), &QAction::triggered, this,
-            [this] { guard([this] { m_actions->RemoveFromGame1Click(); }); });
+            [this] { guard([this] { m_actions->removeSeatFromGame(); }); });
     connect(popupItem("SettoJustWatch1"), &QAction::triggered, this,
-            [this] { guard([this] { m_actions->SettoJustWatch1Click(); }); });
+            [this] { guard([this] { m_actions->setSeatToJustWatch(); }); });
     connect(popupItem("UnsetJustWatch1"), &QAction::triggered, this,
-            [this] { guard([this] { m_actions->UnsetJustWatch1Click(); }); });
+            [this] { guard([this] { m_actions->unsetSeatJustWatch(); }); });
 }
 
 void Tchat::wireConnection()

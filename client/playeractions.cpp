@@ -33,7 +33,7 @@ void PlayerActions::createSeatMenu()
     m_unsetJustWatch->setObjectName(QStringLiteral("UnsetJustWatch1"));
 }
 
-void PlayerActions::image_d1MouseUp(int n, Qt::MouseButton button)
+void PlayerActions::dieClicked(int n, Qt::MouseButton button)
 {
     if (n < 1 || n > NumDice || !m_model.diceTouchable(m_state))
         return;
@@ -67,21 +67,21 @@ void PlayerActions::handTurnBack()
     Q_EMIT modelChanged();
 }
 
-void PlayerActions::button_rollClick()
+void PlayerActions::rollDice()
 {
     if (m_model.currentplayer == m_state.myid && m_state.loggedin)
         Q_EMIT requestReady(protocol::RollTheDice{m_state.myid, diceWhereSelected(false)}.build());
     handTurnBack();
 }
 
-void PlayerActions::button_alldoneClick()
+void PlayerActions::finishTurn()
 {
     if (m_model.currentplayer == m_state.myid && m_state.loggedin)
         Q_EMIT requestReady(protocol::AllDone{m_state.myid, diceWhereSelected(true)}.build());
     handTurnBack();
 }
 
-void PlayerActions::button_startClick()
+void PlayerActions::startGame()
 {
     if (!m_state.loggedin) {
         m_boxes.showMessage(QStringLiteral("You are not connected"));
@@ -93,7 +93,7 @@ void PlayerActions::button_startClick()
     Q_EMIT gameStartRequested();
 }
 
-void PlayerActions::label_playername1ContextPopup(int seat, const QPoint &pos)
+void PlayerActions::openSeatMenu(int seat, const QPoint &pos)
 {
     for (QAction *item : {m_removeFromGame, m_setToJustWatch, m_unsetJustWatch})
         item->setEnabled(m_state.amhost);
@@ -105,7 +105,7 @@ void PlayerActions::label_playername1ContextPopup(int seat, const QPoint &pos)
         m_popupKick->popup(pos);
 }
 
-void PlayerActions::RemoveFromGame1Click()
+void PlayerActions::removeSeatFromGame()
 {
     kicking(m_menuSeat);
 }
@@ -122,17 +122,17 @@ void PlayerActions::sendJustWatch(int seat, protocol::WatchMode mode)
         Q_EMIT requestReady(protocol::JustWatch{seat, mode}.build());
 }
 
-void PlayerActions::SettoJustWatch1Click()
+void PlayerActions::setSeatToJustWatch()
 {
     sendJustWatch(m_menuSeat, protocol::WatchMode::ComputerPlays);
 }
 
-void PlayerActions::UnsetJustWatch1Click()
+void PlayerActions::unsetSeatJustWatch()
 {
     sendJustWatch(m_menuSeat, protocol::WatchMode::PlayerPlays);
 }
 
-void PlayerActions::JustWatch1Click()
+void PlayerActions::toggleJustWatch()
 {
     if (ClientState::isSeat(m_state.myid))
         sendJustWatch(m_state.myid, m_model.justWatching ? protocol::WatchMode::PlayerPlays

@@ -25,16 +25,17 @@ public:
     ~PlayerActions() override;
 
     // Left button keeps or frees die n (1 to 10); any other button sorts the dice.
-    void image_d1MouseUp(int n, Qt::MouseButton button);
-    void button_rollClick();
-    void button_alldoneClick();
-    void button_startClick();
+    void dieClicked(int n, Qt::MouseButton button);
+    void rollDice();
+    // ALL DONE: offers the kept dice to the host as the turn's result.
+    void finishTurn();
+    void startGame();
     // Prepares the seat menu popup_kick for seat 1 to 4 and opens it at pos.
-    void label_playername1ContextPopup(int seat, const QPoint &pos);
-    void RemoveFromGame1Click();
-    void SettoJustWatch1Click();
-    void UnsetJustWatch1Click();
-    void JustWatch1Click();
+    void openSeatMenu(int seat, const QPoint &pos);
+    void removeSeatFromGame();
+    void setSeatToJustWatch();
+    void unsetSeatJustWatch();
+    void toggleJustWatch();
     // Asks the host to remove connection n (hosting player only).
     void kicking(int n);
 

@@ -162,11 +162,11 @@ TEST_F(Actions, SeatMenuFollowsHostAndSeat)
     const auto enabled = [&](const char *name) {
         return actions.popup_kick()->findChild<QAction *>(QString::fromLatin1(name))->isEnabled();
     };
-    actions.label_playername1ContextPopup(4, QPoint());
+    actions.openSeatMenu(4, QPoint());
     EXPECT_FALSE(enabled("RemoveFromGame1")) << "host on a <Waiting> seat";
     EXPECT_TRUE(enabled("SettoJustWatch1"));
     EXPECT_TRUE(enabled("UnsetJustWatch1"));
-    actions.label_playername1ContextPopup(3, QPoint());
+    actions.openSeatMenu(3, QPoint());
     EXPECT_TRUE(enabled("RemoveFromGame1"));
     actions.popup_kick()->findChild<QAction *>("SettoJustWatch1")->trigger();
     EXPECT_TRUE(host.waitForRequest("CMD_justwatch+3+1"));
@@ -174,7 +174,7 @@ TEST_F(Actions, SeatMenuFollowsHostAndSeat)
     EXPECT_TRUE(host.waitForRequest("CMD_kickhim+1+3+"));
 
     chat->state().amhost = false;
-    actions.label_playername1ContextPopup(3, QPoint());
+    actions.openSeatMenu(3, QPoint());
     EXPECT_FALSE(enabled("RemoveFromGame1")) << "not the host";
     EXPECT_FALSE(enabled("SettoJustWatch1"));
     EXPECT_FALSE(enabled("UnsetJustWatch1"));
@@ -235,33 +235,33 @@ protected:
 
 TEST_F(ActionsOnTheModel, KeepingADieRaisesItAndTheRequestsFollowTheKeptDice)
 {
-    actions.image_d1MouseUp(4, Qt::LeftButton);
-    actions.image_d1MouseUp(9, Qt::LeftButton);
+    actions.dieClicked(4, Qt::LeftButton);
+    actions.dieClicked(9, Qt::LeftButton);
     EXPECT_TRUE(model.dice[4].selected);
     EXPECT_TRUE(model.dieRaised[4]);
     EXPECT_FALSE(model.dieRaised[5]);
-    actions.button_alldoneClick();
+    actions.finishTurn();
     EXPECT_EQ(requests, QByteArrayList{"CMD_alldone+2+4+9"});
     EXPECT_EQ(model.currentplayer, 0);
     EXPECT_FALSE(model.turnButtons(state).allDone) << "the turn went back to the host";
-    actions.image_d1MouseUp(5, Qt::LeftButton);
+    actions.dieClicked(5, Qt::LeftButton);
     EXPECT_FALSE(model.dice[5].selected) << "dice locked after All Done";
 
     model.currentplayer = 2;
-    actions.button_rollClick();
+    actions.rollDice();
     EXPECT_EQ(requests.last(), QByteArray("CMD_rollthedice+2+1+2+3+5+6+7+8+10"));
 }
 
 TEST_F(ActionsOnTheModel, NoRequestOnAnotherTurnOrWhileShuffling)
 {
     model.step = TurnStep::Shuffling;
-    actions.image_d1MouseUp(1, Qt::LeftButton);
+    actions.dieClicked(1, Qt::LeftButton);
     EXPECT_FALSE(model.dice[1].selected) << "own turn, still shuffling";
     model.currentplayer = 3;
     model.step = TurnStep::Rolled;
-    actions.image_d1MouseUp(1, Qt::LeftButton);
-    actions.button_alldoneClick();
-    actions.button_rollClick();
+    actions.dieClicked(1, Qt::LeftButton);
+    actions.finishTurn();
+    actions.rollDice();
     EXPECT_FALSE(model.dice[1].selected) << "another player's dice";
     EXPECT_TRUE(requests.isEmpty());
 }
@@ -273,13 +273,13 @@ TEST_F(ActionsOnTheModel, SeatMenuKnowsAnEmptySeatByItsStatus)
     const auto removable = [&] {
         return actions.popup_kick()->findChild<QAction *>(QStringLiteral("RemoveFromGame1"))->isEnabled();
     };
-    actions.label_playername1ContextPopup(3, QPoint());
+    actions.openSeatMenu(3, QPoint());
     EXPECT_TRUE(removable()) << "a player named like an empty seat";
-    actions.label_playername1ContextPopup(4, QPoint());
+    actions.openSeatMenu(4, QPoint());
     EXPECT_FALSE(removable()) << "an empty seat";
-    actions.JustWatch1Click();
+    actions.toggleJustWatch();
     model.justWatching = true;
-    actions.JustWatch1Click();
+    actions.toggleJustWatch();
     EXPECT_EQ(requests, (QByteArrayList{"CMD_justwatch+2+1", "CMD_justwatch+2+2"}));
 }
 
