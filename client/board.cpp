@@ -3,6 +3,7 @@
 #include "boardpictures.h"
 #include "boardstyle.h"
 #include "gamedefaults.h"
+#include "phaseexamples.h"
 #include "picturebox.h"
 #include "picturebutton.h"
 
@@ -26,20 +27,8 @@ constexpr int RightCellX[] = {0, 129, 298, 467, 637};
 constexpr int ScoreX[] = {0, 85, 254, 422, 592};
 constexpr int RowY[] = {0, 187, 206, 225, 244, 263};
 constexpr int PhraseX[] = {0, 4, 31, 58, 84, 111, 138, 164, 191, 218, 245};
-constexpr int ExampleY[] = {0, 26, 43, 60, 78, 95, 112, 129, 147, 164, 181};
 
 const char *const SeatHints[] = {"", "", "Klot", "Klick", "Kling"};
-const char *const ExampleTexts[] = {"",
-                                    "PH1: Two SETS of 3",
-                                    "PH2: SET of 3 and RUN of 3",
-                                    "PH3: SET of 4 and RUN of 4",
-                                    "PH4: RUN of 7",
-                                    "PH5: RUN of 8",
-                                    "PH6: RUN of 9",
-                                    "PH7: Two SETS of 4",
-                                    "PH8: Seven of one COLOR",
-                                    "PH9: SET of 5 and SET of 2",
-                                    "PH10: SET of 5 and SET of 3"};
 
 void setTextColor(QWidget *widget, const QColor &color)
 {
@@ -231,8 +220,9 @@ void Board::createPhaseList()
     image_example = makePicture(panel, QStringLiteral("image_example"), QRect(11, 8, 151, 16),
                                 boardpictures::example(0), false);
     for (int p = 1; p <= 10; ++p) {
-        m_examples[p] = makeLabel(panel, QStringLiteral("label_example%1").arg(p), QRect(8, ExampleY[p], 165, 16),
-                                  12, false, White, Qt::AlignLeft, QString::fromLatin1(ExampleTexts[p]));
+        m_examples[p] =
+            makeLabel(panel, QStringLiteral("label_example%1").arg(p), QRect(8, phaseexamples::RowY[p], 165, 16),
+                      12, false, White, Qt::AlignLeft, QString::fromLatin1(phaseexamples::Texts[p]));
         m_examples[p]->setProperty("Tag", p);
         m_phaseStyles[p] = PhaseStyle::Plain;
     }

@@ -3,6 +3,7 @@
 
 #include "canvas.h"
 #include "catalogue.h"
+#include "phaseexamples.h"
 
 #include <QHash>
 #include <QPainter>
@@ -201,20 +202,10 @@ void drawPhaseList(QPainter &p, const Images &img)
     const QPoint at(502, 334);
     p.drawImage(QRectF(at + QPoint(4, 4), QSizeF(169, 193)), img.value(QStringLiteral("felt")));
     layer(p, img, QStringLiteral("examples4"), at + QPoint(11, 8));
-    const std::array<int, 10> rows{26, 43, 60, 78, 95, 112, 129, 147, 164, 181};
-    const std::array<const char *, 10> labels{"PH1: Two SETS of 3",
-                                              "PH2: SET of 3 and RUN of 3",
-                                              "PH3: SET of 4 and RUN of 4",
-                                              "PH4: RUN of 7",
-                                              "PH5: RUN of 8",
-                                              "PH6: RUN of 9",
-                                              "PH7: Two SETS of 4",
-                                              "PH8: Seven of one COLOR",
-                                              "PH9: SET of 5 and SET of 2",
-                                              "PH10: SET of 5 and SET of 3"};
     for (int i = 0; i < 10; ++i) {
         const bool current = i == 3;
-        text(p, QRect(at.x() + 8, at.y() + rows[i], 165, 15), QString::fromLatin1(labels[i]), 12, current,
+        text(p, QRect(at.x() + 8, at.y() + phaseexamples::RowY[i + 1], 165, 15),
+             QString::fromLatin1(phaseexamples::Texts[i + 1]), 12, current,
              current ? QColor(143, 245, 5) : QColor(192, 192, 192));
     }
 }
