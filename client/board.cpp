@@ -72,17 +72,20 @@ Board::Board(QWidget *parent)
     setObjectName(QStringLiteral("panel_board"));
     resize(Width, Height);
     setFont(arial(11, false));
-    createDiceTray();
+    // The dice tray and the phase list are both covered with the felt: one decoded copy.
+    const QImage felt = boardpictures::layer(QStringLiteral("felt"));
+    createDiceTray(felt);
     createStatusLine();
     createSeatCards();
     createButtonRow();
     createChat();
-    createPhaseList();
+    createPhaseList(felt);
 }
 
-void Board::createDiceTray()
+void Board::createDiceTray(const QImage &felt)
 {
-    makePicture(this, QStringLiteral("Image6"), QRect(1, 1, 682, 129), QStringLiteral("felt"), true);
+    makePicture(this, QStringLiteral("Image6"), QRect(1, 1, 682, 129), QString(), true)
+        ->setPicture(QStringLiteral("felt"), felt);
     for (int i = 1; i <= 10; ++i) {
         auto *die = new PictureBox(QStringLiteral("image_d%1").arg(i), QRect(dieLeft(i), DieLying, 48, 48), this);
         die->Tag = i;
@@ -211,12 +214,13 @@ void Board::createChat()
     button_smilies->setToolTip(QStringLiteral("See ya!"));
 }
 
-void Board::createPhaseList()
+void Board::createPhaseList(const QImage &felt)
 {
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("panel_phases"));
     panel->setGeometry(502, 334, 177, 201);
-    makePicture(panel, QStringLiteral("Image7"), QRect(4, 4, 169, 193), QStringLiteral("felt"), true);
+    makePicture(panel, QStringLiteral("Image7"), QRect(4, 4, 169, 193), QString(), true)
+        ->setPicture(QStringLiteral("felt"), felt);
     image_example = makePicture(panel, QStringLiteral("image_example"), QRect(11, 8, 151, 16),
                                 boardpictures::example(0), false);
     for (int p = 1; p <= 10; ++p) {

@@ -5,6 +5,7 @@
 #include "clientmodel.h"
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 #include <array>
 
@@ -82,13 +83,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void createDiceTray();
+    void createDiceTray(const QImage &felt);
     void createStatusLine();
     void createSeatCards();
     void createSeatLabels(int seat);
     void createButtonRow();
     void createChat();
-    void createPhaseList();
+    void createPhaseList(const QImage &felt);
     void renderSeat(int seat, const SeatModel &model);
 
     std::array<PictureBox *, 11> m_dice{};

@@ -9,6 +9,7 @@
 #include "singleinstance.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QTimer>
 #include <random>
@@ -38,6 +39,12 @@ int main(int argc, char **argv)
         parameters << QString::fromLocal8Bit(argv[i]);
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);
+    // One typeface for the whole game: the board's Arial also in menus and windows that take
+    // the default, so a second face is never loaded (its file and shaping tables cost about
+    // half a megabyte).
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Arial")});
+    QApplication::setFont(font);
     SingleInstance instance(QStringLiteral("qelt84"));
     if (!instance.tryAcquire()) {
         instance.askRunningCopyToRaise();

@@ -38,6 +38,12 @@ void PictureBox::setPicture(const QString &resource)
     drawPicture(resource);
 }
 
+void PictureBox::setPicture(const QString &resource, const QImage &decoded)
+{
+    setPicture(resource);
+    m_images.append(decoded);
+}
+
 void PictureBox::setLayers(const QStringList &layers)
 {
     if (layers == m_layers)

@@ -19,6 +19,8 @@ public:
     void drawPicture(const QString &resource);
     // Clears and draws one picture.
     void setPicture(const QString &resource);
+    // The same with the picture already decoded (boxes showing one picture share its pixels).
+    void setPicture(const QString &resource, const QImage &decoded);
     // Shows exactly these layers; nothing is redrawn when they are already shown.
     void setLayers(const QStringList &layers);
     const QStringList &layers() const { return m_layers; }
