@@ -7,6 +7,7 @@
 #include "pngpicture.h"
 #include "sessionswitcher.h"
 #include "singleinstance.h"
+#include "windowstyle.h"
 
 #include <QApplication>
 #include <QFont>
@@ -40,10 +41,10 @@ int main(int argc, char **argv)
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);
     // One typeface for the whole game: the board's Arial also in menus and windows that take
-    // the default, so a second face is never loaded (its file and shaping tables cost about
-    // half a megabyte).
-    QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("Arial")});
+    // the default, so a second face is never loaded (its file and tables cost about half a
+    // megabyte).
+    QFont font = windowstyle::arial();
+    font.setPointSizeF(QApplication::font().pointSizeF());
     QApplication::setFont(font);
     SingleInstance instance(QStringLiteral("qelt84"));
     if (!instance.tryAcquire()) {

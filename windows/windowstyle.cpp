@@ -14,7 +14,7 @@ QPixmap woodTile()
 
 QFont arial(int pixels, bool bold)
 {
-    QFont font(QStringLiteral("Arial"));
+    QFont font = arial();
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
@@ -22,7 +22,9 @@ QFont arial(int pixels, bool bold)
 
 QFont arial()
 {
-    return QFont(QStringLiteral("Arial"));
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
 }
 
 void paintWood(QPainter &painter, const QRect &rect, const QPixmap &tile)
