@@ -16,6 +16,7 @@
 #include "sessionswitcher.h"
 #include "spylistform.h"
 #include "tallylistform.h"
+#include "tallyrecord.h"
 
 #include <QAction>
 #include <QTimer>
@@ -26,8 +27,10 @@ AuxiliaryWindows::AuxiliaryWindows(Tchat &chat, AuxiliaryWindowsOptions options)
 {
     if (!m_options.boxes)
         m_options.boxes = &chat.boxes();
-    createWindows();
-    wireWindows();
+    // A tally file that cannot be read is reported while the program starts.
+    m_tally = std::make_unique<TallyRecord>(m_options.tallyPath, *m_options.boxes);
+    if (m_options.createHost)
+        m_options.createHost();
     wireMenu();
     wireGame();
 }
@@ -40,31 +43,6 @@ AuxiliaryWindows::~AuxiliaryWindows()
     m_chat.game().setSpyRemover({});
 }
 
-void AuxiliaryWindows::createWindows()
-{
-    TtallylistOptions tally;
-    tally.tallyPath = m_options.tallyPath;
-    tally.boxes = m_options.boxes;
-    m_tallylist = std::make_unique<Ttallylist>(tally);
-    m_phrases = std::make_unique<Tphrases>();
-    if (m_options.createHost)
-        m_options.createHost();
-    m_spylist = std::make_unique<Tspylist>();
-}
-
-void AuxiliaryWindows::wireWindows()
-{
-    const QPixmap wood = boardpictures::load(QStringLiteral("wood"));
-    m_tallylist->setMainWindow(&m_chat);
-    m_spylist->setBackground(wood);
-    m_phrases->setBackground(wood);
-    m_phrases->setMessageBoxes(m_options.boxes);
-    if (!m_options.settingsPath.isEmpty())
-        m_phrases->setSettingsPath(m_options.settingsPath);
-    connect(m_phrases.get(), &Tphrases::phrasesChanged, this,
-            [this](const QStringList &texts) { m_chat.chatInput().setPhrases(texts); });
-    m_spylist->setKicking([this](int seat) { m_chat.actions().kicking(seat); });
-}
 
 void AuxiliaryWindows::wireMenu()
 {
@@ -89,18 +67,16 @@ void AuxiliaryWindows::wireMenu()
 void AuxiliaryWindows::wireGame()
 {
     ClientGame &game = m_chat.game();
-    connect(&game, &ClientGame::spyArrived, m_spylist.get(), &Tspylist::addSpy);
-    game.setSpyRemover([this](int number, const QString &name) { return m_spylist->removeSpy(number, name); });
-    m_spylist->setHosting(m_chat.state().amhost);
-    connect(&m_chat, &Tchat::hostingStarted, m_spylist.get(), [this] { m_spylist->setHosting(true); });
+    connect(&game, &ClientGame::spyArrived, &m_spectators, &SpectatorList::add);
+    game.setSpyRemover([this](int number, const QString &name) { return m_spectators.remove(number, name); });
+    setHosting(m_chat.state().amhost);
+    connect(&m_chat, &Tchat::hostingStarted, this, [this] { setHosting(true); });
     // A game left from the menu takes its spectators along.
-    connect(&m_chat, &Tchat::gameLeft, m_spylist.get(), [this] {
-        m_spylist->setHosting(false);
-        for (const QString &entry : m_spylist->entries())
-            m_spylist->removeSpy(entry.section(QLatin1Char(':'), 0, 0).toInt(),
-                                 entry.mid(entry.indexOf(QStringLiteral(": ")) + 2));
+    connect(&m_chat, &Tchat::gameLeft, this, [this] {
+        setHosting(false);
+        m_spectators.clear();
     });
-    m_chat.setTallyHook([this](const QString &winner) { m_tallylist->addgame(winner, otherSeatNames()); });
+    m_chat.setTallyHook([this](const QString &winner) { countGame(winner); });
     // Asked for while the main window is being shown: the download window follows from the
     // event loop, so the main window is on screen first and its start-up does not wait. The
     // download window stays on top; the keyboard focus stays with the main window.
@@ -111,6 +87,58 @@ void AuxiliaryWindows::wireGame()
         });
     });
     connect(&m_chat, &Tchat::closed, this, &AuxiliaryWindows::closeAll);
+}
+
+void AuxiliaryWindows::setHosting(bool hosting)
+{
+    m_hosting = hosting;
+    if (m_spylist)
+        m_spylist->setHosting(hosting);
+}
+
+void AuxiliaryWindows::countGame(const QString &winner)
+{
+    if (m_tallylist)
+        m_tallylist->addgame(winner, otherSeatNames()); // refreshes what the window shows
+    else
+        m_tally->addgame(winner, otherSeatNames());
+}
+
+Ttallylist &AuxiliaryWindows::tallylist()
+{
+    if (!m_tallylist) {
+        TtallylistOptions tally;
+        tally.boxes = m_options.boxes;
+        tally.record = m_tally.get();
+        m_tallylist = std::make_unique<Ttallylist>(tally);
+        m_tallylist->setMainWindow(&m_chat);
+    }
+    return *m_tallylist;
+}
+
+Tphrases &AuxiliaryWindows::phrases()
+{
+    if (!m_phrases) {
+        m_phrases = std::make_unique<Tphrases>();
+        m_phrases->setBackground(boardpictures::load(QStringLiteral("wood")));
+        m_phrases->setMessageBoxes(m_options.boxes);
+        if (!m_options.settingsPath.isEmpty())
+            m_phrases->setSettingsPath(m_options.settingsPath);
+        connect(m_phrases.get(), &Tphrases::phrasesChanged, this,
+                [this](const QStringList &texts) { m_chat.chatInput().setPhrases(texts); });
+    }
+    return *m_phrases;
+}
+
+Tspylist &AuxiliaryWindows::spylist()
+{
+    if (!m_spylist) {
+        m_spylist = std::make_unique<Tspylist>(&m_spectators);
+        m_spylist->setBackground(boardpictures::load(QStringLiteral("wood")));
+        m_spylist->setKicking([this](int seat) { m_chat.actions().kicking(seat); });
+        m_spylist->setHosting(m_hosting);
+    }
+    return *m_spylist;
 }
 
 Tabout &AuxiliaryWindows::about()
@@ -154,17 +182,17 @@ QStringList AuxiliaryWindows::otherSeatNames() const
 
 void AuxiliaryWindows::showTally()
 {
-    m_tallylist->showTally(otherSeatNames());
+    tallylist().showTally(otherSeatNames());
 }
 
 void AuxiliaryWindows::showSpyList()
 {
-    m_spylist->showOver(m_chat.frameGeometry());
+    spylist().showOver(m_chat.frameGeometry());
 }
 
 void AuxiliaryWindows::showPhraseEditor()
 {
-    m_phrases->editPhrases(m_chat.chatInput().phrases(), m_chat.frameGeometry());
+    phrases().editPhrases(m_chat.chatInput().phrases(), m_chat.frameGeometry());
 }
 
 void AuxiliaryWindows::showHelp()

@@ -1,8 +1,10 @@
-// AuxiliaryWindows: the program's windows beside the main window, created at start-up in
-// their order and wired to the main window's menus, board and command processing. The help,
-// About and download windows are made the first time they are asked for (a menu, the logo,
-// a solo start after the main window is shown), so start-up does not build their pages.
+// AuxiliaryWindows: the program's windows beside the main window, wired to the main window's
+// menus, board and command processing. Every one is made the first time it is asked for (a
+// menu, the logo, a solo start after the main window is shown), so start-up builds none of
+// them; what they show while hidden (the tally, the spectators) is kept without them.
 #pragma once
+
+#include "spectatorlist.h"
 
 #include <QObject>
 #include <QString>
@@ -18,6 +20,7 @@ class Tdownload;
 class Thelp;
 class Tphrases;
 class Tspylist;
+class TallyRecord;
 class Ttallylist;
 
 struct AuxiliaryWindowsOptions
@@ -25,16 +28,17 @@ struct AuxiliaryWindowsOptions
     QString settingsPath;          // the settings file "vornlobby.ini" (phrase keys)
     QString tallyPath;             // the tally file; empty: the tally window's default
     MessageBoxes *boxes = nullptr; // not owned; the main window's boxes when null
-    // Runs between the phrase editor and the spy list: the hidden host's place in the
-    // start-up order (the program creates it there; tests leave it out).
+    // Runs after the tally is loaded: the hidden host's place in the start-up order (the
+    // program creates it there; tests leave it out).
     std::function<void()> createHost;
 };
 
 // The windows know nothing of the client: this class hands them the seat names, the phrase
 // texts, `kicking` and "am I the host", and carries their results back to the main window.
-// The spy list window is the one list of spectators: the command processing adds to it and
-// asks it whether a departing spectator was listed. Owns the windows; the main window must
-// outlive this object.
+// The spectator list and the tally are kept here from start-up: the command processing adds
+// to the one and asks it whether a departing spectator was listed, and a game's end is
+// counted in the other, whether or not their windows were ever built. Owns the windows;
+// the main window must outlive this object.
 class AuxiliaryWindows : public QObject
 {
     Q_OBJECT
@@ -42,12 +46,18 @@ public:
     explicit AuxiliaryWindows(Tchat &chat, AuxiliaryWindowsOptions options = {});
     ~AuxiliaryWindows() override;
 
-    Ttallylist &tallylist() const { return *m_tallylist; }
-    Tabout &about();       // made on first use
-    Tdownload &download(); // made on first use
-    Thelp &help();         // made on first use
-    Tphrases &phrases() const { return *m_phrases; }
-    Tspylist &spylist() const { return *m_spylist; }
+    // Each window is made on first use.
+    Ttallylist &tallylist();
+    Tabout &about();
+    Tdownload &download();
+    Thelp &help();
+    Tphrases &phrases();
+    Tspylist &spylist();
+
+    // The spectators of the game, as the spy list shows them.
+    const SpectatorList &spectators() const { return m_spectators; }
+    // The run's tally, as the tally window shows it.
+    const TallyRecord &tally() const { return *m_tally; }
 
     // The names at seats 1 to 4 without the user's own seat and the empty seats.
     QStringList otherSeatNames() const;
@@ -64,13 +74,18 @@ public:
     void closeAll();
 
 private:
-    void createWindows();
     void wireMenu();
     void wireGame();
-    void wireWindows();
+    // Enables "Remove From Game" now or when the spy list is built.
+    void setHosting(bool hosting);
+    void countGame(const QString &winner);
 
     Tchat &m_chat;
     AuxiliaryWindowsOptions m_options;
+    // Declared before the windows that show them, so they outlive those windows.
+    SpectatorList m_spectators;
+    std::unique_ptr<TallyRecord> m_tally;
+    bool m_hosting = false;
     std::unique_ptr<Ttallylist> m_tallylist;
     std::unique_ptr<Tabout> m_about;
     std::unique_ptr<Tdownload> m_download;

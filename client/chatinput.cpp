@@ -56,8 +56,6 @@ ChatInput::ChatInput(Board &board, const ClientModel &model, ClientState &state,
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     m_now = [clock] { return clock->elapsed(); };
-    createSmileyMenu();
-    createSoundMenu();
     createInputMenu();
     // Longer lines would make the host's relay too long for its clients.
     m_board.mychat->setMaxLength(limits::MaxChatChars);
@@ -69,9 +67,9 @@ ChatInput::ChatInput(Board &board, const ClientModel &model, ClientState &state,
     for (int n = 1; n <= PhraseCount; ++n)
         connect(m_board.b_phrase[n], &QToolButton::clicked, this, [this, n] { sayPhrase(n); });
     connect(m_board.b_phrase[10], &QToolButton::clicked, this,
-            [this] { m_sounds->popup(belowRight(m_board.b_phrase[10])); });
+            [this] { popup_sounds()->popup(belowRight(m_board.b_phrase[10])); });
     connect(m_board.button_smilies, &QToolButton::clicked, this,
-            [this] { m_smilies->popup(belowRight(m_board.button_smilies)); });
+            [this] { popup_smilies()->popup(belowRight(m_board.button_smilies)); });
     setPhrases(defaultPhrases());
     setTextColor(Qt::black);
 }
@@ -90,6 +88,21 @@ QString ChatInput::soundCaption(const QString &name)
     return QString();
 }
 
+QMenu *ChatInput::popup_smilies()
+{
+    if (!m_smilies)
+        createSmileyMenu();
+    return m_smilies;
+}
+
+QMenu *ChatInput::popup_sounds()
+{
+    if (!m_sounds)
+        createSoundMenu();
+    return m_sounds;
+}
+
+// The smiley menu decodes eighteen pictures: made when first opened, not at start-up.
 void ChatInput::createSmileyMenu()
 {
     m_smilies = new QMenu(m_board.button_smilies);

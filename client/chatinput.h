@@ -52,8 +52,9 @@ public:
     // otherwise shown as a "<Chatter Sound>" status line.
     void playasound(const QByteArray &body, bool chatterSoundsOn);
 
-    QMenu *popup_smilies() const { return m_smilies; }
-    QMenu *popup_sounds() const { return m_sounds; }
+    // The smiley and chatter-sound menus, made the first time they are opened or asked for.
+    QMenu *popup_smilies();
+    QMenu *popup_sounds();
     QMenu *popup_mychat() const { return m_mychatMenu; }
 
 Q_SIGNALS:

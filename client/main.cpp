@@ -65,9 +65,10 @@ int main(int argc, char **argv)
     windowOptions.settingsPath = options.settingsPath;
     windowOptions.tallyPath = dataFilePath(QLatin1String(gamedefaults::TallyFileName));
 
-    // Created in this order: the main window, the tally list, the phrase editor, the hidden
-    // host and the spy list (help, About and download when first opened). Only the main
-    // window is shown; a solo start shows the download window right after it.
+    // Created in this order: the main window, the tally (its file loaded) and the hidden host.
+    // Every other window is built when first opened; the spectators and the tally are kept
+    // without their windows. Only the main window is shown; a solo start shows the download
+    // window right after it.
     Tchat chat(options);
     // The window's session switcher owns the host: hosting or joining from the menu replaces it.
     windowOptions.createHost = [&chat] { chat.sessions().createHost(); };

@@ -14,9 +14,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Created hidden at start-up. The main window opens it with the buttons' current phrases;
-// "Done" hands the edited texts back (phrasesChanged) and stores them in the settings file
-// as "Phrase1" to "Phrase9" of section "Dorvane". Closing by the title bar keeps nothing.
+// Built when first opened, then only shown and hidden. The main window opens it with the
+// buttons' current phrases; "Done" hands the edited texts back (phrasesChanged) and stores
+// them in the settings file as "Phrase1" to "Phrase9" of section "Dorvane". Closing by the
+// title bar keeps nothing.
 class Tphrases : public QWidget
 {
     Q_OBJECT

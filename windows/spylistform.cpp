@@ -1,5 +1,6 @@
 #include "spylistform.h"
 
+#include "spectatorlist.h"
 #include "windowstyle.h"
 
 #include <QAction>
@@ -11,24 +12,26 @@
 #include <QPainter>
 #include <QPushButton>
 
-namespace {
-
-QString entryText(int seat, const QString &name)
-{
-    return QString::number(seat) + QStringLiteral(": ") + name;
-}
-
-} // namespace
-
-Tspylist::Tspylist(QWidget *parent)
+Tspylist::Tspylist(SpectatorList *spectators, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("Tspylist"));
     setWindowTitle(QStringLiteral("Dorvane - Spys"));
     setFixedSize(FormWidth, FormHeight);
+    m_spectators = spectators ? spectators : new SpectatorList(this);
     createControls();
     createMenu();
+    showEntries();
+}
+
+void Tspylist::showEntries()
+{
+    m_list->addItems(m_spectators->entries());
+    connect(m_spectators, &SpectatorList::entryAdded, m_list,
+            [this](int index, const QString &entry) { m_list->insertItem(index, entry); });
+    connect(m_spectators, &SpectatorList::entryRemoved, m_list,
+            [this](int index) { delete m_list->takeItem(index); });
 }
 
 void Tspylist::createControls()
@@ -87,16 +90,12 @@ void Tspylist::setBackground(const QPixmap &tile)
 
 void Tspylist::addSpy(int seat, const QString &name)
 {
-    m_list->addItem(entryText(seat, name));
+    m_spectators->add(seat, name);
 }
 
 bool Tspylist::removeSpy(int seat, const QString &name)
 {
-    const int index = indexOf(entryText(seat, name));
-    if (index < 0)
-        return false;
-    delete m_list->takeItem(index);
-    return true;
+    return m_spectators->remove(seat, name);
 }
 
 QStringList Tspylist::entries() const
@@ -105,15 +104,6 @@ QStringList Tspylist::entries() const
     for (int i = 0; i < m_list->count(); ++i)
         texts.append(m_list->item(i)->text());
     return texts;
-}
-
-int Tspylist::indexOf(const QString &entry) const
-{
-    for (int i = 0; i < m_list->count(); ++i) {
-        if (m_list->item(i)->text().compare(entry, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
 }
 
 void Tspylist::showOver(const QRect &mainFrame)
@@ -143,9 +133,8 @@ void Tspylist::kickPointedSeat()
     const QString entry = m_list->item(m_pointerIndex)->text();
     if (entry != m_pointerEntry)
         return; // the list changed since the menu was opened: that spectator is gone
-    bool ok = false;
-    const int seat = entry.section(QLatin1Char(':'), 0, 0).toInt(&ok);
-    if (!ok || !m_kicking)
+    const int seat = SpectatorList::seatOf(entry);
+    if (seat == 0 || !m_kicking)
         return;
     m_kicking(seat);
 }

@@ -10,14 +10,15 @@
 
 class QAction;
 class QLabel;
+class SpectatorList;
 class QListWidget;
 class QMenu;
 class QPushButton;
 
-// Created hidden at start-up and kept current by the client's command processing whether
-// it is shown or not. Each entry reads "<seat>: <name>" (seat 5 to 9). The window knows
-// nothing of the connection: the main window hands it the "Remove From Game" operation
-// (`kicking`) and tells it when this client hosts the game.
+// Shows a SpectatorList and follows its changes, shown or not. Each entry reads
+// "<seat>: <name>" (seat 5 to 9). The window knows nothing of the connection: the main
+// window hands it the "Remove From Game" operation (`kicking`) and tells it when this client
+// hosts the game.
 class Tspylist : public QWidget
 {
     Q_OBJECT
@@ -28,7 +29,8 @@ public:
     static constexpr int FormWidth = 201;
     static constexpr int FormHeight = 243;
 
-    explicit Tspylist(QWidget *parent = nullptr);
+    // Shows spectators (not owned; it must outlive the window), or a list of its own when null.
+    explicit Tspylist(SpectatorList *spectators = nullptr, QWidget *parent = nullptr);
 
     void setKicking(Kicking kicking) { m_kicking = std::move(kicking); }
     // Enables "Remove From Game"; the main window calls it when it opens the game as host.
@@ -42,6 +44,7 @@ public:
     // Removes the entry "<seat>: <name>" (letter case ignored); false when there is none,
     // in which case nothing changes.
     bool removeSpy(int seat, const QString &name);
+    // The entries as the list shows them.
     QStringList entries() const;
     // View > "Spy List": centres the window on the main window and shows it on top.
     void showOver(const QRect &mainFrame);
@@ -61,7 +64,7 @@ private:
     void createMenu();
     void openMenu(const QPoint &viewportPos);
     void rememberEntryAt(const QPoint &viewportPos);
-    int indexOf(const QString &entry) const;
+    void showEntries();
 
     QLabel *m_title = nullptr;
     QListWidget *m_list = nullptr;
@@ -69,6 +72,7 @@ private:
     QMenu *m_menu = nullptr;
     QAction *m_kickAction = nullptr;
     QPixmap m_background;
+    SpectatorList *m_spectators = nullptr;
     Kicking m_kicking;
     // The list's tag: index of the entry under the pointer at the last mouse movement,
     // and that entry's text, so a list that changed meanwhile never removes someone else.

@@ -1,6 +1,7 @@
 #include "tallylistform.h"
 
 #include "messageboxes.h"
+#include "tallyrecord.h"
 #include "windowstyle.h"
 
 #include <QFrame>
@@ -63,22 +64,33 @@ Ttallylist::Ttallylist(QWidget *parent)
 Ttallylist::Ttallylist(TtallylistOptions options, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
     , m_boxes(options.boxes)
-    , m_store(options.tallyPath.isEmpty() ? TallyStore::defaultPath() : options.tallyPath)
+    , m_record(options.record)
 {
     if (m_boxes == nullptr) {
         m_ownBoxes = std::make_unique<QtMessageBoxes>();
         m_boxes = m_ownBoxes.get();
     }
+    if (m_record == nullptr) {
+        m_ownRecord = std::make_unique<TallyRecord>(options.tallyPath, *m_boxes);
+        m_record = m_ownRecord.get();
+    }
     setObjectName(QStringLiteral("Ttallylist"));
     setWindowTitle(QStringLiteral("Dorvane - Tally List"));
     createLayout();
     wire();
-    FormCreate();
+    loadtally();
 }
 
-Ttallylist::~Ttallylist()
+Ttallylist::~Ttallylist() = default;
+
+const TallyTable &Ttallylist::table() const
 {
-    FormDestroy();
+    return m_record->table();
+}
+
+const QString &Ttallylist::tallyPath() const
+{
+    return m_record->path();
 }
 
 void Ttallylist::createLayout()
@@ -196,32 +208,12 @@ void Ttallylist::wire()
     connect(button_done, &QPushButton::clicked, this, &Ttallylist::closeWindow);
 }
 
-void Ttallylist::FormCreate()
-{
-    m_store.removeLeftovers();
-    QString error;
-    m_table = m_store.load(&error);
-    if (!error.isEmpty()) {
-        // The (empty) tally replaces the damaged file at the next save, which keeps a copy.
-        m_unsaved = true;
-        m_boxes->showError(error);
-    }
-    loadtally();
-}
-
-void Ttallylist::FormDestroy()
-{
-    if (m_unsaved)
-        m_store.save(m_table); // nothing is left to tell the user at exit
-}
-
 void Ttallylist::loadtally()
 {
-    m_table.clearSession();
     showMine();
     m_filling = true;
     listbox_tally->clear();
-    for (const QString &name : m_table.opponents())
+    for (const QString &name : table().opponents())
         addCheckedItem(listbox_tally, name);
     m_filling = false;
     syncChecklist();
@@ -262,11 +254,10 @@ void Ttallylist::addgame(const QString &winner, const QStringList &otherSeatName
     QStringList present;
     for (int i = 0; i < checklist->count(); ++i)
         present << checklist->item(i)->text();
-    m_table.addgame(winner, present);
+    m_record->addgame(winner, present);
     showMine();
     if (listbox_tally->currentItem() != nullptr)
         showopponent(listbox_tally->currentRow());
-    saveTally();
 }
 
 // A checked entry of "Players In Current Game" is a followed opponent: ticking a new name
@@ -276,12 +267,11 @@ void Ttallylist::toggleFollowed(QListWidgetItem *item)
     if (m_filling)
         return;
     const QString name = item->text();
-    if (m_table.findOpponent(name) < 0) {
-        const int row = m_table.follow(name);
+    if (table().findOpponent(name) < 0) {
+        const int row = m_record->follow(name);
         m_filling = true;
-        addCheckedItem(listbox_tally, m_table.cell(0, row));
+        addCheckedItem(listbox_tally, table().cell(0, row));
         m_filling = false;
-        saveTally();
     }
     syncChecklist();
 }
@@ -313,13 +303,12 @@ void Ttallylist::dropOpponent(int position, const QString &name)
         m_filling = false;
         return;
     }
-    m_table.moverow(position + 1);
+    m_record->moverow(position + 1);
     m_filling = true;
     delete listbox_tally->takeItem(position);
     m_filling = false;
     showopponent(listbox_tally->currentRow());
     syncChecklist();
-    saveTally();
 }
 
 void Ttallylist::showClickedOpponent(QListWidgetItem *item)
@@ -330,10 +319,10 @@ void Ttallylist::showClickedOpponent(QListWidgetItem *item)
 void Ttallylist::showopponent(int position)
 {
     const int row = position + 1;
-    const bool known = position >= 0 && row < m_table.rowCount();
-    const QString name = known ? m_table.cell(0, row) : NobodyName;
+    const bool known = position >= 0 && row < table().rowCount();
+    const QString name = known ? table().cell(0, row) : NobodyName;
     for (int c = 1; c <= 8; ++c)
-        m_label[c]->setText(known ? m_table.cell(c, row) : Zero);
+        m_label[c]->setText(known ? table().cell(c, row) : Zero);
     label_hisname->setText(name + QStringLiteral(" Wins:"));
     label_hisnametop->setText(name + QStringLiteral("'s Tally"));
 }
@@ -342,14 +331,13 @@ void Ttallylist::resetTally()
 {
     if (!m_boxes->confirm(QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
-    m_table.reset();
+    m_record->reset();
     m_filling = true;
     listbox_tally->clear();
     m_filling = false;
     showMine();
     showopponent(-1);
     syncChecklist();
-    saveTally();
 }
 
 void Ttallylist::closeWindow()
@@ -360,7 +348,7 @@ void Ttallylist::closeWindow()
 void Ttallylist::showMine()
 {
     for (int c = 1; c <= 4; ++c)
-        m_mylabel[c]->setText(m_table.cell(c, 0));
+        m_mylabel[c]->setText(table().cell(c, 0));
 }
 
 // Checks exactly the entries of "Players In Current Game" that are followed.
@@ -369,7 +357,7 @@ void Ttallylist::syncChecklist()
     m_filling = true;
     for (int i = 0; i < checklist->count(); ++i) {
         QListWidgetItem *item = checklist->item(i);
-        item->setCheckState(m_table.findOpponent(item->text()) > 0 ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(table().findOpponent(item->text()) > 0 ? Qt::Checked : Qt::Unchecked);
     }
     m_filling = false;
 }
@@ -380,9 +368,4 @@ QListWidgetItem *Ttallylist::addCheckedItem(QListWidget *list, const QString &na
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Checked);
     return item;
-}
-
-void Ttallylist::saveTally()
-{
-    m_unsaved = !m_store.save(m_table);
 }

@@ -2,7 +2,6 @@
 // games played together and who won them, over all runs and in this run.
 #pragma once
 
-#include "tallystore.h"
 #include "tallytable.h"
 
 #include <QPointer>
@@ -15,16 +14,19 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class TallyRecord;
 
 struct TtallylistOptions
 {
     QString tallyPath;             // empty: the tally file beside the program
     MessageBoxes *boxes = nullptr; // not owned; Qt message boxes when null
+    // The tally shown (not owned; it must outlive the window). When null the window loads
+    // its own from tallyPath, saved when the window is destroyed.
+    TallyRecord *record = nullptr;
 };
 
-// Created hidden at start-up, when it loads the tally file, and only shown and hidden
-// afterwards. Every change is saved at once (the file is replaced atomically), so a program
-// that is killed loses nothing; what is still unsaved is saved when the window is destroyed.
+// Shows a TallyRecord and changes it. Every change is saved at once (the file is replaced
+// atomically), so a program that is killed loses nothing.
 class Ttallylist : public QWidget
 {
     Q_OBJECT
@@ -45,12 +47,10 @@ public:
     // when the user won; otherSeatNames as for loadchecklist.
     void addgame(const QString &winner, const QStringList &otherSeatNames);
 
-    const TallyTable &table() const { return m_table; }
-    const QString &tallyPath() const { return m_store.path(); }
+    const TallyTable &table() const;
+    const QString &tallyPath() const;
 
-    void FormCreate();
-    void FormDestroy();
-    // Shows the loaded table: the user's labels and the followed opponents, all checked.
+    // Shows the table: the user's labels and the followed opponents, all checked.
     void loadtally();
 
 protected:
@@ -77,14 +77,11 @@ private:
     void showMine();
     void syncChecklist();
     QListWidgetItem *addCheckedItem(QListWidget *list, const QString &name);
-    // Saves the table now; on failure it stays unsaved and is tried again later.
-    void saveTally();
 
     std::unique_ptr<MessageBoxes> m_ownBoxes;
     MessageBoxes *m_boxes = nullptr;
-    TallyStore m_store;
-    TallyTable m_table;
-    bool m_unsaved = false;
+    std::unique_ptr<TallyRecord> m_ownRecord;
+    TallyRecord *m_record = nullptr;
     bool m_filling = false; // the lists are changed by code, not by the user
     QPointer<QWidget> m_mainWindow;
 

@@ -10,8 +10,12 @@
 #include "shellopen.h"
 #include "spylistform.h"
 #include "tallylistform.h"
+#include "tallyrecord.h"
+#include "tallystore.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -61,6 +65,16 @@ protected:
                     > 0);
     }
 
+    // Whether a top-level window of that object name exists (built, shown or not).
+    static bool built(const char *name)
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.cbegin(), windows.cend(),
+                           [name](const QWidget *w) { return w->objectName() == QLatin1String(name); });
+    }
+
+    QString tallyPath() const { return dir.filePath(QStringLiteral("Dorvanetally.tld")); }
+
     QAction *menuItem(const char *name) const
     {
         auto *action = chat->findChild<QAction *>(QString::fromLatin1(name));
@@ -87,6 +101,52 @@ TEST_F(AuxiliaryWindowsTest, SpectatorsComeAndGoInTheSpyList)
     deliver("CMD_playerdisconnected+7+Cy");
     EXPECT_TRUE(windows->spylist().entries().isEmpty());
     EXPECT_EQ(chatLines().count(QStringLiteral("Cy has left.")), 1);
+}
+
+// A solo start with a game and spectators coming and going builds none of the windows that
+// only a menu opens.
+TEST_F(AuxiliaryWindowsTest, StartBuildsNoHiddenWindow)
+{
+    login(1, "You");
+    ASSERT_TRUE(built("Tchat"));
+    deliver({"CMD_newplayerinfo+6+Bob", "CMD_playerdisconnected+6+Bob", "CMD_existingplayers+2+Klot",
+             "CMD_winner+You"});
+    for (const char *name : {"Ttallylist", "Tphrases", "Tspylist", "Thelp", "Tabout"})
+        EXPECT_FALSE(built(name)) << name;
+    EXPECT_EQ(windows->tally().table().cell(2, 0), QStringLiteral("1")) << "the game was counted";
+
+    menuItem("ViewTally1")->trigger();
+    menuItem("PhraseList1")->trigger();
+    menuItem("SpyList1")->trigger();
+    for (const char *name : {"Ttallylist", "Tphrases", "Tspylist"})
+        EXPECT_TRUE(built(name)) << name;
+    EXPECT_TRUE(windows->tallylist().isVisible());
+    EXPECT_TRUE(windows->phrases().isVisible());
+    EXPECT_TRUE(windows->spylist().isVisible());
+}
+
+// Spectators who come and go before the spy list was ever opened are shown correctly when
+// it opens, and the hosting state reached while it did not exist lets the host remove one.
+TEST_F(AuxiliaryWindowsTest, SpectatorsListedBeforeTheSpyListIsOpened)
+{
+    login(1, "You");
+    deliver({"CMD_newplayerinfo+6+Bob", "CMD_newplayerinfo+7+Cy", "CMD_existingplayers+8+Dee",
+             "CMD_playerdisconnected+6+BOB", "CMD_playerdisconnected+9+Cy"});
+    EXPECT_EQ(windows->spectators().entries(), (QStringList{"7: Cy", "8: Dee"}));
+    EXPECT_EQ(chatLines().count(QStringLiteral("BOB has left.")), 1) << "known without the window";
+    EXPECT_EQ(chatLines().count(QStringLiteral("Cy has left.")), 0) << "seat 9 was never listed";
+    ASSERT_FALSE(built("Tspylist"));
+
+    menuItem("SpyList1")->trigger();
+    Tspylist &list = windows->spylist();
+    ASSERT_TRUE(list.isVisible());
+    EXPECT_EQ(list.entries(), (QStringList{"7: Cy", "8: Dee"}));
+    EXPECT_TRUE(list.isHosting()) << "the solo start hosted before the window existed";
+
+    deliver({"CMD_newplayerinfo+5+Eve", "CMD_playerdisconnected+7+Cy"});
+    EXPECT_EQ(list.entries(), (QStringList{"8: Dee", "5: Eve"})) << "the window follows";
+    kickEntry(1);
+    EXPECT_TRUE(host.waitForRequest("CMD_kickhim+1+5+"));
 }
 
 TEST_F(AuxiliaryWindowsTest, HostingClientRemovesTheSpectatorUnderThePointer)
@@ -148,6 +208,51 @@ TEST_F(AuxiliaryWindowsTest, WinnerCountsInTheTally)
                                QString::fromLatin1(g.yourWins),  QString::fromLatin1(g.neither)};
         EXPECT_EQ(got, want) << "after " << g.winner;
     }
+}
+
+// A game's end is written to the tally file at once without the tally window, and the
+// window opened afterwards shows it, this run's counters included.
+TEST_F(AuxiliaryWindowsTest, GameEndCountedWithoutTheTallyWindow)
+{
+    TallyTable followed;
+    followed.follow(QStringLiteral("Klot"));
+    ASSERT_TRUE(TallyStore(tallyPath()).save(followed));
+    login(1, "You");
+    deliver({"CMD_existingplayers+2+Klot", "CMD_existingplayers+3+Dee", "CMD_winner+Klot"});
+    ASSERT_FALSE(built("Ttallylist"));
+
+    const TallyTable saved = TallyStore(tallyPath()).load();
+    EXPECT_EQ(saved.cell(1, 0) + saved.cell(2, 0), QStringLiteral("10")) << "one game, not won";
+    EXPECT_EQ(saved.cell(1, 1) + saved.cell(2, 1), QStringLiteral("11")) << "Klot played and won";
+    EXPECT_TRUE(boxes.errors.isEmpty());
+
+    menuItem("ViewTally1")->trigger();
+    Ttallylist &tally = windows->tallylist();
+    ASSERT_TRUE(tally.isVisible());
+    EXPECT_EQ(tally.findChild<QLabel *>(QStringLiteral("mylabel_1"))->text(), QStringLiteral("1"));
+    auto *tallied = tally.findChild<QListWidget *>(QStringLiteral("listbox_tally"));
+    ASSERT_NE(tallied, nullptr);
+    ASSERT_EQ(tallied->count(), 1);
+    tallied->setCurrentRow(0);
+    EXPECT_EQ(tally.findChild<QLabel *>(QStringLiteral("label_6"))->text(), QStringLiteral("1"))
+        << "Klot's win of this run";
+
+    deliver("CMD_winner+You");
+    EXPECT_EQ(tally.findChild<QLabel *>(QStringLiteral("mylabel_2"))->text(), QStringLiteral("1"))
+        << "the open window follows the next game";
+}
+
+// A tally file that cannot be read is reported while the program starts, not when the
+// tally is first needed.
+TEST_F(AuxiliaryWindowsTest, DamagedTallyIsReportedAtStart)
+{
+    QFile damaged(tallyPath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a tally");
+    damaged.close();
+    start();
+    EXPECT_EQ(boxes.errors.size(), 1);
+    EXPECT_FALSE(built("Ttallylist"));
 }
 
 TEST_F(AuxiliaryWindowsTest, SpectatorCountsNoGame)
@@ -258,6 +363,7 @@ TEST_F(AuxiliaryWindowsTest, PhraseEditorChangesTheButtonsAndTheNextRun)
     login(1, "You");
     EXPECT_EQ(chat->board().b_phrase[3]->toolTip(), QStringLiteral("Nice roll!"));
     EXPECT_EQ(chat->board().b_phrase[5]->toolTip(), design5) << "an empty key keeps the design phrase";
+    EXPECT_FALSE(built("Tphrases")) << "the stored phrases reach the buttons without the editor";
 }
 
 TEST_F(AuxiliaryWindowsTest, HelpAndAboutOpenFromTheMenuAndF1)

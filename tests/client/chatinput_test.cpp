@@ -129,6 +129,45 @@ TEST_F(ChatInputTest, SmileyItemsAppendTheirCode)
     EXPECT_TRUE(sent.isEmpty());
 }
 
+// The two menus are made when their buttons are first clicked, with their names, entries,
+// pictures and order, and made once.
+TEST_F(ChatInputTest, MenusAreMadeWhenFirstOpened)
+{
+    struct MenuCase
+    {
+        const char *menu;
+        QToolButton *button;
+        int entries;
+        const char *first, *last; // object names
+        bool pictures;
+    };
+    const MenuCase cases[] = {
+        {"popup_smilies", board.button_smilies, 18, "smiley10", "smiley27", true},
+        {"popup_sounds", board.b_phrase[10], 21, "Cancel1", "wave20", false},
+    };
+    for (const MenuCase &c : cases) {
+        const QString name = QString::fromLatin1(c.menu);
+        EXPECT_EQ(board.findChild<QMenu *>(name), nullptr) << c.menu << " made before it was opened";
+        c.button->click();
+        auto *menu = board.findChild<QMenu *>(name);
+        ASSERT_NE(menu, nullptr) << c.menu;
+        EXPECT_TRUE(menu->isVisible()) << c.menu;
+        const QList<QAction *> items = menu->actions();
+        ASSERT_EQ(items.size(), c.entries) << c.menu;
+        EXPECT_EQ(items.first()->objectName(), QString::fromLatin1(c.first)) << c.menu;
+        EXPECT_EQ(items.last()->objectName(), QString::fromLatin1(c.last)) << c.menu;
+        for (int i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i]->data().toInt(), (c.pictures ? 10 : 0) + i) << c.menu << " entry " << i;
+            EXPECT_EQ(!items[i]->icon().isNull(), c.pictures) << c.menu << " entry " << i;
+        }
+        menu->close();
+        c.button->click();
+        EXPECT_EQ(board.findChildren<QMenu *>(name).size(), 1) << c.menu << " made twice";
+        menu->close();
+    }
+    EXPECT_EQ(input.popup_sounds()->actions().at(13)->text(), QStringLiteral("Applause"));
+}
+
 TEST_F(ChatInputTest, ChatterSoundsOnlyFromSeatedPlayers)
 {
     QMenu *menu = input.popup_sounds();

@@ -2,6 +2,8 @@
 // kicks the spectator under the pointer, only for the hosting client.
 #include "spylistform.h"
 
+#include "spectatorlist.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -159,6 +161,44 @@ TEST_F(SpyListTest, DoneHidesAndShowingCentresOnTheMainWindow)
     const QPoint offset = list.frameGeometry().center() - mainFrame.center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
     EXPECT_EQ(list.entries().size(), 3) << "the list outlives hiding";
+}
+
+// The list is kept without the window; a window built later shows what happened before it
+// and follows every change after, and its removal acts on the shared list.
+TEST(SpyListBuiltLater, ShowsAndFollowsTheSharedList)
+{
+    SpectatorList spectators;
+    spectators.add(5, QStringLiteral("Bob"));
+    spectators.add(7, QStringLiteral("Ann"));
+    spectators.add(8, QStringLiteral("Cy"));
+    EXPECT_TRUE(spectators.remove(5, QStringLiteral("BOB")));
+    EXPECT_FALSE(spectators.remove(9, QStringLiteral("Ann")));
+
+    std::vector<int> kicked;
+    {
+        Tspylist window(&spectators);
+        window.setKicking([&kicked](int seat) { kicked.push_back(seat); });
+        window.setHosting(true);
+        EXPECT_EQ(window.entries(), (QStringList{"7: Ann", "8: Cy"})) << "what came before the window";
+
+        spectators.add(9, QStringLiteral("Dee"));
+        EXPECT_TRUE(window.removeSpy(7, QStringLiteral("ann")));
+        EXPECT_EQ(window.entries(), (QStringList{"8: Cy", "9: Dee"}));
+        EXPECT_EQ(spectators.entries(), window.entries()) << "one list, not two";
+
+        window.show();
+        auto *box = window.findChild<QListWidget *>(QStringLiteral("listbox_spys"));
+        ASSERT_NE(box, nullptr);
+        window.notePointedEntry(box->visualItemRect(box->item(1)).center());
+        window.kickPointedSeat();
+        EXPECT_EQ(kicked, std::vector<int>{9});
+
+        spectators.clear();
+        EXPECT_TRUE(window.entries().isEmpty());
+        EXPECT_EQ(box->count(), 0);
+    }
+    spectators.add(6, QStringLiteral("Eve")); // the window is gone; the list goes on
+    EXPECT_EQ(spectators.entries(), QStringList{"6: Eve"});
 }
 
 } // namespace

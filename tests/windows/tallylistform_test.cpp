@@ -4,6 +4,7 @@
 
 #include "lzrw1.h"
 #include "messageboxes.h"
+#include "tallyrecord.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -463,6 +464,39 @@ TEST_F(TallyListTest, RestartKeepsTotalsAndClearsTheSession)
 
     w->addgame(QStringLiteral("Ann"), atTable);
     EXPECT_EQ(panel(*w), split("4 1 2 1 1 1 0 0")) << "the panel follows a counted game";
+}
+
+// Games counted before the window is first built are saved at once, and the window shows
+// them when it is built, this run's counters included; its own changes reach the same record.
+TEST_F(TallyListTest, WindowBuiltLaterShowsTheGamesCountedWithoutIt)
+{
+    {
+        TallyRecord before(m_path, m_boxes);
+        before.follow(QStringLiteral("Klot"));
+        before.addgame(QStringLiteral("Klot"), {QStringLiteral("Klot")});
+    }
+    TallyRecord record(m_path, m_boxes);
+    EXPECT_EQ(row(record.table(), QStringLiteral("Klot")), split("1 1 0 0 0 0 0 0")) << "a new run";
+    record.addgame(QStringLiteral("addtomine"), {QStringLiteral("Klot"), QStringLiteral("Ann")});
+    EXPECT_EQ(row(TallyStore(m_path).load(), QStringLiteral("Klot")), split("2 1 1 0 0 0 0 0"))
+        << "saved without a window";
+
+    {
+        Ttallylist w(TtallylistOptions{m_path, &m_boxes, &record});
+        w.show();
+        EXPECT_EQ(text(w, "mylabel_1") + u' ' + text(w, "mylabel_2"), QStringLiteral("2 1"));
+        EXPECT_EQ(entries(w, "listbox_tally"), QStringList{"Klot"});
+        select(w, 0);
+        EXPECT_EQ(panel(w), split("2 1 1 0 1 0 1 0")) << "this run's game is still counted";
+
+        w.loadchecklist({QStringLiteral("Klot"), QStringLiteral("Ann")});
+        follow(w, {QStringLiteral("Ann")});
+        w.addgame(QStringLiteral("Ann"), {QStringLiteral("Klot"), QStringLiteral("Ann")});
+    }
+    EXPECT_EQ(record.table().opponents(), (QStringList{"Klot", "Ann"})) << "the window changed the record";
+    EXPECT_EQ(row(record.table(), QStringLiteral("Ann")), split("1 1 0 0 1 1 0 0"));
+    EXPECT_EQ(row(TallyStore(m_path).load(), QStringLiteral("Ann")), split("1 1 0 0 0 0 0 0"));
+    EXPECT_TRUE(m_boxes.errors.isEmpty());
 }
 
 } // namespace
