@@ -15,7 +15,7 @@ if ! command -v pulseaudio >/dev/null; then "$root/scripts/deps" --extras; fi
 bench="$build/bench/firstsound/bench-first-sound"
 watch="$build/bench/firstsound/bench-sound-watch"
 for exe in "$bench" "$watch"; do
-    [ -x "$exe" ] || { echo "missing $exe (cmake --build $build --target $(basename "$exe"))" >&2; exit 1; }
+    [ -x "$exe" ] || { echo "missing $exe: scripts/deps --extras, then cmake --build $build --target $(basename "$exe")" >&2; exit 1; }
 done
 
 d=$(mktemp -d "${TMPDIR:-/tmp}/dorvane-sound.XXXXXX")
