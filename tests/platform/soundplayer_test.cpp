@@ -33,6 +33,20 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A file named like the sound module that cannot be loaded; its path.
+QString writeBrokenModule(const QTemporaryDir &dir, const char *bytes)
+{
+    QFile bogus(dir.filePath(QStringLiteral("libdorvanesound.so")));
+    if (bogus.open(QIODevice::WriteOnly))
+        bogus.write(bytes);
+    return bogus.fileName();
+}
+
+bool saysCannotLoad(const DesktopSoundPlayer &player, const QString &module)
+{
+    return player.problem().startsWith(QStringLiteral("Sounds are off: Cannot load library ") + module);
+}
+
 // What the process writes to stderr while it lives.
 class StderrCapture
 {
@@ -100,17 +114,12 @@ TEST(SoundPlayer, MissingModuleLeavesTheGameSilentWithAReason)
 TEST(SoundPlayer, BrokenModuleLeavesTheGameSilentWithAReason)
 {
     QTemporaryDir dir;
-    QFile bogus(dir.filePath(QStringLiteral("libdorvanesound.so")));
-    ASSERT_TRUE(bogus.open(QIODevice::WriteOnly));
-    bogus.write("\x7f"
-                "ELF but not really");
-    bogus.close();
+    const QString bogus = writeBrokenModule(dir, "\x7f"
+                                                 "ELF but not really");
     const PresentOutput present;
     DesktopSoundPlayer player(QStringList{dir.path()}, present.output());
     player.play(QStringLiteral("dice"));
-    EXPECT_TRUE(
-        player.problem().startsWith(QStringLiteral("Sounds are off: Cannot load library ") + bogus.fileName()))
-        << player.problem().toStdString();
+    EXPECT_TRUE(saysCannotLoad(player, bogus)) << player.problem().toStdString();
 }
 
 // Without a sound server or device the module, even a broken one, is never opened; the
@@ -119,10 +128,7 @@ TEST(SoundPlayer, BrokenModuleLeavesTheGameSilentWithAReason)
 TEST(SoundPlayer, WithoutAnOutputTheModuleStaysClosedUntilOneAppears)
 {
     QTemporaryDir dir;
-    QFile bogus(dir.filePath(QStringLiteral("libdorvanesound.so")));
-    ASSERT_TRUE(bogus.open(QIODevice::WriteOnly));
-    bogus.write("not a library at all");
-    bogus.close();
+    const QString bogus = writeBrokenModule(dir, "not a library at all");
     const QString socket = dir.filePath(QStringLiteral("run/pulse/native"));
     DesktopSoundPlayer player(QStringList{dir.path()},
                               SoundOutput({socket, dir.filePath(QStringLiteral("pcmC*D*p"))}));
@@ -142,9 +148,7 @@ TEST(SoundPlayer, WithoutAnOutputTheModuleStaysClosedUntilOneAppears)
     QFile server(socket);
     ASSERT_TRUE(server.open(QIODevice::WriteOnly));
     player.play(QStringLiteral("dice"));
-    EXPECT_TRUE(
-        player.problem().startsWith(QStringLiteral("Sounds are off: Cannot load library ") + bogus.fileName()))
-        << player.problem().toStdString();
+    EXPECT_TRUE(saysCannotLoad(player, bogus)) << player.problem().toStdString();
 }
 
 TEST(SoundPlayer, TheRealModuleOpensOnceAnOutputAppears)
