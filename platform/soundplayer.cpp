@@ -20,20 +20,42 @@ DesktopSoundPlayer::DesktopSoundPlayer()
 }
 
 DesktopSoundPlayer::DesktopSoundPlayer(const QStringList &moduleFolders)
+    : DesktopSoundPlayer(moduleFolders, SoundOutput::fromEnvironment())
+{
+}
+
+DesktopSoundPlayer::DesktopSoundPlayer(const QStringList &moduleFolders, SoundOutput output)
     : m_module(std::make_unique<ModuleLibrary>(QString::fromLatin1(ModuleName), moduleFolders))
+    , m_output(std::move(output))
 {
 }
 
 DesktopSoundPlayer::~DesktopSoundPlayer() = default;
 
+bool DesktopSoundPlayer::outputExists()
+{
+    if (!m_output.find().isEmpty()) {
+        m_problem.clear();
+        return true;
+    }
+    if (!m_saidNoOutput) {
+        m_saidNoOutput = true;
+        m_problem = QStringLiteral("Sounds are off: no sound server or audio device was found (looked for %1)")
+                        .arg(m_output.places().join(QStringLiteral(", ")));
+        std::fprintf(stderr, "dorvane: %s\n", qPrintable(m_problem));
+    }
+    return false;
+}
+
 SoundBackEnd *DesktopSoundPlayer::backEnd()
 {
-    if (m_backEnd || !m_problem.isEmpty())
+    if (m_backEnd || m_moduleFailed || !outputExists())
         return m_backEnd.get();
     auto *create = m_module->entry<CreateSoundBackEnd>(CreateSoundBackEndSymbol);
     if (create)
         m_backEnd.reset(create());
     if (!m_backEnd) {
+        m_moduleFailed = true;
         m_problem = QStringLiteral("Sounds are off: %1").arg(m_module->errorString());
         std::fprintf(stderr, "dorvane: %s\n", qPrintable(m_problem));
     }
@@ -55,7 +77,7 @@ void DesktopSoundPlayer::play(const QString &name)
 
 QString DesktopSoundPlayer::problem() const
 {
-    if (!m_problem.isEmpty() || !m_backEnd)
+    if (!m_backEnd)
         return m_problem;
     return m_backEnd->problem();
 }

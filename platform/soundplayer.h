@@ -1,6 +1,8 @@
 // SoundPlayer: plays the program's short sound clips, one at a time, without waiting.
 #pragma once
 
+#include "soundoutput.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -22,29 +24,39 @@ public:
 };
 
 // The desktop's sound library, in the module library "dorvanesound" opened by the first
-// sound, so a game that plays no sound never maps it. When the module cannot be opened
-// (missing, a library it needs is missing), one line on stderr says why and every sound
-// stays silent; a machine without an audio output is silent too. Nothing stops the game.
+// sound that has somewhere to play, so a game that plays no sound never maps it. While the
+// machine has no sound server or audio device, sounds are silent, the module stays closed
+// and the next sound looks again (a server started later is then used). When the module
+// cannot be opened (missing, a library it needs is missing), every sound stays silent. Each
+// of the two reasons is said once, in one line on stderr. Nothing stops the game.
 class DesktopSoundPlayer : public SoundPlayer
 {
 public:
     static constexpr const char *ModuleName = "dorvanesound";
 
-    // moduleFolders: where the module is looked for (ModuleLibrary's folders by default).
+    // moduleFolders: where the module is looked for (ModuleLibrary's folders by default);
+    // output: where a sound could be played (this process's environment by default).
     DesktopSoundPlayer();
     explicit DesktopSoundPlayer(const QStringList &moduleFolders);
+    DesktopSoundPlayer(const QStringList &moduleFolders, SoundOutput output);
     ~DesktopSoundPlayer() override;
     void play(const QString &name) override;
 
     // Why sounds are silent, or empty while none has failed yet.
     QString problem() const;
+    // Whether the sound module has been opened.
+    bool moduleOpened() const { return m_backEnd != nullptr; }
 
 private:
     SoundBackEnd *backEnd();
+    bool outputExists();
 
     std::unique_ptr<ModuleLibrary> m_module;
+    SoundOutput m_output;
     std::unique_ptr<SoundBackEnd> m_backEnd;
-    QString m_problem; // set once the module could not be opened
+    QString m_problem;           // why sounds are silent before the back end exists
+    bool m_moduleFailed = false; // the module could not be opened: never tried again
+    bool m_saidNoOutput = false;
 };
 
 // Records the names asked for and plays nothing (tests).
