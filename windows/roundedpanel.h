@@ -1,0 +1,27 @@
+// RoundedPanel: a frame filled with one colour inside a rounded border of another.
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+
+class RoundedPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    // border: width of the border in pixels (at least 1); radius: of its outer edge, in pixels.
+    // The contents margins are the border, so a layout's margins count from inside it.
+    RoundedPanel(const QColor &fill, const QColor &border, int borderWidth, int radius, QWidget *parent = nullptr);
+
+    QColor fillColor() const { return m_fill; }
+    QColor borderColor() const { return m_border; }
+    int borderWidth() const { return m_borderWidth; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_fill;
+    QColor m_border;
+    int m_borderWidth;
+    int m_radius;
+};
