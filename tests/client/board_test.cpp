@@ -126,7 +126,7 @@ TEST_F(BoardLayout, FirstLookBeforeAnyGame)
 
 TEST_F(BoardLayout, NoWidgetDrawsThroughAStyleSheet)
 {
-    EXPECT_EQ(styleSheetWidgets(*chat), QStringList());
+    EXPECT_EQ(styleSheetWidgets(*chat), std::string());
 }
 
 TEST_F(BoardLayout, ChatPanelsAreWhiteInABlackLine)

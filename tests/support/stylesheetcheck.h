@@ -6,9 +6,11 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <string>
+
 // "Class#objectName" of root and every widget under it that has a style sheet or draws
-// with the style-sheet style; empty when none does.
-inline QStringList styleSheetWidgets(const QWidget &root)
+// with the style-sheet style, comma-separated; empty when none does.
+inline std::string styleSheetWidgets(const QWidget &root)
 {
     QList<const QWidget *> widgets{&root};
     for (const QWidget *child : root.findChildren<QWidget *>())
@@ -19,5 +21,5 @@ inline QStringList styleSheetWidgets(const QWidget &root)
             found << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char('#')
                          + widget->objectName();
     }
-    return found;
+    return found.join(QStringLiteral(", ")).toStdString();
 }

@@ -134,7 +134,7 @@ bool drawsIn(QWidget *widget, const QColor &colour)
 
 TEST_F(DownloadFormTest, NoWidgetDrawsThroughAStyleSheet)
 {
-    EXPECT_EQ(styleSheetWidgets(form), QStringList());
+    EXPECT_EQ(styleSheetWidgets(form), std::string());
 }
 
 TEST_F(DownloadFormTest, TextsAndPanelsKeepTheirColours)
