@@ -8,13 +8,9 @@ class RoundedPanel : public QFrame
 {
     Q_OBJECT
 public:
-    // border: width of the border in pixels (at least 1); radius: of its outer edge, in pixels.
+    // borderWidth: in pixels (at least 1); radius: of the border's outer edge, in pixels.
     // The contents margins are the border, so a layout's margins count from inside it.
     RoundedPanel(const QColor &fill, const QColor &border, int borderWidth, int radius, QWidget *parent = nullptr);
-
-    QColor fillColor() const { return m_fill; }
-    QColor borderColor() const { return m_border; }
-    int borderWidth() const { return m_borderWidth; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
