@@ -2,6 +2,7 @@
 
 #include "boardpictures.h"
 #include "boardstyle.h"
+#include "framedlineedit.h"
 #include "gamedefaults.h"
 #include "phaseexamples.h"
 #include "picturebox.h"
@@ -189,7 +190,14 @@ void Board::createChat()
     auto *frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("FlatPanel1"));
     frame->setGeometry(4, 356, 492, 155);
-    frame->setStyleSheet(QStringLiteral("#FlatPanel1 { background: white; border: 1px solid black; }"));
+    // White inside a plain black line.
+    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame->setLineWidth(1);
+    QPalette white = frame->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    frame->setPalette(white);
+    frame->setAutoFillBackground(true);
     mainchat = new QTextBrowser(frame);
     mainchat->setObjectName(QStringLiteral("mainchat"));
     mainchat->setGeometry(2, 2, 488, 151);
@@ -198,12 +206,10 @@ void Board::createChat()
     mainchat->setOpenLinks(false);
     mainchat->document()->setDocumentMargin(5);
     mainchat->setFont(arial(11, false));
-    mychat = new QLineEdit(QStringLiteral("<Enter Chat Here>"), this);
+    mychat = new FramedLineEdit(QStringLiteral("<Enter Chat Here>"), this);
     mychat->setObjectName(QStringLiteral("mychat"));
     mychat->setGeometry(4, 513, 461, 22);
     mychat->setFont(arial(13, false));
-    mychat->setStyleSheet(
-        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; }"));
     button_smilies = new QToolButton(this);
     button_smilies->setObjectName(QStringLiteral("button_smilies"));
     button_smilies->setGeometry(468, 515, 25, 19);

@@ -144,8 +144,9 @@ void ChatInput::createInputMenu()
 void ChatInput::setTextColor(const QColor &color)
 {
     m_textColor = color;
-    m_board.mychat->setStyleSheet(
-        QStringLiteral("QLineEdit { background: white; color: %1; border: 1px solid black; }").arg(color.name()));
+    QPalette typed = m_board.mychat->palette();
+    typed.setColor(QPalette::Text, color);
+    m_board.mychat->setPalette(typed);
 }
 
 QStringList ChatInput::phrases() const

@@ -1,10 +1,12 @@
 #include "downloadform.h"
 
 #include "folders.h"
+#include "gradientbutton.h"
 #include "httpget.h"
 #include "jpegimage.h"
 #include "messageboxes.h"
 #include "programfolder.h"
+#include "roundedpanel.h"
 #include "shellopen.h"
 #include "windowstyle.h"
 #include "workarea.h"
@@ -38,30 +40,21 @@ const char *const NoLobbyText =
     "The Vorn22 Lobby was not found. Please close this game, then open the Vorn22 Lobby from "
     "its desktop icon or from your applications menu.";
 
-const char *const PanelStyle =
-    "QFrame#panel_download, QFrame#panel_solo, QFrame#panel_lobby {"
-    " background: rgb(250, 247, 232); border: 2px solid rgb(70, 40, 14); border-radius: 8px; }"
-    "QFrame#panel_progress { background: rgb(236, 232, 212); border: 1px solid rgb(190, 180, 150);"
-    " border-radius: 5px; }"
-    "QLabel { color: black; font-size: 13px; }"
-    "QLabel#label_heading1, QLabel#label_heading2, QLabel#label_heading3 { color: rgb(16, 96, 30);"
-    " font-size: 17px; font-weight: bold; }"
-    "QLabel#infolabel, QLabel#infolabel3 { color: rgb(16, 70, 130); font-weight: bold; }"
-    "QLabel#label_firewall, QPushButton#getbutton { color: rgb(200, 0, 0); }"
-    "QPushButton { color: rgb(60, 35, 12); font-size: 13px; font-weight: bold; min-height: 30px;"
-    " border: 1px solid rgb(70, 40, 14); border-radius: 5px; padding: 0px 14px;"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(255, 252, 234), stop:1 rgb(222, 216, 176)); }"
-    "QPushButton:hover { background: rgb(255, 255, 242); }"
-    "QPushButton:pressed { padding-top: 2px; }"
-    "QPushButton:default { border: 2px solid rgb(16, 96, 30); }"
-    "QPushButton#getbutton { min-height: 38px; }"
-    "QPushButton#getbutton:disabled { color: rgb(180, 130, 120); }"
-    "QPushButton:disabled { color: rgb(150, 140, 120); border-color: rgb(170, 160, 140);"
-    " background: rgb(236, 232, 216); }";
+// The panels over the planks: cream inside a brown border; the progress box inset in them.
+const QColor PanelFill(250, 247, 232);
+const QColor PanelBorder(70, 40, 14);
+const QColor ProgressFill(236, 232, 212);
+const QColor ProgressBorder(190, 180, 150);
+const QColor HeadingGreen(16, 96, 30);
+const QColor ProgressBlue(16, 70, 130);
+const QColor WarningRed(200, 0, 0);
+const QColor DisabledRed(180, 130, 120);
+constexpr int TextPixels = 13;
+constexpr int HeadingPixels = 17;
 
 QFrame *makePanel(const QString &name, QWidget *parent)
 {
-    auto *panel = new QFrame(parent);
+    auto *panel = new RoundedPanel(PanelFill, PanelBorder, 2, 8, parent);
     panel->setObjectName(name);
     return panel;
 }
@@ -71,6 +64,8 @@ QLabel *makeText(const QString &name, const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setWordWrap(true);
+    label->setFont(windowstyle::plainFont(TextPixels));
+    windowstyle::setTextColour(*label, Qt::black);
     return label;
 }
 
@@ -78,12 +73,14 @@ QLabel *makeHeading(const QString &name, const QString &text, QWidget *parent)
 {
     QLabel *heading = makeText(name, text, parent);
     heading->setAlignment(Qt::AlignHCenter);
+    heading->setFont(windowstyle::plainFont(HeadingPixels, true));
+    windowstyle::setTextColour(*heading, HeadingGreen);
     return heading;
 }
 
-QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
+GradientButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
 {
-    auto *button = new QPushButton(caption, parent);
+    auto *button = new GradientButton(caption, parent);
     button->setObjectName(name);
     button->setCursor(Qt::PointingHandCursor);
     return button;
@@ -180,7 +177,6 @@ void Tdownload::setExitGame(std::function<void()> exitGame)
 
 void Tdownload::createLayout()
 {
-    setStyleSheet(QString::fromLatin1(PanelStyle));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(10);
@@ -204,7 +200,11 @@ QWidget *Tdownload::createDownloadPanel()
     image_picture = new QLabel(panel);
     image_picture->setObjectName(QStringLiteral("image_picture"));
     image_picture->setFixedSize(340, 180);
-    image_picture->setStyleSheet(QStringLiteral("QLabel { background: rgb(16, 96, 30); }"));
+    // Green under the picture, and in its place while it is missing.
+    QPalette green = image_picture->palette();
+    green.setColor(QPalette::Window, HeadingGreen);
+    image_picture->setPalette(green);
+    image_picture->setAutoFillBackground(true);
     column->addWidget(image_picture, 0, Qt::AlignHCenter);
 
     column->addSpacing(4);
@@ -215,7 +215,10 @@ QWidget *Tdownload::createDownloadPanel()
     column->addWidget(invite);
     column->addStretch(1);
 
-    getbutton = makeButton(QStringLiteral("getbutton"), QString::fromLatin1(GetText), panel);
+    GradientButton *get = makeButton(QStringLiteral("getbutton"), QString::fromLatin1(GetText), panel);
+    get->setTextColors(WarningRed, DisabledRed);
+    get->setMinimumHeight(40);
+    getbutton = get;
     connect(getbutton, &QPushButton::clicked, this, &Tdownload::startDownload);
     column->addWidget(getbutton);
 
@@ -226,7 +229,8 @@ QWidget *Tdownload::createDownloadPanel()
 // The progress and phase lines and "Stop Download" in an inset box.
 QWidget *Tdownload::createProgressBox(QWidget *parent)
 {
-    QFrame *box = makePanel(QStringLiteral("panel_progress"), parent);
+    auto *box = new RoundedPanel(ProgressFill, ProgressBorder, 1, 5, parent);
+    box->setObjectName(QStringLiteral("panel_progress"));
     auto *column = new QVBoxLayout(box);
     column->setContentsMargins(8, 8, 8, 8);
     column->setSpacing(4);
@@ -236,6 +240,8 @@ QWidget *Tdownload::createProgressBox(QWidget *parent)
     infolabel2->hide();
     for (QLabel *line : {infolabel, infolabel3}) {
         line->setTextFormat(Qt::PlainText); // a server's reason text among them
+        line->setFont(windowstyle::plainFont(TextPixels, true));
+        windowstyle::setTextColour(*line, ProgressBlue);
         line->setAlignment(Qt::AlignCenter);
         line->setMinimumHeight(20);
         column->addWidget(line);
@@ -265,7 +271,9 @@ QWidget *Tdownload::createSoloPanel()
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &Tdownload::playSolo);
     column->addWidget(Button1, 0, Qt::AlignHCenter);
-    column->addWidget(makeText(QStringLiteral("label_firewall"), QString::fromLatin1(FirewallText), panel));
+    QLabel *firewall = makeText(QStringLiteral("label_firewall"), QString::fromLatin1(FirewallText), panel);
+    windowstyle::setTextColour(*firewall, WarningRed);
+    column->addWidget(firewall);
     column->addStretch(1);
     return panel;
 }

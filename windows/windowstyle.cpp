@@ -2,6 +2,7 @@
 
 #include "pngpicture.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QWidget>
 
@@ -25,6 +26,41 @@ QFont arial()
     QFont font(QStringLiteral("Arial"));
     font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
+}
+
+QFont plainFont(int pixels, bool bold)
+{
+    // The family named, so that a window's own font (Arial) does not take its place.
+    QFont font(QGuiApplication::font().family());
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColour(QWidget &widget, const QColor &colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget.setPalette(palette);
+}
+
+void paintRoundedBox(QPainter &painter, const QRect &rect, const QBrush &fill, const QColor &border,
+                     int borderWidth, qreal radius)
+{
+    // The whole box in the border's colour, then the inside over it: the fill's antialiased
+    // edge blends into the border, never into what lies under the box.
+    const QRectF outer(rect);
+    const QRectF inner = outer.adjusted(borderWidth, borderWidth, -borderWidth, -borderWidth);
+    const qreal innerRadius = qMax<qreal>(0, radius - borderWidth);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(border);
+    painter.drawRoundedRect(outer, radius, radius);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(inner, innerRadius, innerRadius);
+    painter.restore();
 }
 
 void paintWood(QPainter &painter, const QRect &rect, const QPixmap &tile)

@@ -2,6 +2,7 @@
 // the wood planks, their brown, the Arial fonts and the centring over the main window.
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
@@ -26,6 +27,17 @@ QPixmap woodTile();
 QFont arial(int pixels, bool bold = false);
 // Arial at the toolkit's default size, shaped as above: the base font of a window.
 QFont arial();
+
+// The toolkit's default family at a size in pixels: the text of the panels over the planks.
+QFont plainFont(int pixels, bool bold = false);
+
+// Sets the colour of widget's text (its palette's window text and text, in every state).
+void setTextColour(QWidget &widget, const QColor &colour);
+
+// Paints a box over the whole of rect with rounded corners (radius of the outer edge, in
+// pixels): a band borderWidth pixels wide along its edge in border, fill inside the band.
+void paintRoundedBox(QPainter &painter, const QRect &rect, const QBrush &fill, const QColor &border,
+                     int borderWidth, qreal radius);
 
 // Fills rect with the brown, then tiles the planks over it (nothing more when tile is null).
 void paintWood(QPainter &painter, const QRect &rect, const QPixmap &tile);

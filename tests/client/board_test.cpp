@@ -6,6 +6,7 @@
 #include "messageboxes.h"
 #include "picturebox.h"
 #include "picturebutton.h"
+#include "stylesheetcheck.h"
 #include "woodbackground.h"
 
 #include <QApplication>
@@ -121,6 +122,24 @@ TEST_F(BoardLayout, FirstLookBeforeAnyGame)
         EXPECT_TRUE(b.die(n)->isEmpty()) << "die " << n;
     EXPECT_EQ(b.cell(1, 1)->text(), QString());
     EXPECT_EQ(b.score(1)->text(), QStringLiteral("0"));
+}
+
+TEST_F(BoardLayout, NoWidgetDrawsThroughAStyleSheet)
+{
+    EXPECT_EQ(styleSheetWidgets(*chat), std::string());
+}
+
+TEST_F(BoardLayout, ChatPanelsAreWhiteInABlackLine)
+{
+    for (const char *name : {"FlatPanel1", "mychat"}) {
+        QWidget *panel = chat->findChild<QWidget *>(QString::fromLatin1(name));
+        ASSERT_NE(panel, nullptr) << name;
+        const QImage image = panel->grab().toImage();
+        const int middle = image.height() / 2;
+        EXPECT_EQ(image.pixelColor(0, middle), QColor(Qt::black)) << name;
+        EXPECT_EQ(image.pixelColor(image.width() - 1, middle), QColor(Qt::black)) << name;
+        EXPECT_EQ(image.pixelColor(1, middle), QColor(Qt::white)) << name;
+    }
 }
 
 TEST_F(BoardLayout, TextsFitTheirBoxes)

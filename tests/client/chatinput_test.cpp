@@ -2,6 +2,7 @@
 #include "board.h"
 #include "chatinput.h"
 #include "clientstate.h"
+#include "pixels.h"
 #include "protocollimits.h"
 
 #include <QAction>
@@ -71,6 +72,19 @@ TEST_F(ChatInputTest, ChatCarriesTheTextColour)
     box()->setText(QStringLiteral("hi"));
     input.sendit();
     EXPECT_EQ(sent, QList<QByteArray>{"CMD_chat+2+hi|$004080FF"});
+}
+
+TEST_F(ChatInputTest, TheChosenTextColourShowsInTheBox)
+{
+    const auto drawsIn = [this](const QColor &colour) { return hasPixel(box()->grab().toImage(), colour); };
+    box()->setText(QStringLiteral("WWW typed"));
+    for (const QColor &colour : {QColor(200, 0, 0), QColor(0, 0, 255)}) {
+        input.setTextColor(colour);
+        EXPECT_TRUE(drawsIn(colour)) << qPrintable(colour.name());
+        EXPECT_EQ(box()->palette().color(QPalette::Text), colour);
+    }
+    EXPECT_FALSE(drawsIn(QColor(200, 0, 0))) << "the earlier colour is gone";
+    EXPECT_TRUE(box()->styleSheet().isEmpty());
 }
 
 TEST_F(ChatInputTest, EnterBeforeLogInKeepsTheText)

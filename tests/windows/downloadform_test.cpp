@@ -4,8 +4,10 @@
 #include "folders.h"
 #include "httpget.h"
 #include "messageboxes.h"
+#include "pixels.h"
 #include "scriptedhttpserver.h"
 #include "shellopen.h"
+#include "stylesheetcheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,6 +124,42 @@ TEST_F(DownloadFormTest, WindowShowsItsPanelsAndPicture)
     // The picture is decoded when the window is first shown.
     const QPixmap picture = label("image_picture")->pixmap();
     EXPECT_EQ(picture.size(), QSize(340, 180));
+}
+
+// True when some pixel of widget is drawn exactly in colour.
+bool drawsIn(QWidget *widget, const QColor &colour)
+{
+    return hasPixel(widget->grab().toImage(), colour);
+}
+
+TEST_F(DownloadFormTest, NoWidgetDrawsThroughAStyleSheet)
+{
+    EXPECT_EQ(styleSheetWidgets(form), std::string());
+}
+
+TEST_F(DownloadFormTest, TextsAndPanelsKeepTheirColours)
+{
+    const QColor green(16, 96, 30);
+    const QColor red(200, 0, 0);
+    const QColor blue(16, 70, 130);
+    const QColor cream(250, 247, 232);
+    const QColor brown(70, 40, 14);
+    EXPECT_TRUE(drawsIn(label("label_heading2"), green));
+    EXPECT_TRUE(drawsIn(label("label_solo"), Qt::black));
+    EXPECT_TRUE(drawsIn(label("label_firewall"), red));
+    EXPECT_FALSE(drawsIn(label("label_lobby"), red));
+    EXPECT_TRUE(drawsIn(button("getbutton"), red)) << "the download button's text is red";
+    EXPECT_FALSE(drawsIn(button("Button2"), red));
+    label("infolabel")->setText(QStringLiteral("Loading"));
+    EXPECT_TRUE(drawsIn(label("infolabel"), blue));
+    for (const char *name : {"panel_download", "panel_solo", "panel_lobby"}) {
+        QWidget *panel = form.findChild<QWidget *>(QString::fromLatin1(name));
+        const QImage image = panel->grab().toImage();
+        EXPECT_EQ(image.pixelColor(1, image.height() / 2), brown) << name << ": 2 px border";
+        EXPECT_EQ(image.pixelColor(2, image.height() / 2), cream) << name;
+    }
+    EXPECT_EQ(button("getbutton")->height(), 40);
+    EXPECT_EQ(button("Button1")->height(), 34) << "the default button's border is 2 px";
 }
 
 struct SavedCase

@@ -2,6 +2,7 @@
 #include "windowstyle.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -66,6 +67,33 @@ TEST(WindowStyle, ArialAtAPixelSize)
     EXPECT_EQ(bold.pixelSize(), 14);
     EXPECT_TRUE(bold.bold());
     EXPECT_FALSE(windowstyle::arial(12).bold());
+}
+
+TEST(WindowStyle, RoundedBoxHasItsBandFillAndCutCorners)
+{
+    QImage canvas(20, 12, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    windowstyle::paintRoundedBox(painter, canvas.rect(), QBrush(Qt::white), Qt::red, 2, 5);
+    painter.end();
+    EXPECT_EQ(canvas.pixelColor(0, 0), QColor(Qt::black)) << "outside the rounded corner";
+    EXPECT_EQ(canvas.pixelColor(19, 11), QColor(Qt::black)) << "outside the rounded corner";
+    for (const QPoint &band : {QPoint(0, 6), QPoint(1, 6), QPoint(10, 0), QPoint(10, 1), QPoint(19, 6),
+                               QPoint(18, 6), QPoint(10, 11), QPoint(10, 10)})
+        EXPECT_EQ(canvas.pixelColor(band), QColor(Qt::red)) << band.x() << "," << band.y();
+    for (const QPoint &inside : {QPoint(2, 6), QPoint(10, 2), QPoint(17, 6), QPoint(10, 9), QPoint(10, 6)})
+        EXPECT_EQ(canvas.pixelColor(inside), QColor(Qt::white)) << inside.x() << "," << inside.y();
+}
+
+TEST(WindowStyle, PlainFontKeepsItsFamilyUnderAnArialWindow)
+{
+    QWidget window;
+    window.setFont(windowstyle::arial());
+    QWidget child(&window);
+    child.setFont(windowstyle::plainFont(13, true));
+    EXPECT_EQ(child.font().family(), QGuiApplication::font().family());
+    EXPECT_EQ(child.font().pixelSize(), 13);
+    EXPECT_TRUE(child.font().bold());
 }
 
 TEST(WindowStyle, CentresTheFrameOnTheAreaAndIgnoresAnEmptyArea)
