@@ -30,8 +30,11 @@ QFont arial()
 
 QFont plainFont(int pixels, bool bold)
 {
-    // The family named, so that a window's own font (Arial) does not take its place.
-    QFont font(QGuiApplication::font().family());
+    // The family named, so that a window's own font (Arial) does not take its place; shaped as
+    // the application's font is.
+    const QFont application = QGuiApplication::font();
+    QFont font(application.family());
+    font.setStyleStrategy(application.styleStrategy());
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
