@@ -43,7 +43,6 @@ AuxiliaryWindows::~AuxiliaryWindows()
     m_chat.game().setSpyRemover({});
 }
 
-
 void AuxiliaryWindows::wireMenu()
 {
     MainMenu &menu = m_chat.menu();
