@@ -42,10 +42,8 @@ const char *const NoLobbyText =
 
 // The panels over the planks: cream inside a brown border; the progress box inset in them.
 const QColor PanelFill(250, 247, 232);
-const QColor PanelBorder(70, 40, 14);
 const QColor ProgressFill(236, 232, 212);
 const QColor ProgressBorder(190, 180, 150);
-const QColor HeadingGreen(16, 96, 30);
 const QColor ProgressBlue(16, 70, 130);
 const QColor WarningRed(200, 0, 0);
 const QColor DisabledRed(180, 130, 120);
@@ -54,7 +52,7 @@ constexpr int HeadingPixels = 17;
 
 QFrame *makePanel(const QString &name, QWidget *parent)
 {
-    auto *panel = new RoundedPanel(PanelFill, PanelBorder, 2, 8, parent);
+    auto *panel = new RoundedPanel(PanelFill, windowstyle::RimBrown, 2, 8, parent);
     panel->setObjectName(name);
     return panel;
 }
@@ -74,7 +72,7 @@ QLabel *makeHeading(const QString &name, const QString &text, QWidget *parent)
     QLabel *heading = makeText(name, text, parent);
     heading->setAlignment(Qt::AlignHCenter);
     heading->setFont(windowstyle::plainFont(HeadingPixels, true));
-    windowstyle::setTextColour(*heading, HeadingGreen);
+    windowstyle::setTextColour(*heading, windowstyle::HeadingGreen);
     return heading;
 }
 
@@ -202,7 +200,7 @@ QWidget *Tdownload::createDownloadPanel()
     image_picture->setFixedSize(340, 180);
     // Green under the picture, and in its place while it is missing.
     QPalette green = image_picture->palette();
-    green.setColor(QPalette::Window, HeadingGreen);
+    green.setColor(QPalette::Window, windowstyle::HeadingGreen);
     image_picture->setPalette(green);
     image_picture->setAutoFillBackground(true);
     column->addWidget(image_picture, 0, Qt::AlignHCenter);

@@ -11,9 +11,7 @@ const QColor GradientTop(255, 252, 234);
 const QColor GradientBottom(222, 216, 176);
 const QColor HoverFill(255, 255, 242);
 const QColor DisabledFill(236, 232, 216);
-const QColor BorderBrown(70, 40, 14);
 const QColor DisabledBorder(170, 160, 140);
-const QColor DefaultBorder(16, 96, 30);
 const QColor TextBrown(60, 35, 12);
 const QColor DisabledText(150, 140, 120);
 
@@ -69,7 +67,9 @@ void GradientButton::paintEvent(QPaintEvent *)
         gradient.setColorAt(1, GradientBottom);
         fill = QBrush(gradient);
     }
-    const QColor border = !enabled ? DisabledBorder : isDefault() ? DefaultBorder : BorderBrown;
+    const QColor border = !enabled      ? DisabledBorder
+                          : isDefault() ? windowstyle::HeadingGreen
+                                        : windowstyle::RimBrown;
     windowstyle::paintRoundedBox(painter, rect(), fill, border, width, Radius);
 
     // A pressed button's text sits a pixel lower.

@@ -15,6 +15,9 @@ namespace windowstyle {
 
 // Under the planks, and in their place while the picture is missing.
 inline const QColor Brown(116, 66, 33);
+// The dark brown rim of panels and buttons, and the deep green of headings.
+inline const QColor RimBrown(70, 40, 14);
+inline const QColor HeadingGreen(16, 96, 30);
 
 // The planks tiled in every auxiliary window (":/images/wood.png").
 QPixmap woodTile();
