@@ -224,6 +224,25 @@ TEST_F(ChatViewTest, LinkCounterGoesBackToOneAfterHundred)
               (QStringList{QStringLiteral("http://www.s101.org"), QStringLiteral("http://www.s100.org")}));
 }
 
+TEST_F(ChatViewTest, EveryRecentLinkOpensItsOwnWordThroughManyWraps)
+{
+    // The newest link is always reachable, whatever the count, and the table's last 100
+    // links each open their own word: entries are reused every 100 links, at 101, 201, 301.
+    constexpr int Last = 320;
+    QStringList expected;
+    for (int n = 0; n <= Last; ++n) {
+        chat.addlinetochat(QStringLiteral("1+Ann chats: www.s%1.org").arg(n), Qt::black);
+        chat.mainchatJump(n);
+        expected.append(QStringLiteral("http://www.s%1.org").arg(n));
+    }
+    for (int n = Last - 99; n <= Last; ++n) {
+        chat.mainchatJump(n);
+        expected.append(QStringLiteral("http://www.s%1.org").arg(n));
+    }
+    EXPECT_EQ(shell.urls, expected);
+    EXPECT_TRUE(boxes.messages.isEmpty()) << boxes.messages.join(" | ").toStdString();
+}
+
 TEST_F(ChatViewTest, SmileyCodesBecomePictures)
 {
     struct Case

@@ -199,6 +199,30 @@ TEST_F(Dispatch, MarkoffFromPhaseEightAndNoscore)
     EXPECT_EQ(sounds.last(), QStringLiteral("nopoints"));
 }
 
+TEST_F(Dispatch, EachResultClearsTheOtherSeatsLastResults)
+{
+    login(1, "You");
+    deliver({"CMD_newplayerinfo+2+Bo", "CMD_newplayerinfo+3+Cy"});
+    struct Step
+    {
+        const char *name;
+        QByteArray message;
+        const char *shown[4]; // seats 1 to 4 beside their names afterwards
+    };
+    const Step steps[] = {
+        {"seat 2 fails", "CMD_noscore+2+1+4", {"", "-", "", ""}},
+        {"seat 3 scores after a failure", "CMD_scores+3+1+29+29+0+none+none", {"", "", "+29", ""}},
+        {"seat 1 scores after a score", "CMD_scores+1+1+31+31+0+none+none", {"+31", "", "", ""}},
+        {"seat 2 fails after a score", "CMD_noscore+2+1+4", {"", "-", "", ""}},
+    };
+    for (const Step &step : steps) {
+        deliver(step.message);
+        for (int seat = 1; seat <= 4; ++seat)
+            EXPECT_EQ(model.seats[seat].resultText(), QString::fromLatin1(step.shown[seat - 1]))
+                << step.name << ", seat " << seat;
+    }
+}
+
 TEST_F(Dispatch, OwnScoreAfterPhaseTenLeavesTheListSilver)
 {
     login(1, "You");

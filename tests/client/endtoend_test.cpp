@@ -2,6 +2,7 @@
 // for both seats after the player starts the game and switches Just Watch on.
 #include "board.h"
 #include "chatform.h"
+#include "clientgame.h"
 #include "clientconnection.h"
 #include "gamerandom.h"
 #include "mainmenu.h"
@@ -13,11 +14,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -56,12 +60,32 @@ TEST(EndToEnd, SoloGameAgainstKlotReachesGameOver)
     ASSERT_TRUE(QTest::qWaitFor([&] { return chat.menu().JustWatch1->isChecked(); }, 5000));
     EXPECT_TRUE(board.eyes(1)->isVisible());
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return board.label_round->text() == QStringLiteral("Round: 5"); }, 60000));
+    // A game that stops moving fails within StallMs of the board's last change, not at the
+    // end of the whole game's allowance.
+    constexpr int StallMs = 10000;
+    int changes = 0;
+    QObject::connect(&chat.game(), &ClientGame::modelChanged, [&changes] { ++changes; });
+    QElapsedTimer whole;
+    whole.start();
+    const auto waitWhileMoving = [&](const std::function<bool()> &done) {
+        while (!done()) {
+            const int seen = changes;
+            if (!QTest::qWaitFor([&] { return changes != seen || done(); }, StallMs)) {
+                ADD_FAILURE() << "the game stopped at " << board.label_round->text().toStdString() << ", "
+                              << board.label_status->text().toStdString();
+                return false;
+            }
+            if (whole.elapsed() > 180000)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(waitWhileMoving([&] { return board.label_round->text() == QStringLiteral("Round: 5"); }));
     (void)QTest::qWaitFor([&] { return !board.die(3)->isEmpty(); }, 2000);
     screenshot(chat, "midgame");
 
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return board.label_status->text() == QStringLiteral("Game Over!"); }, 120000));
+    ASSERT_TRUE(waitWhileMoving([&] { return board.label_status->text() == QStringLiteral("Game Over!"); }))
+        << "no game over";
     EXPECT_TRUE(board.label_winner->isVisible());
     EXPECT_TRUE(board.label_winner->text().endsWith(QStringLiteral("Won the Game!")))
         << board.label_winner->text().toStdString();

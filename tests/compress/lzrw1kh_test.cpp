@@ -58,6 +58,15 @@ TEST(Lzrw1khTest, CodesKnownInputsExactly)
         {"overlapping copy",
          {'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c'},
          {0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x36}},
+        // A run of exactly the shortest length, alone and closing the block.
+        {"16 equal bytes are one run", Bytes(16, 'Q'), {0x40, 0x80, 0x00, 0x00, 0x00, 0x00, 'Q'}},
+        {"shortest run at the block's end",
+         [] {
+             Bytes in{'a', 'b'};
+             in.insert(in.end(), 16, 'Z');
+             return in;
+         }(),
+         {0x40, 0x20, 0x00, 'a', 'b', 0x00, 0x00, 0x00, 'Z'}},
         // 15 equal bytes are no run: literal, then a copy of 14 from 1 back.
         {"15 equal bytes are a copy, not a run", Bytes(15, 'x'), {0x40, 0x40, 0x00, 'x', 0x00, 0x1B}},
         // 16 literals fill the first control word; the 17th item gets a new one.

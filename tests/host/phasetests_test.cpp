@@ -27,6 +27,7 @@ const PhaseCase phaseCases[] = {
     {"set of two of wilds alone fails, first set stays marked", "6y 6b 6g 6m 6y Wb Wg", 9, 0, "1100222220"},
     {"set of 5 takes the wild, set of 3 from real dice", "3y 3b Wg 8y 8b 8g 8m 3m", 10, 41, "2222222200"},
     {"run of 7 takes the highest window", "1y 2b 3g 4m 5y 6b 7g 8m", 4, 35, "1222222200"},
+    {"run of 7 from 1 to 7", "1y 2b 3g 4m 5y 6b 7g", 4, 28, "2222222000"},
     {"run of 7 leaves a duplicate free", "3y 4b 5g 6m 6y 7b 8g 9m", 4, 42, "2200221222"},
     {"run without a gap leaves the wild free", "Wy 4b 5g 6m 7y 8b 9g 10m", 4, 49, "1200222222"},
     {"run of 9 with the wild as 1", "2y 3b 4g Wm 5y 6b 7g 8m 9y", 6, 44, "2222222220"},
@@ -34,6 +35,7 @@ const PhaseCase phaseCases[] = {
     {"1, 2 and a wild are no run of 3", "1y 2b Wg 9y 9b 9g", 2, 0, "1110222000"},
     {"set takes the 7 the run needed", "7y 7b 7g 8m 9y", 2, 0, "0000222110"},
     {"set of 3 and run of 3", "7y 7b 7g 8m 9y 10b", 2, 48, "0000222222"},
+    {"set of 3 and run of 1, 2 and 3", "1y 2b 3g 9y 9b 9g", 2, 33, "2220222000"},
     {"set of 4 takes the wild the run needed", "Wy 7b 7g 7m 6y 8b 9g", 3, 0, "2000222111"},
     {"two sets of 4", "4y 4b 4g 4m 9y 9b 9g 9m", 7, 52, "2222222200"},
     {"eight of one colour: the wild is set aside", "1b 2b 3b Wb 5b 6b 7b 8b", 8, 32, "2223222200"},
@@ -73,6 +75,8 @@ const PrimitiveCase primitiveCases[] = {
     {"wilds marked from the lowest die", "Wy Wb Wg 6m 6y", false, 4, 12, "2210220000"},
     {"too few even with wilds marks nothing", "Wy 6m 6y", false, 4, 0, "1000110000"},
     {"wild fills a gap below a real top", "Wy 8b 10g", true, 3, 18, "2000220000"},
+    {"run from 1 up to its own length", "1y 2b 3g 4m", true, 4, 10, "2222000000"},
+    {"wild as 1 under a top equal to the length", "Wy 2b 3g", true, 3, 5, "2220000000"},
     {"run longer than the dice fails", "1y 2b 3g 4m 5y 6b 7g 8m 9y 10b", true, 11, 0, "1111111111"},
 };
 
