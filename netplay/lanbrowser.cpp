@@ -19,14 +19,14 @@ QString keyOf(int interface, int protocol, const char *name, const char *domain)
            + QString::fromUtf8(domain);
 }
 
+// Two lines of the Join window at most.
 QString noDaemonNote(int error)
 {
     if (error == AVAHI_ERR_NO_DAEMON || error == AVAHI_ERR_DISCONNECTED)
-        return QStringLiteral("Games on your local network cannot be listed here: the avahi service, which "
-                              "finds them, is not running on this computer. You can still join a game by "
-                              "typing the host's address.");
-    return QStringLiteral("Games on your local network cannot be listed here (%1). You can still join a game "
-                          "by typing the host's address.")
+        return QStringLiteral("Games on your local network cannot be listed: the avahi service, which finds them, "
+                              "is not running on this computer. You can still type the host's address.");
+    return QStringLiteral("Games on your local network cannot be listed (%1). You can still type the host's "
+                          "address.")
         .arg(QString::fromUtf8(avahi_strerror(error)));
 }
 
