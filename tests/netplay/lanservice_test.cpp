@@ -70,14 +70,13 @@ public:
         startBus() && startDaemon();
     }
 
-    // Stops the daemon and starts it again, as a system update or a crash and restart does.
-    bool restartDaemon()
+    bool stopDaemon()
     {
         m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000))
-            return false;
-        return startDaemon();
+        return m_daemon.waitForFinished(5000);
     }
+    // Stops the daemon and starts it again, as a system update or a crash and restart does.
+    bool restartDaemon() { return stopDaemon() && startDaemon(); }
 
     ~LocalDaemon()
     {
@@ -111,6 +110,7 @@ private:
         return true;
     }
 
+public:
     bool startDaemon()
     {
         QFile config(m_dir.filePath(QStringLiteral("avahi.conf")));
@@ -143,6 +143,7 @@ private:
         return true;
     }
 
+private:
     QTemporaryDir m_dir;
     QProcess m_bus;
     QProcess m_daemon;
@@ -435,10 +436,36 @@ TEST_F(LanService, AfterTheDaemonRestartsTheGameIsAnnouncedAndListedAgain)
         << "announced and listed again";
     EXPECT_TRUE(announcer.announced());
     EXPECT_TRUE(browser.browsing());
-    EXPECT_EQ(notes.last().at(0).toString(), QString());
+    EXPECT_EQ(notes.last().at(0).toString().toStdString(), "");
 
     LanBrowser fresh;
     Listing freshListing(fresh);
     fresh.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return freshListing.byPlayer(QStringLiteral("Rea")) != nullptr; }, 10000));
+}
+
+// Hosting while the daemon is not running: the host is told at once, the Join window says
+// why its list is empty, and both work by themselves once the daemon starts.
+TEST_F(LanService, AGameHostedWhileTheDaemonIsDownIsAnnouncedOnceItStarts)
+{
+    ASSERT_TRUE(daemonInstance->stopDaemon());
+    LanAnnouncer announcer;
+    QSignalSpy failed(&announcer, &LanAnnouncer::failed);
+    announcer.announce(QStringLiteral("Wes"), 7796, 4);
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.at(0).at(0).toString().contains(QLatin1String("does not appear in the Join window")))
+        << failed.at(0).at(0).toString().toStdString();
+    LanBrowser browser;
+    QSignalSpy notes(&browser, &LanBrowser::noteChanged);
+    Listing listing(browser);
+    browser.start();
+    ASSERT_FALSE(notes.isEmpty());
+    EXPECT_TRUE(notes.last().at(0).toString().contains(QLatin1String("cannot be listed")));
+    EXPECT_FALSE(browser.browsing());
+
+    ASSERT_TRUE(daemonInstance->startDaemon());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Wes")) != nullptr; }, 20000));
+    EXPECT_TRUE(announcer.announced());
+    EXPECT_EQ(notes.last().at(0).toString().toStdString(), "");
+    EXPECT_EQ(failed.count(), 1);
 }
