@@ -9,14 +9,18 @@
 #include <avahi-common/error.h>
 #include <avahi-common/malloc.h>
 
+#include <QTimer>
+
 namespace {
 
 QString daemonProblem(int error)
 {
-    if (error == AVAHI_ERR_NO_DAEMON)
-        return QStringLiteral("The game is not announced on the local network: the avahi service is not running "
-                              "on this computer. Friends in the house can still join with your address.");
-    return QStringLiteral("The game is not announced on the local network (%1).")
+    if (error == AVAHI_ERR_NO_DAEMON || error == AVAHI_ERR_DISCONNECTED)
+        return QStringLiteral("The game is not announced on the local network, so it does not appear in the Join "
+                              "window of players there: the avahi service, which announces it, is not running on "
+                              "this computer. Friends can still join by typing your address.");
+    return QStringLiteral("The game is not announced on the local network, so it does not appear in the Join "
+                          "window of players there (%1). Friends can still join by typing your address.")
         .arg(QString::fromUtf8(avahi_strerror(error)));
 }
 
@@ -35,23 +39,50 @@ LanAnnouncer::~LanAnnouncer()
 void LanAnnouncer::announce(const QString &player, quint16 port, int freeSeats)
 {
     withdraw();
+    m_active = true;
     m_failed = false;
     m_player = player;
     m_port = port;
     m_freeSeats = freeSeats;
     m_name = LanGame::instanceName(player);
+    connectClient();
+}
+
+// With AVAHI_CLIENT_NO_FAIL a missing daemon leaves the client waiting for it (CONNECTING):
+// the note says so at once, and the game is announced when the daemon appears.
+void LanAnnouncer::connectClient()
+{
     int error = 0;
-    // Without AVAHI_CLIENT_NO_FAIL a missing daemon fails here at once instead of waiting.
-    m_client = avahi_client_new(
-        m_poll.poll(), AvahiClientFlags(0),
+    AvahiClient *client = avahi_client_new(
+        m_poll.poll(), AVAHI_CLIENT_NO_FAIL,
         [](AvahiClient *c, AvahiClientState s, void *self) { clientChanged(c, s, self); }, this, &error);
-    if (!m_client)
+    if (!client) {
         fail(daemonProblem(error));
+        return;
+    }
+    m_client = client;
+}
+
+// A client that lost its daemon (it stopped or restarted) is dead: a new one announces again
+// once the daemon is back.
+void LanAnnouncer::reconnect()
+{
+    if (!m_active || !m_client || avahi_client_get_state(m_client) != AVAHI_CLIENT_FAILURE)
+        return;
+    release();
+    connectClient();
 }
 
 void LanAnnouncer::withdraw()
 {
+    m_active = false;
+    release();
+}
+
+void LanAnnouncer::release()
+{
     m_established = false;
+    m_publishedFree = -1;
     if (m_group) {
         avahi_entry_group_free(m_group);
         m_group = nullptr;
@@ -99,9 +130,16 @@ void LanAnnouncer::clientChanged(AvahiClient *client, int state, void *self)
             avahi_entry_group_reset(announcer->m_group);
         announcer->m_established = false;
         break;
-    case AVAHI_CLIENT_FAILURE:
-        announcer->fail(daemonProblem(avahi_client_errno(client)));
+    case AVAHI_CLIENT_CONNECTING:
+        announcer->fail(daemonProblem(AVAHI_ERR_NO_DAEMON));
         break;
+    case AVAHI_CLIENT_FAILURE: {
+        const int error = avahi_client_errno(client);
+        announcer->fail(daemonProblem(error));
+        if (error == AVAHI_ERR_DISCONNECTED) // freed outside avahi's own call
+            QTimer::singleShot(0, announcer, &LanAnnouncer::reconnect);
+        break;
+    }
     default:
         break;
     }
@@ -147,6 +185,7 @@ void LanAnnouncer::groupChanged(AvahiEntryGroup *group, int state, void *self)
     auto *announcer = static_cast<LanAnnouncer *>(self);
     if (state == AVAHI_ENTRY_GROUP_ESTABLISHED) {
         announcer->m_established = true;
+        announcer->m_failed = false; // a later loss of the daemon is reported again
         if (announcer->m_publishedFree != announcer->m_freeSeats)
             announcer->updateRecord(); // the seats changed while the daemon registered the name
         Q_EMIT announcer->established();

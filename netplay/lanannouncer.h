@@ -13,7 +13,8 @@ struct AvahiEntryGroup;
 
 // One service of type LanGame::ServiceType on the game's port, with the TXT strings
 // "player=NAME", "free=N" and "version=V". Without a daemon nothing is announced and one
-// note says so; the game never waits for the daemon.
+// note says so; the game never waits for the daemon. When the daemon appears later, or comes
+// back after it stopped or restarted, the game is announced again.
 class LanAnnouncer : public QObject
 {
     Q_OBJECT
@@ -41,6 +42,9 @@ Q_SIGNALS:
 private:
     static void clientChanged(AvahiClient *client, int state, void *self);
     static void groupChanged(AvahiEntryGroup *group, int state, void *self);
+    void connectClient();
+    void reconnect();
+    void release();
     void publish();
     QList<QByteArray> record() const;
     void updateRecord();
@@ -56,4 +60,5 @@ private:
     int m_publishedFree = -1;
     bool m_established = false;
     bool m_failed = false;
+    bool m_active = false; // between announce() and withdraw()
 };

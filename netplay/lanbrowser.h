@@ -3,32 +3,38 @@
 
 #include "avahiqtpoll.h"
 #include "langame.h"
+#include "langamelist.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 struct AvahiClient;
 struct AvahiServiceBrowser;
 struct AvahiServiceResolver;
 
-// Browses LanGame::ServiceType over IPv4 and keeps one resolver open per announcement, so a
+// Browses LanGame::ServiceType over IPv4 and keeps one resolver open per listed game, so a
 // changed record (free seats) arrives as a new gameFound with the same key. Names and TXT
-// values are cleaned before they leave this class; at most MaxGames are followed.
+// values are cleaned before they leave this class. What is followed and listed is bounded per
+// announcing address (LanGameList), so junk from one machine cannot hide the games of others.
+// When the avahi daemon goes away the list empties and a note says so; when it is back the
+// search starts again by itself.
 class LanBrowser : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int MaxGames = 64;
-
-    explicit LanBrowser(QObject *parent = nullptr);
+    explicit LanBrowser(QObject *parent = nullptr, LanGameList::Limits limits = LanGameList::Limits{});
     ~LanBrowser() override;
 
-    // Starts browsing; without a daemon emits noteChanged once and stays empty.
+    // Starts browsing; without a daemon emits noteChanged and waits for one to appear.
     void start();
     void stop();
     bool browsing() const { return m_browser != nullptr; }
-    int followed() const { return int(m_resolvers.size()); }
+    // Resolvers open now (listed games and those being resolved).
+    int followed() const;
+    int listed() const { return m_list.listedCount(); }
 
 Q_SIGNALS:
     // Emitted when a game was found or its record changed.
@@ -39,16 +45,39 @@ Q_SIGNALS:
     void noteChanged(const QString &note);
 
 private:
+    // One announcement seen by the browser; resolver is open while it is followed.
+    struct Service
+    {
+        int interface = 0;
+        int protocol = 0;
+        QByteArray name;
+        QByteArray type;
+        QByteArray domain;
+        AvahiServiceResolver *resolver = nullptr;
+    };
+
     static void clientChanged(AvahiClient *client, int state, void *self);
     static void browsed(AvahiServiceBrowser *browser, int interface, int protocol, int event, const char *name,
                         const char *type, const char *domain, void *self);
-    static void resolved(int interface, int protocol, int event, const char *name, const char *domain,
-                         const QString &address, quint16 port, const QList<QByteArray> &txt, void *self);
-    void follow(int interface, int protocol, const char *name, const char *type, const char *domain);
-    void forget(const QString &key);
+    void onResolved(const QString &key, int event, const char *name, const QString &address, quint16 port,
+                    const QList<QByteArray> &txt);
+    void connectClient();
+    void reconnect();
+    void release();
+    void browse();
+    void add(int interface, int protocol, const char *name, const char *type, const char *domain);
+    void remove(const QString &key);
+    // Opens resolvers for what may be followed now and closes those past their deadline.
+    void pump();
+    void closeResolver(const QString &key);
+    void dropListed();
 
     AvahiQtPoll m_poll;
     AvahiClient *m_client = nullptr;
     AvahiServiceBrowser *m_browser = nullptr;
-    QHash<QString, AvahiServiceResolver *> m_resolvers;
+    QHash<QString, Service> m_services;
+    LanGameList m_list;
+    QTimer m_pumpTimer;
+    QElapsedTimer m_clock;
+    bool m_wanted = false;
 };

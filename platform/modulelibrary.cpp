@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 ModuleLibrary::ModuleLibrary(const QString &name, QStringList folders)
@@ -17,15 +18,36 @@ QString ModuleLibrary::fileName() const
     return QStringLiteral("lib%1.so").arg(m_name);
 }
 
+QString ModuleLibrary::buildTreeFolder()
+{
+    return QStringLiteral(DORVANE_MODULE_BUILD_DIR);
+}
+
+bool ModuleLibrary::insideBuildTree(const QString &folder)
+{
+    const QString tree = QFileInfo(QStringLiteral(DORVANE_BUILD_TREE)).canonicalFilePath();
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    if (tree.isEmpty() || path.isEmpty())
+        return false; // no build tree here (an installed copy), or no such folder
+    return path == tree || path.startsWith(tree + QLatin1Char('/'));
+}
+
+QStringList ModuleLibrary::foldersFor(const QString &programFolder)
+{
+    QStringList folders{programFolder,
+                        QDir::cleanPath(programFolder + QStringLiteral("/" DORVANE_MODULE_INSTALL_RELATIVE))};
+    if (insideBuildTree(programFolder))
+        folders << buildTreeFolder();
+    return folders;
+}
+
 QStringList ModuleLibrary::defaultFolders()
 {
-    QStringList folders;
-    if (QCoreApplication::instance()) {
-        const QString program = QCoreApplication::applicationDirPath();
-        folders << program << QDir::cleanPath(program + QStringLiteral("/" DORVANE_MODULE_INSTALL_RELATIVE));
-    }
-    folders << QStringLiteral(DORVANE_MODULE_BUILD_DIR);
-    return folders;
+    // /proc/self/exe names the program file with links resolved, as applicationDirPath() does.
+    const QString program = QCoreApplication::instance()
+                                ? QCoreApplication::applicationDirPath()
+                                : QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).path();
+    return foldersFor(program);
 }
 
 bool ModuleLibrary::open()

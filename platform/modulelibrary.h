@@ -8,8 +8,8 @@
 
 // Code with heavy dependencies (the HTTP client and its TLS stack, the sound back end, the
 // JPEG decoder) lives in small module libraries, so a start that never needs them never
-// maps them. A module is looked for in folders, in order (by default beside the program,
-// in the installed module folder, then in the build tree that made it). Failing to open
+// maps them. A module is looked for in folders, in order (by default beside the program and
+// in the installed module folder; see foldersFor). Failing to open
 // one (no such file, a library it needs is missing, not a library, no such entry point) is
 // an ordinary outcome with a message, never a crash. An opened module stays loaded for
 // the life of the process, so objects it made may outlive this object.
@@ -36,8 +36,18 @@ public:
     // The module's file name, "lib<name>.so".
     QString fileName() const;
 
-    // The program's folder, the installed module folder next to it, the build tree's.
+    // foldersFor() the running program's folder: the one rule for where the program's own
+    // modules and helper programs are looked for.
     static QStringList defaultFolders();
+    // programFolder, the installed module folder relative to it and, only when programFolder
+    // lies inside the build tree this code was compiled in (a program or test run from the
+    // build), the build tree's module folder. An installed program never looks into the build
+    // tree: on the player's machine that path may not exist, and anyone may create it.
+    static QStringList foldersFor(const QString &programFolder);
+    // True when folder (links resolved) is the build tree this code was compiled in or lies in it.
+    static bool insideBuildTree(const QString &folder);
+    // The build tree's module folder (compiled in).
+    static QString buildTreeFolder();
 
 private:
     bool open();

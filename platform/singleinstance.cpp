@@ -30,9 +30,14 @@ bool socketAddress(const QString &path, sockaddr_un &address)
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
+    : SingleInstance(name, QString(), parent)
+{
+}
+
+SingleInstance::SingleInstance(const QString &name, const QString &folder, QObject *parent)
     : QObject(parent)
     , m_name(name)
-    , m_lock(name, NamedLock::Mode::Exclusive)
+    , m_lock(name, NamedLock::Mode::Exclusive, folder)
 {
 }
 
@@ -47,13 +52,19 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::serverPath() const
 {
-    return NamedLock::runtimeFolder() + QLatin1Char('/') + m_name + QStringLiteral(".sock");
+    return m_lock.folder() + QLatin1Char('/') + m_name + QStringLiteral(".sock");
 }
 
 bool SingleInstance::tryAcquire()
 {
-    if (!m_lock.tryLock())
-        return false;
+    if (!m_lock.tryLock()) {
+        if (m_lock.heldByAnother())
+            return false;
+        qWarning("The check for another running copy is not possible (no private folder for %s): "
+                 "this copy runs without it.",
+                 qPrintable(m_lock.filePath()));
+        return true;
+    }
     if (m_listener < 0)
         listen();
     return true;

@@ -14,8 +14,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <avahi-client/client.h>
+#include <avahi-client/publish.h>
+#include <avahi-common/address.h>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -65,6 +70,14 @@ public:
         startBus() && startDaemon();
     }
 
+    bool stopDaemon()
+    {
+        m_daemon.terminate();
+        return m_daemon.waitForFinished(5000);
+    }
+    // Stops the daemon and starts it again, as a system update or a crash and restart does.
+    bool restartDaemon() { return stopDaemon() && startDaemon(); }
+
     ~LocalDaemon()
     {
         for (QProcess *p : {&m_daemon, &m_bus}) {
@@ -97,6 +110,7 @@ private:
         return true;
     }
 
+public:
     bool startDaemon()
     {
         QFile config(m_dir.filePath(QStringLiteral("avahi.conf")));
@@ -129,6 +143,7 @@ private:
         return true;
     }
 
+private:
     QTemporaryDir m_dir;
     QProcess m_bus;
     QProcess m_daemon;
@@ -171,6 +186,85 @@ struct Listing
     }
     QMap<QString, LanGame> games;
 };
+
+// Announces junk games through the daemon, as any device on the network can: many names on
+// one host (with an address record, so they resolve), or on a host without any address (they
+// never resolve).
+class JunkAnnouncer
+{
+public:
+    JunkAnnouncer()
+    {
+        int error = 0;
+        m_client = avahi_client_new(m_poll.poll(), AvahiClientFlags(0), nullptr, nullptr, &error);
+    }
+    ~JunkAnnouncer()
+    {
+        withdraw();
+        if (m_client)
+            avahi_client_free(m_client);
+    }
+
+    // count games named "<prefix> N" on host, with an address record when address is set.
+    bool announce(const char *prefix, const char *host, const char *address, int count)
+    {
+        if (!m_client)
+            return false;
+        constexpr int PerGroup = 20; // the daemon's limit per group is 32
+        for (int first = 0; first < count; first += PerGroup) {
+            AvahiEntryGroup *group = avahi_entry_group_new(
+                m_client,
+                [](AvahiEntryGroup *, AvahiEntryGroupState state, void *self) {
+                    if (state == AVAHI_ENTRY_GROUP_ESTABLISHED)
+                        ++static_cast<JunkAnnouncer *>(self)->m_established;
+                },
+                this);
+            if (!group)
+                return false;
+            m_groups.push_back(group);
+            AvahiAddress parsed;
+            if (first == 0 && address
+                && (!avahi_address_parse(address, AVAHI_PROTO_INET, &parsed)
+                    || avahi_entry_group_add_address(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET,
+                                                     AVAHI_PUBLISH_NO_REVERSE, host, &parsed)
+                           < 0))
+                return false;
+            for (int i = first; i < std::min(count, first + PerGroup); ++i) {
+                const QByteArray name = QByteArray(prefix) + ' ' + QByteArray::number(i);
+                if (avahi_entry_group_add_service(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, AvahiPublishFlags(0),
+                                                  name.constData(), LanGame::ServiceType, nullptr, host,
+                                                  quint16(20000 + i), "player=junk", nullptr)
+                    < 0)
+                    return false;
+            }
+            if (avahi_entry_group_commit(group) < 0)
+                return false;
+        }
+        return true;
+    }
+    bool established() const { return m_established == int(m_groups.size()); }
+    void withdraw()
+    {
+        for (AvahiEntryGroup *group : m_groups)
+            avahi_entry_group_free(group);
+        m_groups.clear();
+        m_established = 0;
+    }
+
+private:
+    AvahiQtPoll m_poll;
+    AvahiClient *m_client = nullptr;
+    std::vector<AvahiEntryGroup *> m_groups;
+    int m_established = 0;
+};
+
+int listedFrom(const Listing &listing, const QString &address)
+{
+    int n = 0;
+    for (const LanGame &g : listing.games)
+        n += g.address == address ? 1 : 0;
+    return n;
+}
 
 } // namespace
 
@@ -278,4 +372,100 @@ TEST_F(LanService, TheProgramAnnouncesAndListsThroughTheNetworkModule)
     EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Bea")) == nullptr; }, 10000));
     search.stop();
     EXPECT_FALSE(search.browsing());
+}
+
+// One device announces 80 games that resolve and 40 that never do, before the Join window
+// opens: a game hosted afterwards is still listed, that device gets its share only, the
+// unresolved ones stop being followed, and once the junk is withdrawn new games appear.
+TEST_F(LanService, JunkFromOneDeviceCannotHideOtherGames)
+{
+    const QString junkAddress = QStringLiteral("10.9.9.9");
+    JunkAnnouncer junk;
+    ASSERT_TRUE(junk.announce("Junk", "junk.local", "10.9.9.9", 80));
+    ASSERT_TRUE(junk.announce("Ghost", "nowhere.local", nullptr, 40));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return junk.established(); }, 20000));
+
+    LanBrowser browser;
+    Listing listing(browser);
+    browser.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listedFrom(listing, junkAddress) >= 8; }, 15000));
+
+    LanAnnouncer ann;
+    ann.announce(QStringLiteral("Ann"), 7772, 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Ann")) != nullptr; }, 15000))
+        << "listed: " << listing.games.size();
+    EXPECT_EQ(listedFrom(listing, junkAddress), 8) << "one device's share";
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return browser.followed() == browser.listed(); }, 30000))
+        << "games that never resolve are not followed for ever: " << browser.followed() << " followed, "
+        << browser.listed() << " listed";
+
+    junk.withdraw();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listedFrom(listing, junkAddress) == 0; }, 15000));
+    EXPECT_NE(listing.byPlayer(QStringLiteral("Ann")), nullptr);
+    LanAnnouncer bea;
+    bea.announce(QStringLiteral("Bea"), 7773, 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Bea")) != nullptr; }, 15000))
+        << "the list recovers";
+}
+
+// The daemon restarts while a game is hosted and the Join window is open: the game is
+// announced again and the open window lists it again, without either being started anew.
+TEST_F(LanService, AfterTheDaemonRestartsTheGameIsAnnouncedAndListedAgain)
+{
+    LanAnnouncer announcer;
+    QSignalSpy failed(&announcer, &LanAnnouncer::failed);
+    announcer.announce(QStringLiteral("Rea"), 7794, 3);
+    LanBrowser browser;
+    QSignalSpy notes(&browser, &LanBrowser::noteChanged);
+    Listing listing(browser);
+    browser.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Rea")) != nullptr; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return announcer.announced(); }, 10000));
+
+    ASSERT_TRUE(daemonInstance->restartDaemon()) << "the daemon came back";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Rea")) == nullptr; }, 10000))
+        << "the list does not keep what the old daemon reported";
+    EXPECT_EQ(failed.count(), 1) << "the host is told once";
+    bool noted = false;
+    for (const QList<QVariant> &note : notes)
+        noted = noted || note.at(0).toString().contains(QLatin1String("not running"));
+    EXPECT_TRUE(noted) << "the Join window said why the list emptied";
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Rea")) != nullptr; }, 20000))
+        << "announced and listed again";
+    EXPECT_TRUE(announcer.announced());
+    EXPECT_TRUE(browser.browsing());
+    EXPECT_EQ(notes.last().at(0).toString().toStdString(), "");
+
+    LanBrowser fresh;
+    Listing freshListing(fresh);
+    fresh.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return freshListing.byPlayer(QStringLiteral("Rea")) != nullptr; }, 10000));
+}
+
+// Hosting while the daemon is not running: the host is told at once, the Join window says
+// why its list is empty, and both work by themselves once the daemon starts.
+TEST_F(LanService, AGameHostedWhileTheDaemonIsDownIsAnnouncedOnceItStarts)
+{
+    ASSERT_TRUE(daemonInstance->stopDaemon());
+    LanAnnouncer announcer;
+    QSignalSpy failed(&announcer, &LanAnnouncer::failed);
+    announcer.announce(QStringLiteral("Wes"), 7796, 4);
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.at(0).at(0).toString().contains(QLatin1String("does not appear in the Join window")))
+        << failed.at(0).at(0).toString().toStdString();
+    LanBrowser browser;
+    QSignalSpy notes(&browser, &LanBrowser::noteChanged);
+    Listing listing(browser);
+    browser.start();
+    ASSERT_FALSE(notes.isEmpty());
+    EXPECT_TRUE(notes.last().at(0).toString().contains(QLatin1String("cannot be listed")));
+    EXPECT_FALSE(browser.browsing());
+
+    ASSERT_TRUE(daemonInstance->startDaemon());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listing.byPlayer(QStringLiteral("Wes")) != nullptr; }, 20000));
+    EXPECT_TRUE(announcer.announced());
+    EXPECT_EQ(notes.last().at(0).toString().toStdString(), "");
+    EXPECT_EQ(failed.count(), 1);
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -94,6 +95,35 @@ TEST(ModuleLibrary, DefaultFoldersStartBesideTheProgramAndEndInTheBuildTree)
     EXPECT_EQ(folders.first(), QCoreApplication::applicationDirPath());
     EXPECT_TRUE(QFile::exists(QDir(folders.last()).filePath(QStringLiteral("libdorvanesound.so"))))
         << folders.last().toStdString();
+}
+
+// A module missing from an installation and planted under the build tree's path (where
+// anyone may create that path on a player's machine) is never loaded by an installed copy;
+// a program run from the build tree still finds its modules there.
+TEST(ModuleLibrary, OnlyAProgramInTheBuildTreeLooksIntoIt)
+{
+    const QString name = QStringLiteral("planted%1").arg(QCoreApplication::applicationPid());
+    const QString planted = QDir(ModuleLibrary::buildTreeFolder()).filePath(QStringLiteral("lib%1.so").arg(name));
+    ASSERT_TRUE(QFile::copy(QDir(TestModules).filePath(QStringLiteral("libtestplain.so")), planted));
+    const auto removePlanted = qScopeGuard([&] { QFile::remove(planted); });
+
+    QTemporaryDir prefix; // an installation: <prefix>/bin/program, <prefix>/lib/dorvane/...
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    const QString installed = prefix.filePath(QStringLiteral("bin"));
+    ASSERT_FALSE(ModuleLibrary::insideBuildTree(installed));
+    const QStringList installedFolders = ModuleLibrary::foldersFor(installed);
+    EXPECT_EQ(installedFolders.size(), 2);
+    EXPECT_FALSE(installedFolders.contains(ModuleLibrary::buildTreeFolder()));
+    ModuleLibrary fromInstalled(name, installedFolders);
+    EXPECT_EQ(fromInstalled.resolve("testmodule_value"), nullptr) << "the planted file is not loaded";
+    EXPECT_TRUE(fromInstalled.errorString().contains(QStringLiteral("was not found")))
+        << fromInstalled.errorString().toStdString();
+
+    ASSERT_TRUE(ModuleLibrary::insideBuildTree(QCoreApplication::applicationDirPath()));
+    ModuleLibrary fromBuild(name, ModuleLibrary::foldersFor(QCoreApplication::applicationDirPath()));
+    auto *value = fromBuild.entry<ValueFunction>("testmodule_value");
+    ASSERT_NE(value, nullptr) << fromBuild.errorString().toStdString();
+    EXPECT_EQ(value(), 42);
 }
 
 } // namespace
