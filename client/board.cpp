@@ -100,8 +100,8 @@ void Board::createDiceTray(const QImage &felt)
     image_winner->hide();
     label_phase = makeLabel(this, QStringLiteral("label_phase"), QRect(66, 68, 552, 16), 13, true, White,
                             Qt::AlignHCenter, ClientModel::WelcomeLine);
-    label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(0, WinnerRowTop, 0, WinnerRowHeight), 19,
-                             true, White, Qt::AlignLeft, ClientModel::WinnerTitle);
+    label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(0, WinnerRowTop, 0, WinnerRowHeight),
+                             WinnerPixels, true, White, Qt::AlignLeft, ClientModel::WinnerTitle);
     label_winner->hide();
     placeWinner(ClientModel::WinnerTitle);
     button_roll = new PictureButton(QStringLiteral("button_roll"), QRect(214, 89, 128, 36),
@@ -268,12 +268,19 @@ void Board::render(const ClientModel &model, const TurnButtons &buttons)
 void Board::placeWinner(const QString &line)
 {
     // The picture keeps its proportions at the row's height; the pair is centred on the
-    // board, and a line too long for the tray is cut with an ellipsis (whole in its tip).
+    // board. A line too long for the tray is drawn smaller, down to WinnerSmallestPixels,
+    // and only beyond that cut with an ellipsis (whole in its tip).
     constexpr int PictureWidth = 210; // the WINNER picture as drawn, 210 x 43
     constexpr int PictureHeight = 43;
     constexpr int bannerWidth = (WinnerRowHeight * PictureWidth + PictureHeight / 2) / PictureHeight;
-    const QFontMetrics metrics(label_winner->font());
     const int room = Width - 2 * WinnerRowMargin - bannerWidth - WinnerGap;
+    int pixels = WinnerPixels;
+    while (pixels > WinnerSmallestPixels && QFontMetrics(arial(pixels, true)).horizontalAdvance(line) + 2 > room)
+        --pixels;
+    const QFont font = arial(pixels, true);
+    if (label_winner->font() != font)
+        label_winner->setFont(font);
+    const QFontMetrics metrics(font);
     const int textWidth = qMin(metrics.horizontalAdvance(line) + 2, room);
     const QString shown = textWidth < room ? line : metrics.elidedText(line, Qt::ElideRight, room);
     const int left = (Width - bannerWidth - WinnerGap - textWidth) / 2;

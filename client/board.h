@@ -34,6 +34,9 @@ public:
     static constexpr int WinnerRowHeight = 27;
     static constexpr int WinnerGap = 8;
     static constexpr int WinnerRowMargin = 8;
+    // The winner line's bold Arial, and the smallest it is drawn at to fit the row.
+    static constexpr int WinnerPixels = 19;
+    static constexpr int WinnerSmallestPixels = 12;
 
     using PhaseStyle = PhaseMark; // white, silver, bold light green
 

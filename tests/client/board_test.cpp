@@ -278,7 +278,9 @@ TEST_F(BoardLayout, WinnerBannerLeavesTheLastDiceInSight)
     const QString lines[] = {
         QStringLiteral("You have Won the Game!"),
         QStringLiteral("Al has Won the Game!"),
-        QStringLiteral("Maximiliane Hohenzollern and Bartholomew Featherstonehaugh has Won the Game!"),
+        QStringLiteral("Maximiliane Hohenzollern and Bartholomew Featherstone has Won the Game!"),
+        QStringLiteral("Maximiliane Hohenzollern and Bartholomew Featherstonehaugh and Constantin "
+                       "Kowalczyk-Oppenheimer has Won the Game!"),
     };
     const QRect tray1(1, 1, 682, 129);
     for (const QString &line : lines) {
@@ -310,12 +312,20 @@ TEST_F(BoardLayout, WinnerBannerLeavesTheLastDiceInSight)
         const bool whole = b.label_winner->text() == line;
         EXPECT_EQ(b.label_winner->toolTip(), whole ? QString() : line) << name;
         EXPECT_TRUE(whole || b.label_winner->text().endsWith(QChar(0x2026))) << name;
+        EXPECT_GE(b.label_winner->font().pixelSize(), 12) << name << ": still readable";
         EXPECT_LE(std::abs((banner.left() + text.right()) / 2 - Board::Width / 2), 2) << name << ": centred";
         const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
         if (!folder.isEmpty())
             b.grab().save(folder + QStringLiteral("/winner-%1.png").arg(line.size()));
     }
-    EXPECT_NE(b.label_winner->text(), lines[2]) << "a line wider than the tray is cut";
+    EXPECT_NE(b.label_winner->text(), lines[3]) << "a line too wide for the tray even when smaller is cut";
+    model.winnerLine = lines[2];
+    b.render(model, TurnButtons{});
+    EXPECT_EQ(b.label_winner->text(), lines[2]) << "two long names are drawn smaller, not cut";
+    EXPECT_LT(b.label_winner->font().pixelSize(), 19);
+    model.winnerLine = lines[0];
+    b.render(model, TurnButtons{});
+    EXPECT_EQ(b.label_winner->font().pixelSize(), 19) << "a short line is drawn at full size again";
 }
 
 TEST_F(BoardLayout, ClientAreaNeverShrinksBelowTheBoardAndTheBoardStaysCentred)
