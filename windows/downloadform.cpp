@@ -38,9 +38,8 @@ const char *const FirewallText =
 const char *const LobbyText =
     "Already have the Vorn22 Lobby and want to play with others? The button below closes this "
     "game and opens the lobby.";
-const char *const JoinText =
-    "Want to play with friends? The button below opens Join a Game..., where you type the "
-    "address of a friend's game or pick one found on your network.";
+const char *const JoinText = "Want to play with friends? The button below opens Join a Game..., where you type a "
+                             "friend's address or pick a game on your network.";
 // In place of the download while no installer address is configured.
 const char *const FriendsHeading = "Play with Friends";
 const char *const FriendsText =

@@ -133,8 +133,10 @@ TEST_F(DownloadFormTest, WindowShowsItsPanelsAndPicture)
 void screenshot(QWidget &window, const char *name)
 {
     const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        window.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(50); // changed texts are laid out again first, as on screen
+    window.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
 
 // True when some pixel of widget is drawn exactly in colour.
@@ -412,7 +414,9 @@ TEST_F(DownloadFormTest, PlayWithOthersWithoutALobbyOpensTheGamesOwnJoinWindow)
     form.setLobbyProgram(m_dir.path() + QStringLiteral("/no-lobby-here"));
     int joins = 0;
     form.setJoinGame([&] { ++joins; });
+    form.setDownloadUrl(QString());
     form.show();
+    screenshot(form, "download-join");
     QTest::mouseClick(button("Button2"), Qt::LeftButton);
     EXPECT_EQ(joins, 1);
     EXPECT_TRUE(boxes.messages.isEmpty()) << "no message sends the player to a lobby they do not have";
