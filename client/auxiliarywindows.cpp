@@ -77,14 +77,23 @@ void AuxiliaryWindows::wireGame()
     });
     m_chat.setTallyHook([this](const QString &winner) { countGame(winner); });
     // Asked for while the main window is being shown: the download window follows from the
-    // event loop, so the main window is on screen first and its start-up does not wait. The
-    // download window stays on top; the keyboard focus stays with the main window.
+    // event loop, so the main window is on screen first and its start-up does not wait; the
+    // keyboard focus stays with the main window. With "Show at start" off it is not even built.
     m_chat.setShowDownload([this] {
+        if (!Tdownload::showAtStart(m_options.settingsPath))
+            return;
         QTimer::singleShot(0, this, [this] {
             download().show();
             m_chat.activateWindow();
         });
     });
+    // The Host and Join windows are never hidden behind it.
+    for (QAction *opens : {m_chat.menu().HostGame1, m_chat.menu().JoinGame1}) {
+        connect(opens, &QAction::triggered, this, [this] {
+            if (m_download)
+                m_download->makeWayForGameWindow();
+        });
+    }
     connect(&m_chat, &Tchat::closed, this, &AuxiliaryWindows::closeAll);
 }
 
@@ -152,6 +161,8 @@ Tdownload &AuxiliaryWindows::download()
     if (!m_download) {
         m_download = std::make_unique<Tdownload>();
         m_download->setMessageBoxes(m_options.boxes);
+        if (!m_options.settingsPath.isEmpty())
+            m_download->setSettingsPath(m_options.settingsPath);
         // A started installer or lobby ends the game as File > "Exit" does.
         m_download->setExitGame([this] { m_chat.close(); });
         m_download->setJoinGame([this] { m_chat.sessions().showJoinDialog(); });

@@ -25,7 +25,7 @@ class Ttallylist;
 
 struct AuxiliaryWindowsOptions
 {
-    QString settingsPath;          // the settings file "vornlobby.ini" (phrase keys)
+    QString settingsPath;          // the settings file "vornlobby.ini" (phrases, "Show at start")
     QString tallyPath;             // the tally file; empty: the tally window's default
     MessageBoxes *boxes = nullptr; // not owned; the main window's boxes when null
     // Runs after the tally is loaded: the hidden host's place in the start-up order (the

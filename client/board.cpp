@@ -8,6 +8,7 @@
 #include "picturebox.h"
 #include "picturebutton.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,15 +94,16 @@ void Board::createDiceTray(const QImage &felt)
         connect(die, &PictureBox::mouseReleased, this, [this, i](Qt::MouseButton b) { Q_EMIT dieReleased(i, b); });
         m_dice[i] = die;
     }
-    // Above the dice: the last turn's dice stay on the table when the game ends.
-    image_winner =
-        makePicture(this, QStringLiteral("image_winner"), QRect(238, 38, 210, 43), QStringLiteral("winner"), true);
+    // Below the dice, in one row: the last turn's dice stay in sight when the game ends.
+    image_winner = makePicture(this, QStringLiteral("image_winner"), QRect(0, WinnerRowTop, 0, WinnerRowHeight),
+                               QStringLiteral("winner"), true);
     image_winner->hide();
     label_phase = makeLabel(this, QStringLiteral("label_phase"), QRect(66, 68, 552, 16), 13, true, White,
                             Qt::AlignHCenter, ClientModel::WelcomeLine);
-    label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(65, 73, 552, 25), 19, true, White,
-                             Qt::AlignHCenter, ClientModel::WinnerTitle);
+    label_winner = makeLabel(this, QStringLiteral("label_winner"), QRect(0, WinnerRowTop, 0, WinnerRowHeight),
+                             WinnerPixels, true, White, Qt::AlignLeft, ClientModel::WinnerTitle);
     label_winner->hide();
+    placeWinner(ClientModel::WinnerTitle);
     button_roll = new PictureButton(QStringLiteral("button_roll"), QRect(214, 89, 128, 36),
                                     QStringLiteral("button_roll"), QStringLiteral("ROLL DICE"), this);
     button_roll->hide();
@@ -245,9 +247,9 @@ void Board::render(const ClientModel &model, const TurnButtons &buttons)
     if (ClientModel::isSeat(model.markerSeat))
         image_Turn->move(m_names[model.markerSeat]->x() - 10, image_Turn->y());
     image_Turn->setVisible(model.stage == GameStage::Running);
+    placeWinner(model.winnerLine);
     image_winner->setVisible(model.stage == GameStage::Over);
     label_winner->setVisible(model.stage == GameStage::Over);
-    label_winner->setText(model.winnerLine);
     label_phase->setText(model.phaseLine);
     label_status->setText(model.statusLine);
     setRound(model.round);
@@ -261,6 +263,31 @@ void Board::render(const ClientModel &model, const TurnButtons &buttons)
     button_roll->setVisible(buttons.roll);
     button_alldone->setVisible(buttons.allDone);
     button_start->setVisible(buttons.start);
+}
+
+void Board::placeWinner(const QString &line)
+{
+    // The picture keeps its proportions at the row's height; the pair is centred on the
+    // board. A line too long for the tray is drawn smaller, down to WinnerSmallestPixels,
+    // and only beyond that cut with an ellipsis (whole in its tip).
+    constexpr int PictureWidth = 210; // the WINNER picture as drawn, 210 x 43
+    constexpr int PictureHeight = 43;
+    constexpr int bannerWidth = (WinnerRowHeight * PictureWidth + PictureHeight / 2) / PictureHeight;
+    const int room = Width - 2 * WinnerRowMargin - bannerWidth - WinnerGap;
+    int pixels = WinnerPixels;
+    while (pixels > WinnerSmallestPixels && QFontMetrics(arial(pixels, true)).horizontalAdvance(line) + 2 > room)
+        --pixels;
+    const QFont font = arial(pixels, true);
+    if (label_winner->font() != font)
+        label_winner->setFont(font);
+    const QFontMetrics metrics(font);
+    const int textWidth = qMin(metrics.horizontalAdvance(line) + 2, room);
+    const QString shown = textWidth < room ? line : metrics.elidedText(line, Qt::ElideRight, room);
+    const int left = (Width - bannerWidth - WinnerGap - textWidth) / 2;
+    image_winner->setGeometry(left, WinnerRowTop, bannerWidth, WinnerRowHeight);
+    label_winner->setGeometry(left + bannerWidth + WinnerGap, WinnerRowTop, textWidth, WinnerRowHeight);
+    label_winner->setText(shown);
+    label_winner->setToolTip(shown == line ? QString() : line);
 }
 
 void Board::renderSeat(int s, const SeatModel &seat)

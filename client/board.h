@@ -28,6 +28,15 @@ public:
     static constexpr int NumSeats = 4;
     static constexpr int DieLying = 15;
     static constexpr int DieRaised = 5;
+    // The row of the WINNER picture and the winner line, between the lying dice (bottom at
+    // 63) and the START GAME button (top at 93).
+    static constexpr int WinnerRowTop = 65;
+    static constexpr int WinnerRowHeight = 27;
+    static constexpr int WinnerGap = 8;
+    static constexpr int WinnerRowMargin = 8;
+    // The winner line's bold Arial, and the smallest it is drawn at to fit the row.
+    static constexpr int WinnerPixels = 19;
+    static constexpr int WinnerSmallestPixels = 12;
 
     using PhaseStyle = PhaseMark; // white, silver, bold light green
 
@@ -91,6 +100,8 @@ private:
     void createChat();
     void createPhaseList(const QImage &felt);
     void renderSeat(int seat, const SeatModel &model);
+    // Places the WINNER picture and the winner line side by side below the dice.
+    void placeWinner(const QString &line);
 
     std::array<PictureBox *, 11> m_dice{};
     std::array<QLabel *, 5> m_names{};

@@ -335,6 +335,8 @@ void Tchat::wireChat()
     connect(m_chatInput, &ChatInput::chatLine, this, &Tchat::addlinetochat);
     connect(m_chatInput, &ChatInput::chatterSound, this,
             [this](const QString &name) { m_sounds->playChatter(name); });
+    m_sounds->setSilenceNotice(
+        [this](const QString &why) { addlinetochat(QStringLiteral("0+") + why, statuscolor); });
     connect(m_game, &ClientGame::chatterSoundReceived, this, [this](const QByteArray &body) {
         guard([&] { m_chatInput->playasound(body, m_sounds->chatterEnabled); });
     });

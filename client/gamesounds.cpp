@@ -22,3 +22,8 @@ void GameSounds::playChatter(const QString &name)
     if (chatterEnabled)
         m_player.play(name);
 }
+
+void GameSounds::setSilenceNotice(std::function<void(const QString &line)> notice)
+{
+    m_player.setSilenceNotice(std::move(notice));
+}

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class SoundPlayer;
 
 // Decides whether a sound plays: game sounds obey only "Play Sounds", chatter sounds only
@@ -17,6 +19,8 @@ public:
     void playsounds(const QString &name);
     // A chatter sound ("wave1" ... "wave20"), when "Play Chatter Sounds" is on.
     void playChatter(const QString &name);
+    // Receives, once, why a sound asked for cannot be heard (no sound device, no module).
+    void setSilenceNotice(std::function<void(const QString &line)> notice);
 
     bool enabled = true;         // the "Play Sounds" check mark
     bool chatterEnabled = false; // the "Play Chatter Sounds" check mark

@@ -14,6 +14,14 @@ QString SoundPlayer::resourcePath(const QString &name)
     return QFile::exists(path) ? path : QString();
 }
 
+void SoundPlayer::noticeSilence(const QString &line)
+{
+    if (m_noticed || !m_notice)
+        return;
+    m_noticed = true;
+    m_notice(line);
+}
+
 DesktopSoundPlayer::DesktopSoundPlayer()
     : DesktopSoundPlayer(ModuleLibrary::defaultFolders())
 {
@@ -43,6 +51,8 @@ bool DesktopSoundPlayer::outputExists()
         m_problem = QStringLiteral("Sounds are off: no sound server or audio device was found (looked for %1)")
                         .arg(m_output.places().join(QStringLiteral(", ")));
         std::fprintf(stderr, "dorvane: %s\n", qPrintable(m_problem));
+        noticeSilence(QStringLiteral("No sound device or sound server was found, so sounds cannot be heard "
+                                     "until one is there."));
     }
     return false;
 }
@@ -58,6 +68,8 @@ SoundBackEnd *DesktopSoundPlayer::backEnd()
         m_moduleFailed = true;
         m_problem = QStringLiteral("Sounds are off: %1").arg(m_module->errorString());
         std::fprintf(stderr, "dorvane: %s\n", qPrintable(m_problem));
+        noticeSilence(QStringLiteral("Sounds cannot be heard because the sound module could not be loaded (%1).")
+                          .arg(m_module->errorString()));
     }
     return m_backEnd.get();
 }
@@ -70,6 +82,10 @@ void DesktopSoundPlayer::play(const QString &name)
     SoundBackEnd *sounds = backEnd();
     if (!sounds)
         return;
+    // The sound system answers on its own thread: a refusal of an earlier clip shows here.
+    const QString refused = sounds->problem();
+    if (!refused.isEmpty())
+        noticeSilence(QStringLiteral("Sounds cannot be heard: %1.").arg(refused));
     QFile clip(path);
     if (clip.open(QIODevice::ReadOnly)) // a compiled-in resource: never fails once it exists
         sounds->play(name.toLower(), clip.readAll());

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class ModuleLibrary;
@@ -13,14 +14,29 @@ class SoundBackEnd;
 class SoundPlayer
 {
 public:
+    // Receives one line for the player, in the player's words.
+    using Notice = std::function<void(const QString &line)>;
+
     virtual ~SoundPlayer() = default;
     // Starts the clip named name (letter case ignored) and returns at once; a clip still
     // playing is cut off. An unknown name plays nothing.
     virtual void play(const QString &name) = 0;
 
+    // Called at most once per player: the first time a sound was asked for and cannot be
+    // heard, with the reason (the game's chat shows it).
+    void setSilenceNotice(Notice notice) { m_notice = std::move(notice); }
+
     // The resource of a clip: ":/sounds/<name in lower case>.wav", or empty when the
     // program has no such clip.
     static QString resourcePath(const QString &name);
+
+protected:
+    // Hands line to the notice the first time only.
+    void noticeSilence(const QString &line);
+
+private:
+    Notice m_notice;
+    bool m_noticed = false;
 };
 
 // The desktop's sound library, in the module library "dorvanesound" opened by the first
@@ -28,7 +44,9 @@ public:
 // machine has no sound server or audio device, sounds are silent, the module stays closed
 // and the next sound looks again (a server started later is then used). When the module
 // cannot be opened (missing, a library it needs is missing), every sound stays silent. Each
-// of the two reasons is said once, in one line on stderr. Nothing stops the game.
+// of the two reasons is said once, in one line on stderr; the first reason met, or the
+// sound system's own refusal seen at the next sound, also goes to the silence notice.
+// Nothing stops the game.
 class DesktopSoundPlayer : public SoundPlayer
 {
 public:

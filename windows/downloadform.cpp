@@ -3,6 +3,7 @@
 #include "folders.h"
 #include "gradientbutton.h"
 #include "httpget.h"
+#include "inifile.h"
 #include "jpegimage.h"
 #include "messageboxes.h"
 #include "programfolder.h"
@@ -12,6 +13,7 @@
 #include "workarea.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -36,6 +38,13 @@ const char *const FirewallText =
 const char *const LobbyText =
     "Already have the Vorn22 Lobby and want to play with others? The button below closes this "
     "game and opens the lobby.";
+const char *const JoinText = "Want to play with friends? The button below opens Join a Game..., where you type a "
+                             "friend's address or pick a game on your network.";
+// In place of the download while no installer address is configured.
+const char *const FriendsHeading = "Play with Friends";
+const char *const FriendsText =
+    "Host a game with File > Host a Game... and give your friends this computer's address, or join a "
+    "friend's game with Play with Others.";
 const char *const NoLobbyText =
     "The Vorn22 Lobby was not found. Please close this game, then open the Vorn22 Lobby from "
     "its desktop icon or from your applications menu.";
@@ -84,12 +93,25 @@ GradientButton *makeButton(const QString &name, const QString &caption, QWidget 
     return button;
 }
 
+const QString SettingsSection = QStringLiteral("Dorvane");
+
 // The last component of the address's path ("vnlsetup.exe"); a query or fragment is no
 // part of it, and an address without one gives the usual installer name.
 QString installerName(const QString &url)
 {
     const QString name = QUrl(url).fileName();
-    return name.isEmpty() ? QUrl(QString::fromLatin1(Tdownload::DefaultUrl)).fileName() : name;
+    return name.isEmpty() ? QString::fromLatin1(Tdownload::DefaultInstallerName) : name;
+}
+
+// Host names kept for examples and for names that never resolve.
+bool reservedHost(const QString &host)
+{
+    for (const char *domain : {"invalid", "example", "test", "example.com", "example.net", "example.org"}) {
+        const QString name = QString::fromLatin1(domain);
+        if (host == name || host.endsWith(QLatin1Char('.') + name))
+            return true;
+    }
+    return false;
 }
 
 // What the phase line says about a failed get: the server's status, or why no answer came.
@@ -128,7 +150,7 @@ QString fitLines(const QString &text, const QFont &font, int width, int maxLines
 } // namespace
 
 Tdownload::Tdownload(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Tool)
     , HttpCli1(new HttpGet(this))
     , m_programFolder(programFolder())
     , m_ownShell(std::make_unique<DesktopShellOpen>())
@@ -144,6 +166,7 @@ Tdownload::Tdownload(QWidget *parent)
     setFixedSize(FormWidth, FormHeight);
     windowstyle::setWoodBackground(*this, windowstyle::woodTile());
     createLayout();
+    updateOffer();
 
     HttpCli1->setObjectName(QStringLiteral("HttpCli1"));
     HttpCli1->OnHeaderData = [this](HttpGet *, const QString &) { HttpCli1HeaderData(); };
@@ -173,6 +196,63 @@ void Tdownload::setExitGame(std::function<void()> exitGame)
     m_exitGame = std::move(exitGame);
 }
 
+void Tdownload::setJoinGame(std::function<void()> joinGame)
+{
+    m_joinGame = std::move(joinGame);
+    updateOffer();
+}
+
+void Tdownload::setLobbyProgram(const QString &path)
+{
+    m_lobbyProgram = path;
+    updateOffer();
+}
+
+void Tdownload::setDownloadUrl(const QString &url)
+{
+    m_url = url;
+    updateOffer();
+}
+
+bool Tdownload::isConfigured(const QString &url)
+{
+    const QUrl address(url.trimmed(), QUrl::StrictMode);
+    if (!address.isValid()
+        || (address.scheme() != QLatin1String("http") && address.scheme() != QLatin1String("https")))
+        return false;
+    const QString host = address.host().toLower();
+    return !host.isEmpty() && !reservedHost(host);
+}
+
+QString Tdownload::configuredUrl()
+{
+    const QString chosen = qEnvironmentVariable(UrlVariable);
+    return chosen.isEmpty() ? QString::fromLatin1(DefaultUrl) : chosen;
+}
+
+void Tdownload::setSettingsPath(const QString &path)
+{
+    m_settingsPath = path;
+    const QSignalBlocker quiet(m_showAtStart);
+    m_showAtStart->setChecked(showAtStart(path));
+}
+
+bool Tdownload::showAtStart(const QString &settingsPath)
+{
+    return IniFile(settingsPath).readString(SettingsSection, QString::fromLatin1(ShowAtStartKey))
+           != QLatin1String("false");
+}
+
+void Tdownload::storeShowAtStart(bool on)
+{
+    if (m_settingsPath.isEmpty())
+        return;
+    IniFile settings(m_settingsPath);
+    if (!settings.writeString(SettingsSection, QString::fromLatin1(ShowAtStartKey),
+                              on ? QStringLiteral("true") : QStringLiteral("false")))
+        m_boxes->showMessage(QStringLiteral("\"Show at start\" could not be saved in %1.").arg(m_settingsPath));
+}
+
 void Tdownload::createLayout()
 {
     auto *layout = new QHBoxLayout(this);
@@ -183,7 +263,33 @@ void Tdownload::createLayout()
     right->setSpacing(10);
     right->addWidget(createSoloPanel(), 1);
     right->addWidget(createLobbyPanel(), 1);
+    right->addWidget(createShowAtStart(), 0, Qt::AlignRight);
     layout->addLayout(right, 1);
+}
+
+// "Show at start", on the planks below the panels.
+QWidget *Tdownload::createShowAtStart()
+{
+    m_showAtStart = new QCheckBox(QStringLiteral("Show at start"), this);
+    m_showAtStart->setObjectName(QStringLiteral("check_showatstart"));
+    m_showAtStart->setFont(windowstyle::plainFont(TextPixels, true));
+    windowstyle::setTextColour(*m_showAtStart, Qt::white);
+    m_showAtStart->setChecked(true);
+    m_showAtStart->setCursor(Qt::PointingHandCursor);
+    connect(m_showAtStart, &QCheckBox::toggled, this, &Tdownload::storeShowAtStart);
+    return m_showAtStart;
+}
+
+void Tdownload::updateOffer()
+{
+    const bool offered = isConfigured(m_url);
+    getbutton->setVisible(offered);
+    m_progressBox->setVisible(offered);
+    m_downloadHeading->setText(offered ? QStringLiteral("Get the Vorn22 Lobby")
+                                       : QString::fromLatin1(FriendsHeading));
+    m_invite->setText(QString::fromLatin1(offered ? InviteText : FriendsText));
+    const bool lobbyInstalled = QFileInfo::exists(m_lobbyProgram);
+    m_lobbyText->setText(QString::fromLatin1(lobbyInstalled || !m_joinGame ? LobbyText : JoinText));
 }
 
 // The picture, the invitation, the download button and the progress of a download.
@@ -206,11 +312,12 @@ QWidget *Tdownload::createDownloadPanel()
     column->addWidget(image_picture, 0, Qt::AlignHCenter);
 
     column->addSpacing(4);
-    column->addWidget(
-        makeHeading(QStringLiteral("label_heading1"), QStringLiteral("Get the Vorn22 Lobby"), panel));
-    QLabel *invite = makeText(QStringLiteral("label_invite"), QString::fromLatin1(InviteText), panel);
-    invite->setAlignment(Qt::AlignHCenter);
-    column->addWidget(invite);
+    m_downloadHeading =
+        makeHeading(QStringLiteral("label_heading1"), QStringLiteral("Get the Vorn22 Lobby"), panel);
+    column->addWidget(m_downloadHeading);
+    m_invite = makeText(QStringLiteral("label_invite"), QString::fromLatin1(InviteText), panel);
+    m_invite->setAlignment(Qt::AlignHCenter);
+    column->addWidget(m_invite);
     column->addStretch(1);
 
     GradientButton *get = makeButton(QStringLiteral("getbutton"), QString::fromLatin1(GetText), panel);
@@ -229,6 +336,7 @@ QWidget *Tdownload::createProgressBox(QWidget *parent)
 {
     auto *box = new RoundedPanel(ProgressFill, ProgressBorder, 1, 5, parent);
     box->setObjectName(QStringLiteral("panel_progress"));
+    m_progressBox = box;
     auto *column = new QVBoxLayout(box);
     column->setContentsMargins(8, 8, 8, 8);
     column->setSpacing(4);
@@ -284,7 +392,8 @@ QWidget *Tdownload::createLobbyPanel()
     column->setSpacing(12);
     column->addStretch(1);
     column->addWidget(makeHeading(QStringLiteral("label_heading3"), QStringLiteral("Play Online"), panel));
-    column->addWidget(makeText(QStringLiteral("label_lobby"), QString::fromLatin1(LobbyText), panel));
+    m_lobbyText = makeText(QStringLiteral("label_lobby"), QString::fromLatin1(LobbyText), panel);
+    column->addWidget(m_lobbyText);
     Button2 = makeButton(QStringLiteral("Button2"), QStringLiteral("Play with Others"), panel);
     connect(Button2, &QPushButton::clicked, this, &Tdownload::playWithOthers);
     column->addWidget(Button2, 0, Qt::AlignHCenter);
@@ -306,6 +415,7 @@ void Tdownload::loadPicture()
 void Tdownload::showEvent(QShowEvent *event)
 {
     loadPicture();
+    updateOffer(); // the lobby may have been installed meanwhile
     if (!m_placed) {
         m_placed = true;
         windowstyle::centreOn(*this, ScreenWorkArea().workArea());
@@ -339,6 +449,9 @@ QString Tdownload::downloadFolder() const
 
 void Tdownload::startDownload()
 {
+    // An address that cannot be reached is never tried: the button is not even offered.
+    if (!isConfigured(m_url) || HttpCli1->busy())
+        return;
     setDownloadState(StateStarted);
     infolabel2->setText(installerName(m_url));
     const QString fileName = downloadFolder() + infolabel2->text();
@@ -429,6 +542,13 @@ void Tdownload::playWithOthers()
         return;
     }
     exitGame();
+}
+
+void Tdownload::makeWayForGameWindow()
+{
+    if (abortbutton->isEnabled())
+        stopDownload();
+    close();
 }
 
 void Tdownload::exitGame()

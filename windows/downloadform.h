@@ -11,20 +11,32 @@
 class Folders;
 class HttpGet;
 class MessageBoxes;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class ShellOpen;
 
-// Created hidden at start-up and shown on a solo start; closed (hidden), never destroyed
-// while the program runs. A tool window on top of the others, centred on the desktop.
+// Made on a solo start when "Show at start" is on; closed (hidden), never destroyed while
+// the program runs. A tool window centred on the desktop, with no stays-on-top flag: the
+// game's own Host and Join windows must come above it.
+// The download is offered only while an installer address is configured (a usable http or
+// https address, not a placeholder); without one the window offers what works: solo play
+// and joining a game from the game itself.
 // The tag of `infolabel` (property "tag") holds the download state: StateStarted while
 // a download runs or after it succeeded, StateFailed after it failed or was stopped.
 class Tdownload : public QWidget
 {
     Q_OBJECT
 public:
-    // The installer's address unless setDownloadUrl names another.
-    static constexpr const char *DefaultUrl = "https://example.invalid/lobby/vnlsetup.exe";
+    // The installer's address built into the program: none until the lobby is published.
+    // The environment variable UrlVariable names one for this run instead.
+    static constexpr const char *DefaultUrl = "";
+    static constexpr const char *UrlVariable = "DORVANE_LOBBY_INSTALLER_URL";
+    // The installer's file name when the address's path names none.
+    static constexpr const char *DefaultInstallerName = "vnlsetup.exe";
+    // The settings file's key (section "Dorvane") of "Show at start": "false" keeps the
+    // window from opening at a solo start; anything else, a missing key included, shows it.
+    static constexpr const char *ShowAtStartKey = "Showdownload";
     // Where an installed lobby program lives.
     static constexpr const char *DefaultLobbyProgram = "/opt/vorn22/lobby/vornlobby";
     // Makes the installer run without questions.
@@ -50,13 +62,26 @@ public:
     void setExitGame(std::function<void()> exitGame);
     // Called by "Play with Others" when no lobby program is installed: the game's own
     // "Join a Game..." window. Until it is set, a message says how to reach the lobby.
-    void setJoinGame(std::function<void()> joinGame) { m_joinGame = std::move(joinGame); }
+    void setJoinGame(std::function<void()> joinGame);
 
-    void setDownloadUrl(const QString &url) { m_url = url; }
+    // The installer's address (by default UrlVariable's value, else DefaultUrl). The window
+    // offers the download only while the address is configured.
+    void setDownloadUrl(const QString &url);
     QString downloadUrl() const { return m_url; }
+    // A download can be tried: an http or https address with a host that is not reserved
+    // for examples or for names that never resolve (".invalid", ".example", ".test",
+    // example.com/.net/.org). Empty and placeholder addresses are not configured.
+    static bool isConfigured(const QString &url);
+    // The address a new window starts with.
+    static QString configuredUrl();
+
+    // The settings file that holds "Show at start"; the check box shows its value.
+    void setSettingsPath(const QString &path);
+    // Whether the settings file at path asks for the window at a solo start.
+    static bool showAtStart(const QString &settingsPath);
     // The program's folder, with a trailing "/" (the executable's folder by default).
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
-    void setLobbyProgram(const QString &path) { m_lobbyProgram = path; }
+    void setLobbyProgram(const QString &path);
     // The HTTP client (`HttpCli1`), owned by the window.
     HttpGet *httpClient() const { return HttpCli1; }
 
@@ -75,6 +100,9 @@ public:
     // "Play with Others": starts an installed lobby and ends the game; without one, joins a
     // game from the game itself (or says how to reach the lobby).
     void playWithOthers();
+    // The game's Host or Join window opens: this window closes so that it never covers them
+    // (a running download stops: what it would install would end the game being set up).
+    void makeWayForGameWindow();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -90,6 +118,11 @@ private:
     QWidget *createProgressBox(QWidget *parent);
     QWidget *createSoloPanel();
     QWidget *createLobbyPanel();
+    QWidget *createShowAtStart();
+    // Shows the download only with a configured address, and says what "Play with Others"
+    // does here.
+    void updateOffer();
+    void storeShowAtStart(bool on);
     void loadPicture();
     void setDownloadState(int state);
     // Sets the phase line to text, cut to fit its lines, and its tool tip to the whole text.
@@ -106,8 +139,14 @@ private:
     QPushButton *abortbutton = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
+    QLabel *m_downloadHeading = nullptr;
+    QLabel *m_invite = nullptr;
+    QWidget *m_progressBox = nullptr;
+    QLabel *m_lobbyText = nullptr;
+    QCheckBox *m_showAtStart = nullptr;
 
-    QString m_url = QString::fromLatin1(DefaultUrl);
+    QString m_url = configuredUrl();
+    QString m_settingsPath;
     QString m_programFolder;
     QString m_lobbyProgram = QString::fromLatin1(DefaultLobbyProgram);
     std::function<void()> m_exitGame;

@@ -26,7 +26,9 @@ public:
     // Sends the request that removes the spectator at the given seat.
     using Kicking = std::function<void(int seat)>;
 
-    static constexpr int FormWidth = 201;
+    // Wide enough for the caption between the title bar's buttons on every common desktop:
+    // a centred title with up to three buttons on each side.
+    static constexpr int FormWidth = 300;
     static constexpr int FormHeight = 243;
 
     // Shows spectators (not owned; it must outlive the window), or a list of its own when null.

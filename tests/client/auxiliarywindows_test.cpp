@@ -4,6 +4,7 @@
 #include "clientfixture.h"
 #include "downloadform.h"
 #include "helpform.h"
+#include "inifile.h"
 #include "mainmenu.h"
 #include "phrasesform.h"
 #include "playeractions.h"
@@ -411,6 +412,46 @@ TEST_F(AuxiliaryWindowsTest, SoloStartShowsTheDownloadWhoseSuccessEndsTheGame)
     EXPECT_EQ(closed.count(), 1) << "the game closes as File > Exit does";
     EXPECT_FALSE(chat->isVisible());
     EXPECT_FALSE(windows->download().isVisible());
+}
+
+// With "Show at start" off a solo start shows the board alone.
+TEST_F(AuxiliaryWindowsTest, ShowAtStartOffLeavesTheSoloBoardUncovered)
+{
+    IniFile settings(dir.filePath(QStringLiteral("vornlobby.ini")));
+    ASSERT_TRUE(
+        settings.writeString(QStringLiteral("Dorvane"), QStringLiteral("Showdownload"), QStringLiteral("false")));
+    login(1, "You");
+    QTest::qWait(200); // the window would follow from the event loop
+    EXPECT_FALSE(windows->download().isVisible());
+    EXPECT_TRUE(chat->isVisible());
+}
+
+// The download window never hides the Host or Join window: it closes when either opens,
+// from the menu or through "Play with Others".
+TEST_F(AuxiliaryWindowsTest, HostAndJoinWindowsAreNeverCoveredByTheDownloadWindow)
+{
+    start();
+    Tdownload &download = windows->download();
+    ASSERT_TRUE(QTest::qWaitFor([&download] { return download.isVisible(); }, 2000));
+    EXPECT_FALSE(download.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    for (const char *item : {"JoinGame1", "HostGame1"}) {
+        download.show();
+        menuItem(item)->trigger();
+        EXPECT_FALSE(download.isVisible()) << item;
+    }
+    auto *join = chat->findChild<QWidget *>(QStringLiteral("JoinGameDialog"));
+    auto *host = chat->findChild<QWidget *>(QStringLiteral("HostGameDialog"));
+    ASSERT_TRUE(join && host);
+    EXPECT_TRUE(host->isVisible());
+    join->hide();
+    host->hide();
+
+    download.setLobbyProgram(dir.filePath(QStringLiteral("no-lobby-here")));
+    download.show();
+    download.findChild<QPushButton *>(QStringLiteral("Button2"))->click(); // "Play with Others"
+    EXPECT_FALSE(download.isVisible());
+    EXPECT_TRUE(join->isVisible()) << "Play with Others opens Join a Game...";
+    EXPECT_TRUE(shell.starts.isEmpty());
 }
 
 TEST_F(AuxiliaryWindowsTest, JoinedStartShowsNoDownload)

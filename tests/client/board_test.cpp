@@ -10,11 +10,14 @@
 #include "woodbackground.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -62,8 +65,6 @@ TEST_F(BoardLayout, NamedControlsSitWhereTheBoardPutsThem)
         {"image_d7", {403, 15, 48, 48}},
         {"image_d10", {571, 15, 48, 48}},
         {"label_phase", {66, 68, 552, 16}},
-        {"label_winner", {65, 73, 552, 25}},
-        {"image_winner", {238, 38, 210, 43}},
         {"button_roll", {214, 89, 128, 36}},
         {"button_alldone", {350, 89, 128, 36}},
         {"button_start", {268, 93, 154, 36}},
@@ -255,6 +256,76 @@ TEST_F(BoardLayout, DiceAreDrawnPlacedAndShuffledFromTheModel)
     tray.render(model);
     EXPECT_FALSE(tray.shuffling()) << "no frame can come after the dice arrived";
     EXPECT_TRUE(b.die(3)->isEmpty());
+}
+
+// At the end of a game the WINNER picture and the winner line share one row below the
+// dice: every die of the last turn, lying or raised, stays in sight, and so do START GAME
+// and the status line. A line too long for the tray ends in an ellipsis, whole in its tip.
+TEST_F(BoardLayout, WinnerBannerLeavesTheLastDiceInSight)
+{
+    Board &b = chat->board();
+    DiceTray tray(b);
+    ClientModel model;
+    for (int d = 1; d <= 10; ++d) {
+        model.dice[d] = TDie{d % 10, d % 4 + 1, d % 3 == 0};
+        model.dieDrawn[d] = true;
+        model.dieRaised[d] = d % 3 == 0;
+    }
+    tray.render(model);
+    model.stage = GameStage::Over;
+    model.statusLine = QStringLiteral("Game Over!");
+    model.phaseLine.clear();
+    const QString lines[] = {
+        QStringLiteral("You have Won the Game!"),
+        QStringLiteral("Al has Won the Game!"),
+        QStringLiteral("Maximiliane Hohenzollern and Bartholomew Featherstone has Won the Game!"),
+        QStringLiteral("Maximiliane Hohenzollern and Bartholomew Featherstonehaugh and Constantin "
+                       "Kowalczyk-Oppenheimer has Won the Game!"),
+    };
+    const QRect tray1(1, 1, 682, 129);
+    for (const QString &line : lines) {
+        model.winnerLine = line;
+        b.render(model, TurnButtons{false, false, true}); // the host may start the next game
+        const std::string name = line.toStdString();
+        const QRect banner = b.image_winner->geometry();
+        const QRect text = b.label_winner->geometry();
+        ASSERT_FALSE(b.image_winner->isHidden()) << name;
+        ASSERT_FALSE(b.label_winner->isHidden()) << name;
+        for (int d = 1; d <= 10; ++d) {
+            EXPECT_FALSE(banner.intersects(b.die(d)->geometry())) << name << ": picture over die " << d;
+            EXPECT_FALSE(text.intersects(b.die(d)->geometry())) << name << ": line over die " << d;
+        }
+        for (QWidget *other : {static_cast<QWidget *>(b.button_start), static_cast<QWidget *>(b.label_status),
+                               static_cast<QWidget *>(b.label_round)}) {
+            EXPECT_FALSE(banner.intersects(other->geometry()))
+                << name << ": " << other->objectName().toStdString();
+            EXPECT_FALSE(text.intersects(other->geometry())) << name << ": " << other->objectName().toStdString();
+        }
+        EXPECT_TRUE(tray1.contains(banner) && tray1.contains(text)) << name;
+        EXPECT_FALSE(banner.intersects(text)) << name;
+        EXPECT_NEAR(banner.width() * 43.0 / banner.height(), 210.0, 3.0)
+            << name << ": the picture keeps its shape";
+        EXPECT_GE(banner.height(), 25) << name << ": the word stays readable";
+        const QFontMetrics metrics(b.label_winner->font());
+        EXPECT_LE(metrics.horizontalAdvance(b.label_winner->text()), text.width()) << name;
+        EXPECT_LE(metrics.height(), text.height()) << name;
+        const bool whole = b.label_winner->text() == line;
+        EXPECT_EQ(b.label_winner->toolTip(), whole ? QString() : line) << name;
+        EXPECT_TRUE(whole || b.label_winner->text().endsWith(QChar(0x2026))) << name;
+        EXPECT_GE(b.label_winner->font().pixelSize(), 12) << name << ": still readable";
+        EXPECT_LE(std::abs((banner.left() + text.right()) / 2 - Board::Width / 2), 2) << name << ": centred";
+        const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            b.grab().save(folder + QStringLiteral("/winner-%1.png").arg(line.size()));
+    }
+    EXPECT_NE(b.label_winner->text(), lines[3]) << "a line too wide for the tray even when smaller is cut";
+    model.winnerLine = lines[2];
+    b.render(model, TurnButtons{});
+    EXPECT_EQ(b.label_winner->text(), lines[2]) << "two long names are drawn smaller, not cut";
+    EXPECT_LT(b.label_winner->font().pixelSize(), 19);
+    model.winnerLine = lines[0];
+    b.render(model, TurnButtons{});
+    EXPECT_EQ(b.label_winner->font().pixelSize(), 19) << "a short line is drawn at full size again";
 }
 
 TEST_F(BoardLayout, ClientAreaNeverShrinksBelowTheBoardAndTheBoardStaysCentred)

@@ -132,6 +132,8 @@ TEST(SoundPlayer, WithoutAnOutputTheModuleStaysClosedUntilOneAppears)
     const QString socket = dir.filePath(QStringLiteral("run/pulse/native"));
     DesktopSoundPlayer player(QStringList{dir.path()},
                               SoundOutput({socket, dir.filePath(QStringLiteral("pcmC*D*p"))}));
+    QStringList noticed;
+    player.setSilenceNotice([&noticed](const QString &line) { noticed << line; });
 
     StderrCapture capture;
     for (const char *name : {"dice", "turn", "entered"})
@@ -143,12 +145,35 @@ TEST(SoundPlayer, WithoutAnOutputTheModuleStaysClosedUntilOneAppears)
         << problem.toStdString();
     EXPECT_TRUE(problem.contains(socket)) << problem.toStdString();
     EXPECT_EQ(said, QStringLiteral("dorvane: ") + problem + QLatin1Char('\n'));
+    ASSERT_EQ(noticed.size(), 1) << "the player is told once, not once per sound";
+    EXPECT_TRUE(noticed[0].startsWith(QStringLiteral("No sound device or sound server was found")))
+        << noticed[0].toStdString();
 
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("run/pulse"))));
     QFile server(socket);
     ASSERT_TRUE(server.open(QIODevice::WriteOnly));
     player.play(QStringLiteral("dice"));
     EXPECT_TRUE(saysCannotLoad(player, bogus)) << player.problem().toStdString();
+    EXPECT_EQ(noticed.size(), 1) << "one notice a run, whatever the next reason";
+}
+
+// A module that cannot be loaded is the first reason met: the player hears of it once.
+TEST(SoundPlayer, BrokenModuleIsNoticedOnce)
+{
+    QTemporaryDir dir;
+    writeBrokenModule(dir, "not a library at all");
+    const PresentOutput present;
+    DesktopSoundPlayer player(QStringList{dir.path()}, present.output());
+    QStringList noticed;
+    player.setSilenceNotice([&noticed](const QString &line) { noticed << line; });
+    StderrCapture quiet;
+    for (int i = 0; i < 3; ++i)
+        player.play(QStringLiteral("dice"));
+    ASSERT_EQ(noticed.size(), 1);
+    EXPECT_TRUE(
+        noticed[0].startsWith(QStringLiteral("Sounds cannot be heard because the sound module could not be "
+                                             "loaded (")))
+        << noticed[0].toStdString();
 }
 
 TEST(SoundPlayer, TheRealModuleOpensOnceAnOutputAppears)

@@ -9,6 +9,7 @@
 #include "shellopen.h"
 #include "stylesheetcheck.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
@@ -63,6 +64,8 @@ protected:
         form.setProgramFolder(programFolder);
         form.setExitGame([this] { ++exits; });
         form.httpClient()->setTimeouts(10, 10);
+        // A lobby installer address is configured: the scripted server's.
+        form.setDownloadUrl(server.url("/lobby/vnlsetup.exe"));
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }
@@ -107,7 +110,7 @@ protected:
 TEST_F(DownloadFormTest, WindowShowsItsPanelsAndPicture)
 {
     EXPECT_EQ(form.size(), QSize(Tdownload::FormWidth, Tdownload::FormHeight));
-    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << "it would cover Host and Join";
     EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_EQ(button("abortbutton")->text(), QStringLiteral("Stop Download"));
     EXPECT_FALSE(button("abortbutton")->isEnabled());
@@ -124,6 +127,16 @@ TEST_F(DownloadFormTest, WindowShowsItsPanelsAndPicture)
     // The picture is decoded when the window is first shown.
     const QPixmap picture = label("image_picture")->pixmap();
     EXPECT_EQ(picture.size(), QSize(340, 180));
+}
+
+// Saves the window as a PNG when DORVANE_SCREENSHOT_DIR is set (for looking at it).
+void screenshot(QWidget &window, const char *name)
+{
+    const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(50); // changed texts are laid out again first, as on screen
+    window.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
 
 // True when some pixel of widget is drawn exactly in colour.
@@ -401,13 +414,129 @@ TEST_F(DownloadFormTest, PlayWithOthersWithoutALobbyOpensTheGamesOwnJoinWindow)
     form.setLobbyProgram(m_dir.path() + QStringLiteral("/no-lobby-here"));
     int joins = 0;
     form.setJoinGame([&] { ++joins; });
+    form.setDownloadUrl(QString());
     form.show();
+    screenshot(form, "download-join");
     QTest::mouseClick(button("Button2"), Qt::LeftButton);
     EXPECT_EQ(joins, 1);
     EXPECT_TRUE(boxes.messages.isEmpty()) << "no message sends the player to a lobby they do not have";
     EXPECT_FALSE(form.isVisible()) << "the download window makes way for the join window";
+    EXPECT_TRUE(label("label_lobby")->text().contains(QStringLiteral("Join a Game...")))
+        << "the panel says what the button does here";
     EXPECT_EQ(exits, 0) << "the game goes on";
     EXPECT_TRUE(shell.starts.isEmpty());
+}
+
+struct AddressCase
+{
+    const char *url;
+    bool configured;
+};
+
+// Without a usable installer address the window offers solo play and joining, and no click
+// or key can start a transfer that is bound to fail.
+TEST_F(DownloadFormTest, DownloadIsOfferedOnlyWithAConfiguredAddress)
+{
+    const AddressCase cases[] = {
+        {"", false},
+        {"https://example.invalid/lobby/vnlsetup.exe", false},
+        {"http://lobby.example.com/vnlsetup.exe", false},
+        {"http://downloads.example/vnlsetup.exe", false},
+        {"http://setup.test/vnlsetup.exe", false},
+        {"ftp://127.0.0.1/vnlsetup.exe", false},
+        {"vnlsetup.exe", false},
+        {"http:///vnlsetup.exe", false},
+        {"http://127.0.0.1:8080/lobby/vnlsetup.exe", true},
+        {"https://lobby.vorn22.net/vnlsetup.exe", true},
+    };
+    for (const AddressCase &c : cases)
+        EXPECT_EQ(Tdownload::isConfigured(QString::fromLatin1(c.url)), c.configured) << c.url;
+
+    for (const char *url : {"", "https://example.invalid/lobby/vnlsetup.exe"}) {
+        server.requests.clear();
+        form.setDownloadUrl(QString::fromLatin1(url));
+        EXPECT_FALSE(button("getbutton")->isVisible()) << url;
+        EXPECT_FALSE(form.findChild<QWidget *>(QStringLiteral("panel_progress"))->isVisible()) << url;
+        EXPECT_FALSE(label("label_invite")->text().contains(QStringLiteral("Download"))) << url;
+        EXPECT_TRUE(button("Button1")->isVisible() && button("Button2")->isVisible()) << url;
+        screenshot(form, "download-unconfigured");
+        form.startDownload();
+        QTest::qWait(50);
+        EXPECT_EQ(form.downloadState(), 0) << url << ": a download was started";
+        EXPECT_EQ(label("infolabel")->text(), QString()) << url;
+        EXPECT_TRUE(server.requests.isEmpty()) << url;
+        EXPECT_TRUE(shell.starts.isEmpty()) << url;
+    }
+
+    form.setDownloadUrl(server.url("/lobby/vnlsetup.exe"));
+    EXPECT_TRUE(button("getbutton")->isVisible()) << "a configured address is offered again";
+    EXPECT_TRUE(form.findChild<QWidget *>(QStringLiteral("panel_progress"))->isVisible());
+    screenshot(form, "download-configured");
+}
+
+TEST(DownloadFormAddress, TakenFromTheEnvironmentWhenSet)
+{
+    const QByteArray saved = qgetenv(Tdownload::UrlVariable);
+    qputenv(Tdownload::UrlVariable, "http://127.0.0.1:9/lobby/setup.bin");
+    EXPECT_EQ(Tdownload().downloadUrl(), QStringLiteral("http://127.0.0.1:9/lobby/setup.bin"));
+    qunsetenv(Tdownload::UrlVariable);
+    const Tdownload builtIn;
+    EXPECT_EQ(builtIn.downloadUrl(), QString::fromLatin1(Tdownload::DefaultUrl));
+    EXPECT_FALSE(Tdownload::isConfigured(builtIn.downloadUrl())) << "no installer is published";
+    if (!saved.isNull())
+        qputenv(Tdownload::UrlVariable, saved);
+}
+
+// "Show at start" reads and writes one key of the shared settings file, on by default, and
+// a file that cannot be written is reported.
+TEST_F(DownloadFormTest, ShowAtStartIsRememberedInTheSettingsFile)
+{
+    const QString settings = m_dir.filePath(QStringLiteral("vornlobby.ini"));
+    auto *check = form.findChild<QCheckBox *>(QStringLiteral("check_showatstart"));
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text(), QStringLiteral("Show at start"));
+    EXPECT_TRUE(check->isVisible());
+    EXPECT_TRUE(Tdownload::showAtStart(settings)) << "on without a file";
+    form.setSettingsPath(settings);
+    EXPECT_TRUE(check->isChecked());
+
+    check->click();
+    EXPECT_FALSE(Tdownload::showAtStart(settings));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    EXPECT_TRUE(written.startsWith("[Dorvane]") && written.contains("Showdownload=false")) << written.constData();
+    file.close();
+    {
+        Tdownload again;
+        again.setSettingsPath(settings);
+        EXPECT_FALSE(again.findChild<QCheckBox *>(QStringLiteral("check_showatstart"))->isChecked());
+    }
+    check->click();
+    EXPECT_TRUE(Tdownload::showAtStart(settings));
+    EXPECT_TRUE(boxes.messages.isEmpty());
+
+    form.setSettingsPath(m_dir.filePath(QStringLiteral("missing-folder/vornlobby.ini")));
+    check->click();
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_TRUE(boxes.messages[0].contains(QStringLiteral("missing-folder"))) << boxes.messages[0].toStdString();
+}
+
+// Opening the game's Host or Join window closes this one; a running download stops and
+// installs nothing.
+TEST_F(DownloadFormTest, MakesWayForTheGamesOwnWindows)
+{
+    form.makeWayForGameWindow();
+    EXPECT_FALSE(form.isVisible());
+
+    form.show();
+    server.replies["/lobby/vnlsetup.exe"] = okReply(patternBody(30000), 100, 20); // about 6 s
+    QTimer::singleShot(100, &form, [this] { form.makeWayForGameWindow(); });
+    download(server.url("/lobby/vnlsetup.exe"));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.downloadState(), Tdownload::StateFailed);
+    EXPECT_TRUE(shell.starts.isEmpty());
+    EXPECT_EQ(exits, 0);
 }
 
 TEST_F(DownloadFormTest, PlaySoloClosesOnlyTheWindow)

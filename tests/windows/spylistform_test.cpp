@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -161,6 +162,27 @@ TEST_F(SpyListTest, DoneHidesAndShowingCentresOnTheMainWindow)
     const QPoint offset = list.frameGeometry().center() - mainFrame.center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
     EXPECT_EQ(list.entries().size(), 3) << "the list outlives hiding";
+}
+
+// Desktops draw the caption in a bold face of about 11 points and centre it between the
+// title bar's buttons; with up to three buttons of about 28 pixels on each side (window
+// menu, minimise, maximise, close) the whole caption must still fit.
+TEST_F(SpyListTest, WindowIsWideEnoughForItsWholeTitle)
+{
+    QFont titleFont = QApplication::font();
+    titleFont.setPointSize(11);
+    titleFont.setBold(true);
+    const int caption = QFontMetrics(titleFont).horizontalAdvance(list.windowTitle());
+    constexpr int ButtonsEachSide = 3 * 28;
+    EXPECT_GE(list.width(), caption + 2 * ButtonsEachSide) << "caption " << caption << " px";
+    auto *listBox = list.findChild<QListWidget *>(QStringLiteral("listbox_spys"));
+    auto *done = list.findChild<QPushButton *>(QStringLiteral("button_done"));
+    ASSERT_TRUE(listBox && done);
+    EXPECT_EQ(listBox->geometry().center().x(), list.rect().center().x()) << "the list spans the wider window";
+    EXPECT_EQ(done->geometry().center().x(), list.rect().center().x());
+    const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        list.grab().save(folder + QStringLiteral("/spylist.png"));
 }
 
 // The list is kept without the window; a window built later shows what happened before it
