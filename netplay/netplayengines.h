@@ -20,7 +20,8 @@ struct RouterOptions
     static constexpr int AnswerDeadlineMs = 20000; // the chat says so when the router is slower
     static constexpr const char *RootUrlVariable = "DORVANE_UPNP_ROOT_URL";
 
-    QByteArray rootUrl; // empty: search the network
+    QByteArray rootUrl;    // empty: search the network
+    QString helperProgram; // the program that talks to the router; empty: the one beside the module
     int leaseSeconds = LeaseSeconds;
     int answerDeadlineMs = AnswerDeadlineMs;
 
