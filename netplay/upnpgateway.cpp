@@ -82,11 +82,10 @@ QString findRouter(const RouterRequest &request, Router &router, QString &lanAdd
             problem = QStringLiteral("The router did not send a usable description: %1.").arg(answer.problem);
             continue;
         }
+        lanAddress = answer.localAddress; // named in the chat even when this router is of no use
         problem = readDescription(url, answer, router);
-        if (problem.isEmpty()) {
-            lanAddress = answer.localAddress;
+        if (problem.isEmpty())
             break;
-        }
     }
     if (!problem.isEmpty())
         return request.rootUrl.isEmpty() && candidates.size() > 1
@@ -213,11 +212,8 @@ RouterMapping UpnpGateway::open(const RouterRequest &request)
     }
     if (result.externalAddress.isEmpty()) {
         result.problem =
-            external.problem.isEmpty()
-                ? QStringLiteral("The router forwards the port but did not tell its internet address.")
-                : QStringLiteral("The router forwards the port but did not tell its internet address "
-                                 "(%1).")
-                      .arg(external.problem);
+            QStringLiteral("The router forwards the port but did not tell its internet address%1.")
+                .arg(external.problem.isEmpty() ? QString() : QStringLiteral(": ") + external.problem);
         deleteMapping(router, port);
         return result;
     }

@@ -72,8 +72,8 @@ TEST(RouterWire, TheGameReadsTheProgramsLinesAsTheyComeAndDropsOverlongOnes)
     RouterMapping failed;
     failed.problem = QStringLiteral("Two\nlines");
 
-    const QByteArray all = RouterWire::answer(opened) + QByteArray(RouterWire::MaxLine * 3, 'x') + "\n"
-                           + RouterWire::answer(failed) + RouterWire::removed(QStringLiteral("Not gone."))
+    const QByteArray all = RouterWire::answer(opened) + "removefailed " + QByteArray(RouterWire::MaxLine * 3, 'x')
+                           + "\n" + RouterWire::answer(failed) + RouterWire::removed(QStringLiteral("Not gone."))
                            + RouterWire::removed({}) + RouterWire::stopped(QStringLiteral("Too slow."));
     RouterWire wire;
     QList<RouterWire::Event> events;
