@@ -250,3 +250,22 @@ TEST(HostileRouter, TheRouterProgramRemovesTheMappingWhenTheGameVanishesWithoutA
     EXPECT_TRUE(QTest::qWaitFor([&] { return gateway.mappings().isEmpty(); }, 10000));
     EXPECT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(5000)) << "it ends after";
 }
+
+TEST(HostileRouter, AMissingRouterProgramIsReportedAndHostingGoesOn)
+{
+    StandInGateway gateway;
+    PortMapper::Options o = optionsFor(gateway.rootUrl());
+    o.helperProgram = QStringLiteral("/nonexistent/dorvane-router");
+    PortMapper mapper(o);
+    QSignalSpy answered(&mapper, &PortMapper::answered);
+    QStringList lines;
+    QObject::connect(&mapper, &PortMapper::statusLine, &mapper, [&](const QString &l) { lines.append(l); });
+    mapper.start(GamePort);
+    ASSERT_TRUE(answered.count() > 0 || answered.wait(5000));
+    EXPECT_FALSE(answered.at(0).at(0).toBool());
+    EXPECT_TRUE(lines.join(QLatin1Char('\n')).contains(QLatin1String("/nonexistent/dorvane-router")))
+        << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(mapper.active()) << "the game still hosts";
+    mapper.stop();
+    EXPECT_FALSE(mapper.active());
+}
