@@ -152,9 +152,13 @@ HttpAnswer BoundedHttp::exchange(const QByteArray &url, const QByteArray &method
     QByteArray raw;
     char buffer[16 * 1024];
     qsizetype wanted = -1; // the whole answer's size once its head tells it
+    bool chunked = false;  // then the last chunk tells where it ends
     for (;;) {
         if (wanted >= 0 && raw.size() >= wanted)
             break;
+        HttpAnswer whole;
+        if (chunked && raw.endsWith("\r\n\r\n") && parse(raw, whole))
+            break; // a router that keeps the connection open all the same
         if (!waitFor(socket.fd(), POLLIN, clock, deadlineMs)) {
             answer.problem = QStringLiteral("it took too long to answer");
             return answer;
@@ -175,7 +179,6 @@ HttpAnswer BoundedHttp::exchange(const QByteArray &url, const QByteArray &method
         raw.append(buffer, n);
         const qsizetype headEnd = raw.indexOf("\r\n\r\n");
         if (wanted < 0 && headEnd >= 0) {
-            bool chunked = false;
             const qsizetype length = contentLength(raw.left(headEnd), chunked);
             if (length >= 0)
                 wanted = headEnd + 4 + length;

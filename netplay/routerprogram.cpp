@@ -25,7 +25,7 @@ namespace {
 
 constexpr rlim_t MemoryLimit = 256u << 20; // address space of the working child
 constexpr rlim_t ProcessorSeconds = 60;    // over the child's whole life (hours of hosting)
-constexpr unsigned OpenSeconds = 15;       // one attempt to open or renew the port
+constexpr unsigned OpenSeconds = 30;       // one attempt to open or renew the port
 constexpr unsigned RemoveSeconds = 5;      // removing the mapping
 
 void say(const QByteArray &lines)

@@ -269,3 +269,17 @@ TEST(HostileRouter, AMissingRouterProgramIsReportedAndHostingGoesOn)
     mapper.stop();
     EXPECT_FALSE(mapper.active());
 }
+
+TEST(HostileRouter, ARouterThatAnswersInChunksAndKeepsTheConnectionOpenIsUnderstood)
+{
+    StandInGateway gateway;
+    StandInGateway::Script script;
+    script.behaviour = StandInGateway::Behaviour::ChunkedKeptOpen;
+    gateway.setScript(script);
+    Hosting hosting(gateway);
+    const qint64 ms = hosting.hostAndWait(20000);
+    ASSERT_GE(ms, 0) << hosting.said();
+    EXPECT_TRUE(hosting.answered.at(0).at(0).toBool()) << hosting.said();
+    EXPECT_LT(ms, 3000) << "each answer is taken when its last chunk has come";
+    EXPECT_EQ(gateway.mappings().size(), 1);
+}

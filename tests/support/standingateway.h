@@ -25,7 +25,8 @@ public:
         Silent,
         EndlessDescription,     // the description never ends, sent as fast as the reader takes it
         EndlessExternalAddress, // so does the answer to GetExternalIPAddress
-        Trickle                 // every answer comes a byte at a time, ten bytes a second
+        Trickle,                // every answer comes a byte at a time, ten bytes a second
+        ChunkedKeptOpen         // answers in chunks and keeps the connection open after them
     };
 
     struct Call
@@ -176,6 +177,18 @@ private:
                                '1');
             if (behaviour == Behaviour::Trickle)
                 return trickle(socket, reply);
+            if (behaviour == Behaviour::ChunkedKeptOpen) {
+                const qsizetype headEnd = reply.indexOf("\r\n\r\n");
+                const QByteArray body = reply.mid(headEnd + 4);
+                const qsizetype half = body.size() / 2;
+                socket->write("HTTP/1.1 " + reply.mid(9, 3)
+                              + " X\r\nContent-Type: text/xml\r\n"
+                                "Transfer-Encoding: chunked\r\n\r\n"
+                              + QByteArray::number(half, 16) + "\r\n" + body.left(half) + "\r\n"
+                              + QByteArray::number(body.size() - half, 16) + "\r\n" + body.mid(half)
+                              + "\r\n0\r\n\r\n");
+                return;
+            }
             QTimer::singleShot(delayMs, socket, [socket, reply] {
                 socket->write(reply);
                 socket->disconnectFromHost();
