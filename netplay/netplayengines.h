@@ -1,4 +1,5 @@
-// The machinery behind playing with others — the router's port (miniupnpc), the games on
+// The machinery behind playing with others — the router's port (through the router program
+// dorvane-router, installed beside the module), the games on
 // the local network (avahi) and looking up a host's name (Qt Network) — kept in the module
 // library "dorvanenetplay", which the program opens when a game is first hosted or joined.
 // The program reaches it only through these interfaces (RouterPort, LanAnnouncement,
