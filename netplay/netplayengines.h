@@ -1,7 +1,7 @@
 // The machinery behind playing with others — the router's port (through the router program
-// dorvane-router, installed beside the module), the games on
-// the local network (avahi) and looking up a host's name (Qt Network) — kept in the module
-// library "dorvanenetplay", which the program opens when a game is first hosted or joined.
+// dorvane-router, installed beside the module), the games on the local network (avahi) and
+// looking up a host's name (Qt Network) — kept in the module library "dorvanenetplay",
+// which the program opens when a game is first hosted or joined.
 // The program reaches it only through these interfaces (RouterPort, LanAnnouncement,
 // LanSearch, NetplayModule::lookUpHost).
 #pragma once
