@@ -21,6 +21,8 @@ set(expected
 foreach(module dorvanehttp dorvanesound dorvanejpeg dorvanenetplay)
   list(APPEND expected ${MODULE_DIR}/lib${module}.so)
 endforeach()
+# The program that talks to the router, run by the network module from its own folder.
+list(APPEND expected ${MODULE_DIR}/dorvane-router)
 foreach(size 16 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
 endforeach()

@@ -1,6 +1,7 @@
-// The machinery behind playing with others — the router's port (miniupnpc), the games on
-// the local network (avahi) and looking up a host's name (Qt Network) — kept in the module
-// library "dorvanenetplay", which the program opens when a game is first hosted or joined.
+// The machinery behind playing with others — the router's port (through the router program
+// dorvane-router, installed beside the module), the games on the local network (avahi) and
+// looking up a host's name (Qt Network) — kept in the module library "dorvanenetplay",
+// which the program opens when a game is first hosted or joined.
 // The program reaches it only through these interfaces (RouterPort, LanAnnouncement,
 // LanSearch, NetplayModule::lookUpHost).
 #pragma once
@@ -20,7 +21,8 @@ struct RouterOptions
     static constexpr int AnswerDeadlineMs = 20000; // the chat says so when the router is slower
     static constexpr const char *RootUrlVariable = "DORVANE_UPNP_ROOT_URL";
 
-    QByteArray rootUrl; // empty: search the network
+    QByteArray rootUrl;    // empty: search the network
+    QString helperProgram; // the program that talks to the router; empty: the one beside the module
     int leaseSeconds = LeaseSeconds;
     int answerDeadlineMs = AnswerDeadlineMs;
 

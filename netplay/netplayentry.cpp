@@ -5,16 +5,38 @@
 #include "netplayengines.h"
 #include "portmapper.h"
 
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QHostInfo>
 
+#include <dlfcn.h>
+
+extern "C" Q_DECL_EXPORT const NetplayEntry *dorvane_netplay_entry();
+
 namespace {
+
+// The router program is installed (and built) beside this module.
+QString routerProgramBesideModule()
+{
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void *>(&dorvane_netplay_entry), &info) == 0 || info.dli_fname == nullptr)
+        return QString::fromLatin1(PortMapper::ProgramName);
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath() + QLatin1Char('/')
+           + QLatin1String(PortMapper::ProgramName);
+}
+
+RouterOptions withProgram(RouterOptions options)
+{
+    if (options.helperProgram.isEmpty())
+        options.helperProgram = routerProgramBesideModule();
+    return options;
+}
 
 class ModuleRouter final : public RouterEngine
 {
 public:
     ModuleRouter(const RouterOptions &options, RouterEvents &events)
-        : m_mapper(options)
+        : m_mapper(withProgram(options))
     {
         QObject::connect(&m_mapper, &PortMapper::statusLine,
                          [&events](const QString &t) { events.routerStatus(t); });

@@ -1,46 +1,20 @@
 #include "portmapper.h"
 
-#include <QMetaObject>
-#include <QPointer>
+#include <QDeadlineTimer>
+#include <QNetworkInterface>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-// Shared between the mapper and its worker threads: whether the mapper still listens, and
-// how many removals are still talking to the router.
-struct PortMapper::Worker
+struct PortMapper::Talk
 {
-    std::mutex mutex;
-    std::condition_variable done;
-    PortMapper *receiver = nullptr; // null once the mapper is gone
-    int removals = 0;
-
-    // Runs work on a thread of its own and hands its result to deliver on the mapper's thread.
-    template <typename Work, typename Deliver>
-    static void run(const std::shared_ptr<Worker> &self, Work work, Deliver deliver)
-    {
-        std::thread([self, work = std::move(work), deliver = std::move(deliver)]() mutable {
-            auto result = work();
-            std::lock_guard lock(self->mutex);
-            if (self->receiver) {
-                QMetaObject::invokeMethod(
-                    self->receiver, [deliver = std::move(deliver), result]() mutable { deliver(result); },
-                    Qt::QueuedConnection);
-            }
-        }).detach();
-    }
+    QProcess process;
+    RouterWire wire;
+    bool stopping = false; // told to remove the mapping and end
 };
 
 PortMapper::PortMapper(Options options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
-    , m_worker(std::make_shared<Worker>())
 {
-    m_worker->receiver = this;
-    m_renew.setSingleShot(true);
     m_deadline.setSingleShot(true);
-    connect(&m_renew, &QTimer::timeout, this, &PortMapper::runOpen);
     connect(&m_deadline, &QTimer::timeout, this, &PortMapper::onDeadline);
 }
 
@@ -48,8 +22,13 @@ PortMapper::~PortMapper()
 {
     stop();
     waitForRemovals(ExitWaitMs);
-    std::lock_guard lock(m_worker->mutex);
-    m_worker->receiver = nullptr;
+    // A run still going is left to finish: this ends only the parent half of the router
+    // program; its working half removes the mapping on its own, within its time limit.
+    for (const auto &talk : m_talks) {
+        talk->process.disconnect(this);
+        talk->process.kill();
+        talk->process.waitForFinished(500);
+    }
 }
 
 void PortMapper::start(quint16 port)
@@ -57,43 +36,109 @@ void PortMapper::start(quint16 port)
     if (m_port != 0)
         return;
     m_port = port;
-    ++m_generation;
     m_mapping = {};
     Q_EMIT statusLine(QStringLiteral("Asking the router to open TCP port %1 for the game...").arg(port));
-    runOpen();
-}
-
-void PortMapper::runOpen()
-{
-    if (m_port == 0 || m_waiting)
-        return;
     m_waiting = true;
     m_deadline.start(m_options.answerDeadlineMs);
-    RouterRequest request;
-    request.rootUrl = m_options.rootUrl;
-    request.port = m_port;
-    request.leaseSeconds = m_options.leaseSeconds;
-    const quint64 generation = m_generation;
-    QPointer<PortMapper> self(this);
-    Worker::run(
-        m_worker, [request] { return UpnpGateway::open(request); },
-        [self, generation](const RouterMapping &mapping) {
-            if (self)
-                self->onOpened(generation, mapping);
-        });
+    launch();
 }
 
-void PortMapper::onOpened(quint64 generation, const RouterMapping &mapping)
+void PortMapper::launch()
+{
+    // A removal for an earlier hosting of the same port must not undo this one's mapping.
+    for (const auto &talk : m_talks) {
+        if (talk->stopping)
+            return; // launched again when it has finished
+    }
+    if (m_port == 0 || m_current)
+        return;
+    auto talk = std::make_unique<Talk>();
+    Talk *t = talk.get();
+    m_talks.push_back(std::move(talk));
+    m_current = t;
+    QStringList arguments{QString::number(m_port), QString::number(m_options.leaseSeconds)};
+    if (!m_options.rootUrl.isEmpty())
+        arguments << QString::fromLatin1(m_options.rootUrl);
+    t->process.setProgram(m_options.helperProgram);
+    t->process.setArguments(arguments);
+    t->process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(&t->process, &QProcess::readyReadStandardOutput, this, [this, t] {
+        const QByteArray bytes = t->process.readAllStandardOutput();
+        for (const RouterWire::Event &event : t->wire.feed(bytes))
+            onEvent(t, event);
+    });
+    connect(&t->process, &QProcess::finished, this, [this, t] { onFinished(t); });
+    connect(&t->process, &QProcess::errorOccurred, this, [this, t](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            onFinished(t);
+    });
+    t->process.start();
+}
+
+void PortMapper::onEvent(Talk *talk, const RouterWire::Event &event)
+{
+    switch (event.kind) {
+    case RouterWire::Event::Answer:
+        if (talk == m_current)
+            onOpened(event.mapping);
+        break;
+    case RouterWire::Event::Removed:
+        if (!event.text.isEmpty())
+            Q_EMIT statusLine(event.text);
+        Q_EMIT removed(event.text);
+        break;
+    case RouterWire::Event::Stopped:
+        if (talk == m_current && m_waiting) {
+            RouterMapping failed;
+            failed.problem = event.text;
+            onOpened(failed);
+        } else if (talk == m_current) {
+            Q_EMIT statusLine(event.text);
+        }
+        break;
+    }
+}
+
+void PortMapper::onFinished(Talk *talk)
+{
+    if (talk->process.state() != QProcess::NotRunning && talk->process.error() != QProcess::FailedToStart)
+        return;
+    const QByteArray rest = talk->process.readAllStandardOutput();
+    for (const RouterWire::Event &event : talk->wire.feed(rest + '\n'))
+        onEvent(talk, event);
+    if (talk == m_current) {
+        m_current = nullptr;
+        if (m_waiting) {
+            RouterMapping failed;
+            failed.problem = talk->process.error() == QProcess::FailedToStart
+                                 ? QStringLiteral("The program that talks to the router (%1) could not be "
+                                                  "started: %2.")
+                                       .arg(m_options.helperProgram, talk->process.errorString())
+                                 : QStringLiteral("The conversation with the router ended without an answer.");
+            onOpened(failed);
+        }
+    }
+    talk->process.disconnect(this);
+    for (auto it = m_talks.begin(); it != m_talks.end(); ++it) {
+        if (it->get() == talk) {
+            m_finished.push_back(std::move(*it)); // deleted once its signal has returned
+            m_talks.erase(it);
+            break;
+        }
+    }
+    QTimer::singleShot(0, this, [this] { m_finished.clear(); });
+    launch(); // a hosting that waited for this removal
+}
+
+void PortMapper::onOpened(const RouterMapping &mapping)
 {
     const bool renewal = m_mapping.opened;
-    if (generation != m_generation || m_port == 0) {
-        removeMapping(mapping); // made for a hosting that has ended since
-        return;
-    }
+    const bool first = m_waiting;
     m_waiting = false;
     m_deadline.stop();
     m_mapping = mapping;
-    Q_EMIT answered(mapping.opened);
+    if (first)
+        Q_EMIT answered(mapping.opened);
     if (!mapping.opened) {
         Q_EMIT statusLine(
             QStringLiteral("The router could not open the port: %1 To let others join, forward TCP "
@@ -101,10 +146,9 @@ void PortMapper::onOpened(quint64 generation, const RouterMapping &mapping)
                 .arg(mapping.problem)
                 .arg(m_port)
                 .arg(mapping.lanAddress.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(mapping.lanAddress)));
+        Q_EMIT statusLine(addressesLine(m_port, mapping.lanAddress, mapping.externalAddress));
         return;
     }
-    if (!mapping.permanent)
-        m_renew.start(m_options.leaseSeconds * 500); // half the lease, in milliseconds
     if (renewal)
         return;
     QString line = QStringLiteral("Others can join you at %1").arg(mapping.externalAddress);
@@ -126,6 +170,36 @@ void PortMapper::onDeadline()
                                      "port %2 to this computer in the router's settings by hand.")
                           .arg(m_options.answerDeadlineMs / 1000)
                           .arg(m_port));
+    Q_EMIT statusLine(addressesLine(m_port, {}, {}));
+}
+
+QString PortMapper::addressesLine(quint16 port, const QString &lanAddress, const QString &externalAddress)
+{
+    const QString suffix = port != 7772 ? QStringLiteral(":%1").arg(port) : QString();
+    QStringList local;
+    if (!lanAddress.isEmpty())
+        local << lanAddress + suffix;
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+        const auto flags = interface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::IsRunning)
+            || flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+            const QHostAddress address = entry.ip();
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLinkLocal()
+                && !local.contains(address.toString() + suffix))
+                local << address.toString() + suffix;
+        }
+    }
+    QString line = local.isEmpty()
+                       ? QStringLiteral("This computer has no address on a local network now, so only players "
+                                        "on this computer can join.")
+                       : QStringLiteral("Players on this network can join you at %1.")
+                             .arg(local.join(QStringLiteral(" or ")));
+    if (!externalAddress.isEmpty())
+        line += QStringLiteral(" Players elsewhere can join you at %1%2 once the port is forwarded.")
+                    .arg(externalAddress, suffix);
+    return line;
 }
 
 void PortMapper::stop()
@@ -133,46 +207,35 @@ void PortMapper::stop()
     if (m_port == 0)
         return;
     m_port = 0;
-    ++m_generation;
     m_waiting = false;
-    m_renew.stop();
     m_deadline.stop();
-    const RouterMapping held = m_mapping;
     m_mapping = {};
-    removeMapping(held);
-}
-
-void PortMapper::removeMapping(const RouterMapping &mapping)
-{
-    if (!mapping.opened)
-        return;
-    {
-        std::lock_guard lock(m_worker->mutex);
-        ++m_worker->removals;
+    if (Talk *talk = m_current) {
+        m_current = nullptr;
+        talk->stopping = true;
+        talk->process.write(RouterWire::StopLine);
+        talk->process.closeWriteChannel();
     }
-    const std::shared_ptr<Worker> worker = m_worker;
-    QPointer<PortMapper> self(this);
-    Worker::run(
-        m_worker,
-        [worker, mapping] {
-            const QString problem = UpnpGateway::close(mapping);
-            std::lock_guard lock(worker->mutex);
-            --worker->removals;
-            worker->done.notify_all();
-            return problem;
-        },
-        [self](const QString &problem) {
-            if (!self)
-                return;
-            if (!problem.isEmpty())
-                Q_EMIT self->statusLine(problem);
-            Q_EMIT self->removed(problem);
-        });
 }
 
 bool PortMapper::waitForRemovals(int ms)
 {
-    std::unique_lock lock(m_worker->mutex);
-    return m_worker->done.wait_for(lock, std::chrono::milliseconds(ms),
-                                   [this] { return m_worker->removals == 0; });
+    const QDeadlineTimer deadline(ms);
+    for (;;) {
+        Talk *stopping = nullptr;
+        for (const auto &talk : m_talks) {
+            if (talk->stopping) {
+                stopping = talk.get();
+                break;
+            }
+        }
+        if (!stopping)
+            return true;
+        // finished() runs onFinished, which drops the run from m_talks.
+        if (stopping->process.state() == QProcess::NotRunning)
+            onFinished(stopping);
+        else if (!stopping->process.waitForFinished(static_cast<int>(deadline.remainingTime()))
+                 && deadline.hasExpired())
+            return false;
+    }
 }

@@ -2,16 +2,18 @@
 #pragma once
 
 #include "netplayengines.h"
-#include "upnpgateway.h"
+#include "routerwire.h"
 
 #include <QObject>
+#include <QProcess>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
-// Every conversation with the router runs on a worker thread of its own; results come back
-// as queued calls, so the window and the game go on meanwhile. The mapping is renewed at
-// half its lease and removed when hosting ends. A router that never answers leaves a worker
-// waiting (the library's own socket time-outs end it), never the window.
+// The conversation with the router runs in the router program (dorvane-router), one process
+// per hosting, so that nothing a router or another device sends can take the game's memory,
+// time or life. The program renews the mapping, and removes it when told or when the game's
+// end closes its input. Its answers come back as signals; the window never waits for them.
 class PortMapper : public QObject
 {
     Q_OBJECT
@@ -19,25 +21,31 @@ public:
     static constexpr int LeaseSeconds = RouterOptions::LeaseSeconds;
     static constexpr int AnswerDeadlineMs = RouterOptions::AnswerDeadlineMs;
     static constexpr const char *RootUrlVariable = RouterOptions::RootUrlVariable;
+    static constexpr const char *ProgramName = "dorvane-router";
 
     using Options = RouterOptions;
     // The options of a running game: the root URL from DORVANE_UPNP_ROOT_URL when set.
     static Options fromEnvironment() { return RouterOptions::fromEnvironment(); }
 
     explicit PortMapper(Options options = fromEnvironment(), QObject *parent = nullptr);
-    // Removes a held mapping, waiting for the router at most ExitWaitMs.
+    // Asks for a held or coming mapping to be removed and waits at most ExitWaitMs for it;
+    // a removal still going on then finishes in the router program on its own.
     ~PortMapper() override;
     static constexpr int ExitWaitMs = 3000;
 
     // Hosting began on port: ask the router to forward it. Does nothing while already mapping.
     void start(quint16 port);
-    // Hosting ended: remove the mapping (on a worker), or drop the one still being made.
+    // Hosting ended: remove the mapping, or the one still being made once it is made.
     void stop();
     // Waits at most ms for pending removals (the program is ending). True when none is left.
     bool waitForRemovals(int ms);
 
     bool active() const { return m_port != 0; }
     const RouterMapping &mapping() const { return m_mapping; }
+
+    // The chat's sentence naming where others can join: this computer's local network
+    // addresses (the one towards the router first) and the router's internet address.
+    static QString addressesLine(quint16 port, const QString &lanAddress, const QString &externalAddress);
 
 Q_SIGNALS:
     // Emitted with a finished sentence for the chat's status lines.
@@ -48,18 +56,19 @@ Q_SIGNALS:
     void removed(const QString &problem);
 
 private:
-    struct Worker;
-    void runOpen();
-    void onOpened(quint64 generation, const RouterMapping &mapping);
-    void removeMapping(const RouterMapping &mapping);
+    struct Talk; // one run of the router program
+    void launch();
+    void onEvent(Talk *talk, const RouterWire::Event &event);
+    void onFinished(Talk *talk);
+    void onOpened(const RouterMapping &mapping);
     void onDeadline();
 
     Options m_options;
-    quint16 m_port = 0;       // hosting on this port; 0 while not hosting
-    quint64 m_generation = 0; // answers of an earlier hosting are not ours any more
-    bool m_waiting = false;   // an open request is out
-    RouterMapping m_mapping;  // what the router holds for us
-    QTimer m_renew;
+    quint16 m_port = 0;      // hosting on this port; 0 while not hosting
+    bool m_waiting = false;  // an open request is out
+    RouterMapping m_mapping; // what the router holds for us
     QTimer m_deadline;
-    std::shared_ptr<Worker> m_worker;
+    Talk *m_current = nullptr;                     // the run for this hosting
+    std::vector<std::unique_ptr<Talk>> m_talks;    // every run not finished yet
+    std::vector<std::unique_ptr<Talk>> m_finished; // runs whose end is being handled
 };

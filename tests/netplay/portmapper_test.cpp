@@ -1,6 +1,7 @@
 // The router's port: mapping and removal against a stand-in gateway on loopback.
 #include "portmapper.h"
 #include "standingateway.h"
+#include "upnpgateway.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@ PortMapper::Options options(const StandInGateway &gateway, int deadlineMs = Port
     PortMapper::Options o;
     o.rootUrl = gateway.rootUrl();
     o.answerDeadlineMs = deadlineMs;
+    o.helperProgram = QStringLiteral(DORVANE_ROUTER_HELPER);
     return o;
 }
 

@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 #include <mutex>
@@ -17,7 +18,16 @@
 class StandInGateway
 {
 public:
-    enum class Behaviour { Normal, GarbageDescription, GarbageAnswers, Silent };
+    enum class Behaviour {
+        Normal,
+        GarbageDescription,
+        GarbageAnswers,
+        Silent,
+        EndlessDescription,     // the description never ends, sent as fast as the reader takes it
+        EndlessExternalAddress, // so does the answer to GetExternalIPAddress
+        Trickle,                // every answer comes a byte at a time, ten bytes a second
+        ChunkedKeptOpen         // answers in chunks and keeps the connection open after them
+    };
 
     struct Call
     {
@@ -33,14 +43,18 @@ public:
         int addError = 0;           // AddPortMapping fails with this UPnP code (0: succeeds)
         bool permanentOnly = false; // a lease other than 0 fails with 725
         QString existingClient;     // a mapping of every port to this computer already exists
+        int addDelayMs = 0;         // AddPortMapping takes effect at once but is answered this late
+        QByteArray controlUrl;      // the description's controlURL (default: a path on this server)
     };
 
-    StandInGateway();
+    // Listens on address (loopback: 127.0.0.0/8), on port when it is not 0.
+    explicit StandInGateway(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost), quint16 port = 0);
     ~StandInGateway();
 
     void setScript(const Script &script);
     // The root description's address, for DORVANE_UPNP_ROOT_URL.
     QByteArray rootUrl() const;
+    quint16 port() const;
     QList<Call> calls() const;
     QList<Call> callsOf(const QString &action) const;
     // Mappings held now: external port -> internal client.
@@ -56,7 +70,7 @@ namespace standin {
 
 inline const QByteArray ServiceType = "urn:schemas-upnp-org:service:WANIPConnection:1";
 
-inline QByteArray description()
+inline QByteArray description(const QByteArray &controlUrl = "/ctl/IPConn")
 {
     return "<?xml version=\"1.0\"?>\r\n"
            "<root "
@@ -69,7 +83,9 @@ inline QByteArray description()
            + ServiceType
            + "</serviceType>"
              "<serviceId>urn:upnp-org:serviceId:WANIPConn1</serviceId>"
-             "<controlURL>/ctl/IPConn</controlURL><eventSubURL>/evt/IPConn</eventSubURL><SCPDURL>/WANIPCn.xml</"
+             "<controlURL>"
+           + controlUrl
+           + "</controlURL><eventSubURL>/evt/IPConn</eventSubURL><SCPDURL>/WANIPCn.xml</"
              "SCPDURL>"
              "</service></serviceList></device></deviceList></device></deviceList></device></root>\r\n";
 }
@@ -137,12 +153,77 @@ private:
             const qsizetype bodySize = length.hasMatch() ? length.captured(1).toLongLong() : 0;
             if (request.size() < headerEnd + 4 + bodySize)
                 return;
-            const QByteArray reply = respond(request.left(headerEnd), request.mid(headerEnd + 4, bodySize));
+            if (socket->property("answered").toBool())
+                return;
+            socket->setProperty("answered", true);
+            const QByteArray head = request.left(headerEnd);
+            const QByteArray reply = respond(head, request.mid(headerEnd + 4, bodySize));
             if (reply.isNull())
                 return; // a silent router keeps the connection open and says nothing
-            socket->write(reply);
-            socket->disconnectFromHost();
+            std::unique_lock lock(mutex);
+            const Behaviour behaviour = script.behaviour;
+            const int delayMs = head.contains("#AddPortMapping") ? script.addDelayMs : 0;
+            lock.unlock();
+            if (behaviour == Behaviour::EndlessDescription && head.startsWith("GET "))
+                return endless(socket,
+                               "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n<?xml version=\"1.0\"?>"
+                               "<root><device><friendlyName>",
+                               'x');
+            if (behaviour == Behaviour::EndlessExternalAddress && head.contains("#GetExternalIPAddress"))
+                return endless(socket,
+                               "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n<?xml version=\"1.0\"?>"
+                               "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
+                               "<u:GetExternalIPAddressResponse><NewExternalIPAddress>",
+                               '1');
+            if (behaviour == Behaviour::Trickle)
+                return trickle(socket, reply);
+            if (behaviour == Behaviour::ChunkedKeptOpen) {
+                const qsizetype headEnd = reply.indexOf("\r\n\r\n");
+                const QByteArray body = reply.mid(headEnd + 4);
+                const qsizetype half = body.size() / 2;
+                socket->write("HTTP/1.1 " + reply.mid(9, 3)
+                              + " X\r\nContent-Type: text/xml\r\n"
+                                "Transfer-Encoding: chunked\r\n\r\n"
+                              + QByteArray::number(half, 16) + "\r\n" + body.left(half) + "\r\n"
+                              + QByteArray::number(body.size() - half, 16) + "\r\n" + body.mid(half)
+                              + "\r\n0\r\n\r\n");
+                return;
+            }
+            QTimer::singleShot(delayMs, socket, [socket, reply] {
+                socket->write(reply);
+                socket->disconnectFromHost();
+            });
         });
+    }
+
+    // Writes head, then fill for as long as the reader takes it (it ends when the reader goes).
+    static void endless(QTcpSocket *socket, const QByteArray &head, char fill)
+    {
+        socket->write(head);
+        const QByteArray block(64 * 1024, fill);
+        connect(socket, &QTcpSocket::bytesWritten, socket, [socket, block] {
+            if (socket->bytesToWrite() < 4 * block.size())
+                socket->write(block);
+        });
+        socket->write(block);
+    }
+
+    // Writes reply a byte every 100 ms.
+    static void trickle(QTcpSocket *socket, const QByteArray &reply)
+    {
+        auto *timer = new QTimer(socket);
+        timer->setProperty("sent", 0);
+        connect(timer, &QTimer::timeout, socket, [socket, timer, reply] {
+            const int sent = timer->property("sent").toInt();
+            if (sent >= reply.size()) {
+                timer->stop();
+                socket->disconnectFromHost();
+                return;
+            }
+            socket->write(reply.mid(sent, 1));
+            timer->setProperty("sent", sent + 1);
+        });
+        timer->start(100);
     }
 
     QByteArray respond(const QByteArray &head, const QByteArray &body)
@@ -153,7 +234,8 @@ private:
         if (head.startsWith("GET ")) {
             if (script.behaviour == Behaviour::GarbageDescription)
                 return standin::http(200, QByteArray(3000, '\x7f') + "<root><<<>>>\xff\xfe");
-            return standin::http(200, standin::description());
+            return standin::http(200, script.controlUrl.isEmpty() ? standin::description()
+                                                                  : standin::description(script.controlUrl));
         }
         static const QRegularExpression actionPattern(QStringLiteral("(?i)soapaction:\\s*\"?[^#]*#(\\w+)"));
         const auto actionMatch = actionPattern.match(QString::fromLatin1(head));
@@ -208,10 +290,10 @@ private:
     }
 };
 
-inline StandInGateway::StandInGateway()
+inline StandInGateway::StandInGateway(const QHostAddress &address, quint16 port)
 {
     m_server = new Server;
-    m_server->listen(QHostAddress::LocalHost, 0);
+    m_server->listen(address, port);
     m_server->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
     m_thread.start();
@@ -231,7 +313,13 @@ inline void StandInGateway::setScript(const Script &script)
 
 inline QByteArray StandInGateway::rootUrl() const
 {
-    return "http://127.0.0.1:" + QByteArray::number(m_server->serverPort()) + "/rootDesc.xml";
+    return "http://" + m_server->serverAddress().toString().toLatin1() + ":"
+           + QByteArray::number(m_server->serverPort()) + "/rootDesc.xml";
+}
+
+inline quint16 StandInGateway::port() const
+{
+    return m_server->serverPort();
 }
 
 inline QList<StandInGateway::Call> StandInGateway::calls() const
