@@ -67,7 +67,7 @@ TEST(SeatNames, NamesInUseAreTheOtherLoggedInEntriesAndTheComputersNames)
     state.seats[1].connected = state.seats[1].loggedIn = true;
     state.seats[5].name = "eve";
     state.seats[5].connected = state.seats[5].loggedIn = true;
-    state.seats[6].name = "gone"; // not connected any more
+    state.seats[6].name = "gone";    // not connected any more
     state.seats[3].connected = true; // connected, not logged in yet
     const QList<QByteArray> names = seatnames::inUse(state, 3);
     EXPECT_TRUE(names.contains("alice"));

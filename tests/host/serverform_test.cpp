@@ -51,12 +51,11 @@ TEST_F(ServerForm, LoginAnnouncesNewcomerListsOthersAndReportsVersionMismatch)
     HostClient &bob = login("bob");
     HostClient &carl = join();
     carl.sendMessage("CMD_logininfo+3+1.0.8+carl the+third");
-    ASSERT_TRUE(pumpUntil(
-        [&] { return carl.has(Waiting) && alice.has("CMD_havewrongversion+carl the+third"); }));
+    ASSERT_TRUE(pumpUntil([&] { return carl.has(Waiting) && alice.has("CMD_havewrongversion+carl the+third"); }));
 
-    const QList<QByteArray> carlExpected{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+carl the+third",
+    const QList<QByteArray> carlExpected{"CMD_sendlogininfo+3",         "CMD_newplayerinfo+3+carl the+third",
                                          "CMD_existingplayers+1+alice", "CMD_existingplayers+2+bob",
-                                         "CMD_wrongversion+", Waiting};
+                                         "CMD_wrongversion+",           Waiting};
     EXPECT_EQ(carl.messages(), carlExpected);
     const QList<QByteArray> aliceExpected{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+alice",
                                           "CMD_newplayerinfo+2+bob", "CMD_newplayerinfo+3+carl the+third",

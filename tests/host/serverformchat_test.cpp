@@ -119,7 +119,8 @@ TEST_F(ServerFormChat, RelaysBeyondTheSendersBudgetAreDroppedAndOnlyTheSenderIsT
     sync(alice);
     const qsizetype passed = alice.withPrefix("CMD_chat+2+").size();
     EXPECT_EQ(passed, RelayBudget::BurstBytes / relaySize) << "the burst, then nothing";
-    EXPECT_TRUE(pumpUntil([&] { return !bob.withPrefix(TooFast).isEmpty(); })) << bob.messages().last().left(80).constData();
+    EXPECT_TRUE(pumpUntil([&] { return !bob.withPrefix(TooFast).isEmpty(); }))
+        << bob.messages().last().left(80).constData();
     EXPECT_EQ(bob.withPrefix(TooFast).size(), 1) << "one notice for the whole run of drops";
     EXPECT_TRUE(alice.withPrefix("CMD_chat+0+").isEmpty()) << "the others never hear of it";
     EXPECT_TRUE(droppedContains("faster than")) << dropped.join('\n').toStdString();
@@ -163,7 +164,8 @@ TEST_F(ServerFormChat, ASlowReaderOutlastsAChatFlood)
     EXPECT_LE(relayed, qsizetype(budgetLines)) << "sent " << sent;
     EXPECT_GT(relayed, 3);
     EXPECT_EQ(flooder.withPrefix(TooFast).size(), 1);
-    EXPECT_TRUE(slow.withPrefix("CMD_chat+0+").isEmpty() || slow.withPrefix("CMD_chat+0+") == QList<QByteArray>{Waiting});
+    EXPECT_TRUE(slow.withPrefix("CMD_chat+0+").isEmpty()
+                || slow.withPrefix("CMD_chat+0+") == QList<QByteArray>{Waiting});
     EXPECT_TRUE(server.state().seats[3].connected);
     EXPECT_FALSE(droppedContains("bytes unsent")) << dropped.join('\n').toStdString();
     sync(alice);
