@@ -12,8 +12,8 @@ bool invisible(char32_t c)
     if (QChar::category(c) == QChar::Other_Format) // zero-width, direction controls, tags
         return true;
     return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) // variation selectors
-           || c == 0x034F || c == 0x115F || c == 0x1160 || c == 0x17B4 || c == 0x17B5 || c == 0x3164
-           || c == 0xFFA0 || (c >= 0x180B && c <= 0x180F);
+           || c == 0x034F || c == 0x115F || c == 0x1160 || c == 0x17B4 || c == 0x17B5 || c == 0x3164 || c == 0xFFA0
+           || (c >= 0x180B && c <= 0x180F);
 }
 
 // The longest start of name (at most maxBytes) that does not end inside a UTF-8 sequence.

@@ -160,9 +160,9 @@ private:
     quint64 m_hostingConnectionId = 0;
     bool m_acceptedAny = false;
     double m_timeScale = 1.0;
-    QElapsedTimer m_clock;      // real time since construction
-    double m_scaledBaseMs = 0;  // hostNowMs() when the time scale last changed
-    qint64 m_realBaseMs = 0;    // m_clock then
+    QElapsedTimer m_clock;     // real time since construction
+    double m_scaledBaseMs = 0; // hostNowMs() when the time scale last changed
+    qint64 m_realBaseMs = 0;   // m_clock then
     RelayBudget m_relayBudget;
     std::array<bool, HostState::MaxEntries + 1> m_closePending{}; // a close is scheduled
 };
