@@ -103,6 +103,7 @@ public:
 Q_SIGNALS:
     // Emitted when a request is dropped: a malformed field, a seat the sender may not speak
     // for, a line from a connection that has closed since, a relay too long for the clients,
+    // chat text longer than a chat line, a relay beyond its sender's budget, a second log-in,
     // or a connection closed for flooding, not reading or not logging in.
     void requestDropped(const QString &reason);
 
