@@ -25,6 +25,15 @@ constexpr int StyleProperty = QTextFormat::UserProperty + 1;
 const QString SmileyMark = QStringLiteral(":)#");
 const QString LinkScheme = QStringLiteral("chatlink");
 constexpr QChar ZeroWidthSpace(0x200B);
+constexpr QChar FirstStrongIsolate(0x2068);
+constexpr QChar PopDirectionalIsolate(0x2069);
+
+bool directionControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E)
+           || (u >= 0x2066 && u <= 0x2069);
+}
 
 QUrl smileyUrl(int picture)
 {
@@ -95,6 +104,10 @@ ChatView::ChatView(QTextBrowser &view, ShellOpen &shell, MessageBoxes &boxes, QO
     m_view.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // a word wider than the view
     m_view.document()->setDocumentMargin(5);
     m_view.document()->setUndoRedoEnabled(false);
+    // Every line runs left to right, whatever script a peer's name or text starts with.
+    QTextOption option = m_view.document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    m_view.document()->setDefaultTextOption(option);
     // Selectable with the mouse, but no caret: the transcript is not a text to edit.
     m_view.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
     QPalette palette = m_view.palette();
@@ -230,6 +243,18 @@ std::pair<QString, QColor> ChatView::chatBody(const QString &body)
     if (bar < 0)
         return {body, QColor(255, 0, 0)};
     return {body.left(bar), colortext::readOr(body.mid(bar + 1), QColor(255, 0, 0))};
+}
+
+QString ChatView::withoutDirectionControls(const QString &text)
+{
+    QString out = text;
+    out.removeIf(directionControl);
+    return out;
+}
+
+QString ChatView::isolated(const QString &text)
+{
+    return FirstStrongIsolate + withoutDirectionControls(text) + PopDirectionalIsolate;
 }
 
 int ChatView::smileyIndex(const QString &digits)
@@ -383,7 +408,7 @@ QString ChatView::link(int entry) const
 
 QString ChatView::webAddress(const QString &word)
 {
-    QString text = word.trimmed();
+    QString text = withoutDirectionControls(word).trimmed();
     // Punctuation around an address in a sentence: "(see www.a.org)." opens www.a.org.
     if (text.startsWith(QLatin1Char('(')))
         text.remove(0, 1);
@@ -424,6 +449,7 @@ void ChatView::copySelection()
     QString text = selection.selection().toPlainText();
     text.remove(QChar::ObjectReplacementCharacter); // the smiley pictures
     text.remove(ZeroWidthSpace);                    // the breaks in long words
+    text = withoutDirectionControls(text);          // the isolates around peers' names and text
     QGuiApplication::clipboard()->setText(text);
 }
 

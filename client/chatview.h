@@ -100,6 +100,13 @@ public:
     // The word as shown: a word longer than LongWordChars gets an invisible break
     // opportunity every LongWordChars characters, so its layout stays linear.
     static QString breakable(const QString &word);
+    // Text from a peer without direction controls (embeddings, overrides, isolates and
+    // marks): a name or chat text cannot reorder the rest of a line or a label with them.
+    // Zero-width joiners and variation selectors stay; they are part of emoji.
+    static QString withoutDirectionControls(const QString &text);
+    // Peer text shown isolated: without direction controls, between a first-strong isolate
+    // and its pop, so that whatever direction it runs in, the line around it keeps its order.
+    static QString isolated(const QString &text);
     // The smiley picture for a code's two characters: nn - 10 when 10 <= nn <= 27, else 0.
     static int smileyIndex(const QString &digits);
 

@@ -19,6 +19,23 @@ QString text(const QByteArray &bytes)
     return QString::fromUtf8(bytes);
 }
 
+// A name from the host as a label shows it.
+QString label(const QByteArray &name)
+{
+    return ChatView::withoutDirectionControls(text(name));
+}
+
+// A name from the host inside a line of the client's own words.
+QString inLine(const QString &name)
+{
+    return ChatView::isolated(name);
+}
+
+bool isEntry(int n)
+{
+    return n >= 1 && n <= 9;
+}
+
 } // namespace
 
 ClientGame::ClientGame(ClientModel &model, ClientState &state, QObject *parent)
@@ -98,7 +115,7 @@ void ClientGame::status(const QString &line)
 
 void ClientGame::havewrongversion(const QByteArray &data)
 {
-    status(text(protocol::HaveWrongVersion::parse(data).name)
+    status(inLine(text(protocol::HaveWrongVersion::parse(data).name))
            + QStringLiteral(" has a different version of the game then you."));
 }
 
@@ -124,18 +141,31 @@ void ClientGame::sendloginfo(const QByteArray &data)
 
 void ClientGame::chatrecieved(const QByteArray &data)
 {
-    showChat(protocol::Chat::parse(data).line);
+    showChat(protocol::Chat::parse(data).line, QStringLiteral(" chats: "));
 }
 
 void ClientGame::actionrecieved(const QByteArray &data)
 {
-    showChat(protocol::Action::parse(data).line);
+    showChat(protocol::Action::parse(data).line, QStringLiteral(" "));
 }
 
-void ClientGame::showChat(const QByteArray &body)
+void ClientGame::showChat(const QByteArray &body, const QString &between)
 {
     const auto [line, color] = ChatView::chatBody(text(body));
-    Q_EMIT chatLine(line, color);
+    const qsizetype plus = line.indexOf(QLatin1Char('+'));
+    bool numeric = false;
+    const int sender = line.left(qMax<qsizetype>(plus, 0)).toInt(&numeric);
+    if (plus < 0 || !numeric || sender == 0) {
+        // The host's own status line.
+        Q_EMIT chatLine(ChatView::withoutDirectionControls(line), color);
+        return;
+    }
+    const QString said = line.mid(plus + 1);
+    const QString head = isEntry(sender) ? m_names[sender] + between : QString();
+    const QString shown = isEntry(sender) && said.startsWith(head)
+                              ? inLine(m_names[sender]) + between + inLine(said.mid(head.size()))
+                              : inLine(said);
+    Q_EMIT chatLine(line.left(plus + 1) + shown, color);
 }
 
 void ClientGame::playasound(const QByteArray &data)
@@ -158,18 +188,29 @@ void ClientGame::existingplayers(const QByteArray &data)
 
 void ClientGame::arrived(int n, const QString &name)
 {
+    const QString shown = ChatView::withoutDirectionControls(name);
+    if (isEntry(n))
+        m_names[n] = name;
     if (n == m_state.myid) {
+        // The host may have changed the name to tell it from another at the table: this
+        // client goes by the name everyone else sees.
+        m_state.playername = name;
         status(QStringLiteral("You are Connected."));
         Q_EMIT ownArrival();
     } else {
-        status(name + QStringLiteral(" is Connected."));
+        status(inLine(name) + QStringLiteral(" is Connected."));
     }
     if (ClientModel::isSeat(n)) {
-        m_model.seats[n].status = SeatOccupant::Player;
-        m_model.seats[n].name = name;
+        SeatModel &seat = m_model.seats[n];
+        // A person takes a seat the computer plays in a running game.
+        if (n != m_state.myid && seat.status == SeatOccupant::Computer && m_model.stage == GameStage::Running)
+            status(inLine(name) + QStringLiteral(" takes over from ") + inLine(seat.name) + QLatin1Char('.'));
+        seat.status = SeatOccupant::Player;
+        seat.name = shown;
     } else {
-        Q_EMIT spyArrived(n, name);
-        status(n == m_state.myid ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
+        Q_EMIT spyArrived(n, shown);
+        status(n == m_state.myid ? QStringLiteral("You are spying.")
+                                 : inLine(name) + QStringLiteral(" is spying."));
     }
     Q_EMIT soundRequested(QStringLiteral("entered"));
 }
@@ -178,19 +219,24 @@ void ClientGame::playerdisconnected(const QByteArray &data)
 {
     const auto message = protocol::PlayerDisconnected::parse(data);
     const int n = message.seat;
-    const QString name = text(message.name);
+    const QString name = label(message.name);
+    if (isEntry(n))
+        m_names[n].clear();
     if (ClientModel::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
+        const bool personLeft = seat.status == SeatOccupant::Player;
         if (seat.status != SeatOccupant::Empty)
-            status(seat.name + QStringLiteral(" disconnected."));
-        // The host's computer player takes seat 2 over.
+            status(inLine(seat.name) + QStringLiteral(" disconnected."));
+        // The host's computer player takes seat 2 over; in a running game it plays on there.
+        if (n == 2 && personLeft && m_model.stage == GameStage::Running)
+            status(inLine(ClientModel::ComputerName) + QStringLiteral(" plays for ") + inLine(seat.name));
         seat.status = n == 2 ? SeatOccupant::Computer : SeatOccupant::Empty;
         seat.name = n == 2 ? ClientModel::ComputerName : QString();
         seat.watching = false;
         return;
     }
     if (m_removeSpy && m_removeSpy(n, name)) {
-        status(name + QStringLiteral(" has left."));
+        status(inLine(name) + QStringLiteral(" has left."));
         Q_EMIT spyLeft(n, name);
     }
 }
@@ -198,13 +244,16 @@ void ClientGame::playerdisconnected(const QByteArray &data)
 void ClientGame::startthegame(const QByteArray &data)
 {
     const QString name = text(protocol::StartGame::parse(data).name);
+    // Only the hosting player (entry 1) starts games.
+    const bool own = m_state.myid == 1;
     m_model.stage = GameStage::Running;
     m_model.step = TurnStep::Idle;
     m_model.justWatching = false;
     Q_EMIT justWatchChanged(false);
     m_model.round = 0;
     clearall();
-    status(name + QStringLiteral(" has started a game."));
+    status(own ? QStringLiteral("You have started a game.")
+               : inLine(name) + QStringLiteral(" has started a game."));
     SeatModel &second = m_model.seats[2];
     if (second.status == SeatOccupant::Empty) {
         second.status = SeatOccupant::Computer;
@@ -351,24 +400,26 @@ void ClientGame::justwatching(const QByteArray &data)
         m_model.justWatching = watching;
         Q_EMIT justWatchChanged(watching);
     }
-    status(m_model.seatName(seat)
-           + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
+    if (seat == m_state.myid)
+        status(watching ? QStringLiteral("You are just watching") : QStringLiteral("You are now playing again"));
+    else
+        status(inLine(m_model.seatName(seat))
+               + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
     m_model.seats[seat].watching = watching;
 }
 
 void ClientGame::winner(const QByteArray &data)
 {
-    const QString names = text(protocol::Winner::parse(data).names);
+    const QString names = label(protocol::Winner::parse(data).names);
     m_model.stage = GameStage::Over;
     m_model.step = TurnStep::Idle;
     m_model.currentplayer = 0;
     Q_EMIT soundRequested(QStringLiteral("winner"));
     const bool seated = ClientModel::isSeat(m_state.myid);
     const bool won = seated && m_model.seatName(m_state.myid) == names;
-    const QString line =
+    m_model.winnerLine =
         won ? QStringLiteral("You have Won the Game!") : names + QStringLiteral(" has Won the Game!");
-    m_model.winnerLine = line;
-    status(line);
+    status(won ? m_model.winnerLine : inLine(names) + QStringLiteral(" has Won the Game!"));
     m_model.phaseLine.clear();
     m_model.statusLine = QStringLiteral("Game Over!");
     m_model.markAllPhases(PhaseMark::Done);

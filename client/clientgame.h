@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <functional>
 
 struct ClientModel;
@@ -87,7 +88,9 @@ Q_SIGNALS:
 private:
     void dispatch(const QByteArray &line);
     void status(const QString &text);
-    void showChat(const QByteArray &body);
+    // Shows a relayed chat or action line, "{seat}+{name}{between}{text}|{colour}", with the
+    // sender's name and text isolated.
+    void showChat(const QByteArray &body, const QString &between);
     // A player or spectator came: number n, name.
     void arrived(int n, const QString &name);
     void setPhaseLine(int player, int phase);
@@ -102,4 +105,6 @@ private:
     ClientModel &m_model;
     ClientState &m_state;
     SpyRemover m_removeSpy;
+    // The names the host announced for entries 1 to 9, as it sent them; empty while free.
+    std::array<QString, 10> m_names;
 };

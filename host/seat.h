@@ -19,6 +19,7 @@ struct TSeat
     bool connected = false;    // the entry holds a live connection
     TSock *socket = nullptr;   // the accepted connection (owned by the listener); null in the simulator
     quint64 connectionId = 0;  // which accepted connection holds the entry; 0 = none
+    bool loggedIn = false;     // the connection has logged in (it may do so once)
     int score = 0;             // running total of the game (entries 1 to 4)
     bool justwatching = false; // the computer plays this seat's turns
     QByteArray botname;        // stands in for an empty name

@@ -5,6 +5,7 @@
 #include "protocol.h"
 #include "protocollimits.h"
 #include "requestbinding.h"
+#include "seatnames.h"
 #include "version.h"
 
 #include <QMetaObject>
@@ -37,6 +38,7 @@ TServer::TServer(QObject *parent)
         tempsockInfo(sender, kind, msg);
     };
 
+    m_clock.start();
     socktimer.setInterval(scaled(SockTimerMs));
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
     connect(&timer1, &StepTimer::fired, this, &TServer::timer1Timer);
@@ -63,11 +65,20 @@ TServer::~TServer()
 
 void TServer::setTimeScale(double scale)
 {
+    m_scaledBaseMs = hostNowMs();
+    m_realBaseMs = m_clock.elapsed();
     m_timeScale = (std::isfinite(scale) && scale >= 0) ? scale : 1.0;
     socktimer.setInterval(scaled(SockTimerMs));
     timer1.setTimeScale(m_timeScale);
     computertimer.setTimeScale(m_timeScale);
     m_loginDeadlines.setTimeScale(m_timeScale);
+}
+
+double TServer::hostNowMs() const
+{
+    const double real = double(m_clock.elapsed() - m_realBaseMs);
+    // At scale 0 every interval is over at once: so is every wait for a relay budget.
+    return m_scaledBaseMs + (m_timeScale > 0 ? real / m_timeScale : real * 1e9);
 }
 
 int TServer::scaled(int ms) const
@@ -132,6 +143,8 @@ void TServer::acceptInto(int k)
     seat.socket = sock;
     seat.connected = true;
     seat.connectionId = ++m_lastConnectionId;
+    seat.loggedIn = false;
+    m_relayBudget.reset(k, hostNowMs());
     if (!m_acceptedAny && sock->HostName().startsWith(QLatin1String("127.")))
         m_hostingConnectionId = seat.connectionId;
     m_acceptedAny = true;
@@ -269,6 +282,7 @@ void TServer::freeEntry(int k)
     seat.name.clear();
     seat.justwatching = false;
     seat.connectionId = 0;
+    seat.loggedIn = false;
     m_loginDeadlines.forget(k);
     receivedlist.resetEntry(k); // its waiting requests go at once
     m_closePending[k] = false;
@@ -421,21 +435,28 @@ void TServer::dispatch(const QueuedRequest &request)
 void TServer::receivedlogininfo(const protocol::LoginInfo &request)
 {
     const int k = request.seat;
-    const QByteArray &name = request.name;
     if (!validEntry(k))
         throw protocol::ProtocolError("seat out of range");
-    if (!limits::acceptableName(name)) {
+    if (!limits::acceptableName(request.name)) {
         // Names are repeated in later messages: a name too long is never seated, and the
         // connection goes at once rather than hold an entry it cannot use.
         closeLater(k, QStringLiteral("entry %1: log-in name of %2 bytes (at most %3); connection closed")
                           .arg(k)
-                          .arg(name.size())
+                          .arg(request.name.size())
                           .arg(limits::MaxNameBytes));
         return;
     }
-    m_loginDeadlines.forget(k);
     TSeat &seat = m_state.seats[k];
-    seat.name = name;
+    if (seat.loggedIn) {
+        // A name is given once per connection: a second log-in would rename the seat under
+        // the others' eyes and let its holder speak as anyone.
+        reportDrop(QStringLiteral("entry %1: CMD_logininfo dropped: the connection has logged in already").arg(k));
+        return;
+    }
+    m_loginDeadlines.forget(k);
+    seat.loggedIn = true;
+    seat.name = seatnames::unique(request.name, seatnames::inUse(m_state, k));
+    const QByteArray &name = seat.name;
     broadcast(protocol::NewPlayerInfo{k, name}.build());
     for (int j = 1; j <= m_state.conncount && seat.connected; ++j) {
         if (j != k && m_state.seats[j].connected)
@@ -447,6 +468,8 @@ void TServer::receivedlogininfo(const protocol::LoginInfo &request)
     }
     if (m_state.gameon)
         sendLoadStats(k);
+    else if (!isHosting(k))
+        sendStatus(k, "Waiting for the host to start the game.");
 }
 
 void TServer::sendLoadStats(int k)
@@ -489,11 +512,30 @@ void TServer::justwatch(const protocol::JustWatch &request)
     }
 }
 
-void TServer::relay(const QByteArray &message)
+void TServer::sendStatus(int k, const QByteArray &text)
+{
+    sendTo(k, protocol::Chat::relay(0, text + "|clBlue").build());
+}
+
+void TServer::refuseLongText(int sender, const char *what, qsizetype bytes, qsizetype limit)
+{
+    sendStatus(sender, QByteArray("Your ") + what + " was not sent: it is longer than the game sends.");
+    throw protocol::ProtocolError(std::string(what) + " of " + std::to_string(bytes) + " bytes (at most "
+                                  + std::to_string(limit) + ")");
+}
+
+void TServer::relay(int sender, const QByteArray &message)
 {
     if (message.size() > limits::MaxMessageBytes)
         throw protocol::ProtocolError("its relay would be " + std::to_string(message.size())
                                       + " bytes, longer than a client accepts");
+    const RelayBudget::Verdict verdict = m_relayBudget.charge(sender, message.size(), hostNowMs());
+    if (verdict == RelayBudget::Verdict::DropAndTell)
+        sendStatus(sender, "You are sending faster than the others can follow: "
+                           "some of your chat did not go out. Wait a moment.");
+    if (verdict != RelayBudget::Verdict::Send)
+        throw protocol::ProtocolError("its relays go out faster than "
+                                      + std::to_string(RelayBudget::BytesPerSecond) + " bytes a second");
     broadcast(message);
 }
 
@@ -501,21 +543,30 @@ void TServer::chat(const protocol::ChatRequest &request)
 {
     if (!validEntry(request.seat))
         throw protocol::ProtocolError("seat out of range");
+    if (request.payload.size() > limits::MaxChatPayloadBytes)
+        refuseLongText(request.seat, "chat line", request.payload.size(), limits::MaxChatPayloadBytes);
     const QByteArray &name = m_state.seats[request.seat].name;
-    relay(protocol::Chat::relay(request.seat, name + " chats: " + request.payload).build());
+    relay(request.seat, protocol::Chat::relay(request.seat, name + " chats: " + request.payload).build());
 }
 
 void TServer::action(const protocol::ActionRequest &request)
 {
     if (!validEntry(request.seat))
         throw protocol::ProtocolError("seat out of range");
+    if (request.payload.size() > limits::MaxChatPayloadBytes)
+        refuseLongText(request.seat, "action", request.payload.size(), limits::MaxChatPayloadBytes);
     const QByteArray &name = m_state.seats[request.seat].name;
-    relay(protocol::Action::relay(request.seat, name + " " + request.payload).build());
+    relay(request.seat, protocol::Action::relay(request.seat, name + " " + request.payload).build());
 }
 
 void TServer::playasound(const protocol::PlaySoundRequest &request)
 {
-    broadcast(protocol::PlaySound{request.seat, request.tail}.build());
+    if (!validEntry(request.seat))
+        throw protocol::ProtocolError("seat out of range");
+    // The sound's name and its "+".
+    if (request.tail.size() > limits::MaxSoundNameBytes + 1)
+        refuseLongText(request.seat, "chatter sound", request.tail.size(), limits::MaxSoundNameBytes + 1);
+    relay(request.seat, protocol::PlaySound{request.seat, request.tail}.build());
 }
 
 void TServer::startgame(const protocol::StartGame &request)
@@ -534,26 +585,6 @@ void TServer::alldone(const protocol::AllDone &request)
 }
 
 // --- timers ------------------------------------------------------------------------------
-
-void TServer::armPauseTimer(int step)
-{
-    timer1.arm(Timer1Ms, step);
-}
-
-void TServer::disablePauseTimer()
-{
-    timer1.disable();
-}
-
-void TServer::armComputerTimer(int intervalMs, int step)
-{
-    computertimer.arm(intervalMs, step);
-}
-
-void TServer::disableComputerTimer()
-{
-    computertimer.disable();
-}
 
 void TServer::timer1Timer(int step)
 {

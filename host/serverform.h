@@ -4,6 +4,7 @@
 #include "computerplayer.h"
 #include "hoststate.h"
 #include "logindeadlines.h"
+#include "relaybudget.h"
 #include "requests.h"
 #include "requestqueue.h"
 #include "sock.h"
@@ -11,6 +12,7 @@
 #include "turnengine.h"
 #include "turnsink.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <array>
@@ -93,14 +95,15 @@ public:
 
     // TurnSink
     void broadcast(const QByteArray &message) override;
-    void armPauseTimer(int step) override;
-    void disablePauseTimer() override;
-    void armComputerTimer(int intervalMs, int step) override;
-    void disableComputerTimer() override;
+    void armPauseTimer(int step) override { timer1.arm(Timer1Ms, step); }
+    void disablePauseTimer() override { timer1.disable(); }
+    void armComputerTimer(int intervalMs, int step) override { computertimer.arm(intervalMs, step); }
+    void disableComputerTimer() override { computertimer.disable(); }
 
 Q_SIGNALS:
     // Emitted when a request is dropped: a malformed field, a seat the sender may not speak
     // for, a line from a connection that has closed since, a relay too long for the clients,
+    // chat text longer than a chat line, a relay beyond its sender's budget, a second log-in,
     // or a connection closed for flooding, not reading or not logging in.
     void requestDropped(const QString &reason);
 
@@ -126,8 +129,16 @@ private:
     void reportDrop(QString reason);
     void freeEntry(int k);
     void sendLoadStats(int k);
-    // Broadcasts a chat or action relay unless it is longer than a client accepts.
-    void relay(const QByteArray &message);
+    // Broadcasts a chat, action or chatter-sound relay of entry sender unless it is longer
+    // than a client accepts or more than the sender's relay budget holds; the sender alone
+    // is told when its relays are dropped for the budget.
+    void relay(int sender, const QByteArray &message);
+    // Drops a relay request whose text is longer than a client ever sends, and tells the sender.
+    void refuseLongText(int sender, const char *what, qsizetype bytes, qsizetype limit);
+    // A status line in the sender's chat (a chat line from sender 0), to entry k only.
+    void sendStatus(int k, const QByteArray &text);
+    // Milliseconds on the host's scaled clock: real time divided by the time scale.
+    double hostNowMs() const;
     void timer1Timer(int step);
     void computertimerTimer(int step);
     int scaled(int ms) const;
@@ -150,5 +161,9 @@ private:
     quint64 m_hostingConnectionId = 0;
     bool m_acceptedAny = false;
     double m_timeScale = 1.0;
+    QElapsedTimer m_clock;     // real time since construction
+    double m_scaledBaseMs = 0; // hostNowMs() when the time scale last changed
+    qint64 m_realBaseMs = 0;   // m_clock then
+    RelayBudget m_relayBudget;
     std::array<bool, HostState::MaxEntries + 1> m_closePending{}; // a close is scheduled
 };

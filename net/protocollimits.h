@@ -18,6 +18,16 @@ inline constexpr qsizetype MaxNameBytes = 64;
 // stays far below MaxMessageBytes.
 inline constexpr int MaxChatChars = 2000;
 
+// The most UTF-8 bytes MaxChatChars characters take (four per character at most), and the
+// longest colour text a client writes after the text's "|": the host relays no chat or
+// action payload longer than both together, without decoding it.
+inline constexpr qsizetype MaxChatTextBytes = 4 * MaxChatChars;
+inline constexpr qsizetype MaxColorTextBytes = 16;
+inline constexpr qsizetype MaxChatPayloadBytes = MaxChatTextBytes + 1 + MaxColorTextBytes;
+
+// The longest chatter sound name ("wave1" to "wave20"); the host relays no longer one.
+inline constexpr qsizetype MaxSoundNameBytes = 6;
+
 // True when the host seats a player who logs in with this name: at most MaxNameBytes bytes
 // (an empty name is allowed; the seat's stand-in name is shown for it). Clients check a
 // name with it before they log in.

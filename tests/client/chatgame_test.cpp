@@ -52,7 +52,12 @@ struct Player
         options.colors = &colors;
         chat = std::make_unique<Tchat>(options);
     }
-    QString lastLine() const { return chat->board().mainchat->document()->lastBlock().text().simplified(); }
+    QString lastLine() const
+    {
+        // Without the invisible isolates around peers' names and text.
+        QString line = chat->board().mainchat->document()->lastBlock().text();
+        return line.remove(QChar(0x2068)).remove(QChar(0x2069)).simplified();
+    }
     bool waitForLine(const QString &line) const
     {
         return QTest::qWaitFor([&] { return lastLine() == line; }, 5000);

@@ -78,10 +78,11 @@ protected:
     QString text(const QString &name) const { return find<QLabel>(name)->text(); }
     QStringList chatLines() const
     {
-        // Each line shows its prefix run and words with their blanks; compare the words.
+        // Each line shows its prefix run and words with their blanks; compare the words
+        // (without the invisible isolates around peers' names and text).
         QStringList lines = chat->board().mainchat->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (QString &line : lines)
-            line = line.simplified();
+            line = line.remove(QChar(0x2068)).remove(QChar(0x2069)).simplified();
         return lines;
     }
 

@@ -284,7 +284,7 @@ TEST_F(Dispatch, HostSeesTheStartButtonAgainAfterTheGame)
     EXPECT_FALSE(model.turnButtons(state).start);
     EXPECT_EQ(model.stage, GameStage::Running);
     EXPECT_EQ(model.seatName(2), QStringLiteral("Klot"));
-    EXPECT_TRUE(lines.contains(QStringLiteral("You has started a game.")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("You have started a game.")));
     deliver("CMD_winner+Klot+");
     EXPECT_TRUE(model.turnButtons(state).start);
     state.amhost = false;
@@ -306,7 +306,7 @@ TEST_F(Dispatch, JustWatchingMarks)
     EXPECT_FALSE(model.justWatching);
     EXPECT_FALSE(checked.last().at(0).toBool());
     EXPECT_FALSE(model.seats[1].watching);
-    EXPECT_TRUE(lines.contains(QStringLiteral("You is now playing again")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("You are now playing again")));
     deliver("CMD_playerdisconnected+2+Ann");
     EXPECT_FALSE(model.seats[2].watching) << "a freed seat loses its mark";
 }

@@ -32,8 +32,11 @@ protected:
         QObject::connect(&game, &ClientGame::soundRequested, [this](const QString &s) { sounds.append(s); });
         QObject::connect(&game, &ClientGame::modelChanged, [this] { ++changes; });
         QObject::connect(&game, &ClientGame::chatLine, [this](const QString &line, const QColor &) {
-            // Status lines come from sender 0; the chat shows them without that prefix.
-            lines.append(line.startsWith(QLatin1String("0+")) ? line.mid(2) : line);
+            // Status lines come from sender 0; the chat shows them without that prefix. The
+            // isolates around peers' names and text are invisible; isolated() keeps them.
+            QString shown = line.startsWith(QLatin1String("0+")) ? line.mid(2) : line;
+            isolatedLines.append(shown);
+            lines.append(shown.remove(QChar(0x2068)).remove(QChar(0x2069)));
         });
     }
 
@@ -65,5 +68,6 @@ protected:
     QByteArrayList dropped;
     QStringList sounds;
     QStringList lines;
+    QStringList isolatedLines; // the same lines with their isolates
     int changes = 0;
 };

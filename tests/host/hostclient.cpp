@@ -55,9 +55,15 @@ void HostClient::poll()
     }
     while (m_reading && !m_eof) {
         char buffer[65536];
-        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        qint64 room = qint64(sizeof buffer);
+        if (m_readRate > 0)
+            room = qMin(room, m_readAtRateStart + m_readRate * m_rateClock.elapsed() / 1000 - m_bytesRead);
+        if (room <= 0)
+            break;
+        const ssize_t n = ::recv(m_fd, buffer, size_t(room), 0);
         if (n > 0) {
             m_pending.append(buffer, n);
+            m_bytesRead += n;
             continue;
         }
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
@@ -69,6 +75,13 @@ void HostClient::poll()
         m_messages.append(m_pending.left(end));
         m_pending.remove(0, end + 1);
     }
+}
+
+void HostClient::setReadRate(qint64 bytesPerSecond)
+{
+    m_readRate = bytesPerSecond;
+    m_readAtRateStart = m_bytesRead;
+    m_rateClock.start();
 }
 
 void HostClient::close()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QtGlobal>
 
@@ -23,6 +24,10 @@ public:
     void poll();
     // A paused client stops reading (its peer's sends pile up).
     void setReading(bool on) { m_reading = on; }
+    // A slow reader: from now on it reads at most bytesPerSecond on average (0: no limit).
+    void setReadRate(qint64 bytesPerSecond);
+    // Bytes read since the connection opened.
+    qint64 bytesRead() const { return m_bytesRead; }
 
     // Closes normally, or with SO_LINGER 0 so the peer sees a reset.
     void close();
@@ -44,6 +49,10 @@ private:
     int m_fd = -1;
     bool m_eof = false;
     bool m_reading = true;
+    qint64 m_readRate = 0;
+    qint64 m_bytesRead = 0;
+    qint64 m_readAtRateStart = 0;
+    QElapsedTimer m_rateClock;
     QByteArray m_out;
     QByteArray m_pending;
     QList<QByteArray> m_messages;

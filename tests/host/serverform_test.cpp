@@ -1,4 +1,5 @@
 // TServer over real loopback sockets: seats, log-in, relays, request binding, robustness.
+#include "protocollimits.h"
 #include "serverformtestbench.h"
 
 #include <QByteArrayList>
@@ -6,6 +7,8 @@
 namespace {
 
 using ServerForm = ServerFormTestBench;
+
+const QByteArray Waiting = "CMD_chat+0+Waiting for the host to start the game.|clBlue";
 
 TEST_F(ServerForm, HandsOutTheLowestFreeEntry)
 {
@@ -48,19 +51,19 @@ TEST_F(ServerForm, LoginAnnouncesNewcomerListsOthersAndReportsVersionMismatch)
     HostClient &bob = login("bob");
     HostClient &carl = join();
     carl.sendMessage("CMD_logininfo+3+1.0.8+carl the+third");
-    ASSERT_TRUE(pumpUntil(
-        [&] { return carl.has("CMD_wrongversion+") && alice.has("CMD_havewrongversion+carl the+third"); }));
+    ASSERT_TRUE(pumpUntil([&] { return carl.has(Waiting) && alice.has("CMD_havewrongversion+carl the+third"); }));
 
-    const QList<QByteArray> carlExpected{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+carl the+third",
+    const QList<QByteArray> carlExpected{"CMD_sendlogininfo+3",         "CMD_newplayerinfo+3+carl the+third",
                                          "CMD_existingplayers+1+alice", "CMD_existingplayers+2+bob",
-                                         "CMD_wrongversion+"};
+                                         "CMD_wrongversion+",           Waiting};
     EXPECT_EQ(carl.messages(), carlExpected);
     const QList<QByteArray> aliceExpected{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+alice",
                                           "CMD_newplayerinfo+2+bob", "CMD_newplayerinfo+3+carl the+third",
                                           "CMD_havewrongversion+carl the+third"};
     EXPECT_EQ(alice.messages(), aliceExpected);
     const QList<QByteArray> bobExpected{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+bob",
-                                        "CMD_existingplayers+1+alice", "CMD_newplayerinfo+3+carl the+third"};
+                                        "CMD_existingplayers+1+alice", Waiting,
+                                        "CMD_newplayerinfo+3+carl the+third"};
     EXPECT_EQ(bob.messages(), bobExpected) << "a matching version gets no warning";
     EXPECT_EQ(server.state().seats[3].name, QByteArray("carl the+third"));
 }
@@ -257,13 +260,16 @@ TEST_F(ServerForm, ClosesAPeerThatStopsReading)
     HostClient &alice = login("alice");
     HostClient &bob = connectClient(4096);
     ASSERT_TRUE(pumpUntil([&] { return bob.seat() == 2; }));
+    bob.sendMessage("CMD_logininfo+2+1.0.9+bob"); // no log-in deadline runs out either
+    ASSERT_TRUE(pumpUntil([&] { return bob.has("CMD_newplayerinfo+2+bob"); }));
     bob.setReading(false);
-    const QByteArray chat = "CMD_chat+1+" + QByteArray(60000, 'z');
-    for (int i = 1; i <= 400 && server.state().seats[2].connected; ++i) {
+    server.setTimeScale(0); // no relay budget runs out
+    const QByteArray chat = "CMD_chat+1+" + QByteArray(limits::MaxChatPayloadBytes, 'z');
+    for (int i = 1; i <= 3000 && server.state().seats[2].connected; ++i) {
         alice.sendMessage(chat);
         ASSERT_TRUE(pumpUntil([&] { return alice.withPrefix("CMD_chat").size() == i; }));
     }
-    ASSERT_TRUE(pumpUntil([&] { return alice.has("CMD_playerdisconnected+2+"); }))
+    ASSERT_TRUE(pumpUntil([&] { return alice.has("CMD_playerdisconnected+2+bob"); }))
         << "a peer with megabytes unread stays connected";
     EXPECT_TRUE(droppedContains("unsent")) << dropped.join('\n').toStdString();
     EXPECT_FALSE(alice.closedByPeer());
