@@ -144,7 +144,7 @@ void Tchat::wireConnection()
     m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
     // The host left, hosts anew or removed this player: the client cannot tell which.
     connect(m_connection, &ClientConnection::socketClosed, this, [this] {
-        connectionEnded(QStringLiteral("The connection to the host has ended: the game is over for you."));
+        connectionEnded(QStringLiteral("The connection to the host has ended, so the game is over for you."));
     });
     connect(m_connection, &ClientConnection::connectionLost, this,
             [this] { connectionEnded(QStringLiteral("Connection to the host was lost.")); });
@@ -181,7 +181,7 @@ void Tchat::wireGame()
     connect(m_game, &ClientGame::justWatchChanged, m_menu->JustWatch1, &QAction::setChecked);
     connect(m_game, &ClientGame::gameFull, this, [this] {
         // The host hangs up at once; its close adds nothing to this.
-        connectionEnded(QStringLiteral("Game is full: the host has no free place for you."));
+        connectionEnded(QStringLiteral("Game is full. The host has no free place for you."));
     });
     connect(m_game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
     connect(m_game, &ClientGame::spyLeft, this, &Tchat::spyLeft);

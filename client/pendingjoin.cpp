@@ -75,7 +75,7 @@ void PendingJoin::received(const QByteArray &line)
             return;
         }
         if (command == protocol::Full::Command) {
-            fail(QStringLiteral("Game is full: the host at %1 has no free place.").arg(m_address));
+            fail(QStringLiteral("Game is full. The host at %1 has no free place.").arg(m_address));
             return;
         }
     } catch (const protocol::ProtocolError &) {

@@ -16,7 +16,7 @@
 
 namespace {
 
-const QString Ended = QStringLiteral("The connection to the host has ended: the game is over for you.");
+const QString Ended = QStringLiteral("The connection to the host has ended, so the game is over for you.");
 const QString WhatNow = QStringLiteral("Host a game, join one or play solo from the File menu.");
 
 class JoinAndLeave : public Netplay

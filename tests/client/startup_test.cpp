@@ -136,7 +136,7 @@ TEST_F(Startup, StartBeforeLoginSaysNotConnectedAndSendsNothing)
     EXPECT_EQ(host.received, QByteArrayList{"CMD_chat+0+marker|clBlack"}) << "nothing went before the marker";
 }
 
-const QString GameEnded = QStringLiteral("The connection to the host has ended: the game is over for you.");
+const QString GameEnded = QStringLiteral("The connection to the host has ended, so the game is over for you.");
 const QString WhatNow = QStringLiteral("Host a game, join one or play solo from the File menu.");
 
 TEST_F(Startup, AFullGameSaysSoOnceAndKeepsTheWindow)
@@ -144,7 +144,7 @@ TEST_F(Startup, AFullGameSaysSoOnceAndKeepsTheWindow)
     start();
     ASSERT_TRUE(host.waitForClient());
     deliver("CMD_full+");
-    const QString full = QStringLiteral("Game is full: the host has no free place for you.");
+    const QString full = QStringLiteral("Game is full. The host has no free place for you.");
     EXPECT_TRUE(chatLines().contains(full));
     EXPECT_EQ(chatLines().last(), WhatNow);
     host.peer->Close(); // the host hangs up after saying so
@@ -321,7 +321,7 @@ TEST_F(StartupWithHost, AFullGameIsSeenThoughTheHostHangsUpAtOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.state().conncount == 9; }, 3000));
     // Joins (the own host stays as it is): the tenth connection is told "CMD_full+" and closed.
     start({"Ann", "127.0.0.1", "false"}, server.listeningPort());
-    const QString full = QStringLiteral("Game is full: the host has no free place for you.");
+    const QString full = QStringLiteral("Game is full. The host has no free place for you.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(full); }, 3000));
     QTest::qWait(200);
     EXPECT_TRUE(chat->isVisible()) << "the window stays with the reason";
