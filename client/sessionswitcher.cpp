@@ -95,12 +95,13 @@ void SessionSwitcher::showJoinDialog()
 
 void SessionSwitcher::switchTo(const QString &name, const QString &address, bool host)
 {
-    cancelJoin();
     if (host) {
+        abandonJoin();
         m_settings.writePlayerName(name);
         restart({name, address, QStringLiteral("true")});
         return;
     }
+    cancelJoin();
     m_pending = new PendingJoin(m_chat.boxes(), name, address, this);
     m_pending->setOfferWait(m_offerWaitMs);
     connect(m_pending, &PendingJoin::seatOffered, this, &SessionSwitcher::seatOffered);
@@ -110,7 +111,7 @@ void SessionSwitcher::switchTo(const QString &name, const QString &address, bool
 
 void SessionSwitcher::startSolo()
 {
-    cancelJoin();
+    abandonJoin();
     restart({});
 }
 
@@ -133,6 +134,14 @@ void SessionSwitcher::cancelJoin()
     PendingJoin *pending = std::exchange(m_pending, nullptr);
     disconnect(pending, nullptr, this, nullptr);
     pending->deleteLater();
+}
+
+void SessionSwitcher::abandonJoin()
+{
+    cancelJoin();
+    // The player chose another game: the Join window has nothing more to wait for.
+    if (m_joinDialog && m_joinDialog->connecting())
+        m_joinDialog->reject();
 }
 
 void SessionSwitcher::seatOffered(const QByteArray &offer)

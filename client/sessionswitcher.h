@@ -67,6 +67,8 @@ private:
     // Leaves the running game and starts what parameters start (replacing the host).
     void restart(const QStringList &parameters);
     void cancelJoin();
+    // Gives up a join still connecting because another game starts.
+    void abandonJoin();
     void seatOffered(const QByteArray &offer);
     void joinFailed(const QString &why);
     void onHostingStarted();

@@ -161,6 +161,17 @@ TEST_F(JoinAndLeave, TheSwitchWaitsForTheNewHostsSeatOfferAndCancellingTheWindow
     EXPECT_TRUE(QTest::qWaitFor([&] { return !other.peer->Connected(); }, 3000));
     EXPECT_TRUE(chat->connection().send("CMD_chat+2+still here|clBlack"));
     EXPECT_TRUE(next.waitForRequest("CMD_chat+2+still here|clBlack")) << "the joined game goes on";
+
+    // Another game chosen while a join connects: the join is given up with its window.
+    ScriptedHost third;
+    joinFromTheWindow(QStringLiteral("Cy"), QStringLiteral("127.0.0.1:%1").arg(third.port()));
+    ASSERT_TRUE(third.waitForClient());
+    menuItem("SoloGame1")->trigger();
+    EXPECT_EQ(sessions().pendingJoin(), nullptr);
+    EXPECT_FALSE(sessions().joinDialog().isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !third.peer->Connected(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chat->state().amhost && chat->state().loggedin; }, 5000))
+        << "the solo game runs";
 }
 
 TEST_F(JoinAndLeave, TheAddressFieldNeverCompletesWhatIsTyped)
