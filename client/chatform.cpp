@@ -13,10 +13,10 @@
 #include "errorguard.h"
 #include "gamedefaults.h"
 #include "gamesounds.h"
-#include "joinaddress.h"
 #include "mainmenu.h"
 #include "messageboxes.h"
 #include "namedmutex.h"
+#include "pendingjoin.h"
 #include "picturebutton.h"
 #include "playeractions.h"
 #include "programfolder.h"
@@ -33,7 +33,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPointer>
 #include <QTextBrowser>
 
 Tchat::Tchat(TchatOptions options, QWidget *parent)
@@ -143,14 +142,28 @@ void Tchat::wireConnection()
     m_connection->setPort(m_options.port);
     m_connection->setLobbyPort(m_options.lobbyPort);
     m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
+    // The host left, hosts anew or removed this player: the client cannot tell which.
     connect(m_connection, &ClientConnection::socketClosed, this, [this] {
-        if (!m_endingAfterMessage)
-            close();
+        connectionEnded(QStringLiteral("The connection to the host has ended, so the game is over for you."));
     });
     connect(m_connection, &ClientConnection::connectionLost, this,
-            [this] { addlinetochat(QStringLiteral("0+Connection to the host was lost."), statuscolor); });
+            [this] { connectionEnded(QStringLiteral("Connection to the host was lost.")); });
     connect(m_connection, &ClientConnection::connectFailed, this,
-            [this] { addlinetochat(QStringLiteral("0+Could not connect to the host."), statuscolor); });
+            [this] { connectionEnded(QStringLiteral("Could not connect to the host.")); });
+}
+
+void Tchat::connectionEnded(const QString &why)
+{
+    if (m_connectionEnded || m_closed)
+        return;
+    m_connectionEnded = true;
+    m_state.loggedin = false; // requests are refused here from now on
+    m_state.amhost = false;
+    m_state.myid = 0;
+    m_menu->StartGame1->setEnabled(false);
+    renderBoard();
+    addlinetochat(QStringLiteral("0+") + why, statuscolor);
+    addlinetochat(QStringLiteral("0+Host a game, join one or play solo from the File menu."), statuscolor);
 }
 
 void Tchat::wireGame()
@@ -167,12 +180,8 @@ void Tchat::wireGame()
     connect(m_actions, &PlayerActions::gameStartRequested, this, &Tchat::saveinifile);
     connect(m_game, &ClientGame::justWatchChanged, m_menu->JustWatch1, &QAction::setChecked);
     connect(m_game, &ClientGame::gameFull, this, [this] {
-        // The host hangs up at once; the window waits until the user has read why.
-        m_endingAfterMessage = true;
-        m_boxes->showMessage(QStringLiteral("Game is full"), [window = QPointer<Tchat>(this)] {
-            if (window)
-                window->close();
-        });
+        // The host hangs up at once; its close adds nothing to this.
+        connectionEnded(QStringLiteral("Game is full. The host has no free place for you."));
     });
     connect(m_game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
     connect(m_game, &ClientGame::spyLeft, this, &Tchat::spyLeft);
@@ -261,22 +270,22 @@ void Tchat::hostpress()
 
 void Tchat::joinpress()
 {
-    // "name:port" reaches a dedicated host on another port; anything else is a host name.
-    const JoinAddress address = JoinAddress::parse(m_state.hostaddress);
-    const bool ownPort = address.valid() && address.port != JoinAddress::GamePort;
-    m_connection->open(ownPort ? address.host : m_state.hostaddress, ownPort ? address.port : m_options.port);
+    const auto [host, port] = PendingJoin::endpoint(m_state.hostaddress, m_options.port);
+    m_connection->open(host, port);
     renderBoard();
     m_menu->StartGame1->setEnabled(false);
 }
 
-void Tchat::leaveGame()
+void Tchat::leaveGame(ClientConnection *next)
 {
     saveinifile();
-    // The old connection goes silently: its close must not end the program.
+    // The old connection goes silently: the player asked for its end.
     ClientConnection *old = m_connection;
     disconnect(old, nullptr, this, nullptr);
     old->setDispatcher({});
-    m_connection = new ClientConnection(*m_boxes, this);
+    m_connection = next ? next : new ClientConnection(*m_boxes, this);
+    m_connection->setParent(this);
+    m_connectionEnded = false;
     wireConnection();
     delete old;
     m_model = m_model.afterLeaving();
@@ -285,6 +294,19 @@ void Tchat::leaveGame()
     m_menu->JustWatch1->setChecked(false);
     m_menu->StartGame1->setEnabled(false);
     Q_EMIT gameLeft();
+}
+
+void Tchat::takeSeat(const QString &name, const QString &address, const QByteArray &offer)
+{
+    m_parameters = {name, address, QStringLiteral("false")};
+    m_solo = false;
+    m_state.playername = name;
+    m_state.hostaddress = address;
+    addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."), statuscolor);
+    m_menu->StartGame1->setEnabled(false);
+    m_connection->openLobbyLink();
+    guard([&] { m_game->processline(offer); });
+    renderBoard();
 }
 
 void Tchat::addlinetochat(const QString &line, const QColor &color)

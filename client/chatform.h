@@ -69,9 +69,15 @@ public:
     void processparams();
     void hostpress();
     void joinpress();
-    // Leaves the running game without closing the window: a new connection object, a
-    // cleared board and client state (settings saved first). The host is the caller's.
-    void leaveGame();
+    // Leaves the running game without closing the window: next (or a new connection object)
+    // replaces the connection, the board and client state are cleared (settings saved
+    // first). The host is the caller's.
+    void leaveGame(ClientConnection *next = nullptr);
+    // Answers the seat offer of the host the connection now leads to, joined as name at
+    // address, as a start with "NAME ADDRESS false" does after its connect.
+    void takeSeat(const QString &name, const QString &address, const QByteArray &offer);
+    // The game port: a hosting copy listens on it; an address without a port is joined on it.
+    quint16 gamePort() const { return m_options.port; }
     // Appends one chat line ("sender+text") in colour.
     void addlinetochat(const QString &line, const QColor &color);
     void playsounds(const QString &name);
@@ -127,6 +133,9 @@ private:
     void wireChat();
     void wireOptions();
     void send(const QByteArray &message);
+    // The connection ended without the player asking: says why and what the player can do,
+    // once; the board stays as it stood and nothing can be sent any more.
+    void connectionEnded(const QString &why);
     // Draws the board and the dice from the model.
     void renderBoard();
     // Runs f inside the top-level error report.
@@ -163,6 +172,6 @@ private:
     bool m_closed = false;
     // A solo game: its host listens on the loopback address only, on a port the system picks.
     bool m_solo = false;
-    // A box is telling why the game ends ("Game is full"); the window closes when it is closed.
-    bool m_endingAfterMessage = false;
+    // The connection ended and the player has been told (once per connection).
+    bool m_connectionEnded = false;
 };

@@ -94,6 +94,8 @@ void ClientConnection::processsocktimer()
         return;
     const QByteArray line = m_receivedlist.takeFirst();
     ++m_dispatched;
-    if (m_dispatcher)
-        m_dispatcher(line);
+    // A copy: the line may hand this connection to a new owner, who sets its own dispatcher.
+    const auto dispatcher = m_dispatcher;
+    if (dispatcher)
+        dispatcher(line);
 }

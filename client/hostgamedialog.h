@@ -1,7 +1,10 @@
-// HostGameDialog: "Dorvane - Host a Game" — the player's name, then this copy hosts.
+// HostGameDialog: "Dorvane - Host a Game" — the player's name and whether the router is
+// asked to forward the game's port, then this copy hosts.
 #pragma once
 
 #include "netplaydialog.h"
+
+class QCheckBox;
 
 class HostGameDialog : public NetplayDialog
 {
@@ -9,10 +12,18 @@ class HostGameDialog : public NetplayDialog
 public:
     explicit HostGameDialog(QWidget *parent = nullptr);
 
+    // The check box "Open the game's port on the router".
+    void setOpenPort(bool on);
+    bool openPort() const;
+
 Q_SIGNALS:
     // Emitted when the player confirmed an accepted name; the window closes itself.
-    void hostRequested(const QString &name);
+    // openPort is the check box's state at that moment.
+    void hostRequested(const QString &name, bool openPort);
 
 protected:
     void confirm() override;
+
+private:
+    QCheckBox *m_openPort = nullptr;
 };

@@ -49,6 +49,8 @@ JoinGameDialog::JoinGameDialog(QWidget *parent)
     m_address->setFont(windowstyle::arial(12, false));
     m_address->setStyleSheet(QStringLiteral("QComboBox { %1 padding: 0 2px; }").arg(WhiteField));
     m_address->lineEdit()->setMaxLength(JoinAddress::MaxHostChars + 6);
+    // What is typed is what is joined: no silent completion to a recent address.
+    m_address->setCompleter(nullptr);
     addressLabel->setBuddy(m_address);
     connect(m_address->lineEdit(), &QLineEdit::textEdited, this, [this] { showProblem(QString()); });
     QLabel *hint =
@@ -178,9 +180,25 @@ void JoinGameDialog::lookedUp(quint64 lookup, const QString &name, const QString
         m_address->setFocus();
         return;
     }
+    showProblem(QStringLiteral("Connecting to %1...").arg(address));
+    m_confirm->setEnabled(false);
+    m_connecting = true;
+    Q_EMIT joinRequested(name, address);
+}
+
+void JoinGameDialog::joined()
+{
+    m_connecting = false;
     showProblem(QString());
     accept();
-    Q_EMIT joinRequested(name, address);
+}
+
+void JoinGameDialog::joinFailed(const QString &why)
+{
+    m_connecting = false;
+    m_confirm->setEnabled(true);
+    showProblem(why);
+    m_address->setFocus();
 }
 
 void JoinGameDialog::showEvent(QShowEvent *event)
@@ -193,6 +211,10 @@ void JoinGameDialog::showEvent(QShowEvent *event)
 void JoinGameDialog::hideEvent(QHideEvent *event)
 {
     ++m_lookup;
+    if (m_connecting) {
+        m_connecting = false;
+        Q_EMIT joinCancelled();
+    }
     m_confirm->setEnabled(true);
     m_browser->stop();
     NetplayDialog::hideEvent(event);

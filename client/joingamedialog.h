@@ -14,8 +14,10 @@ class QListWidgetItem;
 struct LanGame;
 
 // Confirming checks the name and the address, then looks the host up without blocking the
-// window; only a host that resolves to an IPv4 address is joined. The local-network list
-// runs while the window is shown.
+// window; only a host that resolves to an IPv4 address is joined. The window stays open
+// while the join connects: joined() closes it, joinFailed() says why and lets the player
+// try again. Typing in the address field is never completed from the recent addresses
+// (they are in the drop-down). The local-network list runs while the window is shown.
 class JoinGameDialog : public NetplayDialog
 {
     Q_OBJECT
@@ -37,13 +39,23 @@ public:
     QString lanNote() const;
     LanSearch &browser() const { return *m_browser; }
 
+    // The join asked for has a seat (the window closes), or could not be made (the reason
+    // is shown and the entries can be changed).
+    void joined();
+    void joinFailed(const QString &why);
+    // A join asked for is still connecting.
+    bool connecting() const { return m_connecting; }
+
     // Adds or updates a game of the local-network list; forgets one.
     void showGame(const LanGame &game);
     void dropGame(const QString &key);
 
 Q_SIGNALS:
-    // Emitted when the entries were accepted and the host resolved; the window has closed.
+    // Emitted when the entries were accepted and the host resolved; the window waits for
+    // joined() or joinFailed().
     void joinRequested(const QString &name, const QString &address);
+    // Emitted when the window is closed while a join asked for still connects.
+    void joinCancelled();
 
 protected:
     void confirm() override;
@@ -60,4 +72,5 @@ private:
     LanSearch *m_browser = nullptr;
     Resolver m_resolver = lookUpWithSystem;
     quint64 m_lookup = 0; // answers of an earlier confirm are ignored
+    bool m_connecting = false;
 };

@@ -44,6 +44,7 @@ void MainMenu::createFileMenu(QMainWindow &window)
         item(file, "HostGame1", QStringLiteral("Host a Game..."), true, QKeySequence(QStringLiteral("Ctrl+H")));
     JoinGame1 =
         item(file, "JoinGame1", QStringLiteral("Join a Game..."), true, QKeySequence(QStringLiteral("Ctrl+J")));
+    SoloGame1 = item(file, "SoloGame1", QStringLiteral("Solo Game"));
     StartGame1 = item(file, "StartGame1", QStringLiteral("Start Game"), false);
     file->addSeparator();
     Exit1 = item(file, "Exit1", QStringLiteral("Exit"));

@@ -17,6 +17,7 @@ public:
 
     QAction *HostGame1 = nullptr; // "Host a Game...", Ctrl+H
     QAction *JoinGame1 = nullptr; // "Join a Game...", Ctrl+J
+    QAction *SoloGame1 = nullptr; // "Solo Game": a solo game in the same window
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;

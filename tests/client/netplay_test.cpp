@@ -1,118 +1,15 @@
 // Hosting and joining from the game itself: the two windows' checks, and the switch from a
 // solo game to hosting and to joining against real in-process hosts over loopback.
-#include "board.h"
-#include "chatform.h"
-#include "clientsettings.h"
-#include "colorchooser.h"
-#include "hostgamedialog.h"
+#include "netplayfixture.h"
 #include "inifile.h"
-#include "joingamedialog.h"
 #include "langame.h"
-#include "mainmenu.h"
-#include "messageboxes.h"
-#include "serverform.h"
-#include "sessionswitcher.h"
-#include "shellopen.h"
-#include "soundplayer.h"
-#include "standingateway.h"
-#include "workarea.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTextBrowser>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
-
-class Netplay : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        QApplication::setQuitOnLastWindowClosed(false);
-        qputenv("DORVANE_UPNP_ROOT_URL", gateway.rootUrl());
-    }
-    void TearDown() override
-    {
-        chat.reset();
-        qputenv("DORVANE_UPNP_ROOT_URL", "http://127.0.0.1:1/rootDesc.xml");
-    }
-
-    // A solo game with its own in-process host on a port the system picks, logged in.
-    void startSolo()
-    {
-        TchatOptions options;
-        options.boxes = &boxes;
-        options.soundPlayer = &sounds;
-        options.shell = &shell;
-        options.workArea = &workArea;
-        options.colors = &colors;
-        options.port = 0;
-        options.lobbyPort = 1; // nothing listens there
-        options.settingsPath = settingsPath();
-        options.mutexName = QStringLiteral("dorvane-netplay-test-%1").arg(QCoreApplication::applicationPid());
-        chat = std::make_unique<Tchat>(options);
-        chat->sessions().createHost();
-        chat->show();
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return chatText().contains(QLatin1String("You are Connected.")); }, 5000));
-        soloPort = chat->server()->listeningPort();
-        ASSERT_NE(soloPort, 0);
-    }
-
-    QString settingsPath() const { return dir.filePath(QStringLiteral("vornlobby.ini")); }
-    QString chatText() const { return chat->board().mainchat->toPlainText(); }
-    SessionSwitcher &sessions() const { return chat->sessions(); }
-    QAction *menuItem(const char *name) const { return chat->findChild<QAction *>(QLatin1String(name)); }
-
-    template <class T>
-    T *in(QWidget &window, const char *name) const
-    {
-        T *child = window.findChild<T *>(QLatin1String(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
-    }
-
-    JoinGameDialog &openJoin()
-    {
-        menuItem("JoinGame1")->trigger();
-        return sessions().joinDialog();
-    }
-
-    static bool refusesConnections(quint16 port)
-    {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        return !probe.waitForConnected(1000);
-    }
-
-    void screenshot(QWidget &window, const char *name) const
-    {
-        const QString folder = qEnvironmentVariable("DORVANE_SCREENSHOT_DIR");
-        if (!folder.isEmpty())
-            window.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-    }
-
-    StandInGateway gateway;
-    QTemporaryDir dir;
-    RecordingMessageBoxes boxes;
-    RecordingSoundPlayer sounds;
-    RecordingShellOpen shell;
-    FixedWorkArea workArea{QRect(0, 0, 1024, 768)};
-    FixedColorChooser colors;
-    std::unique_ptr<Tchat> chat;
-    quint16 soloPort = 0;
-};
 
 TEST_F(Netplay, TheFileMenuOffersHostingAndJoiningAboveStartGame)
 {
@@ -128,10 +25,14 @@ TEST_F(Netplay, TheFileMenuOffersHostingAndJoiningAboveStartGame)
         menuItem("StartGame1")->associatedObjects().isEmpty()
             ? QList<QAction *>{}
             : qobject_cast<QWidget *>(menuItem("StartGame1")->associatedObjects().first())->actions();
-    ASSERT_GE(file.size(), 3);
+    ASSERT_GE(file.size(), 4);
     EXPECT_EQ(file.indexOf(host), 0);
     EXPECT_EQ(file.indexOf(join), 1);
-    EXPECT_EQ(file.indexOf(menuItem("StartGame1")), 2);
+    QAction *solo = menuItem("SoloGame1");
+    ASSERT_NE(solo, nullptr);
+    EXPECT_EQ(solo->text(), QStringLiteral("Solo Game"));
+    EXPECT_EQ(file.indexOf(solo), 2);
+    EXPECT_EQ(file.indexOf(menuItem("StartGame1")), 3);
     QAction *router = menuItem("OpenPortOnRouter1");
     ASSERT_NE(router, nullptr);
     EXPECT_EQ(router->text(), QStringLiteral("Open Port on Router"));
@@ -303,7 +204,7 @@ TEST_F(Netplay, JoiningFromASoloGameLogsInToTheOtherHostAndRemembersTheAddress)
     join.setAddress(address);
     screenshot(join, "join");
     QTest::keyClick(in<QLineEdit>(join, "edit_name"), Qt::Key_Return);
-    EXPECT_FALSE(join.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !join.isVisible(); }, 5000)) << "closed once the seat is offered";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote.state().seats[1].name == "Cy"; }, 5000))
         << "logged in with the typed name";

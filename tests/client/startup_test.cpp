@@ -136,24 +136,42 @@ TEST_F(Startup, StartBeforeLoginSaysNotConnectedAndSendsNothing)
     EXPECT_EQ(host.received, QByteArrayList{"CMD_chat+0+marker|clBlack"}) << "nothing went before the marker";
 }
 
-TEST_F(Startup, FullGameShowsTheBoxAndClosesTheWindow)
+const QString GameEnded = QStringLiteral("The connection to the host has ended, so the game is over for you.");
+const QString WhatNow = QStringLiteral("Host a game, join one or play solo from the File menu.");
+
+TEST_F(Startup, AFullGameSaysSoOnceAndKeepsTheWindow)
 {
     start();
     ASSERT_TRUE(host.waitForClient());
     deliver("CMD_full+");
-    EXPECT_EQ(boxes.messages, QStringList{QStringLiteral("Game is full")});
-    EXPECT_FALSE(chat->isVisible());
+    const QString full = QStringLiteral("Game is full. The host has no free place for you.");
+    EXPECT_TRUE(chatLines().contains(full));
+    EXPECT_EQ(chatLines().last(), WhatNow);
+    host.peer->Close(); // the host hangs up after saying so
+    QTest::qWait(200);
+    EXPECT_TRUE(chat->isVisible());
+    EXPECT_EQ(chatLines().count(full), 1);
+    EXPECT_FALSE(chatLines().contains(GameEnded)) << "the hang-up adds nothing to what was said";
+    EXPECT_TRUE(boxes.messages.isEmpty());
 }
 
-TEST_F(Startup, HostClosingTheConnectionClosesTheWindow)
+TEST_F(Startup, HostClosingTheConnectionEndsTheGameButNotTheWindow)
 {
     login();
+    deliver("CMD_newplayerinfo+2+Bob");
     QSignalSpy closed(chat.get(), &Tchat::closed);
     // Everything read first: closing with unread bytes would reset the connection instead.
     ASSERT_TRUE(host.waitForRequest("CMD_botspeed+1+1000+"));
     host.peer->Close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !chat->isVisible(); }, 3000));
-    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(GameEnded); }, 3000));
+    QTest::qWait(100);
+    EXPECT_TRUE(chat->isVisible());
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(chatLines().count(GameEnded), 1);
+    EXPECT_EQ(chatLines().last(), WhatNow);
+    EXPECT_EQ(text("label_playername2"), QStringLiteral("Bob")) << "the board stays as it stood";
+    EXPECT_FALSE(chat->board().button_start->isVisible()) << "there is no host to start a game";
+    EXPECT_FALSE(chat->menu().StartGame1->isEnabled());
 }
 
 TEST_F(Startup, AHostThatNeverEndsItsMessageIsDisconnected)
@@ -161,7 +179,9 @@ TEST_F(Startup, AHostThatNeverEndsItsMessageIsDisconnected)
     login();
     ASSERT_TRUE(host.waitForRequest("CMD_botspeed+1+1000+"));
     host.sendRaw("CMD_chat+1+" + QByteArray(70 * 1024, 'x'));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !chat->isVisible(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(GameEnded); }, 3000));
+    EXPECT_TRUE(chat->isVisible());
+    EXPECT_FALSE(chat->state().loggedin);
     EXPECT_TRUE(boxes.errors.isEmpty());
 }
 
@@ -301,8 +321,9 @@ TEST_F(StartupWithHost, AFullGameIsSeenThoughTheHostHangsUpAtOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.state().conncount == 9; }, 3000));
     // Joins (the own host stays as it is): the tenth connection is told "CMD_full+" and closed.
     start({"Ann", "127.0.0.1", "false"}, server.listeningPort());
-    QStringList shownBeforeTheEnd{QStringLiteral("<not closed>")};
-    QObject::connect(chat.get(), &Tchat::closed, [&] { shownBeforeTheEnd = boxes.messages; });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !chat->isVisible(); }, 3000));
-    EXPECT_EQ(shownBeforeTheEnd, QStringList{QStringLiteral("Game is full")}) << "seen before the program ends";
+    const QString full = QStringLiteral("Game is full. The host has no free place for you.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(full); }, 3000));
+    QTest::qWait(200);
+    EXPECT_TRUE(chat->isVisible()) << "the window stays with the reason";
+    EXPECT_EQ(chatLines().count(full), 1);
 }
