@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
 #include <random>
 
 namespace {
@@ -48,8 +50,15 @@ int main(int argc, char **argv)
     QApplication::setFont(font);
     SingleInstance instance(QStringLiteral("qelt84"));
     if (!instance.tryAcquire()) {
-        instance.askRunningCopyToRaise();
-        return 0;
+        if (instance.askRunningCopyToRaise())
+            return 0;
+        // The copy holding the lock did not answer (busy, or stopped in a debugger): say so
+        // rather than end without a word.
+        const QString text = QStringLiteral("Dorvane is already running for this user, but it did not come to the "
+                                            "front. Close it (or end it) and start Dorvane again.");
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        QMessageBox::warning(nullptr, QStringLiteral("Dorvane"), text);
+        return 1;
     }
     // The name also names the per-user data folder of an installed copy.
     QApplication::setApplicationName(QStringLiteral("Dorvane"));

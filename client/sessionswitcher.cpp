@@ -185,6 +185,8 @@ void SessionSwitcher::onHostingStarted()
     const quint16 port = m_host->listeningPort();
     if (m_menu.OpenPortOnRouter1->isChecked())
         m_router.start(port);
+    else
+        m_router.tellAddresses(port);
     m_announcer->announce(m_chat.state().playername, port, freeSeats());
     m_seatCheck.start();
 }

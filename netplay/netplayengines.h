@@ -57,6 +57,8 @@ public:
     virtual void stop() = 0;
     virtual bool waitForRemovals(int ms) = 0;
     virtual bool active() const = 0;
+    // The sentence that tells the host which addresses others can join at, on port.
+    virtual QString addressesLine(quint16 port) const = 0;
 };
 
 class AnnouncerEvents

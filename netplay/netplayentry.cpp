@@ -49,6 +49,7 @@ public:
     void stop() override { m_mapper.stop(); }
     bool waitForRemovals(int ms) override { return m_mapper.waitForRemovals(ms); }
     bool active() const override { return m_mapper.active(); }
+    QString addressesLine(quint16 port) const override { return PortMapper::addressesLine(port, {}, {}); }
 
 private:
     PortMapper m_mapper;

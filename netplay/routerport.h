@@ -26,6 +26,9 @@ public:
     void start(quint16 port);
     // Hosting ended: remove the mapping, or drop the one still being made.
     void stop();
+    // Hosting on port without asking the router: one status line with this computer's
+    // addresses on its networks, so the host knows what to tell the others.
+    void tellAddresses(quint16 port);
     bool active() const { return m_engine && m_engine->active(); }
 
 Q_SIGNALS:
@@ -37,6 +40,7 @@ Q_SIGNALS:
     void removed(const QString &problem);
 
 private:
+    bool makeEngine(quint16 port);
     void routerStatus(const QString &text) override { Q_EMIT statusLine(text); }
     void routerAnswered(bool opened) override { Q_EMIT answered(opened); }
     void routerRemoved(const QString &problem) override { Q_EMIT removed(problem); }

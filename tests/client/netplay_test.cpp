@@ -180,6 +180,15 @@ TEST_F(Netplay, SwitchingThePortOptionOffClosesTheRouterPortAndIsRemembered)
     QTest::qWait(200);
     EXPECT_EQ(gateway.callsOf(QStringLiteral("AddPortMapping")).size(), 1)
         << "switched off: the router is not asked";
+    // The host is still told where others can reach this computer.
+    const auto toldAddresses = [&] {
+        const QString text = chatText();
+        const qsizetype lastHosting = text.lastIndexOf(QLatin1String("Loading Multi-player Game"));
+        const QString since = text.mid(lastHosting);
+        return since.contains(QLatin1String("Players on this network can join you at"))
+               || since.contains(QLatin1String("This computer has no address on a local network now"));
+    };
+    EXPECT_TRUE(QTest::qWaitFor(toldAddresses, 5000)) << chatText().toStdString();
 }
 
 TEST_F(Netplay, JoiningFromASoloGameLogsInToTheOtherHostAndRemembersTheAddress)

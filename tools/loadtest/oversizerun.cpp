@@ -1,4 +1,5 @@
-// Chats, actions and names chosen so that their relays would pass what a client accepts.
+// Chats, actions and names chosen so that their relays would pass what a client accepts, and
+// the longest chat the game's chat box can make, which must still arrive.
 #include "attacks.h"
 
 #include "loadclient.h"
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::size_t MaxMessageBytes = 64 * 1024;
 constexpr std::size_t MaxNameBytes = 64;
+constexpr std::size_t MaxChatTextBytes = 8000; // 2,000 characters of up to four bytes each
 
 struct Table
 {
@@ -57,9 +59,9 @@ int runOversize(const AttackOptions &options)
         const std::string head = command + seat + "+";
         mallory.queueMessage(head + std::string(MaxMessageBytes - head.size(), 'c'));
     }
-    // The longest chat whose relay still fits: it must arrive whole.
+    // The longest chat the game's own chat box can make: it must arrive whole.
     const std::string relayHead = "CMD_chat+" + seat + "+" + name + " chats: ";
-    const std::string fitting(MaxMessageBytes - relayHead.size(), 'f');
+    const std::string fitting = std::string(MaxChatTextBytes, 'f') + "|clBlue";
     mallory.queueMessage("CMD_chat+" + seat + "+" + fitting);
     mallory.flush();
     t.pump(10000, [&](const std::string &m) { return m == relayHead + fitting; });
@@ -84,8 +86,8 @@ int runOversize(const AttackOptions &options)
                 "a name of %zu bytes %s\n",
                 t.longest, MaxMessageBytes, fitArrived ? "arrived" : "did NOT arrive", MaxNameBytes + 1,
                 longNameSeated ? "was seated" : "was not seated");
-    const bool ok =
-        t.longest <= MaxMessageBytes && fitArrived && !longNameSeated && alice.isOpen() && mallory.isOpen();
+    const bool ok = t.longest <= relayHead.size() + fitting.size() && fitArrived && !longNameSeated
+                    && alice.isOpen() && mallory.isOpen();
     std::printf("%s\n", ok ? "PASS: the host never sent what its clients refuse"
                            : "FAIL: the host sent a message its clients refuse, or seated a name too long");
     return ok ? 0 : 1;
