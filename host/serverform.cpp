@@ -144,7 +144,7 @@ void TServer::acceptInto(int k)
     seat.connected = true;
     seat.connectionId = ++m_lastConnectionId;
     seat.loggedIn = false;
-    m_relayBudget.reset(k, hostNowMs());
+    m_chatRelay.reset(k, hostNowMs());
     if (!m_acceptedAny && sock->HostName().startsWith(QLatin1String("127.")))
         m_hostingConnectionId = seat.connectionId;
     m_acceptedAny = true;
@@ -469,7 +469,7 @@ void TServer::receivedlogininfo(const protocol::LoginInfo &request)
     if (m_state.gameon)
         sendLoadStats(k);
     else if (!isHosting(k))
-        sendStatus(k, "Waiting for the host to start the game.");
+        m_chatRelay.sendStatus(k, "Waiting for the host to start the game.");
 }
 
 void TServer::sendLoadStats(int k)
@@ -512,61 +512,25 @@ void TServer::justwatch(const protocol::JustWatch &request)
     }
 }
 
-void TServer::sendStatus(int k, const QByteArray &text)
-{
-    sendTo(k, protocol::Chat::relay(0, text + "|clBlue").build());
-}
-
-void TServer::refuseLongText(int sender, const char *what, qsizetype bytes, qsizetype limit)
-{
-    sendStatus(sender, QByteArray("Your ") + what + " was not sent: it is longer than the game sends.");
-    throw protocol::ProtocolError(std::string(what) + " of " + std::to_string(bytes) + " bytes (at most "
-                                  + std::to_string(limit) + ")");
-}
-
-void TServer::relay(int sender, const QByteArray &message)
-{
-    if (message.size() > limits::MaxMessageBytes)
-        throw protocol::ProtocolError("its relay would be " + std::to_string(message.size())
-                                      + " bytes, longer than a client accepts");
-    const RelayBudget::Verdict verdict = m_relayBudget.charge(sender, message.size(), hostNowMs());
-    if (verdict == RelayBudget::Verdict::DropAndTell)
-        sendStatus(sender, "You are sending faster than the others can follow: "
-                           "some of your chat did not go out. Wait a moment.");
-    if (verdict != RelayBudget::Verdict::Send)
-        throw protocol::ProtocolError("its relays go out faster than "
-                                      + std::to_string(RelayBudget::BytesPerSecond) + " bytes a second");
-    broadcast(message);
-}
-
 void TServer::chat(const protocol::ChatRequest &request)
 {
     if (!validEntry(request.seat))
         throw protocol::ProtocolError("seat out of range");
-    if (request.payload.size() > limits::MaxChatPayloadBytes)
-        refuseLongText(request.seat, "chat line", request.payload.size(), limits::MaxChatPayloadBytes);
-    const QByteArray &name = m_state.seats[request.seat].name;
-    relay(request.seat, protocol::Chat::relay(request.seat, name + " chats: " + request.payload).build());
+    m_chatRelay.chat(request, m_state.seats[request.seat].name, hostNowMs());
 }
 
 void TServer::action(const protocol::ActionRequest &request)
 {
     if (!validEntry(request.seat))
         throw protocol::ProtocolError("seat out of range");
-    if (request.payload.size() > limits::MaxChatPayloadBytes)
-        refuseLongText(request.seat, "action", request.payload.size(), limits::MaxChatPayloadBytes);
-    const QByteArray &name = m_state.seats[request.seat].name;
-    relay(request.seat, protocol::Action::relay(request.seat, name + " " + request.payload).build());
+    m_chatRelay.action(request, m_state.seats[request.seat].name, hostNowMs());
 }
 
 void TServer::playasound(const protocol::PlaySoundRequest &request)
 {
     if (!validEntry(request.seat))
         throw protocol::ProtocolError("seat out of range");
-    // The sound's name and its "+".
-    if (request.tail.size() > limits::MaxSoundNameBytes + 1)
-        refuseLongText(request.seat, "chatter sound", request.tail.size(), limits::MaxSoundNameBytes + 1);
-    relay(request.seat, protocol::PlaySound{request.seat, request.tail}.build());
+    m_chatRelay.sound(request, hostNowMs());
 }
 
 void TServer::startgame(const protocol::StartGame &request)

@@ -1,10 +1,10 @@
 // TServer: the hidden game host — listener, connection entries, request queue and dispatcher.
 #pragma once
 
+#include "chatrelay.h"
 #include "computerplayer.h"
 #include "hoststate.h"
 #include "logindeadlines.h"
-#include "relaybudget.h"
 #include "requests.h"
 #include "requestqueue.h"
 #include "sock.h"
@@ -129,14 +129,6 @@ private:
     void reportDrop(QString reason);
     void freeEntry(int k);
     void sendLoadStats(int k);
-    // Broadcasts a chat, action or chatter-sound relay of entry sender unless it is longer
-    // than a client accepts or more than the sender's relay budget holds; the sender alone
-    // is told when its relays are dropped for the budget.
-    void relay(int sender, const QByteArray &message);
-    // Drops a relay request whose text is longer than a client ever sends, and tells the sender.
-    void refuseLongText(int sender, const char *what, qsizetype bytes, qsizetype limit);
-    // A status line in the sender's chat (a chat line from sender 0), to entry k only.
-    void sendStatus(int k, const QByteArray &text);
     // Milliseconds on the host's scaled clock: real time divided by the time scale.
     double hostNowMs() const;
     void timer1Timer(int step);
@@ -164,6 +156,7 @@ private:
     QElapsedTimer m_clock;     // real time since construction
     double m_scaledBaseMs = 0; // hostNowMs() when the time scale last changed
     qint64 m_realBaseMs = 0;   // m_clock then
-    RelayBudget m_relayBudget;
+    ChatRelay m_chatRelay{[this](const QByteArray &m) { broadcast(m); },
+                          [this](int k, const QByteArray &m) { sendTo(k, m); }};
     std::array<bool, HostState::MaxEntries + 1> m_closePending{}; // a close is scheduled
 };
