@@ -157,6 +157,7 @@ void TServer::acceptInto(int k)
     sock->OnDisconnect = tempsock.OnDisconnect;
     sock->OnInfo = tempsock.OnInfo;
     sendTo(k, protocol::SendLoginInfo{k}.build());
+    Q_EMIT seatsChanged();
 }
 
 bool TServer::isHosting(int k) const
@@ -286,6 +287,8 @@ void TServer::freeEntry(int k)
     m_loginDeadlines.forget(k);
     receivedlist.resetEntry(k); // its waiting requests go at once
     m_closePending[k] = false;
+    if (wasConnected)
+        Q_EMIT seatsChanged();
     // The seat on turn has gone: the turn moves on at once (seat 1's departure does not).
     if (!(wasConnected && m_state.gameon && k == m_state.currentplayer && k != 1))
         return;

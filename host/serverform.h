@@ -106,6 +106,8 @@ Q_SIGNALS:
     // chat text longer than a chat line, a relay beyond its sender's budget, a second log-in,
     // or a connection closed for flooding, not reading or not logging in.
     void requestDropped(const QString &reason);
+    // Emitted when an entry is taken by a new connection or freed.
+    void seatsChanged();
 
 private:
     // Reads a request's rest and hands it to its handler when the sender may make it;

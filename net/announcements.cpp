@@ -1,5 +1,7 @@
 #include "announcements.h"
 
+#include "messagevariant.h"
+
 namespace protocol {
 
 using fields::put;
@@ -351,6 +353,16 @@ QByteArray Winner::build() const
     QByteArray out(Command);
     put(out, names);
     return out + Separator;
+}
+
+std::optional<Announcement> parseAnnouncement(const QByteArray &line)
+{
+    return parseLine<Announcement>(line);
+}
+
+QByteArray buildAnnouncement(const Announcement &announcement)
+{
+    return buildAlternative(announcement);
 }
 
 } // namespace protocol

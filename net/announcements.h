@@ -8,10 +8,13 @@
 #pragma once
 
 #include "messagefields.h"
+#include "requests.h"
 
 #include <QByteArray>
 #include <QList>
 #include <array>
+#include <optional>
+#include <variant>
 
 namespace protocol {
 
@@ -254,5 +257,19 @@ struct Winner
     QByteArray build() const;
     bool operator==(const Winner &) const = default;
 };
+
+// Every message the host sends; the client dispatches it with std::visit, so an
+// announcement without a handler does not compile. CMD_startgame is relayed as it came.
+using Announcement =
+    std::variant<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, PlayerDisconnected, HaveWrongVersion,
+                 WrongVersion, LoadStats, LoadPScores, JustWatching, Chat, Action, PlaySound, StartGame, NextPlayer,
+                 CreateDice, Scores, MarkOff, NoScore, Winner>;
+
+// The announcement in line (without its terminator); nullopt when its command word is no
+// announcement's. Throws ProtocolError for a malformed one.
+std::optional<Announcement> parseAnnouncement(const QByteArray &line);
+
+// The announcement's bytes without terminator.
+QByteArray buildAnnouncement(const Announcement &announcement);
 
 } // namespace protocol

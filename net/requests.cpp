@@ -1,5 +1,7 @@
 #include "requests.h"
 
+#include "messagevariant.h"
+
 namespace protocol {
 
 using fields::put;
@@ -197,6 +199,16 @@ QByteArray PlaySoundRequest::build() const
     QByteArray out = begin(Command, seat);
     put(out, tail);
     return out;
+}
+
+std::optional<Request> parseRequest(const QByteArray &line)
+{
+    return parseLine<Request>(line);
+}
+
+QByteArray buildRequest(const Request &request)
+{
+    return buildAlternative(request);
 }
 
 } // namespace protocol

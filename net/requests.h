@@ -16,6 +16,8 @@
 #include <QByteArray>
 #include <QList>
 #include <array>
+#include <optional>
+#include <variant>
 
 namespace protocol {
 
@@ -144,5 +146,17 @@ struct PlaySoundRequest
     QByteArray build() const;
     bool operator==(const PlaySoundRequest &) const = default;
 };
+
+// Every request a client may send; the host dispatches it with std::visit, so a request
+// without a handler does not compile.
+using Request = std::variant<LoginInfo, KickHim, BotSpeed, ChatRequest, ActionRequest, StartGame, JustWatch,
+                             RollTheDice, AllDone, PlaySoundRequest>;
+
+// The request in line (without its terminator); nullopt when its command word is no
+// request's. Throws ProtocolError for a malformed request.
+std::optional<Request> parseRequest(const QByteArray &line);
+
+// The request's bytes without terminator.
+QByteArray buildRequest(const Request &request);
 
 } // namespace protocol
