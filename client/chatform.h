@@ -1,6 +1,7 @@
 // Tchat: the main window — board, chat and menus — and the client's connection life.
 #pragma once
 
+#include "ports.h"
 #include "clientmodel.h"
 #include "clientstate.h"
 
@@ -35,10 +36,10 @@ class WoodBackground;
 
 struct TchatOptions
 {
-    MessageBoxes *boxes = nullptr; // not owned; non-modal Qt boxes above this window when null
-    quint16 port = 7772;           // the game port (hosting listens on it, clients connect to it)
-    quint16 lobbyPort = 9001;      // the local lobby program's port
-    QString settingsPath;          // empty: "vornlobby.ini" in the program's folder
+    MessageBoxes *boxes = nullptr;    // not owned; non-modal Qt boxes above this window when null
+    quint16 port = ports::Game;       // the game port (hosting listens on it, clients connect to it)
+    quint16 lobbyPort = ports::Lobby; // the local lobby program's port
+    QString settingsPath;             // empty: "vornlobby.ini" in the program's folder
     QString mutexName = QStringLiteral("dorvane");
     // Not owned; the desktop's own when null (tests pass recording ones).
     SoundPlayer *soundPlayer = nullptr;

@@ -1,6 +1,7 @@
 // ClientConnection: the client's connection to the host and its receive queue.
 #pragma once
 
+#include "ports.h"
 #include "messageframer.h"
 #include "sock.h"
 
@@ -22,8 +23,8 @@ class ClientConnection : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr quint16 GamePort = 7772;
-    static constexpr quint16 LobbyPort = 9001;
+    static constexpr quint16 GamePort = ports::Game;
+    static constexpr quint16 LobbyPort = ports::Lobby;
     static constexpr int Timer1Ms = 1;
 
     explicit ClientConnection(MessageBoxes &boxes, QObject *parent = nullptr);

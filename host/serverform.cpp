@@ -1,4 +1,5 @@
 #include "serverform.h"
+#include "ports.h"
 
 #include "announcements.h"
 #include "latejoin.h"
@@ -30,7 +31,7 @@ QString printable(const QByteArray &bytes)
 TServer::TServer(QObject *parent)
     : QObject(parent)
 {
-    Sock1.setPortName(QStringLiteral("7772"));
+    Sock1.setPortName(QString::number(ports::Game));
     Sock1.OnRead = [this](TSock *sender, int count) { Sock1Read(sender, count); };
     Sock1.OnAccept = [this](TSock *sender) { Sock1Accept(sender); };
     tempsock.OnDisconnect = [this](TSock *sender) { tempsockDisconnect(sender); };

@@ -262,8 +262,8 @@ struct Winner
 // announcement without a handler does not compile. CMD_startgame is relayed as it came.
 using Announcement =
     std::variant<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, PlayerDisconnected, HaveWrongVersion,
-                 WrongVersion, LoadStats, LoadPScores, JustWatching, Chat, Action, PlaySound, StartGame, NextPlayer,
-                 CreateDice, Scores, MarkOff, NoScore, Winner>;
+                 WrongVersion, LoadStats, LoadPScores, JustWatching, Chat, Action, PlaySound, StartGame,
+                 NextPlayer, CreateDice, Scores, MarkOff, NoScore, Winner>;
 
 // The announcement in line (without its terminator); nullopt when its command word is no
 // announcement's. Throws ProtocolError for a malformed one.

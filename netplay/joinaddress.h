@@ -1,12 +1,13 @@
 // JoinAddress: the host address a player types: a name or an IPv4 address, optionally ":port".
 #pragma once
 
+#include "ports.h"
 #include <QString>
 #include <QtGlobal>
 
 struct JoinAddress
 {
-    static constexpr quint16 GamePort = 7772;
+    static constexpr quint16 GamePort = ports::Game;
     static constexpr int MaxHostChars = 253; // the longest DNS name
 
     QString host;            // name or dotted address, without the port

@@ -1,9 +1,10 @@
 #include "langame.h"
+#include "ports.h"
 
 #include <QList>
 
 namespace {
-constexpr quint16 GamePort = 7772;
+constexpr quint16 GamePort = ports::Game;
 }
 
 QString LanGame::joinText() const

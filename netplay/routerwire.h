@@ -2,6 +2,7 @@
 // line at a time ("word text"), and the records those lines carry.
 #pragma once
 
+#include "ports.h"
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,7 +11,7 @@
 struct RouterRequest
 {
     QByteArray rootUrl;          // the router's description; empty: look for it on the network
-    quint16 port = 7772;         // external and internal TCP port
+    quint16 port = ports::Game;  // external and internal TCP port
     int leaseSeconds = 4 * 3600; // the router drops the mapping after this unless renewed
     int discoveryMs = 2000;      // how long to wait for routers to answer the search
 };

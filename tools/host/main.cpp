@@ -1,6 +1,7 @@
 // dorvane-host: runs the game host without a window until SIGINT or SIGTERM.
 // Usage: dorvane-host [PORT] [--time-scale S]
 #include "serverform.h"
+#include "ports.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -37,7 +38,7 @@ bool installSignalPipe()
 
 struct Options
 {
-    QString port = QStringLiteral("7772");
+    QString port = QString::number(ports::Game);
     double timeScale = 1.0;
     bool valid = true;
 };
