@@ -15,8 +15,8 @@ class MessageBoxes;
 
 // sock carries the game; Sock11 only holds a connection to the local lobby program.
 // Received bytes are cut into messages (kept across reads) and queued in receivedlist;
-// The queue timer (the game's Timer1) hands one line per QueueTickMs tick to the dispatcher
-// and runs only while lines wait.
+// the queue timer hands one line per QueueTickMs tick to the dispatcher (Timer1Timer) and
+// runs only while lines wait.
 // A close that arrives while lines wait is acted on once they have all been handled, so a
 // host's last words (that the game is full, before it hangs up) are seen. Every event runs inside the
 // error guard.

@@ -13,6 +13,7 @@
 
 struct ClientModel;
 struct ClientState;
+
 // The dispatcher (processline) and one handler per host message. The dispatcher reads a line
 // as a protocol::Announcement and visits it: every announcement type has its handler, or this
 // does not compile. A line without a command word, or with one no announcement has, is
