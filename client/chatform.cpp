@@ -162,8 +162,8 @@ void Tchat::connectionEnded(const QString &why)
     m_state.myid = 0;
     m_menu->StartGame1->setEnabled(false);
     renderBoard();
-    addlinetochat(QStringLiteral("0+") + why, statuscolor);
-    addlinetochat(QStringLiteral("0+Host a game, join one or play solo from the File menu."), statuscolor);
+    addStatus(why);
+    addStatus(QStringLiteral("Host a game, join one or play solo from the File menu."));
 }
 
 void Tchat::wireGame()
@@ -173,7 +173,7 @@ void Tchat::wireGame()
     connect(m_actions, &PlayerActions::requestReady, this, &Tchat::send);
     connect(m_game, &ClientGame::modelChanged, this, &Tchat::renderBoard);
     connect(m_actions, &PlayerActions::modelChanged, this, &Tchat::renderBoard);
-    connect(m_game, &ClientGame::chatLine, this, &Tchat::addlinetochat);
+    connect(m_game, &ClientGame::chatLine, this, &Tchat::addLine);
     connect(m_game, &ClientGame::soundRequested, this, &Tchat::playsounds);
     connect(m_actions, &PlayerActions::soundRequested, this, &Tchat::playsounds);
     connect(m_game, &ClientGame::ownArrival, this, &Tchat::loadinifile);
@@ -230,7 +230,7 @@ void Tchat::processparams()
     m_menu->StartGame1->setEnabled(false);
     m_solo = m_parameters.isEmpty();
     if (m_solo) {
-        addlinetochat(QStringLiteral("0+Loading Solo Game..Please Wait."), statuscolor);
+        addStatus(QStringLiteral("Loading Solo Game..Please Wait."));
         if (m_showDownload)
             m_showDownload();
         m_state.hostaddress = QStringLiteral("127.0.0.1");
@@ -238,7 +238,7 @@ void Tchat::processparams()
         hostpress();
         return;
     }
-    addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."), statuscolor);
+    addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (m_parameters.size() < 3)
         return;
     m_state.playername = m_parameters.at(0);
@@ -302,16 +302,21 @@ void Tchat::takeSeat(const QString &name, const QString &address, const QByteArr
     m_solo = false;
     m_state.playername = name;
     m_state.hostaddress = address;
-    addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."), statuscolor);
+    addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     m_menu->StartGame1->setEnabled(false);
     m_connection->openLobbyLink();
     guard([&] { m_game->processline(offer); });
     renderBoard();
 }
 
-void Tchat::addlinetochat(const QString &line, const QColor &color)
+void Tchat::addLine(const ChatLine &line)
 {
-    m_chatView->addlinetochat(line, color);
+    m_chatView->addLine(line);
+}
+
+void Tchat::addStatus(const QString &text)
+{
+    m_chatView->addStatus(text);
 }
 
 void Tchat::playsounds(const QString &name)
@@ -354,13 +359,12 @@ void Tchat::createChat()
 void Tchat::wireChat()
 {
     connect(m_chatInput, &ChatInput::requestReady, this, &Tchat::send);
-    connect(m_chatInput, &ChatInput::chatLine, this, &Tchat::addlinetochat);
+    connect(m_chatInput, &ChatInput::statusLine, this, &Tchat::addStatus);
     connect(m_chatInput, &ChatInput::chatterSound, this,
-            [this](const QString &name) { m_sounds->playChatter(name); });
-    m_sounds->setSilenceNotice(
-        [this](const QString &why) { addlinetochat(QStringLiteral("0+") + why, statuscolor); });
-    connect(m_game, &ClientGame::chatterSoundReceived, this, [this](const QByteArray &body) {
-        guard([&] { m_chatInput->playasound(body, m_sounds->chatterEnabled); });
+            [this](const ChatterSound &sound) { m_sounds->playChatter(sound); });
+    m_sounds->setSilenceNotice([this](const QString &why) { addStatus(why); });
+    connect(m_game, &ClientGame::chatterSoundReceived, this, [this](const ChatterSound &sound) {
+        guard([&] { m_chatInput->playasound(sound, m_sounds->chatterEnabled); });
     });
     // The two "Scroll Chat Off" items always show the same mark.
     connect(m_menu->ScrollChatOff1, &QAction::triggered, this,

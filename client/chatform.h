@@ -4,6 +4,7 @@
 #include "ports.h"
 #include "clientmodel.h"
 #include "clientstate.h"
+#include "chatline.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -79,8 +80,9 @@ public:
     void takeSeat(const QString &name, const QString &address, const QByteArray &offer);
     // The game port: a hosting copy listens on it; an address without a port is joined on it.
     quint16 gamePort() const { return m_options.port; }
-    // Appends one chat line ("sender+text") in colour.
-    void addlinetochat(const QString &line, const QColor &color);
+    // Appends one chat line; a status line in ChatLine::StatusColor.
+    void addLine(const ChatLine &line);
+    void addStatus(const QString &text);
     void playsounds(const QString &name);
     void loadinifile();
     void saveinifile();
@@ -90,7 +92,6 @@ public:
     void bringToFront();
 
     const QString gamename = QStringLiteral("Dorvane");
-    const QColor statuscolor = QColor(0, 0, 255);
 
     Board &board() const;
     ClientState &state() { return m_state; }

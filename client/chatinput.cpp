@@ -3,7 +3,7 @@
 #include "board.h"
 #include "boardpictures.h"
 #include "clientstate.h"
-#include "colortext.h"
+#include "chatpayload.h"
 #include "gamedefaults.h"
 #include "announcements.h"
 #include "protocollimits.h"
@@ -38,12 +38,12 @@ const QString ChatInput::Placeholder = QStringLiteral("<Enter Chat Here>");
 
 QString ChatInput::limitNote()
 {
-    return QStringLiteral("0+A chat line holds at most %1 characters.").arg(limits::MaxChatChars);
+    return QStringLiteral("A chat line holds at most %1 characters.").arg(limits::MaxChatChars);
 }
 
 QString ChatInput::pasteCutNote()
 {
-    return QStringLiteral("0+A chat line holds at most %1 characters, so the text was cut there.")
+    return QStringLiteral("A chat line holds at most %1 characters, so the text was cut there.")
         .arg(limits::MaxChatChars);
 }
 
@@ -192,12 +192,12 @@ void ChatInput::noteLimit(const QString &note)
     if (m_limitNoted)
         return;
     m_limitNoted = true;
-    Q_EMIT chatLine(note, QColor(0, 0, 255));
+    Q_EMIT statusLine(note);
 }
 
 QByteArray ChatInput::payload(const QString &text) const
 {
-    return text.toUtf8() + '|' + colortext::write(m_textColor).toLatin1();
+    return ChatPayload{text, m_textColor}.build();
 }
 
 void ChatInput::sendChat(const QString &text)
@@ -284,18 +284,15 @@ void ChatInput::pasteClipboard()
     box->setCursorPosition(int(box->text().size()));
 }
 
-void ChatInput::playasound(const QByteArray &body, bool chatterSoundsOn)
+void ChatInput::playasound(const ChatterSound &sound, bool chatterSoundsOn)
 {
-    const protocol::PlaySound sound = protocol::PlaySound::parse(body);
-    const QString name = QString::fromUtf8(sound.sound());
     if (chatterSoundsOn) {
-        Q_EMIT chatterSound(name);
+        Q_EMIT chatterSound(sound);
         return;
     }
-    const QString caption = soundCaption(name);
+    const QString caption = soundCaption(sound.name);
     if (caption.isEmpty())
         return;
     const QString who = ClientState::isSeat(sound.seat) ? m_model.seatName(sound.seat) : QString();
-    Q_EMIT chatLine(QStringLiteral("0+") + who + QStringLiteral(": <Chatter Sound> ") + caption,
-                    QColor(0, 0, 255));
+    Q_EMIT statusLine(who + QStringLiteral(": <Chatter Sound> ") + caption);
 }

@@ -1,6 +1,8 @@
 // ChatInput: the input box mychat, the phrase buttons, the smiley menu and the chatter sounds.
 #pragma once
 
+#include "chattersound.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -48,9 +50,9 @@ public:
     void insertSmiley(int code);
     void sendChatterSound(int tag);
     void pasteClipboard();
-    // The body of a received chatter sound announcement: played when chatter sounds are on,
-    // otherwise shown as a "<Chatter Sound>" status line.
-    void playasound(const QByteArray &body, bool chatterSoundsOn);
+    // A received chatter sound: played when chatter sounds are on, otherwise shown as a
+    // "<Chatter Sound>" status line.
+    void playasound(const ChatterSound &sound, bool chatterSoundsOn);
 
     // The smiley and chatter-sound menus, made the first time they are opened or asked for.
     QMenu *popup_smilies();
@@ -59,8 +61,8 @@ public:
 
 Q_SIGNALS:
     void requestReady(const QByteArray &message);
-    void chatLine(const QString &line, const QColor &color);
-    void chatterSound(const QString &name);
+    void statusLine(const QString &text);
+    void chatterSound(const ChatterSound &sound);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

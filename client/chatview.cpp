@@ -1,7 +1,6 @@
 #include "chatview.h"
 
 #include "boardpictures.h"
-#include "colortext.h"
 #include "messageboxes.h"
 #include "shellopen.h"
 #include "windowstyle.h"
@@ -179,19 +178,22 @@ bool ChatView::setLineStyle(int n, const QColor &color)
     return changed;
 }
 
-void ChatView::addlinetochat(const QString &line, const QColor &color)
+void ChatView::addStatus(const QString &text)
 {
-    const qsizetype plus = line.indexOf(QLatin1Char('+'));
-    bool numeric = false;
-    const int sender = line.left(qMax<qsizetype>(plus, 0)).toInt(&numeric);
+    addLine(ChatLine::status(text));
+}
+
+void ChatView::addLine(const ChatLine &line)
+{
     // Lines from outside 1 to 9 (the host never sends them) share the status style.
-    const int lineStyle = numeric && sender >= 1 && sender <= 9 ? sender + 5 : StatusStyle;
-    const QString text = shownText(line.mid(plus + 1));
+    const int lineStyle = line.seat >= 1 && line.seat <= 9 ? line.seat + 5 : StatusStyle;
+    const QString text =
+        shownText(line.name.isEmpty() ? line.text : line.name + ChatLine::joiner(line.kind) + line.text);
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString prefix = text.left(colon + 1);
     QString rest = text.mid(colon + 1);
 
-    if (setLineStyle(lineStyle, color) && !m_styleLines[lineStyle].empty()) {
+    if (setLineStyle(lineStyle, line.color) && !m_styleLines[lineStyle].empty()) {
         m_restyle[lineStyle] = true;
         if (!m_restyleTimer->isActive())
             m_restyleTimer->start();
@@ -235,14 +237,6 @@ void ChatView::dropOldestLines()
         while (!lines.empty() && lines.front() < keepFrom)
             lines.pop_front();
     }
-}
-
-std::pair<QString, QColor> ChatView::chatBody(const QString &body)
-{
-    const qsizetype bar = body.indexOf(QLatin1Char('|'));
-    if (bar < 0)
-        return {body, QColor(255, 0, 0)};
-    return {body.left(bar), colortext::readOr(body.mid(bar + 1), QColor(255, 0, 0))};
 }
 
 QString ChatView::withoutDirectionControls(const QString &text)

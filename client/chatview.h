@@ -1,6 +1,8 @@
 // ChatView: the chat transcript mainchat — styled lines, smileys and clickable links.
 #pragma once
 
+#include "chatline.h"
+
 #include <QColor>
 #include <QList>
 #include <QObject>
@@ -8,7 +10,6 @@
 #include <QTextCharFormat>
 #include <array>
 #include <deque>
-#include <utility>
 
 class MessageBoxes;
 class QAction;
@@ -19,9 +20,10 @@ class QTextCursor;
 class QTimer;
 class ShellOpen;
 
-// Lays chat lines out in a read-only QTextBrowser. Each line is "sender+text": the sender's
-// seat picks one of fifteen text styles (0 for the client's own status lines, seat + 5 for
-// seats 1 to 9); every run of a line is written in that style, so a style is shared by all
+// Lays chat lines out in a read-only QTextBrowser. A line's seat picks one of fifteen text
+// styles (0 for status lines, seat + 5 for seats 1 to 9); its text is the sender's name, the
+// joiner and what was said, and everything up to its first ":" is the line's prefix run.
+// Every run of a line is written in that style, so a style is shared by all
 // lines of one sender and a new colour recolours the sender's earlier lines. ":)#nn" in the
 // text shows smiley nn - 10; words holding "http://" or "www." become links, remembered in a
 // table of 101 entries and opened through the desktop when clicked.
@@ -64,13 +66,12 @@ public:
 
     QTextBrowser &view() const { return m_view; }
 
-    // Appends one chat line "sender+text" in colour.
-    void addlinetochat(const QString &line, const QColor &color);
+    // Appends one line in its colour.
+    void addLine(const ChatLine &line);
+    // Appends a status line in ChatLine::StatusColor.
+    void addStatus(const QString &text);
     // The items of the line added last, in order.
     const QList<Item> &lastLine() const { return m_lastLine; }
-    // The body of a received chat or action line ("sender+text|colour"): the line before the
-    // first "|" and its colour (red when there is no "|" or the colour text is invalid).
-    static std::pair<QString, QColor> chatBody(const QString &body);
     // Opens the link the view numbers n (from 0, in the order the links were added).
     void mainchatJump(int n);
 

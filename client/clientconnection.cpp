@@ -14,8 +14,8 @@ ClientConnection::ClientConnection(MessageBoxes &boxes, QObject *parent)
         guarded(m_boxes, [&] { sockInfo(s, info, msg); });
     };
     Sock11.setHostName(QStringLiteral("127.0.0.1"));
-    Timer1.setInterval(Timer1Ms);
-    connect(&Timer1, &QTimer::timeout, this, [this] { guarded(m_boxes, [this] { Timer1Timer(); }); });
+    m_queueTimer.setInterval(QueueTickMs);
+    connect(&m_queueTimer, &QTimer::timeout, this, [this] { guarded(m_boxes, [this] { Timer1Timer(); }); });
 }
 
 void ClientConnection::setDispatcher(std::function<void(const QByteArray &)> dispatcher)
@@ -54,8 +54,8 @@ void ClientConnection::sockRead(TSock *sender, int)
     if (messages.isEmpty())
         return;
     m_receivedlist.append(messages);
-    if (!Timer1.isActive())
-        Timer1.start();
+    if (!m_queueTimer.isActive())
+        m_queueTimer.start();
 }
 
 void ClientConnection::sockInfo(TSock *, TSocketInfo info, const QString &msg)
@@ -64,7 +64,7 @@ void ClientConnection::sockInfo(TSock *, TSocketInfo info, const QString &msg)
         if (m_receivedlist.isEmpty())
             Q_EMIT socketClosed();
         else
-            m_closePending = true; // Timer1 acts on it after the last line
+            m_closePending = true; // the queue timer acts on it after the last line
         return;
     }
     if (info != siError || m_errorReported)
@@ -81,7 +81,7 @@ void ClientConnection::Timer1Timer()
     processsocktimer();
     if (!m_receivedlist.isEmpty())
         return;
-    Timer1.stop();
+    m_queueTimer.stop();
     if (m_closePending) {
         m_closePending = false;
         Q_EMIT socketClosed();

@@ -15,7 +15,8 @@ class MessageBoxes;
 
 // sock carries the game; Sock11 only holds a connection to the local lobby program.
 // Received bytes are cut into messages (kept across reads) and queued in receivedlist;
-// Timer1 hands one line per 1 ms tick to the dispatcher and runs only while lines wait.
+// the queue timer hands one line per QueueTickMs tick to the dispatcher (Timer1Timer) and
+// runs only while lines wait.
 // A close that arrives while lines wait is acted on once they have all been handled, so a
 // host's last words (that the game is full, before it hangs up) are seen. Every event runs inside the
 // error guard.
@@ -25,7 +26,7 @@ class ClientConnection : public QObject
 public:
     static constexpr quint16 GamePort = ports::Game;
     static constexpr quint16 LobbyPort = ports::Lobby;
-    static constexpr int Timer1Ms = 1;
+    static constexpr int QueueTickMs = 1;
 
     explicit ClientConnection(MessageBoxes &boxes, QObject *parent = nullptr);
 
@@ -44,12 +45,13 @@ public:
 
     void sockRead(TSock *sender, int count);
     void sockInfo(TSock *sender, TSocketInfo info, const QString &msg);
+    // One tick of the queue timer: one line dispatched; the timer stops when none is left.
     void Timer1Timer();
     // Takes the oldest queued line and dispatches it; an empty queue does nothing.
     void processsocktimer();
 
     const QList<QByteArray> &receivedlist() const { return m_receivedlist; }
-    bool timerRunning() const { return Timer1.isActive(); }
+    bool timerRunning() const { return m_queueTimer.isActive(); }
     // How many lines have been taken from the queue so far.
     quint64 dispatchedCount() const { return m_dispatched; }
 
@@ -65,7 +67,7 @@ private:
     MessageBoxes &m_boxes;
     TSock sock;
     TSock Sock11;
-    QTimer Timer1;
+    QTimer m_queueTimer;
     MessageFramer m_framer;
     QList<QByteArray> m_receivedlist;
     std::function<void(const QByteArray &)> m_dispatcher;

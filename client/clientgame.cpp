@@ -3,16 +3,14 @@
 #include "chatview.h"
 #include "clientmodel.h"
 #include "clientstate.h"
-#include "announcements.h"
-#include "protocol.h"
+#include "messagevariant.h"
+#include "relayedchat.h"
 #include "requests.h"
 #include "version.h"
 
 #include <utility>
 
 namespace {
-
-const QColor StatusBlue(0, 0, 255);
 
 QString text(const QByteArray &bytes)
 {
@@ -64,7 +62,8 @@ QString ClientGame::phasename(int phase)
 void ClientGame::processline(const QByteArray &line)
 {
     try {
-        dispatch(line);
+        if (const auto announcement = protocol::parseAnnouncement(line))
+            dispatch(*announcement);
     } catch (...) {
         Q_EMIT modelChanged(); // what the handler changed before it gave up is shown too
         throw;
@@ -72,117 +71,100 @@ void ClientGame::processline(const QByteArray &line)
     Q_EMIT modelChanged();
 }
 
-void ClientGame::dispatch(const QByteArray &line)
+void ClientGame::dispatch(const protocol::Announcement &announcement)
 {
-    using Handler = void (ClientGame::*)(const QByteArray &);
-    static const std::pair<const char *, Handler> handlers[] = {
-        {protocol::SendLoginInfo::Command, &ClientGame::sendloginfo},
-        {protocol::Chat::Command, &ClientGame::chatrecieved},
-        {protocol::Action::Command, &ClientGame::actionrecieved},
-        {protocol::PlaySound::Command, &ClientGame::playasound},
-        {protocol::NewPlayerInfo::Command, &ClientGame::newplayerinfo},
-        {protocol::HaveWrongVersion::Command, &ClientGame::havewrongversion},
-        {protocol::WrongVersion::Command, &ClientGame::wrongversion},
-        {protocol::ExistingPlayers::Command, &ClientGame::existingplayers},
-        {protocol::PlayerDisconnected::Command, &ClientGame::playerdisconnected},
-        {protocol::StartGame::Command, &ClientGame::startthegame},
-        {protocol::NextPlayer::Command, &ClientGame::getnextplayer},
-        {protocol::Winner::Command, &ClientGame::winner},
-        {protocol::Full::Command, &ClientGame::full},
-        {protocol::JustWatching::Command, &ClientGame::justwatching},
-        {protocol::CreateDice::Command, &ClientGame::createdice},
-        {protocol::Scores::Command, &ClientGame::scores},
-        {protocol::NoScore::Command, &ClientGame::noscore},
-        {protocol::LoadStats::Command, &ClientGame::loadstats},
-        {protocol::MarkOff::Command, &ClientGame::markoff},
-        {protocol::LoadPScores::Command, &ClientGame::loadpscores},
-    };
-    const auto [command, data] = protocol::splitCommand(line);
-    if (command.isEmpty())
-        return;
-    for (const auto &[word, handler] : handlers) {
-        if (command == word) {
-            (this->*handler)(data);
-            return;
-        }
-    }
+    using namespace protocol;
+    std::visit(Overloaded{
+                   [this](const SendLoginInfo &m) { sendloginfo(m); },
+                   [this](const Full &m) { full(m); },
+                   [this](const NewPlayerInfo &m) { newplayerinfo(m); },
+                   [this](const ExistingPlayers &m) { existingplayers(m); },
+                   [this](const PlayerDisconnected &m) { playerdisconnected(m); },
+                   [this](const HaveWrongVersion &m) { havewrongversion(m); },
+                   [this](const WrongVersion &m) { wrongversion(m); },
+                   [this](const LoadStats &m) { loadstats(m); },
+                   [this](const LoadPScores &m) { loadpscores(m); },
+                   [this](const JustWatching &m) { justwatching(m); },
+                   [this](const Chat &m) { chatrecieved(m); },
+                   [this](const Action &m) { actionrecieved(m); },
+                   [this](const PlaySound &m) { playasound(m); },
+                   [this](const StartGame &m) { startthegame(m); },
+                   [this](const NextPlayer &m) { getnextplayer(m); },
+                   [this](const CreateDice &m) { createdice(m); },
+                   [this](const Scores &m) { scores(m); },
+                   [this](const MarkOff &m) { markoff(m); },
+                   [this](const NoScore &m) { noscore(m); },
+                   [this](const Winner &m) { winner(m); },
+               },
+               announcement);
 }
 
 void ClientGame::status(const QString &line)
 {
-    Q_EMIT chatLine(QStringLiteral("0+") + line, StatusBlue);
+    Q_EMIT chatLine(ChatLine::status(line));
 }
 
-void ClientGame::havewrongversion(const QByteArray &data)
+void ClientGame::havewrongversion(const protocol::HaveWrongVersion &message)
 {
-    status(inLine(text(protocol::HaveWrongVersion::parse(data).name))
-           + QStringLiteral(" has a different version of the game then you."));
+    status(inLine(text(message.name)) + QStringLiteral(" has a different version of the game then you."));
 }
 
-void ClientGame::wrongversion(const QByteArray &data)
+void ClientGame::wrongversion(const protocol::WrongVersion &)
 {
-    protocol::WrongVersion::parse(data);
     status(QStringLiteral("You have a differnt version of the game then the host."));
 }
 
-void ClientGame::full(const QByteArray &data)
+void ClientGame::full(const protocol::Full &)
 {
-    protocol::Full::parse(data);
     Q_EMIT gameFull();
 }
 
-void ClientGame::sendloginfo(const QByteArray &data)
+void ClientGame::sendloginfo(const protocol::SendLoginInfo &message)
 {
-    const auto message = protocol::SendLoginInfo::parse(data);
     m_state.myid = message.seat;
     m_state.loggedin = true;
     Q_EMIT requestReady(protocol::LoginInfo{message.seat, GameVersion, m_state.playername.toUtf8()}.build());
 }
 
-void ClientGame::chatrecieved(const QByteArray &data)
+void ClientGame::chatrecieved(const protocol::Chat &message)
 {
-    showChat(protocol::Chat::parse(data).line, QStringLiteral(" chats: "));
+    showChat(message.line, ChatLine::Kind::Chat);
 }
 
-void ClientGame::actionrecieved(const QByteArray &data)
+void ClientGame::actionrecieved(const protocol::Action &message)
 {
-    showChat(protocol::Action::parse(data).line, QStringLiteral(" "));
+    showChat(message.line, ChatLine::Kind::Action);
 }
 
-void ClientGame::showChat(const QByteArray &body, const QString &between)
+void ClientGame::showChat(const QByteArray &body, ChatLine::Kind kind)
 {
-    const auto [line, color] = ChatView::chatBody(text(body));
-    const qsizetype plus = line.indexOf(QLatin1Char('+'));
-    bool numeric = false;
-    const int sender = line.left(qMax<qsizetype>(plus, 0)).toInt(&numeric);
-    if (plus < 0 || !numeric || sender == 0) {
+    const auto [sender, payload] = RelayedChat::parse(body);
+    if (sender == 0) {
         // The host's own status line.
-        Q_EMIT chatLine(ChatView::withoutDirectionControls(line), color);
+        Q_EMIT chatLine(ChatLine::status(payload.text, payload.color));
         return;
     }
-    const QString said = line.mid(plus + 1);
-    const QString head = isEntry(sender) ? m_names[sender] + between : QString();
-    const QString shown = isEntry(sender) && said.startsWith(head)
-                              ? inLine(m_names[sender]) + between + inLine(said.mid(head.size()))
-                              : inLine(said);
-    Q_EMIT chatLine(line.left(plus + 1) + shown, color);
+    ChatLine line{kind, sender, QString(), inLine(payload.text), payload.color};
+    const QString head = isEntry(sender) ? m_names[sender] + ChatLine::joiner(kind) : QString();
+    if (isEntry(sender) && payload.text.startsWith(head)) {
+        line.name = inLine(m_names[sender]);
+        line.text = inLine(payload.text.mid(head.size()));
+    }
+    Q_EMIT chatLine(line);
 }
 
-void ClientGame::playasound(const QByteArray &data)
+void ClientGame::playasound(const protocol::PlaySound &message)
 {
-    protocol::PlaySound::parse(data);
-    Q_EMIT chatterSoundReceived(data);
+    Q_EMIT chatterSoundReceived({message.seat, QString::fromUtf8(message.sound())});
 }
 
-void ClientGame::newplayerinfo(const QByteArray &data)
+void ClientGame::newplayerinfo(const protocol::NewPlayerInfo &message)
 {
-    const auto message = protocol::NewPlayerInfo::parse(data);
     arrived(message.seat, text(message.name));
 }
 
-void ClientGame::existingplayers(const QByteArray &data)
+void ClientGame::existingplayers(const protocol::ExistingPlayers &message)
 {
-    const auto message = protocol::ExistingPlayers::parse(data);
     arrived(message.seat, text(message.name));
 }
 
@@ -215,9 +197,8 @@ void ClientGame::arrived(int n, const QString &name)
     Q_EMIT soundRequested(QStringLiteral("entered"));
 }
 
-void ClientGame::playerdisconnected(const QByteArray &data)
+void ClientGame::playerdisconnected(const protocol::PlayerDisconnected &message)
 {
-    const auto message = protocol::PlayerDisconnected::parse(data);
     const int n = message.seat;
     const QString name = label(message.name);
     if (isEntry(n))
@@ -241,9 +222,9 @@ void ClientGame::playerdisconnected(const QByteArray &data)
     }
 }
 
-void ClientGame::startthegame(const QByteArray &data)
+void ClientGame::startthegame(const protocol::StartGame &message)
 {
-    const QString name = text(protocol::StartGame::parse(data).name);
+    const QString name = text(message.name);
     // Only the hosting player (entry 1) starts games.
     const bool own = m_state.myid == 1;
     m_model.stage = GameStage::Running;
@@ -264,9 +245,9 @@ void ClientGame::startthegame(const QByteArray &data)
     m_model.shownphase = 0;
 }
 
-void ClientGame::getnextplayer(const QByteArray &data)
+void ClientGame::getnextplayer(const protocol::NextPlayer &message)
 {
-    const auto [player, phase, round] = protocol::NextPlayer::parse(data);
+    const auto &[player, phase, round] = message;
     m_model.step = TurnStep::Shuffling;
     m_model.currentplayer = player;
     m_model.round = round;
@@ -315,9 +296,8 @@ void ClientGame::showDice(const QList<protocol::DieFace> &faces)
     }
 }
 
-void ClientGame::createdice(const QByteArray &data)
+void ClientGame::createdice(const protocol::CreateDice &message)
 {
-    const auto message = protocol::CreateDice::parse(data);
     m_model.step = TurnStep::Rolled;
     m_model.rollsUsed = message.rolls;
     m_model.currentplayer = message.seat;
@@ -342,9 +322,9 @@ void ClientGame::markUsedDice(const QList<int> &dice)
         m_model.dieRaised[n] = true;
 }
 
-void ClientGame::scores(const QByteArray &data)
+void ClientGame::scores(const protocol::Scores &message)
 {
-    const auto [seat, phase, total, points, bonus, kind, used] = protocol::Scores::parse(data);
+    const auto &[seat, phase, total, points, bonus, kind, used] = message;
     m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(used);
@@ -369,9 +349,9 @@ void ClientGame::scores(const QByteArray &data)
     Q_EMIT soundRequested(QStringLiteral("gotpoints"));
 }
 
-void ClientGame::noscore(const QByteArray &data)
+void ClientGame::noscore(const protocol::NoScore &message)
 {
-    const auto [seat, offered] = protocol::NoScore::parse(data);
+    const auto &[seat, offered] = message;
     m_model.step = TurnStep::Judged;
     clearLastResults();
     markUsedDice(offered);
@@ -383,16 +363,16 @@ void ClientGame::noscore(const QByteArray &data)
     Q_EMIT soundRequested(QStringLiteral("nopoints"));
 }
 
-void ClientGame::markoff(const QByteArray &data)
+void ClientGame::markoff(const protocol::MarkOff &message)
 {
-    const auto [seat, phase] = protocol::MarkOff::parse(data);
+    const auto &[seat, phase] = message;
     for (int k = qMax(phase, 1); k <= ClientModel::NumPhases; ++k)
         m_model.seats[seat].sheet[k] = SheetCell::dash();
 }
 
-void ClientGame::justwatching(const QByteArray &data)
+void ClientGame::justwatching(const protocol::JustWatching &message)
 {
-    const auto [seat, mode] = protocol::JustWatching::parse(data);
+    const auto &[seat, mode] = message;
     if (!ClientModel::isSeat(seat))
         return;
     const bool watching = mode == protocol::WatchMode::ComputerPlays;
@@ -408,9 +388,9 @@ void ClientGame::justwatching(const QByteArray &data)
     m_model.seats[seat].watching = watching;
 }
 
-void ClientGame::winner(const QByteArray &data)
+void ClientGame::winner(const protocol::Winner &message)
 {
-    const QString names = label(protocol::Winner::parse(data).names);
+    const QString names = label(message.names);
     m_model.stage = GameStage::Over;
     m_model.step = TurnStep::Idle;
     m_model.currentplayer = 0;
@@ -430,9 +410,8 @@ void ClientGame::winner(const QByteArray &data)
         Q_EMIT tallyGame(names);
 }
 
-void ClientGame::loadstats(const QByteArray &data)
+void ClientGame::loadstats(const protocol::LoadStats &message)
 {
-    const auto message = protocol::LoadStats::parse(data);
     if (message.seat != m_state.myid)
         return;
     const int player = message.current;
@@ -453,9 +432,8 @@ void ClientGame::loadstats(const QByteArray &data)
         showOthersTurn(player);
 }
 
-void ClientGame::loadpscores(const QByteArray &data)
+void ClientGame::loadpscores(const protocol::LoadPScores &message)
 {
-    const auto message = protocol::LoadPScores::parse(data);
     if (message.seat != m_state.myid)
         return;
     for (const protocol::SheetEntry &entry : message.entries)

@@ -1,8 +1,11 @@
 // ClientGame: the client's copy of the game, updated by the host's messages.
 #pragma once
 
+#include "announcements.h"
+#include "chatline.h"
+#include "chattersound.h"
+
 #include <QByteArray>
-#include <QColor>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -10,46 +13,23 @@
 
 struct ClientModel;
 struct ClientState;
-namespace protocol {
-struct DieFace;
-}
 
-// The dispatcher (processline) and one handler per host message. Handlers take the text
-// after the command word and its "+" and read it as the message's type (announcements.h);
-// a malformed message throws protocol::ProtocolError;
-// the message is dropped there and the caller's error guard reports it. Each message updates
-// the model (modelChanged follows, also after a dropped one); effects outside the board leave
-// as signals. No widget is read or written here.
+// The dispatcher (processline) and one handler per host message. The dispatcher reads a line
+// as a protocol::Announcement and visits it: every announcement type has its handler, or this
+// does not compile. A line without a command word, or with one no announcement has, is
+// ignored; a malformed message throws protocol::ProtocolError, is dropped there and the
+// caller's error guard reports it. Each message updates the model (modelChanged follows, also
+// after a dropped or ignored one); effects outside the board leave as signals, chat lines and
+// chatter sounds typed. No widget is read or written here.
 class ClientGame : public QObject
 {
     Q_OBJECT
 public:
     ClientGame(ClientModel &model, ClientState &state, QObject *parent = nullptr);
 
-    // Splits one queued line into command word and data and runs the matching handler.
+    // Reads one queued line and runs the matching handler.
     void processline(const QByteArray &line);
 
-    void sendloginfo(const QByteArray &data);
-    void havewrongversion(const QByteArray &data);
-    void wrongversion(const QByteArray &data);
-    void full(const QByteArray &data);
-    void chatrecieved(const QByteArray &data);
-    void actionrecieved(const QByteArray &data);
-    // A chatter sound: handed on whole ("seat+name+") to the chat input.
-    void playasound(const QByteArray &data);
-    void newplayerinfo(const QByteArray &data);
-    void existingplayers(const QByteArray &data);
-    void playerdisconnected(const QByteArray &data);
-    void startthegame(const QByteArray &data);
-    void getnextplayer(const QByteArray &data);
-    void winner(const QByteArray &data);
-    void justwatching(const QByteArray &data);
-    void createdice(const QByteArray &data);
-    void scores(const QByteArray &data);
-    void noscore(const QByteArray &data);
-    void loadstats(const QByteArray &data);
-    void markoff(const QByteArray &data);
-    void loadpscores(const QByteArray &data);
     void clearall();
 
     // Exact texts of the phase line; empty outside 1 to 10.
@@ -67,12 +47,12 @@ Q_SIGNALS:
     void modelChanged();
     // Emitted with a request for the host (without its terminator).
     void requestReady(const QByteArray &message);
-    // Emitted with a chat line "sender+text" and its colour.
-    void chatLine(const QString &line, const QColor &color);
+    // Emitted with a line for the chat: a status line, or what a person said or did.
+    void chatLine(const ChatLine &line);
     // Emitted with the name of a game sound to play.
     void soundRequested(const QString &name);
-    // Emitted with the body of a received chatter sound message.
-    void chatterSoundReceived(const QByteArray &body);
+    // Emitted when a chatter sound was announced.
+    void chatterSoundReceived(const ChatterSound &sound);
     // Emitted when the host announces this client itself (the settings are read then).
     void ownArrival();
     // Emitted when the host says the game has no room for this client.
@@ -86,11 +66,32 @@ Q_SIGNALS:
     void justWatchChanged(bool checked);
 
 private:
-    void dispatch(const QByteArray &line);
+    void dispatch(const protocol::Announcement &announcement);
+    void sendloginfo(const protocol::SendLoginInfo &message);
+    void havewrongversion(const protocol::HaveWrongVersion &message);
+    void wrongversion(const protocol::WrongVersion &message);
+    void full(const protocol::Full &message);
+    void chatrecieved(const protocol::Chat &message);
+    void actionrecieved(const protocol::Action &message);
+    void playasound(const protocol::PlaySound &message);
+    void newplayerinfo(const protocol::NewPlayerInfo &message);
+    void existingplayers(const protocol::ExistingPlayers &message);
+    void playerdisconnected(const protocol::PlayerDisconnected &message);
+    void startthegame(const protocol::StartGame &message);
+    void getnextplayer(const protocol::NextPlayer &message);
+    void winner(const protocol::Winner &message);
+    void justwatching(const protocol::JustWatching &message);
+    void createdice(const protocol::CreateDice &message);
+    void scores(const protocol::Scores &message);
+    void noscore(const protocol::NoScore &message);
+    void loadstats(const protocol::LoadStats &message);
+    void markoff(const protocol::MarkOff &message);
+    void loadpscores(const protocol::LoadPScores &message);
+
     void status(const QString &text);
-    // Shows a relayed chat or action line, "{seat}+{name}{between}{text}|{colour}", with the
+    // Shows a relayed chat or action line, "{seat}+{name}{joiner}{text}|{colour}", with the
     // sender's name and text isolated.
-    void showChat(const QByteArray &body, const QString &between);
+    void showChat(const QByteArray &body, ChatLine::Kind kind);
     // A player or spectator came: number n, name.
     void arrived(int n, const QString &name);
     void setPhaseLine(int player, int phase);

@@ -44,10 +44,8 @@ void ClientOptions::loadinifile()
 {
     // A file that size is no settings file: it reads as missing and is never written.
     if (m_parts.settings.file().tooLarge())
-        m_parts.chat.addlinetochat(
-            QStringLiteral("0+The settings file is too large to be read; it is left as it is "
-                           "and the default settings are used."),
-            QColor(0, 0, 255));
+        m_parts.chat.addStatus(QStringLiteral("The settings file is too large to be read; it is left as it is "
+                                              "and the default settings are used."));
     const ClientSettings::Values v = m_parts.settings.read();
     m_parts.chat.setTextSize(v.textsize);
     m_parts.menu.markTextSize(v.textsize);

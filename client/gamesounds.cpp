@@ -17,10 +17,10 @@ void GameSounds::playsounds(const QString &name)
     m_player.play(name);
 }
 
-void GameSounds::playChatter(const QString &name)
+void GameSounds::playChatter(const ChatterSound &sound)
 {
     if (chatterEnabled)
-        m_player.play(name);
+        m_player.play(sound.name);
 }
 
 void GameSounds::setSilenceNotice(std::function<void(const QString &line)> notice)

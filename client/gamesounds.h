@@ -1,6 +1,8 @@
 // GameSounds: the one entry through which every game and chatter sound is asked for.
 #pragma once
 
+#include "chattersound.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,7 @@ public:
     // A game sound ("dice", "turn" ...), when "Play Sounds" is on.
     void playsounds(const QString &name);
     // A chatter sound ("wave1" ... "wave20"), when "Play Chatter Sounds" is on.
-    void playChatter(const QString &name);
+    void playChatter(const ChatterSound &sound);
     // Receives, once, why a sound asked for cannot be heard (no sound device, no module).
     void setSilenceNotice(std::function<void(const QString &line)> notice);
 

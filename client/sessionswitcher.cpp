@@ -214,7 +214,7 @@ void SessionSwitcher::setOpenPort(bool on)
 
 void SessionSwitcher::status(const QString &text)
 {
-    m_chat.addlinetochat(QStringLiteral("0+") + text, m_chat.statuscolor);
+    m_chat.addStatus(text);
 }
 
 int SessionSwitcher::freeSeats() const

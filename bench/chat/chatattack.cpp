@@ -78,6 +78,12 @@ private:
     ChatView m_chat{*m_board.mainchat, m_shell, m_boxes};
 };
 
+// A chat line of seat 3's Mallory in colour.
+ChatLine mallory(const QString &text, const QColor &color)
+{
+    return {ChatLine::Kind::Chat, 3, QStringLiteral("Mallory"), text, color};
+}
+
 int argument(int argc, char **argv, int index, int fallback)
 {
     return argc > index ? std::max(1, std::atoi(argv[index])) : fallback;
@@ -100,11 +106,10 @@ int main(int argc, char **argv)
         const QColor blue(0, 0, 255);
         const QColor red(255, 0, 0);
         const Figures setup = table.measure(earlier, [&](int n) {
-            table.chat().addlinetochat(QStringLiteral("3+Mallory chats: earlier line %1 with a few words").arg(n),
-                                       blue);
+            table.chat().addLine(mallory(QStringLiteral("earlier line %1 with a few words").arg(n), blue));
         });
         const Figures attack = table.measure(alternating, [&](int n) {
-            table.chat().addlinetochat(QStringLiteral("3+Mallory chats: colour %1").arg(n), n % 2 ? blue : red);
+            table.chat().addLine(mallory(QStringLiteral("colour %1").arg(n), n % 2 ? blue : red));
         });
         std::printf("colour attack: %d earlier lines of the sender took %.2f s CPU; %d colour-alternating lines "
                     "took %.2f s CPU (slowest line %.3f s); transcript %d lines\n",
@@ -114,9 +119,8 @@ int main(int argc, char **argv)
     {
         Table table;
         const QString word(wordChars, QLatin1Char('x'));
-        const Figures attack = table.measure(longLines, [&](int) {
-            table.chat().addlinetochat(QStringLiteral("3+Mallory chats: ") + word, QColor(0, 0, 0));
-        });
+        const Figures attack =
+            table.measure(longLines, [&](int) { table.chat().addLine(mallory(word, QColor(0, 0, 0))); });
         std::printf("long-word attack: %d lines of one %d-character word took %.2f s CPU (slowest line %.3f s)\n",
                     longLines, wordChars, attack.cpu, attack.slowestLine);
     }

@@ -13,6 +13,7 @@
 
 #include "chatview.h"
 #include "messageboxes.h"
+#include "relayedchat.h"
 #include "shellopen.h"
 
 #include <QAction>
@@ -70,8 +71,9 @@ public:
             m_chat.setScrollOff(!m_chat.scrollOff());
         if (c & 8)
             m_chat.setTextSize(8 + (c >> 4));
-        const auto [line, color] = ChatView::chatBody(QString::fromUtf8(expand(raw.mid(1))));
-        m_chat.addlinetochat(line, color);
+        const auto [seat, payload] = RelayedChat::parse(expand(raw.mid(1)));
+        m_chat.addLine({seat == 0 ? ChatLine::Kind::Status : ChatLine::Kind::Chat, seat, QString(), payload.text,
+                        payload.color});
         checkLine();
     }
 

@@ -203,19 +203,18 @@ TEST_F(ChatInputTest, ChatterSoundsOnlyFromSeatedPlayers)
 
 TEST_F(ChatInputTest, ReceivedChatterSoundPlaysOrBecomesALine)
 {
-    QSignalSpy lines(&input, &ChatInput::chatLine);
+    QSignalSpy lines(&input, &ChatInput::statusLine);
     QSignalSpy sounds(&input, &ChatInput::chatterSound);
-    input.playasound("1+wave13+", false);
+    input.playasound({1, QStringLiteral("wave13")}, false);
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(lines[0][0].toString(), QStringLiteral("0+Ann: <Chatter Sound> Applause"));
-    EXPECT_EQ(lines[0][1].value<QColor>(), QColor(0, 0, 255));
-    input.playasound("1+wave99+", false);
-    input.playasound("garbage", false);
+    EXPECT_EQ(lines[0][0].toString(), QStringLiteral("Ann: <Chatter Sound> Applause"));
+    input.playasound({1, QStringLiteral("wave99")}, false);
+    input.playasound({0, QString()}, false);
     EXPECT_EQ(lines.size(), 1);
     EXPECT_TRUE(sounds.isEmpty());
-    input.playasound("1+WAVE5+", true);
+    input.playasound({1, QStringLiteral("WAVE5")}, true);
     ASSERT_EQ(sounds.size(), 1);
-    EXPECT_EQ(sounds[0][0].toString(), QStringLiteral("WAVE5"));
+    EXPECT_EQ(sounds[0][0].value<ChatterSound>(), (ChatterSound{1, QStringLiteral("WAVE5")}));
     EXPECT_EQ(lines.size(), 1);
 }
 
@@ -234,13 +233,12 @@ TEST_F(ChatInputTest, PasteAppendsTheClipboardText)
 TEST_F(ChatInputTest, ChatBoxStopsAtTheLimitAndSaysWhyOnce)
 {
     constexpr int Max = limits::MaxChatChars;
-    QSignalSpy lines(&input, &ChatInput::chatLine);
+    QSignalSpy lines(&input, &ChatInput::statusLine);
     box()->setText(QString(Max - 1, QLatin1Char('a')));
     QTest::keyClicks(box(), QStringLiteral("bcd"));
     EXPECT_EQ(box()->text(), QString(Max - 1, QLatin1Char('a')) + QLatin1Char('b'));
     ASSERT_EQ(lines.size(), 1) << "one note however often the user types on";
     EXPECT_EQ(lines[0][0].toString(), ChatInput::limitNote());
-    EXPECT_EQ(lines[0][1].value<QColor>(), QColor(0, 0, 255));
 
     input.insertSmiley(15); // a smiley that does not fit is not cut in half
     EXPECT_EQ(box()->text().size(), Max);
@@ -259,7 +257,7 @@ TEST_F(ChatInputTest, ChatBoxStopsAtTheLimitAndSaysWhyOnce)
 TEST_F(ChatInputTest, PasteIsCutAtTheLimitWithTheNote)
 {
     constexpr int Max = limits::MaxChatChars;
-    QSignalSpy lines(&input, &ChatInput::chatLine);
+    QSignalSpy lines(&input, &ChatInput::statusLine);
     box()->setText(QStringLiteral("start "));
     QApplication::clipboard()->setText(QString(Max, QLatin1Char('p')));
     QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);

@@ -1,6 +1,5 @@
 // The chat transcript: styles, words, links, smileys, scrolling and the link table.
 #include "chatview.h"
-#include "colortext.h"
 #include "messageboxes.h"
 #include "shellopen.h"
 
@@ -17,6 +16,12 @@
 namespace {
 
 using Item = ChatView::Item;
+
+// A line of seat's whose text, as the transcript shows it, is text (no name heads it).
+ChatLine said(int seat, const QString &text, const QColor &color)
+{
+    return {ChatLine::Kind::Chat, seat, QString(), text, color};
+}
 
 } // namespace
 
@@ -60,7 +65,7 @@ protected:
 
 TEST_F(ChatViewTest, ChatLineHasBoldPrefixRunThenWordsInTheSendersStyle)
 {
-    chat.addlinetochat(QStringLiteral("2+Bob chats: hi"), *colortext::read(QStringLiteral("clBlue")));
+    chat.addLine({ChatLine::Kind::Chat, 2, QStringLiteral("Bob"), QStringLiteral("hi"), QColor(0, 0, 255)});
     const QList<Item> expected{{Item::Text, QStringLiteral("Bob chats: "), 7},
                                {Item::Text, QStringLiteral(" "), 7},
                                {Item::Text, QStringLiteral("hi "), 7}};
@@ -76,7 +81,7 @@ TEST_F(ChatViewTest, ChatLineHasBoldPrefixRunThenWordsInTheSendersStyle)
 
 TEST_F(ChatViewTest, StatusLineHasASingleBlankPrefixRun)
 {
-    chat.addlinetochat(QStringLiteral("0+You are Connected."), QColor(0, 0, 255));
+    chat.addStatus(QStringLiteral("You are Connected."));
     const QList<Item> expected{{Item::Text, QStringLiteral(" "), 0},
                                {Item::Text, QStringLiteral("You "), 0},
                                {Item::Text, QStringLiteral("are "), 0},
@@ -88,47 +93,29 @@ TEST_F(ChatViewTest, StatusLineHasASingleBlankPrefixRun)
 
 TEST_F(ChatViewTest, EachLineIsOneParagraph)
 {
-    chat.addlinetochat(QStringLiteral("0+one"), Qt::blue);
-    chat.addlinetochat(QStringLiteral("1+Ann chats: two"), Qt::black);
-    EXPECT_EQ(browser.document()->blockCount(), 2);
+    chat.addStatus(QStringLiteral("one"));
+    chat.addLine(said(1, QStringLiteral("Ann chats: two"), Qt::black));
+    chat.addLine({ChatLine::Kind::Action, 1, QStringLiteral("Ann"), QStringLiteral("waves"), Qt::black});
+    EXPECT_EQ(browser.document()->blockCount(), 3);
     EXPECT_EQ(browser.document()->findBlockByNumber(1).text(), QStringLiteral("Ann chats:  two "));
+    EXPECT_EQ(browser.document()->findBlockByNumber(2).text(), QStringLiteral(" Ann waves "))
+        << "an action has no prefix up to a colon";
 }
 
 TEST_F(ChatViewTest, ANewColourRecoloursTheSendersEarlierLinesOnly)
 {
-    chat.addlinetochat(QStringLiteral("2+Bob chats: first"), QColor(0, 0, 255));
-    chat.addlinetochat(QStringLiteral("3+Cy chats: other"), QColor(0, 128, 0));
-    chat.addlinetochat(QStringLiteral("2+Bob chats: second"), QColor(255, 0, 0));
+    chat.addLine(said(2, QStringLiteral("Bob chats: first"), QColor(0, 0, 255)));
+    chat.addLine(said(3, QStringLiteral("Cy chats: other"), QColor(0, 128, 0)));
+    chat.addLine(said(2, QStringLiteral("Bob chats: second"), QColor(255, 0, 0)));
     EXPECT_EQ(runs(2).first().color, QColor(255, 0, 0));
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs(0).first().color == QColor(255, 0, 0); }, 2000))
         << "the earlier line follows within a moment";
     EXPECT_EQ(runs(1).first().color, QColor(0, 128, 0));
 }
 
-TEST_F(ChatViewTest, ChatBodySplitsAtTheFirstBar)
-{
-    struct Case
-    {
-        QString body, line;
-        QColor color;
-    };
-    const Case cases[] = {
-        {QStringLiteral("2+Bob chats: hi|clBlue"), QStringLiteral("2+Bob chats: hi"), QColor(0, 0, 255)},
-        {QStringLiteral("2+Bob chats: a|b|clBlue"), QStringLiteral("2+Bob chats: a"), QColor(255, 0, 0)},
-        {QStringLiteral("2+Bob chats: no colour"), QStringLiteral("2+Bob chats: no colour"), QColor(255, 0, 0)},
-        {QStringLiteral("2+Bob x|$00FF8040"), QStringLiteral("2+Bob x"), QColor(64, 128, 255)},
-        {QStringLiteral("2+Bob x|"), QStringLiteral("2+Bob x"), QColor(255, 0, 0)},
-    };
-    for (const Case &c : cases) {
-        const auto [line, color] = ChatView::chatBody(c.body);
-        EXPECT_EQ(line, c.line) << c.body.toStdString();
-        EXPECT_EQ(color, c.color) << c.body.toStdString();
-    }
-}
-
 TEST_F(ChatViewTest, LinkWordsKeepTheirBlankAndNeighboursStayPlain)
 {
-    chat.addlinetochat(QStringLiteral("1+Ann chats: see WWW.Example.com or xHTTP://a.org/x now"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: see WWW.Example.com or xHTTP://a.org/x now"), Qt::black));
     const QList<Item> expected{
         {Item::Text, QStringLiteral("Ann chats: "), 6}, {Item::Text, QStringLiteral(" "), 6},
         {Item::Text, QStringLiteral("see "), 6},        {Item::Link, QStringLiteral("WWW.Example.com "), 4},
@@ -169,7 +156,7 @@ TEST_F(ChatViewTest, OnlyWebAddressesAreOpened)
 
 TEST_F(ChatViewTest, ClickOnALinkOpensTheWordWithoutItsBlank)
 {
-    chat.addlinetochat(QStringLiteral("1+Ann chats: go http://a.org/x please"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: go http://a.org/x please"), Qt::black));
     browser.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
     const QString text = browser.document()->toPlainText();
@@ -183,14 +170,14 @@ TEST_F(ChatViewTest, ClickOnALinkOpensTheWordWithoutItsBlank)
 
 TEST_F(ChatViewTest, FailingOrForeignLinksSayCannotOpenWebpage)
 {
-    chat.addlinetochat(QStringLiteral("1+Ann chats: file://www.a.org/x"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: file://www.a.org/x"), Qt::black));
     chat.mainchatJump(0);
     EXPECT_TRUE(shell.urls.isEmpty());
     chat.mainchatJump(7);  // an empty entry
     chat.mainchatJump(-3); // never read outside the table
     chat.mainchatJump(1000);
     shell.answer = false;
-    chat.addlinetochat(QStringLiteral("1+Ann chats: www.a.org"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: www.a.org"), Qt::black));
     chat.mainchatJump(1);
     EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.a.org")});
     EXPECT_EQ(boxes.messages, QStringList(5, QStringLiteral("Cannot open Webpage")));
@@ -198,11 +185,11 @@ TEST_F(ChatViewTest, FailingOrForeignLinksSayCannotOpenWebpage)
 
 TEST_F(ChatViewTest, ClearingRestartsTheLinkTable)
 {
-    chat.addlinetochat(QStringLiteral("1+Ann chats: www.one.org www.two.org"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: www.one.org www.two.org"), Qt::black));
     chat.clearChat();
     EXPECT_EQ(chat.linkCounter(), -1);
     EXPECT_TRUE(browser.document()->toPlainText().isEmpty());
-    chat.addlinetochat(QStringLiteral("1+Ann chats: www.three.org"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: www.three.org"), Qt::black));
     EXPECT_EQ(chat.linkCounter(), 0);
     chat.mainchatJump(0);
     EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.three.org")});
@@ -211,7 +198,7 @@ TEST_F(ChatViewTest, ClearingRestartsTheLinkTable)
 TEST_F(ChatViewTest, LinkCounterGoesBackToOneAfterHundred)
 {
     for (int n = 0; n <= 101; ++n)
-        chat.addlinetochat(QStringLiteral("1+Ann chats: www.s%1.org").arg(n), Qt::black);
+        chat.addLine(said(1, QStringLiteral("Ann chats: www.s%1.org").arg(n), Qt::black));
     EXPECT_EQ(chat.linkCounter(), 1);
     EXPECT_EQ(chat.link(0), QStringLiteral("www.s0.org "));
     EXPECT_EQ(chat.link(100), QStringLiteral("www.s100.org "));
@@ -231,7 +218,7 @@ TEST_F(ChatViewTest, EveryRecentLinkOpensItsOwnWordThroughManyWraps)
     constexpr int Last = 320;
     QStringList expected;
     for (int n = 0; n <= Last; ++n) {
-        chat.addlinetochat(QStringLiteral("1+Ann chats: www.s%1.org").arg(n), Qt::black);
+        chat.addLine(said(1, QStringLiteral("Ann chats: www.s%1.org").arg(n), Qt::black));
         chat.mainchatJump(n);
         expected.append(QStringLiteral("http://www.s%1.org").arg(n));
     }
@@ -263,7 +250,7 @@ TEST_F(ChatViewTest, SmileyCodesBecomePictures)
         {QStringLiteral("end:)#1"), {{Item::Text, QStringLiteral("end "), 6}, {Item::Image, {}, 0, 0}}},
     };
     for (const Case &c : cases) {
-        chat.addlinetochat(QStringLiteral("1+Ann chats:") + c.text, Qt::black);
+        chat.addLine(said(1, QStringLiteral("Ann chats:") + c.text, Qt::black));
         QList<Item> expected{{Item::Text, QStringLiteral("Ann chats: "), 6}};
         expected.append(c.items);
         EXPECT_EQ(chat.lastLine(), expected) << c.text.toStdString();
@@ -279,24 +266,24 @@ TEST_F(ChatViewTest, ScrollsToTheNewLineUnlessScrollChatOff)
 {
     browser.show();
     for (int n = 0; n < 40; ++n)
-        chat.addlinetochat(QStringLiteral("0+line %1").arg(n), Qt::blue);
+        chat.addStatus(QStringLiteral("line %1").arg(n));
     QScrollBar *bar = browser.verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
     chat.setScrollOff(true);
     EXPECT_TRUE(chat.ScrollChatOff()->isChecked());
-    chat.addlinetochat(QStringLiteral("0+one more"), Qt::blue);
+    chat.addStatus(QStringLiteral("one more"));
     EXPECT_EQ(bar->value(), 0);
     chat.ScrollChatOff()->trigger();
     EXPECT_FALSE(chat.scrollOff());
-    chat.addlinetochat(QStringLiteral("0+and another"), Qt::blue);
+    chat.addStatus(QStringLiteral("and another"));
     EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(ChatViewTest, CopyGivesPlainTextOfTheSelection)
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    chat.addlinetochat(QStringLiteral("1+Ann chats: hi:)#12"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: hi:)#12"), Qt::black));
     chat.copySelection();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before")) << "nothing selected";
     chat.selectAllText();
@@ -306,7 +293,7 @@ TEST_F(ChatViewTest, CopyGivesPlainTextOfTheSelection)
 
 TEST_F(ChatViewTest, TextSizeAppliesToEveryStyleAndShownRun)
 {
-    chat.addlinetochat(QStringLiteral("1+Ann chats: hello www.a.org"), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: hello www.a.org"), Qt::black));
     chat.setTextSize(14);
     for (int n = 0; n < ChatView::StyleCount; ++n)
         EXPECT_EQ(chat.style(n).font().pixelSize(), 19) << n; // 14 points at 96 dpi
@@ -340,7 +327,7 @@ TEST_F(ChatViewTest, LinkAddressesLeaveSentencePunctuationOut)
     for (const Case &c : cases)
         EXPECT_EQ(ChatView::webAddress(c.word), c.opened) << c.word.toStdString();
 
-    chat.addlinetochat(QStringLiteral("1+Ann chats: see (www.example.com:8080/page)."), Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: see (www.example.com:8080/page)."), Qt::black));
     chat.mainchatJump(0);
     EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.example.com:8080/page")});
     EXPECT_TRUE(boxes.messages.isEmpty());
@@ -349,12 +336,12 @@ TEST_F(ChatViewTest, LinkAddressesLeaveSentencePunctuationOut)
 TEST_F(ChatViewTest, AColourChangeReachesTheLayoutOnceWhateverTheSendersPast)
 {
     for (int n = 0; n < 30; ++n)
-        chat.addlinetochat(QStringLiteral("3+Cy chats: other line %1").arg(n), QColor(0, 128, 0));
+        chat.addLine(said(3, QStringLiteral("Cy chats: other line %1").arg(n), QColor(0, 128, 0)));
     const int firstOwn = browser.document()->blockCount();
     for (int n = 0; n < 200; ++n)
-        chat.addlinetochat(QStringLiteral("2+Bob chats: many small words in line %1").arg(n), QColor(0, 0, 255));
+        chat.addLine(said(2, QStringLiteral("Bob chats: many small words in line %1").arg(n), QColor(0, 0, 255)));
     QSignalSpy changes(browser.document(), &QTextDocument::contentsChange);
-    chat.addlinetochat(QStringLiteral("2+Bob chats: red now"), QColor(255, 0, 0));
+    chat.addLine(said(2, QStringLiteral("Bob chats: red now"), QColor(255, 0, 0)));
     EXPECT_EQ(changes.size(), 1) << "the new line is added in one change";
     chat.restylePending();
     EXPECT_EQ(changes.size(), 2) << "the earlier lines are restyled in one change";
@@ -368,17 +355,17 @@ TEST_F(ChatViewTest, AColourChangeReachesTheLayoutOnceWhateverTheSendersPast)
     // A sender alternating colours quickly is restyled once for the lot.
     changes.clear();
     for (int n = 0; n < 10; ++n)
-        chat.addlinetochat(QStringLiteral("2+Bob chats: flip %1").arg(n),
-                           n % 2 ? QColor(255, 0, 0) : QColor(0, 0, 255));
+        chat.addLine(
+            said(2, QStringLiteral("Bob chats: flip %1").arg(n), n % 2 ? QColor(255, 0, 0) : QColor(0, 0, 255)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs(firstOwn).first().color == QColor(255, 0, 0); }, 2000));
     EXPECT_LE(changes.size(), 10 + 2);
 }
 
 TEST_F(ChatViewTest, TranscriptKeepsTheNewestLinesWithinItsBound)
 {
-    chat.addlinetochat(QStringLiteral("2+Bob chats: first"), QColor(0, 0, 255));
+    chat.addLine(said(2, QStringLiteral("Bob chats: first"), QColor(0, 0, 255)));
     for (int n = 1; n <= ChatView::MaxLines; ++n)
-        chat.addlinetochat(QStringLiteral("0+line %1").arg(n), Qt::blue);
+        chat.addStatus(QStringLiteral("line %1").arg(n));
     QTextDocument *document = browser.document();
     EXPECT_LE(chat.lineCount(), ChatView::MaxLines);
     EXPECT_GE(chat.lineCount(), ChatView::MaxLines * 8 / 10) << "the bound is generous";
@@ -388,8 +375,8 @@ TEST_F(ChatViewTest, TranscriptKeepsTheNewestLinesWithinItsBound)
     EXPECT_EQ(document->lastBlock().text(), QStringLiteral(" line %1 ").arg(ChatView::MaxLines));
 
     // Bob's only line is gone; his colour change still restyles the right paragraphs.
-    chat.addlinetochat(QStringLiteral("2+Bob chats: again"), QColor(0, 0, 255));
-    chat.addlinetochat(QStringLiteral("2+Bob chats: red"), QColor(255, 0, 0));
+    chat.addLine(said(2, QStringLiteral("Bob chats: again"), QColor(0, 0, 255)));
+    chat.addLine(said(2, QStringLiteral("Bob chats: red"), QColor(255, 0, 0)));
     chat.restylePending();
     EXPECT_EQ(runs(chat.lineCount() - 2).first().color, QColor(255, 0, 0));
     EXPECT_EQ(runs(chat.lineCount() - 3).first().color, QColor(0, 0, 255)) << "a status line";
@@ -399,7 +386,7 @@ TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
 {
     const QString word(450, QLatin1Char('w'));
     const QString address = QStringLiteral("http://a.org/") + QString(400, QLatin1Char('p'));
-    chat.addlinetochat(QStringLiteral("1+Ann chats: ") + word + QLatin1Char(' ') + address, Qt::black);
+    chat.addLine(said(1, QStringLiteral("Ann chats: ") + word + QLatin1Char(' ') + address, Qt::black));
     const QString shown = browser.document()->firstBlock().text();
     EXPECT_EQ(shown.count(QChar(0x200B)), 2 + 2) << "a break every 200 characters of each long word";
     EXPECT_EQ(chat.lastLine().at(2).text, word + QLatin1Char(' '));
@@ -412,11 +399,11 @@ TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
               QStringLiteral("Ann chats:  ") + word + QLatin1Char(' ') + address + QLatin1Char(' '));
 
     // A line is one paragraph of bounded length, whatever it holds.
-    chat.addlinetochat(QStringLiteral("1+Ann chats: a\nb\rc") + QChar(QChar::ParagraphSeparator)
-                           + QStringLiteral("d"),
-                       Qt::black);
-    chat.addlinetochat(QStringLiteral("1+Ann chats: ") + QString(3 * ChatView::MaxLineChars, QLatin1Char('x')),
-                       Qt::black);
+    chat.addLine(
+        said(1, QStringLiteral("Ann chats: a\nb\rc") + QChar(QChar::ParagraphSeparator) + QStringLiteral("d"),
+             Qt::black));
+    chat.addLine(
+        said(1, QStringLiteral("Ann chats: ") + QString(3 * ChatView::MaxLineChars, QLatin1Char('x')), Qt::black));
     EXPECT_EQ(browser.document()->blockCount(), 3);
     EXPECT_EQ(chat.lineCount(), 3);
     EXPECT_EQ(browser.document()->findBlockByNumber(1).text(), QStringLiteral("Ann chats:  a b c d "));
@@ -425,7 +412,7 @@ TEST_F(ChatViewTest, LongWordsAndLinesAreShownBreakableButKeptWhole)
 
 TEST_F(ChatViewTest, PeerMarkupIsShownAsItsCharacters)
 {
-    chat.addlinetochat(QStringLiteral("2+<b>x</b> chats: <img src=\"/some/local/file.png\">"), Qt::black);
+    chat.addLine(said(2, QStringLiteral("<b>x</b> chats: <img src=\"/some/local/file.png\">"), Qt::black));
     EXPECT_EQ(browser.document()->toPlainText(),
               QStringLiteral("<b>x</b> chats:  <img src=\"/some/local/file.png\"> "));
     for (const Run &run : runs(0))

@@ -8,6 +8,7 @@
 #include "protocol.h"
 
 #include <QByteArrayList>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -31,10 +32,14 @@ protected:
         QObject::connect(&game, &ClientGame::requestReady, [this](const QByteArray &r) { requests.append(r); });
         QObject::connect(&game, &ClientGame::soundRequested, [this](const QString &s) { sounds.append(s); });
         QObject::connect(&game, &ClientGame::modelChanged, [this] { ++changes; });
-        QObject::connect(&game, &ClientGame::chatLine, [this](const QString &line, const QColor &) {
-            // Status lines come from sender 0; the chat shows them without that prefix. The
-            // isolates around peers' names and text are invisible; isolated() keeps them.
-            QString shown = line.startsWith(QLatin1String("0+")) ? line.mid(2) : line;
+        QObject::connect(&game, &ClientGame::chatLine, [this](const ChatLine &line) {
+            // A status line as its text; a person's line as "{seat}+" and the text the chat
+            // shows. The isolates around peers' names and text are invisible; isolatedLines
+            // keeps them.
+            typedLines.append(line);
+            QString shown = line.name.isEmpty() ? line.text : line.name + ChatLine::joiner(line.kind) + line.text;
+            if (line.kind != ChatLine::Kind::Status)
+                shown = QString::number(line.seat) + QLatin1Char('+') + shown;
             isolatedLines.append(shown);
             lines.append(shown.remove(QChar(0x2068)).remove(QChar(0x2069)));
         });
@@ -68,6 +73,7 @@ protected:
     QByteArrayList dropped;
     QStringList sounds;
     QStringList lines;
-    QStringList isolatedLines; // the same lines with their isolates
+    QStringList isolatedLines;  // the same lines with their isolates
+    QList<ChatLine> typedLines; // the lines as the chat receives them
     int changes = 0;
 };

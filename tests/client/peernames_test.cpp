@@ -46,6 +46,7 @@ TEST_F(PeerNames, NamesAndTextAreShownIsolatedWithoutDirectionControls)
     EXPECT_TRUE(isolatedLines.contains(iso(QStringLiteral("spy")) + QStringLiteral(" is spying.")));
 
     isolatedLines.clear();
+    typedLines.clear();
     // Emoji keep their zero-width joiners; an override in the text goes.
     const QString family = QString::fromUtf16(u"\U0001F468\u200D\U0001F469");
     deliver({"CMD_chat+2+" + evil + " chats: \u202Eabc " + family.toUtf8() + "|clRed",
@@ -57,6 +58,14 @@ TEST_F(PeerNames, NamesAndTextAreShownIsolatedWithoutDirectionControls)
         QStringLiteral("6+") + iso(QStringLiteral("spy")) + QStringLiteral(" chats: ") + iso(QStringLiteral("hi")),
     };
     EXPECT_EQ(isolatedLines, expected);
+    ASSERT_EQ(typedLines.size(), 3);
+    const ChatLine action = typedLines.at(1);
+    EXPECT_EQ(action.kind, ChatLine::Kind::Action);
+    EXPECT_EQ(action.seat, 2);
+    EXPECT_EQ(action.name, iso(QStringLiteral("evil")));
+    EXPECT_EQ(action.text, iso(QStringLiteral("waves ")));
+    EXPECT_EQ(action.color, QColor(0, 0, 255));
+    typedLines.clear();
 
     isolatedLines.clear();
     // A line that does not start with the sender's name is isolated whole.
@@ -64,6 +73,10 @@ TEST_F(PeerNames, NamesAndTextAreShownIsolatedWithoutDirectionControls)
     EXPECT_EQ(isolatedLines, (QStringList{QStringLiteral("3+") + iso(QStringLiteral("nobody chats: x")),
                                           QStringLiteral("Waiting for the host.")}))
         << "the host's own status lines show as status lines";
+    ASSERT_EQ(typedLines.size(), 2);
+    EXPECT_EQ(typedLines.at(0).name, QString()) << "no name heads a line that does not start with it";
+    EXPECT_EQ(typedLines.at(0).color, QColor(255, 0, 0));
+    EXPECT_EQ(typedLines.at(1), ChatLine::status(QStringLiteral("Waiting for the host."), QColor(0, 0, 255)));
 }
 
 TEST_F(PeerNames, TheChatSaysWhenTheComputerPlaysForAPlayerWhoLeftAndWhenAPersonTakesOver)
@@ -96,12 +109,14 @@ TEST_F(PeerNames, TheStarterOfAGameIsNamedAsAPersonReadsIt)
     ClientState otherState;
     ClientGame other(otherModel, otherState);
     QStringList otherLines;
-    QObject::connect(&other, &ClientGame::chatLine,
-                     [&](const QString &line, const QColor &) { otherLines.append(line); });
+    QObject::connect(&other, &ClientGame::chatLine, [&](const ChatLine &line) {
+        EXPECT_EQ(line.kind, ChatLine::Kind::Status);
+        EXPECT_EQ(line.color, ChatLine::StatusColor);
+        otherLines.append(line.text);
+    });
     for (const QByteArray m : {"CMD_sendlogininfo+2", "CMD_existingplayers+1+dave", "CMD_startgame+dave+0+0+f+"})
         other.processline(m);
-    EXPECT_TRUE(otherLines.contains(QStringLiteral("0+") + iso(QStringLiteral("dave"))
-                                    + QStringLiteral(" has started a game.")))
+    EXPECT_TRUE(otherLines.contains(iso(QStringLiteral("dave")) + QStringLiteral(" has started a game.")))
         << otherLines.join('\n').toStdString();
 }
 

@@ -74,7 +74,7 @@ TEST_F(SoundNotice, NoSoundDeviceIsSaidOnceAsAStatusLine)
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].first.startsWith(QStringLiteral("No sound device or sound server was found")))
         << lines[0].first.toStdString();
-    EXPECT_EQ(lines[0].second, chat->statuscolor);
+    EXPECT_EQ(lines[0].second, ChatLine::StatusColor);
     EXPECT_TRUE(chat->sounds().enabled) << "Play Sounds stays as the player set it";
 }
 
