@@ -200,7 +200,7 @@ void ClientGame::arrived(int n, const QString &name)
     } else {
         status(inLine(name) + QStringLiteral(" is Connected."));
     }
-    if (ClientModel::isSeat(n)) {
+    if (ClientState::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
         // A person takes a seat the computer plays in a running game.
         if (n != m_state.myid && seat.status == SeatOccupant::Computer && m_model.stage == GameStage::Running)
@@ -222,7 +222,7 @@ void ClientGame::playerdisconnected(const QByteArray &data)
     const QString name = label(message.name);
     if (isEntry(n))
         m_names[n].clear();
-    if (ClientModel::isSeat(n)) {
+    if (ClientState::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
         const bool personLeft = seat.status == SeatOccupant::Player;
         if (seat.status != SeatOccupant::Empty)
@@ -302,7 +302,7 @@ void ClientGame::setPhaseLine(int player, int phase)
 
 void ClientGame::placeTurnMarker(int seat)
 {
-    if (ClientModel::isSeat(seat))
+    if (ClientState::isSeat(seat))
         m_model.markerSeat = seat;
 }
 
@@ -329,7 +329,7 @@ void ClientGame::createdice(const QByteArray &data)
 
 void ClientGame::clearLastResults()
 {
-    for (int s = 1; s <= ClientModel::NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         m_model.seats[s].result = SeatModel::Result::None;
 }
 
@@ -351,7 +351,7 @@ void ClientGame::scores(const QByteArray &data)
     SeatModel &scorer = m_model.seats[seat];
     scorer.sheet[phase] = SheetCell::of(points);
     if (kind == protocol::ScoreKind::GoneOut && bonus > 0) {
-        for (int s = 1; s <= ClientModel::NumSeats; ++s)
+        for (int s = 1; s <= ClientState::numseats; ++s)
             m_model.seats[s].sheet[12] = s == seat ? SheetCell::of(bonus) : SheetCell::dash();
     }
     if (kind == protocol::ScoreKind::Bonus)
@@ -393,7 +393,7 @@ void ClientGame::markoff(const QByteArray &data)
 void ClientGame::justwatching(const QByteArray &data)
 {
     const auto [seat, mode] = protocol::JustWatching::parse(data);
-    if (!ClientModel::isSeat(seat))
+    if (!ClientState::isSeat(seat))
         return;
     const bool watching = mode == protocol::WatchMode::ComputerPlays;
     if (seat == m_state.myid) {
@@ -415,7 +415,7 @@ void ClientGame::winner(const QByteArray &data)
     m_model.step = TurnStep::Idle;
     m_model.currentplayer = 0;
     Q_EMIT soundRequested(QStringLiteral("winner"));
-    const bool seated = ClientModel::isSeat(m_state.myid);
+    const bool seated = ClientState::isSeat(m_state.myid);
     const bool won = seated && m_model.seatName(m_state.myid) == names;
     m_model.winnerLine =
         won ? QStringLiteral("You have Won the Game!") : names + QStringLiteral(" has Won the Game!");
@@ -439,7 +439,7 @@ void ClientGame::loadstats(const QByteArray &data)
     m_model.currentplayer = player;
     m_model.step = player != 0 ? TurnStep::Rolled : TurnStep::Idle;
     m_model.round = message.round;
-    for (int s = 1; s <= ClientModel::NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         m_model.seats[s].total = message.totals[s - 1];
     m_model.resetAllDice();
     showDice(message.dice);

@@ -61,9 +61,10 @@ protected:
     // The requests sent so far end here: a bot speed request marks the place.
     void flushRequests()
     {
-        chat->chooseBotSpeed(500);
-        ASSERT_TRUE(host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->state().myid) + "+500+").size()
-                    > 0);
+        chat->options().chooseBotSpeed(500);
+        ASSERT_TRUE(
+            host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->session().state().myid) + "+500+").size()
+            > 0);
     }
 
     // Whether a top-level window of that object name exists (built, shown or not).
@@ -293,7 +294,7 @@ TEST_P(CountedWinner, TallyReceivesTheWinnerWord)
     } else {
         login(c.mySeat, c.myName);
     }
-    QSignalSpy counted(&chat->game(), &ClientGame::tallyGame);
+    QSignalSpy counted(&chat->session().game(), &ClientGame::tallyGame);
     deliver("CMD_winner+" + c.winnerText);
     QStringList words;
     for (const QList<QVariant> &args : counted)
