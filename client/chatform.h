@@ -94,7 +94,6 @@ public:
     ClientOptions &options() const { return *m_clientOptions; }
     // Hosting and joining from the menu; owns the hidden host.
     SessionSwitcher &sessions() const { return *m_sessions; }
-    WindowPlace &place() const { return *m_place; }
 
 Q_SIGNALS:
     // Emitted when the main window closes; the program ends with it.

@@ -69,11 +69,11 @@ public:
     void setOpenPort(bool on);
 
     const GameOptions &values() const { return m_values; }
+    // The main window's position and size.
+    WindowPlace &place() const { return m_parts.place; }
 
     // The position and size last read from or written to the file by closing.
     QRect lastSaved() const { return m_lastSaved; }
-    // True once the section has been read.
-    bool sectionRead() const { return m_sectionRead; }
 
 Q_SIGNALS:
     void requestReady(const QByteArray &message);

@@ -232,8 +232,11 @@ int SessionSwitcher::freeSeats() const
 
 void SessionSwitcher::updateFreeSeats()
 {
-    if (m_hosting)
-        m_announcer->setFreeSeats(freeSeats());
+    if (!m_hosting)
+        return;
+    const int free = freeSeats();
+    m_announcer->setFreeSeats(free);
+    Q_EMIT freeSeatsAnnounced(free);
 }
 
 void SessionSwitcher::watchHost()

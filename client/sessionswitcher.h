@@ -69,10 +69,13 @@ public:
     // How long a join waits for the host's seat offer.
     void setOfferWait(int ms) { m_offerWaitMs = ms; }
 
-    RouterPort &router() { return m_router; }
-    LanAnnouncement &announcer() const { return *m_announcer; }
     // Player seats (1 to 4) nobody is connected to on this copy's host.
     int freeSeats() const;
+
+Q_SIGNALS:
+    // Emitted when the host's seats changed while a named copy hosts, with the free seats
+    // now announced.
+    void freeSeatsAnnounced(int freeSeats);
 
 private:
     // Leaves the running game and starts request (replacing the host).

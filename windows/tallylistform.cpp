@@ -215,8 +215,10 @@ void Ttallylist::wire()
 void Ttallylist::loadtally()
 {
     showMine();
+    // The opponent shown stays shown, wherever the change moved it.
     const QListWidgetItem *current = listbox_tally->currentItem();
-    const QString currentName = current != nullptr ? current->text() : QString();
+    const bool hadCurrent = current != nullptr;
+    const QString currentName = hadCurrent ? current->text() : QString();
     const int currentPosition = listbox_tally->currentRow();
     m_filling = true;
     const QSignalBlocker quiet(listbox_tally); // the opponent shown is set once, below
@@ -224,7 +226,7 @@ void Ttallylist::loadtally()
     int position = -1;
     for (const QString &name : table().opponents()) {
         addCheckedItem(listbox_tally, name);
-        if (current != nullptr && name == currentName)
+        if (hadCurrent && name == currentName)
             position = listbox_tally->count() - 1;
     }
     // A dropped opponent's place goes to the entry after it, or the last one.
@@ -246,6 +248,7 @@ void Ttallylist::showEvent(QShowEvent *event)
 
 void Ttallylist::loadchecklist(const QStringList &otherSeatNames)
 {
+    m_atTable = otherSeatNames;
     m_filling = true;
     checklist->clear();
     for (const QString &name : otherSeatNames) {
@@ -271,7 +274,7 @@ void Ttallylist::toggleFollowed(QListWidgetItem *item)
 {
     if (m_filling)
         return;
-    const QString name = item->text();
+    const QString name = m_atTable.value(checklist->row(item));
     if (table().findOpponent(name) < 0)
         m_record->follow(name); // shown again from the record
     else
@@ -284,7 +287,7 @@ void Ttallylist::confirmUnfollow(QListWidgetItem *item)
         return;
     // Asked after the click is fully handled: the answer may remove the clicked entry.
     const int position = listbox_tally->row(item);
-    const QString name = item->text();
+    const QString name = table().opponents().value(position);
     QMetaObject::invokeMethod(
         this, [this, position, name] { dropOpponent(position, name); }, Qt::QueuedConnection);
 }
@@ -292,12 +295,12 @@ void Ttallylist::confirmUnfollow(QListWidgetItem *item)
 void Ttallylist::dropOpponent(int position, const QString &name)
 {
     QListWidgetItem *item = listbox_tally->item(position);
-    if (item == nullptr || item->text() != name || item->checkState() == Qt::Checked)
+    if (item == nullptr || table().opponents().value(position) != name || item->checkState() == Qt::Checked)
         return; // the list changed in between
     const bool yes = m_boxes->confirm(QStringLiteral("This will delete ") + name
                                       + QStringLiteral("'s Tally, Are you want to delete it?"));
     item = listbox_tally->item(position);
-    if (item == nullptr || item->text() != name)
+    if (item == nullptr || table().opponents().value(position) != name)
         return;
     if (!yes) {
         m_filling = true;
@@ -346,10 +349,9 @@ void Ttallylist::showMine()
 void Ttallylist::syncChecklist()
 {
     m_filling = true;
-    for (int i = 0; i < checklist->count(); ++i) {
-        QListWidgetItem *item = checklist->item(i);
-        item->setCheckState(table().findOpponent(item->text()) > 0 ? Qt::Checked : Qt::Unchecked);
-    }
+    for (int i = 0; i < checklist->count(); ++i)
+        checklist->item(i)->setCheckState(table().findOpponent(m_atTable.value(i)) > 0 ? Qt::Checked
+                                                                                       : Qt::Unchecked);
     m_filling = false;
 }
 

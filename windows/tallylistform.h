@@ -83,6 +83,7 @@ private:
     std::unique_ptr<TallyRecord> m_ownRecord;
     TallyRecord *m_record = nullptr;
     bool m_filling = false; // the lists are changed by code, not by the user
+    QStringList m_atTable;  // "Players In Current Game", as last given
     QPointer<QWidget> m_mainWindow;
 
     QLabel *m_mylabel[5] = {}; // mylabel_1 .. mylabel_4 at 1..4

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpSocket>
 
 namespace {
 
@@ -165,6 +167,23 @@ TEST_F(Netplay, HostingFromASoloGameReplacesItsHostOpensTheRouterPortAndClosesIt
     chat.reset();
     EXPECT_TRUE(gateway.mappings().isEmpty()) << "the mapping ends with the game";
     EXPECT_EQ(gateway.callsOf(QStringLiteral("DeletePortMapping")).size(), 1);
+}
+
+// The host tells when its seats change; the announced free seats follow each change.
+TEST_F(Netplay, TheAnnouncedFreeSeatsFollowTheHostsSeats)
+{
+    startSolo();
+    QSignalSpy announced(&sessions(), &SessionSwitcher::freeSeatsAnnounced);
+    sessions().switchTo({QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
+    const auto lastAnnounced = [&] { return announced.isEmpty() ? -1 : announced.last().at(0).toInt(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastAnnounced() == 3; }, 5000)) << "Bea sits at seat 1";
+    auto guest = std::make_unique<QTcpSocket>();
+    guest->connectToHost(QHostAddress::LocalHost, chat->server()->listeningPort());
+    ASSERT_TRUE(guest->waitForConnected(2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lastAnnounced() == 2; }, 5000)) << "a guest takes seat 2";
+    EXPECT_EQ(sessions().freeSeats(), 2);
+    guest.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lastAnnounced() == 3; }, 5000)) << "the guest left";
 }
 
 TEST_F(Netplay, SwitchingThePortOptionOffClosesTheRouterPortAndIsRemembered)

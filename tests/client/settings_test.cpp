@@ -64,7 +64,7 @@ protected:
         host.received.clear();
         host.framer = MessageFramer();
     }
-    QRect outer() const { return chat->place().outer(); }
+    QRect outer() const { return chat->options().place().outer(); }
     void created() override
     {
         if (server)
@@ -137,7 +137,7 @@ TEST_F(Settings, KeyValuesAndTheirInvalidForms)
         {"Textcolor=purplish", [](Tchat &c) { EXPECT_EQ(c.session().chatInput().textColor(), QColor(0, 0, 0)); }},
         // 800 x 590 leaves a client area 544 high, below the 550 minimum: it grows to it.
         {"Left=40\nTop=x\nWidth=800\nHeight=",
-         [](Tchat &c) { EXPECT_EQ(c.place().outer(), QRect(40, 3, 800, 596)); }},
+         [](Tchat &c) { EXPECT_EQ(c.options().place().outer(), QRect(40, 3, 800, 596)); }},
         {"Phrase3=Hi there\nPhrase4=",
          [](Tchat &c) {
              EXPECT_EQ(c.session().chatInput().phrases().value(2), QStringLiteral("Hi there"));
@@ -290,7 +290,7 @@ TEST_F(Settings, ClosingStoresTheWindowShrunkOnceToTheWorkArea)
         QFile::remove(iniPath());
         arrive();
         chat->move(10, 20);
-        chat->place().applySize(c.size);
+        chat->options().place().applySize(c.size);
         ASSERT_EQ(outer().size(), c.size);
         chat->close();
         EXPECT_EQ(value("Width"), QString::number(c.stored.width()));
@@ -324,7 +324,7 @@ TEST_F(Settings, ClientAreaNeverSmallerThanTheBoard)
     EXPECT_TRUE(QTest::qWaitFor([&] { return chat->width() >= Board::Width + 15; }, 1000));
     EXPECT_GE(chat->centralWidget()->width(), Board::Width + 15);
     EXPECT_GE(chat->centralWidget()->height(), Board::Height + 12);
-    EXPECT_GE(chat->place().clientArea().height(), Board::Height + 12);
+    EXPECT_GE(chat->options().place().clientArea().height(), Board::Height + 12);
 }
 
 TEST_F(Settings, TheStoredPlaceIsTheOuterWindowAroundTheDesignClientArea)
