@@ -358,6 +358,9 @@ TEST_F(AuxiliaryWindowsTest, PhraseEditorChangesTheButtonsAndTheNextRun)
     EXPECT_EQ(chat->board().b_phrase[3]->toolTip(), QStringLiteral("Nice roll!"));
     EXPECT_EQ(chat->board().b_phrase[5]->toolTip(), QString()) << "empty for the rest of this run";
     EXPECT_EQ(chat->board().b_phrase[1]->toolTip(), design1);
+    chat->board().b_phrase[3]->click();
+    EXPECT_FALSE(host.waitForPrefix("CMD_action+1+says: Nice roll!|").isEmpty())
+        << "the button says the phrase it shows";
 
     windows.reset();
     chat.reset();
