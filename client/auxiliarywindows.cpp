@@ -6,8 +6,10 @@
 #include "chatform.h"
 #include "chatinput.h"
 #include "clientgame.h"
+#include "clientoptions.h"
 #include "downloadform.h"
 #include "errorguard.h"
+#include "gamesession.h"
 #include "helpform.h"
 #include "mainmenu.h"
 #include "phrasesform.h"
@@ -26,7 +28,7 @@ AuxiliaryWindows::AuxiliaryWindows(Tchat &chat, AuxiliaryWindowsOptions options)
     , m_options(std::move(options))
 {
     if (!m_options.boxes)
-        m_options.boxes = &chat.boxes();
+        m_options.boxes = &chat.session().boxes();
     // A tally file that cannot be read is reported while the program starts.
     m_tally = std::make_unique<TallyRecord>(m_options.tallyPath, *m_options.boxes);
     if (m_options.createHost)
@@ -38,9 +40,8 @@ AuxiliaryWindows::AuxiliaryWindows(Tchat &chat, AuxiliaryWindowsOptions options)
 AuxiliaryWindows::~AuxiliaryWindows()
 {
     // The main window may outlive the windows: it must no longer call into them.
-    m_chat.setTallyHook({});
     m_chat.setShowDownload({});
-    m_chat.game().setSpyRemover({});
+    m_chat.session().game().setSpyRemover({});
 }
 
 void AuxiliaryWindows::wireMenu()
@@ -50,11 +51,11 @@ void AuxiliaryWindows::wireMenu()
         connect(action, &QAction::triggered, this,
                 [this, handler] { guarded(*m_options.boxes, [this, handler] { (this->*handler)(); }); });
     };
-    onTriggered(menu.ViewTally1, &AuxiliaryWindows::showTally);
-    onTriggered(menu.SpyList1, &AuxiliaryWindows::showSpyList);
-    onTriggered(menu.PhraseList1, &AuxiliaryWindows::showPhraseEditor);
-    onTriggered(menu.Content1, &AuxiliaryWindows::showHelp);
-    onTriggered(menu.About1, &AuxiliaryWindows::showAbout);
+    onTriggered(menu.viewTally(), &AuxiliaryWindows::showTally);
+    onTriggered(menu.spyList(), &AuxiliaryWindows::showSpyList);
+    onTriggered(menu.phraseList(), &AuxiliaryWindows::showPhraseEditor);
+    onTriggered(menu.helpContent(), &AuxiliaryWindows::showHelp);
+    onTriggered(menu.about(), &AuxiliaryWindows::showAbout);
     if (auto *logo = m_chat.board().findChild<PictureBox *>(QStringLiteral("image_logo"))) {
         connect(logo, &PictureBox::mouseReleased, this, [this](Qt::MouseButton button) {
             if (button == Qt::LeftButton)
@@ -65,17 +66,17 @@ void AuxiliaryWindows::wireMenu()
 
 void AuxiliaryWindows::wireGame()
 {
-    ClientGame &game = m_chat.game();
+    ClientGame &game = m_chat.session().game();
     connect(&game, &ClientGame::spyArrived, &m_spectators, &SpectatorList::add);
     game.setSpyRemover([this](int number, const QString &name) { return m_spectators.remove(number, name); });
-    setHosting(m_chat.state().amhost);
+    setHosting(m_chat.session().state().amhost);
     connect(&m_chat, &Tchat::hostingStarted, this, [this] { setHosting(true); });
     // A game left from the menu takes its spectators along.
     connect(&m_chat, &Tchat::gameLeft, this, [this] {
         setHosting(false);
         m_spectators.clear();
     });
-    m_chat.setTallyHook([this](const QString &winner) { countGame(winner); });
+    connect(&game, &ClientGame::tallyGame, this, &AuxiliaryWindows::countGame);
     // Asked for while the main window is being shown: the download window follows from the
     // event loop, so the main window is on screen first and its start-up does not wait; the
     // keyboard focus stays with the main window. With "Show at start" off it is not even built.
@@ -88,7 +89,7 @@ void AuxiliaryWindows::wireGame()
         });
     });
     // The Host and Join windows are never hidden behind it.
-    for (QAction *opens : {m_chat.menu().HostGame1, m_chat.menu().JoinGame1}) {
+    for (QAction *opens : {m_chat.menu().hostGame(), m_chat.menu().joinGame()}) {
         connect(opens, &QAction::triggered, this, [this] {
             if (m_download)
                 m_download->makeWayForGameWindow();
@@ -106,10 +107,10 @@ void AuxiliaryWindows::setHosting(bool hosting)
 
 void AuxiliaryWindows::countGame(const QString &winner)
 {
+    const QStringList players = otherSeatNames();
+    m_tally->addgame(winner, players); // an open tally window shows the change
     if (m_tallylist)
-        m_tallylist->addgame(winner, otherSeatNames()); // refreshes what the window shows
-    else
-        m_tally->addgame(winner, otherSeatNames());
+        m_tallylist->loadchecklist(players);
 }
 
 Ttallylist &AuxiliaryWindows::tallylist()
@@ -133,7 +134,7 @@ Tphrases &AuxiliaryWindows::phrases()
         if (!m_options.settingsPath.isEmpty())
             m_phrases->setSettingsPath(m_options.settingsPath);
         connect(m_phrases.get(), &Tphrases::phrasesChanged, this,
-                [this](const QStringList &texts) { m_chat.chatInput().setPhrases(texts); });
+                [this](const QStringList &texts) { m_chat.options().setPhrases(texts); });
     }
     return *m_phrases;
 }
@@ -143,7 +144,7 @@ Tspylist &AuxiliaryWindows::spylist()
     if (!m_spylist) {
         m_spylist = std::make_unique<Tspylist>(&m_spectators);
         m_spylist->setBackground(boardpictures::load(QStringLiteral("wood")));
-        m_spylist->setKicking([this](int seat) { m_chat.actions().kicking(seat); });
+        m_spylist->setKicking([this](int seat) { m_chat.session().actions().kicking(seat); });
         m_spylist->setHosting(m_hosting);
     }
     return *m_spylist;
@@ -182,9 +183,10 @@ Thelp &AuxiliaryWindows::help()
 QStringList AuxiliaryWindows::otherSeatNames() const
 {
     QStringList names;
-    for (int seat = 1; seat <= Board::NumSeats; ++seat) {
-        const SeatModel &shown = m_chat.model().seats[seat];
-        if (seat != m_chat.state().myid && shown.status != SeatOccupant::Empty)
+    const GameSession &session = m_chat.session();
+    for (int seat = 1; seat <= ClientState::numseats; ++seat) {
+        const SeatModel &shown = session.model().seats[seat];
+        if (seat != session.state().myid && shown.status != SeatOccupant::Empty)
             names << shown.name;
     }
     return names;
@@ -202,7 +204,7 @@ void AuxiliaryWindows::showSpyList()
 
 void AuxiliaryWindows::showPhraseEditor()
 {
-    phrases().editPhrases(m_chat.chatInput().phrases(), m_chat.frameGeometry());
+    phrases().editPhrases(m_chat.options().values().phrases, m_chat.frameGeometry());
 }
 
 void AuxiliaryWindows::showHelp()

@@ -136,9 +136,9 @@ void Board::createSeatCards()
     image_Turn->hide();
     const QString cardNames[] = {QString(), QStringLiteral("c"), QStringLiteral("Image2"),
                                  QStringLiteral("Image3"), QStringLiteral("Image4")};
-    for (int s = 1; s <= NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         makePicture(this, cardNames[s], QRect(CardX[s], 151, 168, 179), QStringLiteral("card"), false);
-    for (int s = 1; s <= NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         createSeatLabels(s);
 }
 
@@ -242,9 +242,9 @@ void Board::createPhaseList(const QImage &felt)
 
 void Board::render(const ClientModel &model, const TurnButtons &buttons)
 {
-    for (int s = 1; s <= NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         renderSeat(s, model.seats[s]);
-    if (ClientModel::isSeat(model.markerSeat))
+    if (ClientState::isSeat(model.markerSeat))
         image_Turn->move(m_names[model.markerSeat]->x() - 10, image_Turn->y());
     image_Turn->setVisible(model.stage == GameStage::Running);
     placeWinner(model.winnerLine);

@@ -25,7 +25,6 @@ class Board : public QWidget
 public:
     static constexpr int Width = 684;
     static constexpr int Height = 538;
-    static constexpr int NumSeats = 4;
     static constexpr int DieLying = 15;
     static constexpr int DieRaised = 5;
     // The row of the WINNER picture and the winner line, between the lying dice (bottom at

@@ -11,6 +11,7 @@
 #include "colorchooser.h"
 #include "dicetray.h"
 #include "errorguard.h"
+#include "gamesession.h"
 #include "gamedefaults.h"
 #include "gamesounds.h"
 #include "mainmenu.h"
@@ -52,10 +53,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     m_place = std::make_unique<WindowPlace>(*this);
     m_menu = new MainMenu(*this);
     m_tray = new DiceTray(board(), this);
-    m_game = new ClientGame(m_model, m_state, this);
-    m_actions = new PlayerActions(m_model, m_state, *m_boxes, this);
-    m_connection = new ClientConnection(*m_boxes, this);
-    createChat();
+    createSession();
     const QString ini = m_options.settingsPath.isEmpty()
                             ? programFolder() + QLatin1String(gamedefaults::SettingsFileName)
                             : m_options.settingsPath;
@@ -65,7 +63,7 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     wireGame();
     wireChat();
     wireOptions();
-    m_sessions = new SessionSwitcher(*this, *m_menu, *m_settings);
+    m_sessions = new SessionSwitcher({*this, *m_menu, *m_session, *m_clientOptions, *m_settings, *m_boxes});
     FormCreate();
 }
 
@@ -85,70 +83,72 @@ void Tchat::FormCreate()
 {
     m_mutex = std::make_unique<NamedMutex>(m_options.mutexName);
     m_place->applySize(gamedefaults::MainWindowPlace.size());
-    m_game->clearall();
-    m_state.amhost = false;
-    m_model.currentplayer = 0;
-    m_model.statusLine.clear();
+    m_session->game().clearall();
+    m_session->state().amhost = false;
+    m_session->model().currentplayer = 0;
+    m_session->model().statusLine.clear();
     renderBoard();
 }
 
 void Tchat::renderBoard()
 {
-    board().render(m_model, m_model.turnButtons(m_state));
-    m_tray->render(m_model);
+    const ClientModel &model = m_session->model();
+    board().render(model, model.turnButtons(m_session->state()));
+    m_tray->render(model);
 }
 
 void Tchat::wireBoard()
 {
     Board &b = board();
+    PlayerActions *actions = &m_session->actions();
     connect(&b, &Board::dieReleased, this,
-            [this](int n, Qt::MouseButton button) { guard([&] { m_actions->dieClicked(n, button); }); });
+            [this, actions](int n, Qt::MouseButton button) { guard([&] { actions->dieClicked(n, button); }); });
     connect(&b, &Board::seatMenuRequested, this,
-            [this](int seat, const QPoint &pos) { guard([&] { m_actions->openSeatMenu(seat, pos); }); });
-    connect(b.button_roll, &QAbstractButton::clicked, this, [this] { guard([this] { m_actions->rollDice(); }); });
+            [this, actions](int seat, const QPoint &pos) { guard([&] { actions->openSeatMenu(seat, pos); }); });
+    connect(b.button_roll, &QAbstractButton::clicked, this,
+            [this, actions] { guard([actions] { actions->rollDice(); }); });
     connect(b.button_alldone, &QAbstractButton::clicked, this,
-            [this] { guard([this] { m_actions->finishTurn(); }); });
+            [this, actions] { guard([actions] { actions->finishTurn(); }); });
     connect(b.button_start, &QAbstractButton::clicked, this,
-            [this] { guard([this] { m_actions->startGame(); }); });
+            [this, actions] { guard([actions] { actions->startGame(); }); });
     m_tray->setTickHandler([this] { guard([this] { m_tray->dicetimerTimer(); }); });
 }
 
 void Tchat::wireMenu()
 {
-    connect(m_menu->StartGame1, &QAction::triggered, this, [this] { guard([this] { m_actions->startGame(); }); });
-    connect(m_menu->Exit1, &QAction::triggered, this, &QWidget::close);
-    connect(m_menu->JustWatch1, &QAction::triggered, this, [this] {
-        m_menu->JustWatch1->setChecked(m_model.justWatching); // follows the host's answer only
-        guard([this] { m_actions->toggleJustWatch(); });
+    PlayerActions *actions = &m_session->actions();
+    connect(m_menu->startGame(), &QAction::triggered, this,
+            [this, actions] { guard([actions] { actions->startGame(); }); });
+    connect(m_menu->exitGame(), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->justWatch(), &QAction::triggered, this, [this, actions] {
+        m_menu->justWatch()->setChecked(m_session->model().justWatching); // follows the host's answer only
+        guard([actions] { actions->toggleJustWatch(); });
     });
-    for (QAction *speed : {m_menu->Slow1, m_menu->Normal1, m_menu->Fast1}) {
-        connect(speed, &QAction::triggered, this,
-                [this, speed] { guard([this, speed] { chooseBotSpeed(speed->data().toInt()); }); });
-    }
-    QMenu *popup = m_actions->popup_kick();
+    QMenu *popup = actions->popup_kick();
     const auto popupItem = [popup](const char *name) {
         return popup->findChild<QAction *>(QString::fromLatin1(name));
     };
     connect(popupItem("RemoveFromGame1"), &QAction::triggered, this,
-            [this] { guard([this] { m_actions->removeSeatFromGame(); }); });
+            [this, actions] { guard([actions] { actions->removeSeatFromGame(); }); });
     connect(popupItem("SettoJustWatch1"), &QAction::triggered, this,
-            [this] { guard([this] { m_actions->setSeatToJustWatch(); }); });
+            [this, actions] { guard([actions] { actions->setSeatToJustWatch(); }); });
     connect(popupItem("UnsetJustWatch1"), &QAction::triggered, this,
-            [this] { guard([this] { m_actions->unsetSeatJustWatch(); }); });
+            [this, actions] { guard([actions] { actions->unsetSeatJustWatch(); }); });
 }
 
 void Tchat::wireConnection()
 {
-    m_connection->setPort(m_options.port);
-    m_connection->setLobbyPort(m_options.lobbyPort);
-    m_connection->setDispatcher([this](const QByteArray &line) { m_game->processline(line); });
+    ClientConnection *connection = &m_session->connection();
+    connection->setPort(m_options.port);
+    connection->setLobbyPort(m_options.lobbyPort);
+    connection->setDispatcher([this](const QByteArray &line) { m_session->game().processline(line); });
     // The host left, hosts anew or removed this player: the client cannot tell which.
-    connect(m_connection, &ClientConnection::socketClosed, this, [this] {
+    connect(connection, &ClientConnection::socketClosed, this, [this] {
         connectionEnded(QStringLiteral("The connection to the host has ended, so the game is over for you."));
     });
-    connect(m_connection, &ClientConnection::connectionLost, this,
+    connect(connection, &ClientConnection::connectionLost, this,
             [this] { connectionEnded(QStringLiteral("Connection to the host was lost.")); });
-    connect(m_connection, &ClientConnection::connectFailed, this,
+    connect(connection, &ClientConnection::connectFailed, this,
             [this] { connectionEnded(QStringLiteral("Could not connect to the host.")); });
 }
 
@@ -157,10 +157,11 @@ void Tchat::connectionEnded(const QString &why)
     if (m_connectionEnded || m_closed)
         return;
     m_connectionEnded = true;
-    m_state.loggedin = false; // requests are refused here from now on
-    m_state.amhost = false;
-    m_state.myid = 0;
-    m_menu->StartGame1->setEnabled(false);
+    ClientState &state = m_session->state();
+    state.loggedin = false; // requests are refused here from now on
+    state.amhost = false;
+    state.myid = 0;
+    m_menu->startGame()->setEnabled(false);
     renderBoard();
     addStatus(why);
     addStatus(QStringLiteral("Host a game, join one or play solo from the File menu."));
@@ -169,31 +170,19 @@ void Tchat::connectionEnded(const QString &why)
 void Tchat::wireGame()
 {
     wireConnection();
-    connect(m_game, &ClientGame::requestReady, this, &Tchat::send);
-    connect(m_actions, &PlayerActions::requestReady, this, &Tchat::send);
-    connect(m_game, &ClientGame::modelChanged, this, &Tchat::renderBoard);
-    connect(m_actions, &PlayerActions::modelChanged, this, &Tchat::renderBoard);
-    connect(m_game, &ClientGame::chatLine, this, &Tchat::addLine);
-    connect(m_game, &ClientGame::soundRequested, this, &Tchat::playsounds);
-    connect(m_actions, &PlayerActions::soundRequested, this, &Tchat::playsounds);
-    connect(m_game, &ClientGame::ownArrival, this, &Tchat::loadinifile);
-    connect(m_actions, &PlayerActions::gameStartRequested, this, &Tchat::saveinifile);
-    connect(m_game, &ClientGame::justWatchChanged, m_menu->JustWatch1, &QAction::setChecked);
-    connect(m_game, &ClientGame::gameFull, this, [this] {
+    ClientGame *game = &m_session->game();
+    PlayerActions *actions = &m_session->actions();
+    connect(game, &ClientGame::modelChanged, this, &Tchat::renderBoard);
+    connect(actions, &PlayerActions::modelChanged, this, &Tchat::renderBoard);
+    connect(game, &ClientGame::ownArrival, this, &Tchat::loadinifile);
+    connect(actions, &PlayerActions::gameStartRequested, this, &Tchat::saveinifile);
+    connect(game, &ClientGame::justWatchChanged, m_menu->justWatch(), &QAction::setChecked);
+    connect(game, &ClientGame::gameFull, this, [this] {
         // The host hangs up at once; its close adds nothing to this.
         connectionEnded(QStringLiteral("Game is full. The host has no free place for you."));
     });
-    connect(m_game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
-    connect(m_game, &ClientGame::spyLeft, this, &Tchat::spyLeft);
-    connect(m_game, &ClientGame::tallyGame, this, [this](const QString &text) {
-        if (m_tallyHook)
-            m_tallyHook(text);
-    });
-}
-
-void Tchat::send(const QByteArray &message)
-{
-    m_connection->send(message);
+    connect(game, &ClientGame::spyArrived, this, &Tchat::spyArrived);
+    connect(game, &ClientGame::spyLeft, this, &Tchat::spyLeft);
 }
 
 void Tchat::showEvent(QShowEvent *event)
@@ -227,27 +216,27 @@ void Tchat::resizeEvent(QResizeEvent *event)
 void Tchat::processparams()
 {
     renderBoard();
-    m_menu->StartGame1->setEnabled(false);
-    m_solo = m_parameters.isEmpty();
-    if (m_solo) {
+    m_menu->startGame()->setEnabled(false);
+    ClientState &state = m_session->state();
+    if (m_start.mode == SwitchRequest::Mode::Solo) {
         addStatus(QStringLiteral("Loading Solo Game..Please Wait."));
         if (m_showDownload)
             m_showDownload();
-        m_state.hostaddress = QStringLiteral("127.0.0.1");
-        m_state.playername = QStringLiteral("You");
+        state.hostaddress = QStringLiteral("127.0.0.1");
+        state.playername = QStringLiteral("You");
         hostpress();
         return;
     }
     addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    if (m_parameters.size() < 3)
+    if (m_start.mode == SwitchRequest::Mode::Incomplete)
         return;
-    m_state.playername = m_parameters.at(0);
-    m_state.hostaddress = m_parameters.at(1);
-    if (m_parameters.at(2) == QLatin1String("true"))
+    state.playername = m_start.name;
+    state.hostaddress = m_start.address;
+    if (m_start.mode == SwitchRequest::Mode::Host)
         hostpress();
     else
         joinpress();
-    m_connection->openLobbyLink();
+    m_session->connection().openLobbyLink();
 }
 
 void Tchat::hostpress()
@@ -256,72 +245,66 @@ void Tchat::hostpress()
     if (m_server) {
         // Nobody else may sit down in a solo game, and another program on the game port must
         // not stop it; a hosted game is open to every address on the game port.
-        m_server->setListenAddress(m_solo ? QStringLiteral("127.0.0.1") : QString());
-        m_server->setPortName(m_solo ? QStringLiteral("0") : QString::number(m_options.port));
+        const bool solo = m_start.mode == SwitchRequest::Mode::Solo;
+        m_server->setListenAddress(solo ? QStringLiteral("127.0.0.1") : QString());
+        m_server->setPortName(solo ? QStringLiteral("0") : QString::number(m_options.port));
         m_server->startListening();
         port = m_server->listeningPort();
     }
-    m_state.amhost = true;
-    m_connection->open(QStringLiteral("127.0.0.1"), port);
+    m_session->state().amhost = true;
+    m_session->connection().open(QStringLiteral("127.0.0.1"), port);
     renderBoard();
-    m_menu->StartGame1->setEnabled(true);
+    m_menu->startGame()->setEnabled(true);
     Q_EMIT hostingStarted();
 }
 
 void Tchat::joinpress()
 {
-    const auto [host, port] = PendingJoin::endpoint(m_state.hostaddress, m_options.port);
-    m_connection->open(host, port);
+    const auto [host, port] = PendingJoin::endpoint(m_session->state().hostaddress, m_options.port);
+    m_session->connection().open(host, port);
     renderBoard();
-    m_menu->StartGame1->setEnabled(false);
+    m_menu->startGame()->setEnabled(false);
 }
 
 void Tchat::leaveGame(ClientConnection *next)
 {
     saveinifile();
     // The old connection goes silently: the player asked for its end.
-    ClientConnection *old = m_connection;
-    disconnect(old, nullptr, this, nullptr);
-    old->setDispatcher({});
-    m_connection = next ? next : new ClientConnection(*m_boxes, this);
-    m_connection->setParent(this);
+    m_session->replaceConnection(next);
     m_connectionEnded = false;
     wireConnection();
-    delete old;
-    m_model = m_model.afterLeaving();
-    m_state = ClientState{};
     renderBoard();
-    m_menu->JustWatch1->setChecked(false);
-    m_menu->StartGame1->setEnabled(false);
+    m_menu->justWatch()->setChecked(false);
+    m_menu->startGame()->setEnabled(false);
     Q_EMIT gameLeft();
 }
 
 void Tchat::takeSeat(const QString &name, const QString &address, const QByteArray &offer)
 {
-    m_parameters = {name, address, QStringLiteral("false")};
-    m_solo = false;
-    m_state.playername = name;
-    m_state.hostaddress = address;
+    m_start = {name, address, SwitchRequest::Mode::Join};
+    ClientState &state = m_session->state();
+    state.playername = name;
+    state.hostaddress = address;
     addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    m_menu->StartGame1->setEnabled(false);
-    m_connection->openLobbyLink();
-    guard([&] { m_game->processline(offer); });
+    m_menu->startGame()->setEnabled(false);
+    m_session->connection().openLobbyLink();
+    guard([&] { m_session->game().processline(offer); });
     renderBoard();
 }
 
 void Tchat::addLine(const ChatLine &line)
 {
-    m_chatView->addLine(line);
+    m_session->chatView().addLine(line);
 }
 
 void Tchat::addStatus(const QString &text)
 {
-    m_chatView->addStatus(text);
+    m_session->chatView().addStatus(text);
 }
 
 void Tchat::playsounds(const QString &name)
 {
-    m_sounds->playsounds(name);
+    m_session->sounds().playsounds(name);
 }
 
 void Tchat::loadinifile()
@@ -334,12 +317,7 @@ void Tchat::saveinifile()
     m_clientOptions->saveinifile();
 }
 
-void Tchat::chooseBotSpeed(int ms)
-{
-    m_clientOptions->chooseBotSpeed(ms);
-}
-
-void Tchat::createChat()
+void Tchat::createSession()
 {
     if (!m_options.soundPlayer)
         m_ownSoundPlayer = std::make_unique<DesktopSoundPlayer>();
@@ -351,41 +329,35 @@ void Tchat::createChat()
         m_ownColors = std::make_unique<QtColorChooser>();
     SoundPlayer &player = m_options.soundPlayer ? *m_options.soundPlayer : *m_ownSoundPlayer;
     ShellOpen &shell = m_options.shell ? *m_options.shell : *m_ownShell;
-    m_sounds = std::make_unique<GameSounds>(player);
-    m_chatView = new ChatView(*board().mainchat, shell, *m_boxes, this);
-    m_chatInput = new ChatInput(board(), m_model, m_state, this);
+    m_session = new GameSession({board(), *m_boxes, player, shell}, this);
 }
 
 void Tchat::wireChat()
 {
-    connect(m_chatInput, &ChatInput::requestReady, this, &Tchat::send);
-    connect(m_chatInput, &ChatInput::statusLine, this, &Tchat::addStatus);
-    connect(m_chatInput, &ChatInput::chatterSound, this,
-            [this](const ChatterSound &sound) { m_sounds->playChatter(sound); });
-    m_sounds->setSilenceNotice([this](const QString &why) { addStatus(why); });
-    connect(m_game, &ClientGame::chatterSoundReceived, this, [this](const ChatterSound &sound) {
-        guard([&] { m_chatInput->playasound(sound, m_sounds->chatterEnabled); });
-    });
+    ChatView *chatView = &m_session->chatView();
+    m_session->sounds().setSilenceNotice(
+        [this](const QString &why) { addStatus(why); });
     // The two "Scroll Chat Off" items always show the same mark.
-    connect(m_menu->ScrollChatOff1, &QAction::triggered, this,
-            [this] { m_chatView->setScrollOff(!m_chatView->scrollOff()); });
-    connect(m_chatView, &ChatView::scrollOffChanged, m_menu->ScrollChatOff1, &QAction::setChecked);
+    connect(m_menu->scrollChatOff(), &QAction::triggered, this,
+            [chatView] { chatView->setScrollOff(!chatView->scrollOff()); });
+    connect(chatView, &ChatView::scrollOffChanged, m_menu->scrollChatOff(), &QAction::setChecked);
     const auto focusInput = [this] { board().mychat->setFocus(); };
-    connect(m_menu->ClearMainChat1, &QAction::triggered, this, [this, focusInput] {
-        m_chatView->clearChat();
+    connect(m_menu->clearMainChat(), &QAction::triggered, this, [chatView, focusInput] {
+        chatView->clearChat();
         focusInput();
     });
-    connect(m_chatView, &ChatView::cleared, this, focusInput);
+    connect(chatView, &ChatView::cleared, this, focusInput);
 }
 
 void Tchat::wireOptions()
 {
     DesktopWorkArea &area = m_options.workArea ? *m_options.workArea : *m_ownWorkArea;
     ColorChooser &colors = m_options.colors ? *m_options.colors : *m_ownColors;
-    m_clientOptions = new ClientOptions({*this, *m_place, *m_menu, *m_chatView, *m_chatInput, *m_sounds, *m_game,
-                                         m_state, *m_settings, area, colors},
-                                        this);
-    connect(m_clientOptions, &ClientOptions::requestReady, this, &Tchat::send);
+    m_clientOptions =
+        new ClientOptions({*this, *m_place, *m_menu, m_session->chatView(), m_session->chatInput(),
+                           m_session->sounds(), m_session->game(), m_session->state(), *m_settings, area, colors},
+                          this);
+    connect(m_clientOptions, &ClientOptions::requestReady, m_session, &GameSession::send);
 }
 
 void Tchat::bringToFront()

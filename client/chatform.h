@@ -2,9 +2,9 @@
 #pragma once
 
 #include "ports.h"
-#include "clientmodel.h"
-#include "clientstate.h"
 #include "chatline.h"
+#include "gamesession.h"
+#include "switchrequest.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -13,22 +13,18 @@
 #include <memory>
 
 class Board;
-class ChatInput;
-class ChatView;
 class ClientOptions;
 class ColorChooser;
 class DesktopWorkArea;
 class ClientConnection;
-class ClientGame;
+class GameSession;
 class ClientSettings;
 class DiceTray;
-class GameSounds;
 class MainMenu;
 class MessageBoxes;
 class NamedMutex;
 class QtMessageBoxes;
 class WindowPlace;
-class PlayerActions;
 class SessionSwitcher;
 class ShellOpen;
 class SoundPlayer;
@@ -59,13 +55,14 @@ public:
     // The in-process host whose listener a solo or hosting copy switches on.
     void setServer(TServer *server) { m_server = server; }
     TServer *server() const { return m_server; }
-    // The command line without the program name; read when the window is first shown.
-    void setParameters(const QStringList &parameters) { m_parameters = parameters; }
-    const QStringList &parameters() const { return m_parameters; }
+    // The command line without the program name, "NAME ADDRESS true|false" or none (solo);
+    // read when the window is first shown.
+    void setParameters(const QStringList &parameters) { setStart(SwitchRequest::fromCommandLine(parameters)); }
+    // The game started when the window is first shown, or by the next processparams().
+    void setStart(const SwitchRequest &start) { m_start = start; }
+    const SwitchRequest &start() const { return m_start; }
     // Shows the lobby download window (solo start).
     void setShowDownload(std::function<void()> show) { m_showDownload = std::move(show); }
-    // Counts a finished game in the tally ("addtomine" or the winner's name).
-    void setTallyHook(std::function<void(const QString &)> hook) { m_tallyHook = std::move(hook); }
 
     void FormCreate();
     void processparams();
@@ -86,28 +83,18 @@ public:
     void playsounds(const QString &name);
     void loadinifile();
     void saveinifile();
-    // Bot Speed menu: Slow (2000), Normal (1000) or Fast (500) milliseconds.
-    void chooseBotSpeed(int ms);
     // Another copy was started: come to the front (restored when minimised).
     void bringToFront();
 
     const QString gamename = QStringLiteral("Dorvane");
 
     Board &board() const;
-    ClientState &state() { return m_state; }
-    ClientModel &model() { return m_model; }
-    ClientConnection &connection() const { return *m_connection; }
-    ClientGame &game() const { return *m_game; }
-    PlayerActions &actions() const { return *m_actions; }
-    GameSounds &sounds() const { return *m_sounds; }
     MainMenu &menu() const { return *m_menu; }
-    MessageBoxes &boxes() const { return *m_boxes; }
-    ChatView &chatView() const { return *m_chatView; }
-    ChatInput &chatInput() const { return *m_chatInput; }
+    // The game being played: connection, message handling, actions, chat, model and state.
+    GameSession &session() const { return *m_session; }
     ClientOptions &options() const { return *m_clientOptions; }
     // Hosting and joining from the menu; owns the hidden host.
     SessionSwitcher &sessions() const { return *m_sessions; }
-    WindowPlace &place() const { return *m_place; }
 
 Q_SIGNALS:
     // Emitted when the main window closes; the program ends with it.
@@ -131,10 +118,9 @@ private:
     void wireMenu();
     void wireGame();
     void wireConnection();
-    void createChat();
+    void createSession();
     void wireChat();
     void wireOptions();
-    void send(const QByteArray &message);
     // The connection ended without the player asking: says why and what the player can do,
     // once; the board stays as it stood and nothing can be sent any more.
     void connectionEnded(const QString &why);
@@ -146,34 +132,24 @@ private:
     TchatOptions m_options;
     std::unique_ptr<QtMessageBoxes> m_ownBoxes;
     MessageBoxes *m_boxes = nullptr;
-    ClientState m_state;
-    ClientModel m_model;
     WoodBackground *m_background = nullptr;
     MainMenu *m_menu = nullptr;
     DiceTray *m_tray = nullptr;
-    ClientGame *m_game = nullptr;
-    PlayerActions *m_actions = nullptr;
-    ClientConnection *m_connection = nullptr;
-    std::unique_ptr<GameSounds> m_sounds;
+    GameSession *m_session = nullptr;
     std::unique_ptr<ClientSettings> m_settings;
     std::unique_ptr<SoundPlayer> m_ownSoundPlayer;
     std::unique_ptr<ShellOpen> m_ownShell;
     std::unique_ptr<DesktopWorkArea> m_ownWorkArea;
     std::unique_ptr<ColorChooser> m_ownColors;
-    ChatView *m_chatView = nullptr;
-    ChatInput *m_chatInput = nullptr;
     ClientOptions *m_clientOptions = nullptr;
     SessionSwitcher *m_sessions = nullptr;
     std::unique_ptr<WindowPlace> m_place;
     std::unique_ptr<NamedMutex> m_mutex;
     TServer *m_server = nullptr;
-    QStringList m_parameters;
+    SwitchRequest m_start;
     std::function<void()> m_showDownload;
-    std::function<void(const QString &)> m_tallyHook;
     bool m_shown = false;
     bool m_closed = false;
-    // A solo game: its host listens on the loopback address only, on a port the system picks.
-    bool m_solo = false;
     // The connection ended and the player has been told (once per connection).
     bool m_connectionEnded = false;
 };

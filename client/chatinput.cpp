@@ -149,18 +149,14 @@ void ChatInput::setTextColor(const QColor &color)
     m_board.mychat->setPalette(typed);
 }
 
-QStringList ChatInput::phrases() const
-{
-    QStringList texts;
-    for (int n = 1; n <= PhraseCount; ++n)
-        texts.append(m_board.b_phrase[n]->toolTip());
-    return texts;
-}
-
 void ChatInput::setPhrases(const QStringList &phrases)
 {
-    for (int n = 1; n <= PhraseCount && n <= phrases.size(); ++n)
+    for (int n = 1; n <= PhraseCount && n <= phrases.size(); ++n) {
+        if (m_phrases.size() < n)
+            m_phrases.append(QString());
+        m_phrases[n - 1] = phrases.at(n - 1);
         m_board.b_phrase[n]->setToolTip(phrases.at(n - 1));
+    }
 }
 
 bool ChatInput::eventFilter(QObject *watched, QEvent *event)
@@ -238,7 +234,7 @@ void ChatInput::sayPhrase(int n)
     // Before the log-in is answered there is no seat to speak for; the phrase is dropped.
     if (!m_state.loggedin)
         return;
-    const QString phrase = m_board.b_phrase[n]->toolTip();
+    const QString phrase = m_phrases.value(n - 1);
     if (phrase.startsWith(QLatin1String("/me ")))
         sendAction(phrase.mid(4));
     else

@@ -39,8 +39,8 @@ public:
     // Colour of the user's chat text (sent with every line) and of the input box's text.
     void setTextColor(const QColor &color);
     QColor textColor() const { return m_textColor; }
-    // The phrases of b_phrase1 ... b_phrase9 (their tooltips).
-    QStringList phrases() const;
+    // The phrases of b_phrase1 ... b_phrase9, shown as the buttons' tooltips.
+    const QStringList &phrases() const { return m_phrases; }
     void setPhrases(const QStringList &phrases);
     // Milliseconds of a monotonic clock; the phrase gate reads it (tests replace it).
     void setClock(std::function<qint64()> now) { m_now = std::move(now); }
@@ -83,6 +83,7 @@ private:
     const ClientModel &m_model; // seat names for chatter-sound lines
     ClientState &m_state;
     QColor m_textColor = Qt::black;
+    QStringList m_phrases;
     QMenu *m_smilies = nullptr;
     QMenu *m_sounds = nullptr;
     QMenu *m_mychatMenu = nullptr;

@@ -182,7 +182,7 @@ void ClientGame::arrived(int n, const QString &name)
     } else {
         status(inLine(name) + QStringLiteral(" is Connected."));
     }
-    if (ClientModel::isSeat(n)) {
+    if (ClientState::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
         // A person takes a seat the computer plays in a running game.
         if (n != m_state.myid && seat.status == SeatOccupant::Computer && m_model.stage == GameStage::Running)
@@ -203,7 +203,7 @@ void ClientGame::playerdisconnected(const protocol::PlayerDisconnected &message)
     const QString name = label(message.name);
     if (isEntry(n))
         m_names[n].clear();
-    if (ClientModel::isSeat(n)) {
+    if (ClientState::isSeat(n)) {
         SeatModel &seat = m_model.seats[n];
         const bool personLeft = seat.status == SeatOccupant::Player;
         if (seat.status != SeatOccupant::Empty)
@@ -283,7 +283,7 @@ void ClientGame::setPhaseLine(int player, int phase)
 
 void ClientGame::placeTurnMarker(int seat)
 {
-    if (ClientModel::isSeat(seat))
+    if (ClientState::isSeat(seat))
         m_model.markerSeat = seat;
 }
 
@@ -309,7 +309,7 @@ void ClientGame::createdice(const protocol::CreateDice &message)
 
 void ClientGame::clearLastResults()
 {
-    for (int s = 1; s <= ClientModel::NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         m_model.seats[s].result = SeatModel::Result::None;
 }
 
@@ -331,7 +331,7 @@ void ClientGame::scores(const protocol::Scores &message)
     SeatModel &scorer = m_model.seats[seat];
     scorer.sheet[phase] = SheetCell::of(points);
     if (kind == protocol::ScoreKind::GoneOut && bonus > 0) {
-        for (int s = 1; s <= ClientModel::NumSeats; ++s)
+        for (int s = 1; s <= ClientState::numseats; ++s)
             m_model.seats[s].sheet[12] = s == seat ? SheetCell::of(bonus) : SheetCell::dash();
     }
     if (kind == protocol::ScoreKind::Bonus)
@@ -373,7 +373,7 @@ void ClientGame::markoff(const protocol::MarkOff &message)
 void ClientGame::justwatching(const protocol::JustWatching &message)
 {
     const auto &[seat, mode] = message;
-    if (!ClientModel::isSeat(seat))
+    if (!ClientState::isSeat(seat))
         return;
     const bool watching = mode == protocol::WatchMode::ComputerPlays;
     if (seat == m_state.myid) {
@@ -395,7 +395,7 @@ void ClientGame::winner(const protocol::Winner &message)
     m_model.step = TurnStep::Idle;
     m_model.currentplayer = 0;
     Q_EMIT soundRequested(QStringLiteral("winner"));
-    const bool seated = ClientModel::isSeat(m_state.myid);
+    const bool seated = ClientState::isSeat(m_state.myid);
     const bool won = seated && m_model.seatName(m_state.myid) == names;
     m_model.winnerLine =
         won ? QStringLiteral("You have Won the Game!") : names + QStringLiteral(" has Won the Game!");
@@ -418,7 +418,7 @@ void ClientGame::loadstats(const protocol::LoadStats &message)
     m_model.currentplayer = player;
     m_model.step = player != 0 ? TurnStep::Rolled : TurnStep::Idle;
     m_model.round = message.round;
-    for (int s = 1; s <= ClientModel::NumSeats; ++s)
+    for (int s = 1; s <= ClientState::numseats; ++s)
         m_model.seats[s].total = message.totals[s - 1];
     m_model.resetAllDice();
     showDice(message.dice);

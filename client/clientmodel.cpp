@@ -37,7 +37,7 @@ QString SeatModel::resultText() const
 
 QString ClientModel::seatName(int seat) const
 {
-    return isSeat(seat) ? seats[seat].shownName() : QString();
+    return ClientState::isSeat(seat) ? seats[seat].shownName() : QString();
 }
 
 bool ClientModel::ownTurn(const ClientState &connection) const
@@ -62,7 +62,7 @@ TurnButtons ClientModel::turnButtons(const ClientState &connection) const
 
 void ClientModel::clearScores()
 {
-    for (int s = 1; s <= NumSeats; ++s) {
+    for (int s = 1; s <= ClientState::numseats; ++s) {
         SeatModel &seat = seats[s];
         seat.total = 0;
         seat.result = SeatModel::Result::None;

@@ -1,13 +1,12 @@
 // ClientModel: the game as this client shows it, as plain data the board is drawn from.
 #pragma once
 
+#include "clientstate.h"
 #include "die.h"
 
 #include <QString>
 #include <array>
 #include <optional>
-
-struct ClientState;
 
 // Who sits in a seat, as this client shows it (the host keeps its own status of play).
 enum class SeatOccupant {
@@ -68,7 +67,6 @@ struct TurnButtons
 
 struct ClientModel
 {
-    static constexpr int NumSeats = 4;
     static constexpr int NumPhases = 10;
     static constexpr int NumRows = 12;
     static inline const QString WaitingName = QStringLiteral("<Waiting>");
@@ -76,8 +74,8 @@ struct ClientModel
     static inline const QString WelcomeLine = QStringLiteral("Welcome to Dorvane by Vorn22 Software");
     static inline const QString WinnerTitle = QStringLiteral("Winner!"); // before any game ended
 
-    std::array<SeatModel, NumSeats + 1> seats{}; // 1 to 4
-    int currentplayer = 0;                       // seat on turn; 0 = nobody, or handed back to the host
+    std::array<SeatModel, ClientState::numseats + 1> seats{}; // 1 to 4
+    int currentplayer = 0; // seat on turn; 0 = nobody, or handed back to the host
     TurnStep step = TurnStep::Idle;
     GameStage stage = GameStage::NotStarted; // as this client saw the game start and end
     int rollsUsed = 3;                       // the roll counter picture (0 to 3 shown)
@@ -97,8 +95,6 @@ struct ClientModel
     std::array<bool, NumDice + 1> dieDrawn{};  // the die shows body and face (else it is blank)
     std::array<bool, NumDice + 1> dieRaised{}; // y 5 instead of 15
     std::array<int, NumDice + 1> diceorder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; // position -> die
-
-    static bool isSeat(int n) { return n >= 1 && n <= NumSeats; }
 
     // "<Waiting>" for an empty seat, the seat's name otherwise; empty for a non-seat.
     QString seatName(int seat) const;

@@ -21,23 +21,46 @@ ClientOptions::ClientOptions(Parts parts, QObject *parent)
     : QObject(parent)
     , m_parts(parts)
 {
-    m_parts.menu.PlaySounds1->setChecked(m_parts.sounds.enabled);
-    m_parts.menu.PlayChatterSounds1->setChecked(m_parts.sounds.chatterEnabled);
-    m_parts.menu.markTurnSound(m_parts.game.turnSoundNew ? 1 : 0);
+    m_values.openPort = m_parts.settings.readOpenPort();
+    render();
     connectMenu();
+}
+
+void ClientOptions::render()
+{
+    MainMenu &menu = m_parts.menu;
+    menu.playSounds()->setChecked(m_values.playSounds);
+    menu.playChatterSounds()->setChecked(m_values.chatterSounds);
+    menu.markTurnSound(m_values.turnSound);
+    menu.markBotspeed(m_values.botSpeed);
+    menu.markTextSize(m_values.textSize);
+    menu.openPortOnRouter()->setChecked(m_values.openPort);
+    m_parts.sounds.enabled = m_values.playSounds;
+    m_parts.sounds.chatterEnabled = m_values.chatterSounds;
+    m_parts.game.turnSoundNew = m_values.turnSound == 1;
+    // The chat keeps its own size until the settings are read; restyling every line is done
+    // only when the size changed.
+    if (m_values.textSize > 0 && m_values.textSize != m_shownTextSize) {
+        m_parts.chat.setTextSize(m_values.textSize);
+        m_shownTextSize = m_values.textSize;
+    }
+    m_parts.input.setTextColor(m_values.textColor);
+    m_parts.input.setPhrases(m_values.phrases);
 }
 
 void ClientOptions::connectMenu()
 {
     MainMenu &menu = m_parts.menu;
-    connect(menu.PlaySounds1, &QAction::triggered, this, &ClientOptions::toggleSounds);
-    connect(menu.PlayChatterSounds1, &QAction::triggered, this, &ClientOptions::toggleChatterSounds);
-    for (QAction *turn : {menu.Classic1, menu.New1})
-        connect(turn, &QAction::triggered, this, [this, turn] { chooseTurnSound(turn->data().toInt()); });
-    for (QAction *size : menu.TextSizes)
+    for (QAction *speed : {menu.slowBots(), menu.normalBots(), menu.fastBots()})
+        connect(speed, &QAction::triggered, this, [this, speed] { chooseBotSpeed(speed->data().toInt()); });
+    connect(menu.playSounds(), &QAction::triggered, this, &ClientOptions::toggleSounds);
+    connect(menu.playChatterSounds(), &QAction::triggered, this, &ClientOptions::toggleChatterSounds);
+    connect(menu.classicTurnSound(), &QAction::triggered, this, [this] { chooseTurnSound(0); });
+    connect(menu.newTurnSound(), &QAction::triggered, this, [this] { chooseTurnSound(1); });
+    for (QAction *size : menu.textSizes())
         connect(size, &QAction::triggered, this, [this, size] { chooseTextSize(size->data().toInt()); });
-    connect(menu.TextColor1, &QAction::triggered, this, &ClientOptions::chooseTextColor);
-    connect(menu.ResetScreenLocation1, &QAction::triggered, this, &ClientOptions::resetWindowPlace);
+    connect(menu.textColor(), &QAction::triggered, this, &ClientOptions::chooseTextColor);
+    connect(menu.resetScreenLocation(), &QAction::triggered, this, &ClientOptions::resetWindowPlace);
 }
 
 void ClientOptions::loadinifile()
@@ -47,26 +70,22 @@ void ClientOptions::loadinifile()
         m_parts.chat.addStatus(QStringLiteral("The settings file is too large to be read; it is left as it is "
                                               "and the default settings are used."));
     const ClientSettings::Values v = m_parts.settings.read();
-    m_parts.chat.setTextSize(v.textsize);
-    m_parts.menu.markTextSize(v.textsize);
-    m_parts.input.setTextColor(v.textcolor);
-    m_parts.state.botspeed = v.botspeed;
-    m_parts.menu.markBotspeed(v.botspeed);
+    m_values.textSize = v.textsize;
+    m_values.textColor = v.textcolor;
+    m_values.botSpeed = v.botspeed;
+    // An empty or missing phrase key leaves the phrase as it is.
+    m_values.phrases = Tphrases::storedPhrases(m_parts.settings.file(), m_values.phrases);
+    m_values.playSounds = v.playsounds;
+    m_values.turnSound = v.turnsound;
+    m_values.chatterSounds = v.chattersounds;
+    render();
     if (m_parts.state.loggedin && m_parts.state.myid == 1)
         Q_EMIT requestReady(protocol::BotSpeed{1, v.botspeed}.build());
-    // An empty or missing phrase key leaves the button's phrase as it is.
-    m_parts.input.setPhrases(Tphrases::storedPhrases(m_parts.settings.file(), m_parts.input.phrases()));
-    m_parts.sounds.enabled = v.playsounds;
-    m_parts.menu.PlaySounds1->setChecked(v.playsounds);
     m_lastSaved = v.geometry;
     // A place off the screen, or a size the screen cannot show (a huge one would also cost
     // memory for its pixels), is not used; closing then stores where the window really is.
     const bool fits = !v.geometry.isEmpty() && m_parts.workArea.workArea().contains(v.geometry);
     m_parts.place.apply(fits ? v.geometry : gamedefaults::MainWindowPlace);
-    m_parts.game.turnSoundNew = v.turnsound == 1;
-    m_parts.menu.markTurnSound(v.turnsound);
-    m_parts.sounds.chatterEnabled = v.chattersounds;
-    m_parts.menu.PlayChatterSounds1->setChecked(v.chattersounds);
     m_sectionRead = true;
 }
 
@@ -78,13 +97,13 @@ void ClientOptions::saveinifile()
 ClientSettings::Values ClientOptions::current() const
 {
     ClientSettings::Values v;
-    v.textsize = m_parts.chat.textSize();
-    v.textcolor = m_parts.input.textColor();
-    v.botspeed = m_parts.state.botspeed;
-    v.playsounds = m_parts.sounds.enabled;
+    v.textsize = m_values.textSize;
+    v.textcolor = m_values.textColor;
+    v.botspeed = m_values.botSpeed;
+    v.playsounds = m_values.playSounds;
     v.geometry = m_parts.place.outer();
-    v.turnsound = m_parts.game.turnSoundNew ? 1 : 0;
-    v.chattersounds = m_parts.sounds.chatterEnabled;
+    v.turnsound = m_values.turnSound;
+    v.chattersounds = m_values.chatterSounds;
     return v;
 }
 
@@ -119,29 +138,31 @@ void ClientOptions::resetWindowPlace()
 
 void ClientOptions::toggleSounds()
 {
-    const bool on = m_parts.menu.PlaySounds1->isChecked();
-    m_parts.sounds.enabled = on;
+    const bool on = !m_values.playSounds;
+    m_values.playSounds = on;
+    render();
     save([on](ClientSettings::Values &v) { v.playsounds = on; });
 }
 
 void ClientOptions::toggleChatterSounds()
 {
-    const bool on = m_parts.menu.PlayChatterSounds1->isChecked();
-    m_parts.sounds.chatterEnabled = on;
+    const bool on = !m_values.chatterSounds;
+    m_values.chatterSounds = on;
+    render();
     save([on](ClientSettings::Values &v) { v.chattersounds = on; });
 }
 
 void ClientOptions::chooseTurnSound(int tag)
 {
-    m_parts.game.turnSoundNew = tag == 1;
-    m_parts.menu.markTurnSound(tag);
+    m_values.turnSound = tag == 1 ? 1 : 0;
+    render();
     save([tag](ClientSettings::Values &v) { v.turnsound = tag == 1 ? 1 : 0; });
 }
 
 void ClientOptions::chooseBotSpeed(int ms)
 {
-    m_parts.state.botspeed = ms;
-    m_parts.menu.markBotspeed(ms);
+    m_values.botSpeed = ms;
+    render();
     save([ms](ClientSettings::Values &v) { v.botspeed = ms; });
     if (m_parts.state.loggedin)
         Q_EMIT requestReady(protocol::BotSpeed{m_parts.state.myid, ms}.build());
@@ -149,16 +170,31 @@ void ClientOptions::chooseBotSpeed(int ms)
 
 void ClientOptions::chooseTextColor()
 {
-    const std::optional<QColor> chosen = m_parts.colors.chooseColor(m_parts.input.textColor(), &m_parts.window);
+    const std::optional<QColor> chosen = m_parts.colors.chooseColor(m_values.textColor, &m_parts.window);
     if (!chosen)
         return;
-    m_parts.input.setTextColor(*chosen);
+    m_values.textColor = *chosen;
+    render();
     save([color = *chosen](ClientSettings::Values &v) { v.textcolor = color; });
 }
 
 void ClientOptions::chooseTextSize(int points)
 {
-    m_parts.chat.setTextSize(points);
-    m_parts.menu.markTextSize(points);
+    m_values.textSize = points;
+    render();
     save([points](ClientSettings::Values &v) { v.textsize = points; });
+}
+
+void ClientOptions::setPhrases(const QStringList &phrases)
+{
+    for (int n = 0; n < m_values.phrases.size() && n < phrases.size(); ++n)
+        m_values.phrases[n] = phrases.at(n);
+    render();
+}
+
+void ClientOptions::setOpenPort(bool on)
+{
+    m_values.openPort = on;
+    render();
+    m_parts.settings.writeOpenPort(on);
 }

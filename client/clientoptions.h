@@ -2,6 +2,7 @@
 #pragma once
 
 #include "clientsettings.h"
+#include "gameoptions.h"
 
 #include <QObject>
 #include <QRect>
@@ -19,10 +20,11 @@ class QWidget;
 class WindowPlace;
 struct ClientState;
 
-// Each setting lives where it takes effect (the menu's marks, the chat view's text size,
-// the input's colour, the sound switches, the bot speed in the client state); this class
-// reads them from the settings file, writes them back on every change, and keeps the main
-// window's position and size.
+// Holds the one GameOptions value. A menu choice changes the value, then the value is shown
+// again everywhere it takes effect (the menu's marks, the chat view's text size, the input's
+// colour and phrases, the sound switches, the turn sound); nothing is read back from those.
+// The settings file is read into the value and written from it; this class also keeps the
+// main window's position and size.
 //
 // The settings file is shared, so nothing of ours is written from design values: until the
 // section has been read (on the client's own arrival) closing writes nothing, and a menu change
@@ -61,11 +63,17 @@ public:
     void chooseBotSpeed(int ms);
     void chooseTextColor();
     void chooseTextSize(int points);
+    // The phrase editor's "Done" (the editor stores the phrases itself).
+    void setPhrases(const QStringList &phrases);
+    // "Open Port on Router", or the Host window's choice: stored at once.
+    void setOpenPort(bool on);
+
+    const GameOptions &values() const { return m_values; }
+    // The main window's position and size.
+    WindowPlace &place() const { return m_parts.place; }
 
     // The position and size last read from or written to the file by closing.
     QRect lastSaved() const { return m_lastSaved; }
-    // True once the section has been read.
-    bool sectionRead() const { return m_sectionRead; }
 
 Q_SIGNALS:
     void requestReady(const QByteArray &message);
@@ -73,12 +81,16 @@ Q_SIGNALS:
 private:
     using Change = std::function<void(ClientSettings::Values &)>;
     void connectMenu();
+    // Shows the value everywhere it takes effect.
+    void render();
     // Writes the section: the settings as they are now, or, before the section was read, as
     // the file holds them; change is made on top.
     void save(const Change &change);
     ClientSettings::Values current() const;
 
     Parts m_parts;
+    GameOptions m_values;
+    int m_shownTextSize = 0; // the size the chat was last given
     QRect m_lastSaved{0, 0, 0, 0};
     bool m_sectionRead = false;
 };

@@ -12,7 +12,7 @@ struct ClientState
     bool amhost = false;   // this copy switched its host's listener on
     bool loggedin = false; // the host's log-in request was answered
     int myid = 0;          // own connection number; 0 until the host tells it
-    int botspeed = 0;      // computer-player step in ms; 0 until the settings are read
 
+    // The one test of whether a connection number is a player seat.
     static bool isSeat(int n) { return n >= 1 && n <= numseats; }
 };

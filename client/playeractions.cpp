@@ -97,7 +97,7 @@ void PlayerActions::openSeatMenu(int seat, const QPoint &pos)
 {
     for (QAction *item : {m_removeFromGame, m_setToJustWatch, m_unsetJustWatch})
         item->setEnabled(m_state.amhost);
-    if (ClientModel::isSeat(seat) && m_model.seats[seat].status == SeatOccupant::Empty)
+    if (ClientState::isSeat(seat) && m_model.seats[seat].status == SeatOccupant::Empty)
         m_removeFromGame->setEnabled(false);
     m_menuSeat = seat;
     m_popupKick->setProperty("Tag", seat);
@@ -118,7 +118,7 @@ void PlayerActions::kicking(int n)
 
 void PlayerActions::sendJustWatch(int seat, protocol::WatchMode mode)
 {
-    if (m_state.loggedin && ClientModel::isSeat(seat))
+    if (m_state.loggedin && ClientState::isSeat(seat))
         Q_EMIT requestReady(protocol::JustWatch{seat, mode}.build());
 }
 

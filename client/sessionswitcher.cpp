@@ -2,7 +2,9 @@
 
 #include "boardpictures.h"
 #include "chatform.h"
+#include "clientoptions.h"
 #include "clientsettings.h"
+#include "gamesession.h"
 #include "hostgamedialog.h"
 #include "joingamedialog.h"
 #include "lanannouncement.h"
@@ -13,20 +15,22 @@
 #include <QAction>
 #include <utility>
 
-SessionSwitcher::SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &settings, RouterOptions router)
-    : QObject(&chat)
-    , m_chat(chat)
-    , m_menu(menu)
-    , m_settings(settings)
+SessionSwitcher::SessionSwitcher(Parts parts, RouterOptions router)
+    : QObject(&parts.chat)
+    , m_chat(parts.chat)
+    , m_menu(parts.menu)
+    , m_session(parts.session)
+    , m_options(parts.options)
+    , m_settings(parts.settings)
+    , m_boxes(parts.boxes)
     , m_router(std::move(router))
     , m_announcer(new LanAnnouncement(this))
     , m_offerWaitMs(PendingJoin::OfferWaitMs)
 {
-    m_menu.OpenPortOnRouter1->setChecked(m_settings.readOpenPort());
-    connect(m_menu.HostGame1, &QAction::triggered, this, &SessionSwitcher::showHostDialog);
-    connect(m_menu.JoinGame1, &QAction::triggered, this, &SessionSwitcher::showJoinDialog);
-    connect(m_menu.SoloGame1, &QAction::triggered, this, &SessionSwitcher::startSolo);
-    connect(m_menu.OpenPortOnRouter1, &QAction::triggered, this, &SessionSwitcher::setOpenPort);
+    connect(m_menu.hostGame(), &QAction::triggered, this, &SessionSwitcher::showHostDialog);
+    connect(m_menu.joinGame(), &QAction::triggered, this, &SessionSwitcher::showJoinDialog);
+    connect(m_menu.soloGame(), &QAction::triggered, this, &SessionSwitcher::startSolo);
+    connect(m_menu.openPortOnRouter(), &QAction::triggered, this, &SessionSwitcher::toggleOpenPort);
     connect(&m_chat, &Tchat::hostingStarted, this, &SessionSwitcher::onHostingStarted);
     connect(&m_chat, &Tchat::closed, this, [this] {
         cancelJoin();
@@ -34,8 +38,6 @@ SessionSwitcher::SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &se
     });
     connect(&m_router, &RouterPort::statusLine, this, &SessionSwitcher::status);
     connect(m_announcer, &LanAnnouncement::failed, this, &SessionSwitcher::status);
-    m_seatCheck.setInterval(SeatCheckMs);
-    connect(&m_seatCheck, &QTimer::timeout, this, &SessionSwitcher::updateFreeSeats);
 }
 
 // The window is being destroyed around this object: only its own parts are touched here.
@@ -47,6 +49,7 @@ SessionSwitcher::~SessionSwitcher()
 void SessionSwitcher::createHost()
 {
     m_host = std::make_unique<TServer>();
+    watchHost();
     m_chat.setServer(m_host.get());
 }
 
@@ -57,9 +60,8 @@ HostGameDialog &SessionSwitcher::hostDialog()
         m_hostDialog->setBackground(boardpictures::load(QStringLiteral("wood")));
         connect(m_hostDialog, &HostGameDialog::hostRequested, this, [this](const QString &name, bool openPort) {
             // The choice made while hosting is the option from now on.
-            m_menu.OpenPortOnRouter1->setChecked(openPort);
-            m_settings.writeOpenPort(openPort);
-            switchTo(name, QStringLiteral("127.0.0.1"), true);
+            m_options.setOpenPort(openPort);
+            switchTo({name, QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
         });
     }
     return *m_hostDialog;
@@ -71,7 +73,9 @@ JoinGameDialog &SessionSwitcher::joinDialog()
         m_joinDialog = new JoinGameDialog(&m_chat);
         m_joinDialog->setBackground(boardpictures::load(QStringLiteral("wood")));
         connect(m_joinDialog, &JoinGameDialog::joinRequested, this,
-                [this](const QString &name, const QString &address) { switchTo(name, address, false); });
+                [this](const QString &name, const QString &address) {
+                    switchTo({name, address, SwitchRequest::Mode::Join});
+                });
         connect(m_joinDialog, &JoinGameDialog::joinCancelled, this, &SessionSwitcher::cancelJoin);
     }
     return *m_joinDialog;
@@ -81,7 +85,7 @@ void SessionSwitcher::showHostDialog()
 {
     HostGameDialog &dialog = hostDialog();
     dialog.setPlayerName(m_settings.readPlayerName());
-    dialog.setOpenPort(m_menu.OpenPortOnRouter1->isChecked());
+    dialog.setOpenPort(m_options.values().openPort);
     dialog.showOver(m_chat.frameGeometry());
 }
 
@@ -93,16 +97,17 @@ void SessionSwitcher::showJoinDialog()
     dialog.showOver(m_chat.frameGeometry());
 }
 
-void SessionSwitcher::switchTo(const QString &name, const QString &address, bool host)
+void SessionSwitcher::switchTo(const SwitchRequest &request)
 {
-    if (host) {
+    if (request.mode != SwitchRequest::Mode::Join) {
         abandonJoin();
-        m_settings.writePlayerName(name);
-        restart({name, address, QStringLiteral("true")});
+        if (request.mode == SwitchRequest::Mode::Host)
+            m_settings.writePlayerName(request.name);
+        restart(request);
         return;
     }
     cancelJoin();
-    m_pending = new PendingJoin(m_chat.boxes(), name, address, this);
+    m_pending = new PendingJoin(m_boxes, request.name, request.address, this);
     m_pending->setOfferWait(m_offerWaitMs);
     connect(m_pending, &PendingJoin::seatOffered, this, &SessionSwitcher::seatOffered);
     connect(m_pending, &PendingJoin::failed, this, &SessionSwitcher::joinFailed);
@@ -111,11 +116,10 @@ void SessionSwitcher::switchTo(const QString &name, const QString &address, bool
 
 void SessionSwitcher::startSolo()
 {
-    abandonJoin();
-    restart({});
+    switchTo({});
 }
 
-void SessionSwitcher::restart(const QStringList &parameters)
+void SessionSwitcher::restart(const SwitchRequest &request)
 {
     stopNetplay();
     m_chat.leaveGame();
@@ -123,7 +127,7 @@ void SessionSwitcher::restart(const QStringList &parameters)
     // gone before the new one listens on the game port.
     m_chat.setServer(nullptr);
     createHost();
-    m_chat.setParameters(parameters);
+    m_chat.setStart(request);
     m_chat.processparams();
 }
 
@@ -179,29 +183,28 @@ void SessionSwitcher::joinFailed(const QString &why)
 
 void SessionSwitcher::onHostingStarted()
 {
-    if (m_chat.parameters().isEmpty() || !m_host)
+    if (m_chat.start().mode == SwitchRequest::Mode::Solo || !m_host)
         return; // the solo game stays on this computer
     m_hosting = true;
     const quint16 port = m_host->listeningPort();
-    if (m_menu.OpenPortOnRouter1->isChecked())
+    if (m_options.values().openPort)
         m_router.start(port);
     else
         m_router.tellAddresses(port);
-    m_announcer->announce(m_chat.state().playername, port, freeSeats());
-    m_seatCheck.start();
+    m_announcer->announce(m_session.state().playername, port, freeSeats());
 }
 
 void SessionSwitcher::stopNetplay()
 {
     m_hosting = false;
-    m_seatCheck.stop();
     m_router.stop();
     m_announcer->withdraw();
 }
 
-void SessionSwitcher::setOpenPort(bool on)
+void SessionSwitcher::toggleOpenPort()
 {
-    m_settings.writeOpenPort(on);
+    const bool on = !m_options.values().openPort;
+    m_options.setOpenPort(on);
     if (!m_hosting || !m_host)
         return;
     if (on) {
@@ -229,5 +232,15 @@ int SessionSwitcher::freeSeats() const
 
 void SessionSwitcher::updateFreeSeats()
 {
-    m_announcer->setFreeSeats(freeSeats());
+    if (!m_hosting)
+        return;
+    const int free = freeSeats();
+    m_announcer->setFreeSeats(free);
+    Q_EMIT freeSeatsAnnounced(free);
+}
+
+void SessionSwitcher::watchHost()
+{
+    // Queued: the count is read once the host has finished changing its seats.
+    connect(m_host.get(), &TServer::seatsChanged, this, &SessionSwitcher::updateFreeSeats, Qt::QueuedConnection);
 }

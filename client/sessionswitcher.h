@@ -4,25 +4,28 @@
 #pragma once
 
 #include "routerport.h"
+#include "switchrequest.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
+class ClientOptions;
 class ClientSettings;
+class GameSession;
 class HostGameDialog;
 class JoinGameDialog;
 class LanAnnouncement;
 class MainMenu;
+class MessageBoxes;
 class PendingJoin;
 class TServer;
 class Tchat;
 
 // Owned by the main window. Switching leaves the running game (the own connection first,
 // then the host, whose clients see it leave), clears the board and starts exactly what the
-// command line "NAME HOST true|false" (or none, for a solo game) starts, in the same window.
+// same request from the command line starts, in the same window.
 // Hosting and solo games switch at once. A join connects beside the running game, which
 // goes on until the new host offers a seat; a join that fails is reported (in the Join
 // window, or as a status line) and changes nothing. Only addresses that offered a seat are
@@ -32,10 +35,18 @@ class SessionSwitcher : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int SeatCheckMs = 2000; // how often the announced free seats are re-read
+    // What the switcher uses of the main window, all owned by it.
+    struct Parts
+    {
+        Tchat &chat;
+        MainMenu &menu;
+        GameSession &session;
+        ClientOptions &options;
+        ClientSettings &settings;
+        MessageBoxes &boxes;
+    };
 
-    SessionSwitcher(Tchat &chat, MainMenu &menu, ClientSettings &settings,
-                    RouterOptions router = RouterOptions::fromEnvironment());
+    explicit SessionSwitcher(Parts parts, RouterOptions router = RouterOptions::fromEnvironment());
     ~SessionSwitcher() override;
 
     // Makes the hidden host (at its place in the start-up order) and hands it to the window.
@@ -48,9 +59,9 @@ public:
     HostGameDialog &hostDialog();
     JoinGameDialog &joinDialog();
 
-    // Hosts (host = true: leaves the running game at once) or joins address under name
-    // (the running game is left once the new host offers a seat).
-    void switchTo(const QString &name, const QString &address, bool host);
+    // Hosts (leaves the running game at once), joins (the running game is left once the new
+    // host offers a seat) or plays solo (at once).
+    void switchTo(const SwitchRequest &request);
     // File > "Solo Game": leaves the running game and starts a solo game.
     void startSolo();
     // A join that still waits for its seat offer, or null.
@@ -58,14 +69,17 @@ public:
     // How long a join waits for the host's seat offer.
     void setOfferWait(int ms) { m_offerWaitMs = ms; }
 
-    RouterPort &router() { return m_router; }
-    LanAnnouncement &announcer() const { return *m_announcer; }
     // Player seats (1 to 4) nobody is connected to on this copy's host.
     int freeSeats() const;
 
+Q_SIGNALS:
+    // Emitted when the host's seats changed while a named copy hosts, with the free seats
+    // now announced.
+    void freeSeatsAnnounced(int freeSeats);
+
 private:
-    // Leaves the running game and starts what parameters start (replacing the host).
-    void restart(const QStringList &parameters);
+    // Leaves the running game and starts request (replacing the host).
+    void restart(const SwitchRequest &request);
     void cancelJoin();
     // Gives up a join still connecting because another game starts.
     void abandonJoin();
@@ -73,17 +87,21 @@ private:
     void joinFailed(const QString &why);
     void onHostingStarted();
     void stopNetplay();
-    void setOpenPort(bool on);
+    void toggleOpenPort();
     void status(const QString &text);
     void updateFreeSeats();
+    // Follows the seats of the host made by createHost().
+    void watchHost();
 
     Tchat &m_chat;
     MainMenu &m_menu;
+    GameSession &m_session;
+    ClientOptions &m_options;
     ClientSettings &m_settings;
+    MessageBoxes &m_boxes;
     std::unique_ptr<TServer> m_host;
     RouterPort m_router;
     LanAnnouncement *m_announcer;
-    QTimer m_seatCheck;
     HostGameDialog *m_hostDialog = nullptr;
     JoinGameDialog *m_joinDialog = nullptr;
     PendingJoin *m_pending = nullptr;

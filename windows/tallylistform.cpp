@@ -12,7 +12,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -206,16 +209,32 @@ void Ttallylist::wire()
     connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::showopponent);
     connect(button_reset, &QPushButton::clicked, this, &Ttallylist::resetTally);
     connect(button_done, &QPushButton::clicked, this, &Ttallylist::closeWindow);
+    connect(m_record, &TallyRecord::changed, this, &Ttallylist::loadtally);
 }
 
 void Ttallylist::loadtally()
 {
     showMine();
+    // The opponent shown stays shown, wherever the change moved it.
+    const QListWidgetItem *current = listbox_tally->currentItem();
+    const bool hadCurrent = current != nullptr;
+    const QString currentName = hadCurrent ? current->text() : QString();
+    const int currentPosition = listbox_tally->currentRow();
     m_filling = true;
+    const QSignalBlocker quiet(listbox_tally); // the opponent shown is set once, below
     listbox_tally->clear();
-    for (const QString &name : table().opponents())
+    int position = -1;
+    for (const QString &name : table().opponents()) {
         addCheckedItem(listbox_tally, name);
+        if (hadCurrent && name == currentName)
+            position = listbox_tally->count() - 1;
+    }
+    // A dropped opponent's place goes to the entry after it, or the last one.
+    if (position < 0 && currentPosition >= 0)
+        position = std::min(currentPosition, listbox_tally->count() - 1);
+    listbox_tally->setCurrentRow(position);
     m_filling = false;
+    showopponent(position);
     syncChecklist();
 }
 
@@ -229,6 +248,7 @@ void Ttallylist::showEvent(QShowEvent *event)
 
 void Ttallylist::loadchecklist(const QStringList &otherSeatNames)
 {
+    m_atTable = otherSeatNames;
     m_filling = true;
     checklist->clear();
     for (const QString &name : otherSeatNames) {
@@ -248,32 +268,17 @@ void Ttallylist::showTally(const QStringList &otherSeatNames)
     activateWindow();
 }
 
-void Ttallylist::addgame(const QString &winner, const QStringList &otherSeatNames)
-{
-    loadchecklist(otherSeatNames);
-    QStringList present;
-    for (int i = 0; i < checklist->count(); ++i)
-        present << checklist->item(i)->text();
-    m_record->addgame(winner, present);
-    showMine();
-    if (listbox_tally->currentItem() != nullptr)
-        showopponent(listbox_tally->currentRow());
-}
-
 // A checked entry of "Players In Current Game" is a followed opponent: ticking a new name
 // follows it; a followed name stays checked (it is dropped from the other list).
 void Ttallylist::toggleFollowed(QListWidgetItem *item)
 {
     if (m_filling)
         return;
-    const QString name = item->text();
-    if (table().findOpponent(name) < 0) {
-        const int row = m_record->follow(name);
-        m_filling = true;
-        addCheckedItem(listbox_tally, table().cell(0, row));
-        m_filling = false;
-    }
-    syncChecklist();
+    const QString name = m_atTable.value(checklist->row(item));
+    if (table().findOpponent(name) < 0)
+        m_record->follow(name); // shown again from the record
+    else
+        syncChecklist();
 }
 
 void Ttallylist::confirmUnfollow(QListWidgetItem *item)
@@ -282,7 +287,7 @@ void Ttallylist::confirmUnfollow(QListWidgetItem *item)
         return;
     // Asked after the click is fully handled: the answer may remove the clicked entry.
     const int position = listbox_tally->row(item);
-    const QString name = item->text();
+    const QString name = table().opponents().value(position);
     QMetaObject::invokeMethod(
         this, [this, position, name] { dropOpponent(position, name); }, Qt::QueuedConnection);
 }
@@ -290,12 +295,12 @@ void Ttallylist::confirmUnfollow(QListWidgetItem *item)
 void Ttallylist::dropOpponent(int position, const QString &name)
 {
     QListWidgetItem *item = listbox_tally->item(position);
-    if (item == nullptr || item->text() != name || item->checkState() == Qt::Checked)
+    if (item == nullptr || table().opponents().value(position) != name || item->checkState() == Qt::Checked)
         return; // the list changed in between
     const bool yes = m_boxes->confirm(QStringLiteral("This will delete ") + name
                                       + QStringLiteral("'s Tally, Are you want to delete it?"));
     item = listbox_tally->item(position);
-    if (item == nullptr || item->text() != name)
+    if (item == nullptr || table().opponents().value(position) != name)
         return;
     if (!yes) {
         m_filling = true;
@@ -303,12 +308,7 @@ void Ttallylist::dropOpponent(int position, const QString &name)
         m_filling = false;
         return;
     }
-    m_record->moverow(position + 1);
-    m_filling = true;
-    delete listbox_tally->takeItem(position);
-    m_filling = false;
-    showopponent(listbox_tally->currentRow());
-    syncChecklist();
+    m_record->moverow(position + 1); // shown again from the record
 }
 
 void Ttallylist::showClickedOpponent(QListWidgetItem *item)
@@ -331,13 +331,7 @@ void Ttallylist::resetTally()
 {
     if (!m_boxes->confirm(QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
-    m_record->reset();
-    m_filling = true;
-    listbox_tally->clear();
-    m_filling = false;
-    showMine();
-    showopponent(-1);
-    syncChecklist();
+    m_record->reset(); // shown again from the record
 }
 
 void Ttallylist::closeWindow()
@@ -355,10 +349,9 @@ void Ttallylist::showMine()
 void Ttallylist::syncChecklist()
 {
     m_filling = true;
-    for (int i = 0; i < checklist->count(); ++i) {
-        QListWidgetItem *item = checklist->item(i);
-        item->setCheckState(table().findOpponent(item->text()) > 0 ? Qt::Checked : Qt::Unchecked);
-    }
+    for (int i = 0; i < checklist->count(); ++i)
+        checklist->item(i)->setCheckState(table().findOpponent(m_atTable.value(i)) > 0 ? Qt::Checked
+                                                                                       : Qt::Unchecked);
     m_filling = false;
 }
 

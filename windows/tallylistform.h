@@ -25,8 +25,9 @@ struct TtallylistOptions
     TallyRecord *record = nullptr;
 };
 
-// Shows a TallyRecord and changes it. Every change is saved at once (the file is replaced
-// atomically), so a program that is killed loses nothing.
+// Shows a TallyRecord and changes it; whatever changed the record, the window shows it again
+// from the record. Every change is saved at once (the file is replaced atomically), so a
+// program that is killed loses nothing.
 class Ttallylist : public QWidget
 {
     Q_OBJECT
@@ -43,14 +44,13 @@ public:
     void loadchecklist(const QStringList &otherSeatNames);
     // View > "View Tally": loadchecklist, then shows the window.
     void showTally(const QStringList &otherSeatNames);
-    // Counts one finished game and saves at once. winner: the winner's name, or "addtomine"
-    // when the user won; otherSeatNames as for loadchecklist.
-    void addgame(const QString &winner, const QStringList &otherSeatNames);
-
+    // The record shown; a finished game is counted there.
+    TallyRecord &record() const { return *m_record; }
     const TallyTable &table() const;
     const QString &tallyPath() const;
 
-    // Shows the table: the user's labels and the followed opponents, all checked.
+    // Shows the table: the user's labels and the followed opponents, all checked; the
+    // opponent shown stays when it is still followed.
     void loadtally();
 
 protected:
@@ -83,6 +83,7 @@ private:
     std::unique_ptr<TallyRecord> m_ownRecord;
     TallyRecord *m_record = nullptr;
     bool m_filling = false; // the lists are changed by code, not by the user
+    QStringList m_atTable;  // "Players In Current Game", as last given
     QPointer<QWidget> m_mainWindow;
 
     QLabel *m_mylabel[5] = {}; // mylabel_1 .. mylabel_4 at 1..4

@@ -2,8 +2,9 @@
 
 #include "messageboxes.h"
 
-TallyRecord::TallyRecord(const QString &path, MessageBoxes &boxes)
-    : m_store(path.isEmpty() ? TallyStore::defaultPath() : path)
+TallyRecord::TallyRecord(const QString &path, MessageBoxes &boxes, QObject *parent)
+    : QObject(parent)
+    , m_store(path.isEmpty() ? TallyStore::defaultPath() : path)
 {
     m_store.removeLeftovers();
     QString error;
@@ -51,4 +52,5 @@ void TallyRecord::reset()
 void TallyRecord::save()
 {
     m_unsaved = !m_store.save(m_table);
+    Q_EMIT changed();
 }

@@ -4,25 +4,25 @@
 #include "tallystore.h"
 #include "tallytable.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 class MessageBoxes;
 
 // Holds the table for the whole run, whether or not the tally window was ever built; the
-// window shows it and changes it through these operations. Construction removes what killed
+// window changes it through these operations and shows it again whenever it changed. Construction removes what killed
 // saves left, loads the file (the counters of this run start at 0) and reports a file that
 // cannot be read in boxes; that empty tally replaces it at the next save, which keeps a copy
 // of the damaged file. A change that could not be saved is tried again at the next change
 // and when the record is destroyed.
-class TallyRecord
+class TallyRecord : public QObject
 {
+    Q_OBJECT
 public:
     // path: the tally file (empty: beside the program); boxes is not kept.
-    TallyRecord(const QString &path, MessageBoxes &boxes);
-    ~TallyRecord();
-    TallyRecord(const TallyRecord &) = delete;
-    TallyRecord &operator=(const TallyRecord &) = delete;
+    TallyRecord(const QString &path, MessageBoxes &boxes, QObject *parent = nullptr);
+    ~TallyRecord() override;
 
     const TallyTable &table() const { return m_table; }
     const QString &path() const { return m_store.path(); }
@@ -36,7 +36,12 @@ public:
     // Empties the tally and saves.
     void reset();
 
+Q_SIGNALS:
+    // Emitted after every change of the table.
+    void changed();
+
 private:
+    // Saves, then tells the change.
     void save();
 
     TallyStore m_store;

@@ -90,15 +90,15 @@ public:
         options.settingsPath = ini;
         options.mutexName = QStringLiteral("dorvane-fuzz-%1").arg(QCoreApplication::applicationPid());
         m_chat = std::make_unique<Tchat>(options);
-        ClientState &state = m_chat->state();
+        ClientState &state = m_chat->session().state();
         state.myid = 1 + first % 9;
         state.loggedin = true;
         state.playername = QStringLiteral("You");
         const int switches = first / 9;
-        m_chat->sounds().chatterEnabled = (switches & 1) != 0;
+        m_chat->session().sounds().chatterEnabled = (switches & 1) != 0;
         state.amhost = (switches & 2) != 0;
         if (switches & 4) {
-            m_chat->game().setSpyRemover([this](int n, const QString &name) {
+            m_chat->session().game().setSpyRemover([this](int n, const QString &name) {
                 return m_spies.removeOne(QStringLiteral("%1: %2").arg(n).arg(name));
             });
             QObject::connect(m_chat.get(), &Tchat::spyArrived, [this](int n, const QString &name) {
@@ -116,11 +116,11 @@ public:
                 m_tray->dicetimerTimer();
             return;
         }
-        const QByteArray line = expand(raw, m_chat->state().myid);
+        const QByteArray line = expand(raw, m_chat->session().state().myid);
         // The connection's queue timer wraps its dispatcher the same way.
         guarded(m_boxes, [&] {
             try {
-                m_chat->game().processline(line);
+                m_chat->session().game().processline(line);
             } catch (const protocol::ProtocolError &) {
                 throw;
             } catch (const std::exception &e) {
@@ -134,9 +134,9 @@ public:
 private:
     void checkInvariants() const
     {
-        const ClientModel &s = m_chat->model();
-        check(s.currentplayer >= 0 && s.currentplayer <= ClientModel::NumSeats, "seat on turn 0..4");
-        check(s.markerSeat >= 0 && s.markerSeat <= ClientModel::NumSeats, "turn marker at a seat or none");
+        const ClientModel &s = m_chat->session().model();
+        check(s.currentplayer >= 0 && s.currentplayer <= ClientState::numseats, "seat on turn 0..4");
+        check(s.markerSeat >= 0 && s.markerSeat <= ClientState::numseats, "turn marker at a seat or none");
         check(s.shownphase >= 0, "shown phase not negative");
         for (int n = 1; n <= NumDice; ++n) {
             check(s.dice[n].value >= 0 && s.dice[n].value <= 10, "die value 0..10");

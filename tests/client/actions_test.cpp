@@ -45,7 +45,7 @@ TEST_F(Actions, RightClickSortsByValueStably)
     login();
     ownDice(Mixed);
     click(4, Qt::RightButton);
-    const auto &order = chat->model().diceorder;
+    const auto &order = chat->session().model().diceorder;
     EXPECT_EQ(QList<int>(order.begin() + 1, order.end()), (QList<int>{2, 8, 6, 9, 3, 4, 7, 1, 10, 5}));
     EXPECT_EQ(chat->board().die(2)->x(), 67);
     EXPECT_EQ(chat->board().die(5)->x(), 571);
@@ -53,7 +53,7 @@ TEST_F(Actions, RightClickSortsByValueStably)
 
     click(4, Qt::MiddleButton);
     EXPECT_EQ(chat->board().die(2)->x(), 67) << "sorting again changes nothing";
-    EXPECT_FALSE(chat->sounds().requested.contains(QStringLiteral("select")));
+    EXPECT_FALSE(chat->session().sounds().requested.contains(QStringLiteral("select")));
 }
 
 TEST_F(Actions, SelectAndReleaseADie)
@@ -61,19 +61,19 @@ TEST_F(Actions, SelectAndReleaseADie)
     login();
     ownDice(Mixed);
     click(3);
-    EXPECT_TRUE(chat->model().dice[3].selected);
+    EXPECT_TRUE(chat->session().model().dice[3].selected);
     EXPECT_EQ(chat->board().die(3)->y(), 5);
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body1", "dice/face3", "dice/keep"}));
-    EXPECT_EQ(chat->sounds().requested.last(), QStringLiteral("select"));
+    EXPECT_EQ(chat->session().sounds().requested.last(), QStringLiteral("select"));
     click(7);
     click(1, Qt::RightButton);
     screenshot("kept");
     click(7);
     click(3);
-    EXPECT_FALSE(chat->model().dice[3].selected);
+    EXPECT_FALSE(chat->session().model().dice[3].selected);
     EXPECT_EQ(chat->board().die(3)->y(), 15);
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body1", "dice/face3"}));
-    EXPECT_EQ(chat->sounds().requested.last(), QStringLiteral("unset"));
+    EXPECT_EQ(chat->session().sounds().requested.last(), QStringLiteral("unset"));
 }
 
 TEST_F(Actions, DiceIgnoreClicksWhileShufflingAndOnOtherTurns)
@@ -81,16 +81,16 @@ TEST_F(Actions, DiceIgnoreClicksWhileShufflingAndOnOtherTurns)
     login();
     deliver("CMD_nextplayer+1+1+1+");
     ASSERT_TRUE(chat->board().die(1)->isVisible());
-    qsizetype sounds = chat->sounds().requested.size();
+    qsizetype sounds = chat->session().sounds().requested.size();
     click(1);
-    EXPECT_FALSE(chat->model().dice[1].selected) << "own turn, still shuffling";
-    EXPECT_EQ(chat->sounds().requested.size(), sounds);
+    EXPECT_FALSE(chat->session().model().dice[1].selected) << "own turn, still shuffling";
+    EXPECT_EQ(chat->session().sounds().requested.size(), sounds);
     deliver({"CMD_nextplayer+2+1+1+", "CMD_createdice+2+1+1+5+1"});
-    sounds = chat->sounds().requested.size();
+    sounds = chat->session().sounds().requested.size();
     click(1);
     click(1, Qt::RightButton);
-    EXPECT_FALSE(chat->model().dice[1].selected) << "another player's dice";
-    EXPECT_EQ(chat->sounds().requested.size(), sounds);
+    EXPECT_FALSE(chat->session().model().dice[1].selected) << "another player's dice";
+    EXPECT_EQ(chat->session().sounds().requested.size(), sounds);
 }
 
 TEST_F(Actions, RollAgainListsTheDiceNotKept)
@@ -116,7 +116,7 @@ TEST_F(Actions, RollAgainListsTheDiceNotKept)
         EXPECT_EQ(sent, c.request) << c.name;
         EXPECT_FALSE(chat->board().button_roll->isVisible()) << c.name;
         EXPECT_FALSE(chat->board().button_alldone->isVisible()) << c.name;
-        EXPECT_EQ(chat->model().currentplayer, 0) << c.name;
+        EXPECT_EQ(chat->session().model().currentplayer, 0) << c.name;
     }
 }
 
@@ -141,7 +141,7 @@ TEST_F(Actions, AllDoneListsTheKeptDice)
             sentAfter([&] { QTest::mouseClick(chat->board().button_alldone, Qt::LeftButton); }, "CMD_alldone");
         EXPECT_EQ(sent, c.request) << c.name;
         click(1);
-        EXPECT_FALSE(chat->model().dice[1].selected) << c.name << ": dice locked after All Done";
+        EXPECT_FALSE(chat->session().model().dice[1].selected) << c.name << ": dice locked after All Done";
     }
 }
 
@@ -150,7 +150,7 @@ TEST_F(Actions, StartAndKickRequests)
     login();
     EXPECT_EQ(sentAfter([&] { QTest::mouseClick(chat->board().button_start, Qt::LeftButton); }, "CMD_startgame"),
               QByteArray("CMD_startgame+You+0+0+f+"));
-    chat->actions().kicking(3);
+    chat->session().actions().kicking(3);
     EXPECT_TRUE(host.waitForRequest("CMD_kickhim+1+3+"));
 }
 
@@ -158,7 +158,7 @@ TEST_F(Actions, SeatMenuFollowsHostAndSeat)
 {
     login(1, "You");
     deliver("CMD_newplayerinfo+3+Cy");
-    PlayerActions &actions = chat->actions();
+    PlayerActions &actions = chat->session().actions();
     const auto enabled = [&](const char *name) {
         return actions.popup_kick()->findChild<QAction *>(QString::fromLatin1(name))->isEnabled();
     };
@@ -173,7 +173,7 @@ TEST_F(Actions, SeatMenuFollowsHostAndSeat)
     actions.popup_kick()->findChild<QAction *>("RemoveFromGame1")->trigger();
     EXPECT_TRUE(host.waitForRequest("CMD_kickhim+1+3+"));
 
-    chat->state().amhost = false;
+    chat->session().state().amhost = false;
     actions.openSeatMenu(3, QPoint());
     EXPECT_FALSE(enabled("RemoveFromGame1")) << "not the host";
     EXPECT_FALSE(enabled("SettoJustWatch1"));
@@ -183,7 +183,7 @@ TEST_F(Actions, SeatMenuFollowsHostAndSeat)
 TEST_F(Actions, OwnJustWatchWaitsForTheHost)
 {
     login();
-    QAction *item = chat->menu().JustWatch1;
+    QAction *item = chat->menu().justWatch();
     item->trigger();
     EXPECT_TRUE(host.waitForRequest("CMD_justwatch+1+1"));
     EXPECT_FALSE(item->isChecked()) << "the mark follows the host's answer";

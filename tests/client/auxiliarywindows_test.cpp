@@ -61,9 +61,10 @@ protected:
     // The requests sent so far end here: a bot speed request marks the place.
     void flushRequests()
     {
-        chat->chooseBotSpeed(500);
-        ASSERT_TRUE(host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->state().myid) + "+500+").size()
-                    > 0);
+        chat->options().chooseBotSpeed(500);
+        ASSERT_TRUE(
+            host.waitForPrefix("CMD_botspeed+" + QByteArray::number(chat->session().state().myid) + "+500+").size()
+            > 0);
     }
 
     // Whether a top-level window of that object name exists (built, shown or not).
@@ -293,7 +294,7 @@ TEST_P(CountedWinner, TallyReceivesTheWinnerWord)
     } else {
         login(c.mySeat, c.myName);
     }
-    QSignalSpy counted(&chat->game(), &ClientGame::tallyGame);
+    QSignalSpy counted(&chat->session().game(), &ClientGame::tallyGame);
     deliver("CMD_winner+" + c.winnerText);
     QStringList words;
     for (const QList<QVariant> &args : counted)
@@ -357,6 +358,9 @@ TEST_F(AuxiliaryWindowsTest, PhraseEditorChangesTheButtonsAndTheNextRun)
     EXPECT_EQ(chat->board().b_phrase[3]->toolTip(), QStringLiteral("Nice roll!"));
     EXPECT_EQ(chat->board().b_phrase[5]->toolTip(), QString()) << "empty for the rest of this run";
     EXPECT_EQ(chat->board().b_phrase[1]->toolTip(), design1);
+    chat->board().b_phrase[3]->click();
+    EXPECT_FALSE(host.waitForPrefix("CMD_action+1+says: Nice roll!|").isEmpty())
+        << "the button says the phrase it shows";
 
     windows.reset();
     chat.reset();

@@ -2,6 +2,7 @@
 // travel through the host to both players.
 #include "board.h"
 #include "chatform.h"
+#include "clientoptions.h"
 #include "chatinput.h"
 #include "chatview.h"
 #include "clientconnection.h"
@@ -74,14 +75,16 @@ TEST(ChatGame, TwoPlayersTalkThroughTheHost)
     you.create(0, lobby.port(), QStringLiteral("dorvane-chat-a-") + pid);
     you.chat->setServer(&server);
     you.chat->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return you.chat->state().loggedin && you.chat->state().botspeed; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return you.chat->session().state().loggedin && you.chat->options().values().botSpeed; }, 5000));
 
     Player ann;
     ann.create(server.listeningPort(), lobby.port(), QStringLiteral("dorvane-chat-b-") + pid);
     ann.chat->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     ann.chat->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ann.chat->state().loggedin && ann.chat->state().botspeed; }, 5000));
-    ASSERT_EQ(ann.chat->state().myid, 2);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return ann.chat->session().state().loggedin && ann.chat->options().values().botSpeed; }, 5000));
+    ASSERT_EQ(ann.chat->session().state().myid, 2);
 
     QLineEdit *box = you.chat->board().mychat;
     box->setFocus();
@@ -91,13 +94,13 @@ TEST(ChatGame, TwoPlayersTalkThroughTheHost)
                           + QStringLiteral(" www.example.org");
     EXPECT_TRUE(you.waitForLine(hello)) << you.lastLine().toStdString();
     EXPECT_TRUE(ann.waitForLine(hello)) << ann.lastLine().toStdString();
-    ann.chat->chatView().mainchatJump(0);
+    ann.chat->session().chatView().mainchatJump(0);
     EXPECT_EQ(ann.shell.urls, QStringList{QStringLiteral("http://www.example.org")});
 
     ann.chat->board().b_phrase[7]->click();
     EXPECT_TRUE(you.waitForLine(QStringLiteral("Ann says: Thanks!"))) << you.lastLine().toStdString();
 
-    ann.chat->chatInput().popup_sounds()->findChild<QAction *>(QStringLiteral("wave13"))->trigger();
+    ann.chat->session().chatInput().popup_sounds()->findChild<QAction *>(QStringLiteral("wave13"))->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return you.sounds.played.contains(QStringLiteral("wave13")); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ann.sounds.played.contains(QStringLiteral("wave13")); }, 5000));
     EXPECT_TRUE(you.boxes.errors.isEmpty());

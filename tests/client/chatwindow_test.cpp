@@ -26,8 +26,8 @@ TEST_F(ChatWindow, TypedLinesGoToTheHostAndComeBackStyled)
     deliver("CMD_chat+2+Ann chats: hi www.a.org :)#12|clBlue");
     EXPECT_EQ(chatLines().last().trimmed(),
               QString(QStringLiteral("Ann chats: hi www.a.org ") + QChar::ObjectReplacementCharacter));
-    EXPECT_EQ(chat->chatView().style(7).foreground().color(), QColor(0, 0, 255));
-    chat->chatView().mainchatJump(0);
+    EXPECT_EQ(chat->session().chatView().style(7).foreground().color(), QColor(0, 0, 255));
+    chat->session().chatView().mainchatJump(0);
     EXPECT_EQ(shell.urls, QStringList{QStringLiteral("http://www.a.org")});
 }
 
@@ -36,7 +36,7 @@ TEST_F(ChatWindow, ABarInTheChatTextCutsItAndShowsRed)
     login(1);
     deliver("CMD_chat+3+Bob chats: a|b|clBlue");
     EXPECT_EQ(chatLines().last(), QStringLiteral("Bob chats: a"));
-    EXPECT_EQ(chat->chatView().style(8).foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(chat->session().chatView().style(8).foreground().color(), QColor(255, 0, 0));
 }
 
 TEST_F(ChatWindow, ABusyChatKeepsItsNewestLineInView)

@@ -5,6 +5,7 @@
 #include "chatform.h"
 #include "clientconnection.h"
 #include "clientgame.h"
+#include "clientoptions.h"
 #include "gamesounds.h"
 #include "colorchooser.h"
 #include "messageboxes.h"
@@ -60,10 +61,11 @@ protected:
     // Sends messages and waits until the client has dispatched all of them.
     void deliver(const QByteArrayList &messages)
     {
-        const quint64 target = chat->connection().dispatchedCount() + quint64(messages.size());
+        const quint64 target = chat->session().connection().dispatchedCount() + quint64(messages.size());
         for (const QByteArray &m : messages)
             host.send(m);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return chat->connection().dispatchedCount() >= target; }, 3000))
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return chat->session().connection().dispatchedCount() >= target; }, 3000))
             << "not dispatched: " << messages.join(" | ").toStdString();
     }
     void deliver(const QByteArray &message) { deliver(QByteArrayList{message}); }

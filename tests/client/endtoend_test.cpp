@@ -51,20 +51,20 @@ TEST(EndToEnd, SoloGameAgainstKlotReachesGameOver)
     chat.show();
     Board &board = chat.board();
 
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return chat.state().loggedin && board.playerName(1)->text() == "You"; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return chat.session().state().loggedin && board.playerName(1)->text() == "You"; }, 5000));
     screenshot(chat, "start");
     QTest::mouseClick(board.button_start, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !board.button_start->isVisible(); }, 5000)) << "the game started";
-    chat.menu().JustWatch1->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat.menu().JustWatch1->isChecked(); }, 5000));
+    chat.menu().justWatch()->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat.menu().justWatch()->isChecked(); }, 5000));
     EXPECT_TRUE(board.eyes(1)->isVisible());
 
     // A game that stops moving fails within StallMs of the board's last change, not at the
     // end of the whole game's allowance.
     constexpr int StallMs = 10000;
     int changes = 0;
-    QObject::connect(&chat.game(), &ClientGame::modelChanged, [&changes] { ++changes; });
+    QObject::connect(&chat.session().game(), &ClientGame::modelChanged, [&changes] { ++changes; });
     QElapsedTimer whole;
     whole.start();
     const auto waitWhileMoving = [&](const std::function<bool()> &done) {

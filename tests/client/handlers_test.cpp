@@ -46,7 +46,8 @@ TEST_F(Handlers, SpectatorArrivalAndDeparture)
     login(1, "You");
     Tspylist spylist; // the one list of spectators, as the program wires it
     QObject::connect(chat.get(), &Tchat::spyArrived, &spylist, &Tspylist::addSpy);
-    chat->game().setSpyRemover([&spylist](int n, const QString &name) { return spylist.removeSpy(n, name); });
+    chat->session().game().setSpyRemover(
+        [&spylist](int n, const QString &name) { return spylist.removeSpy(n, name); });
     QSignalSpy arrived(chat.get(), &Tchat::spyArrived);
     QSignalSpy left(chat.get(), &Tchat::spyLeft);
     const QString seat2 = text("label_playername2");
@@ -60,7 +61,7 @@ TEST_F(Handlers, SpectatorArrivalAndDeparture)
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines.mid(lines.size() - 2),
               (QStringList{QStringLiteral("Bob is Connected."), QStringLiteral("Bob is spying.")}));
-    EXPECT_EQ(chat->sounds().requested.count(QStringLiteral("entered")), 2);
+    EXPECT_EQ(chat->session().sounds().requested.count(QStringLiteral("entered")), 2);
 
     deliver({"CMD_playerdisconnected+7+Bob", "CMD_playerdisconnected+6+Bob"});
     EXPECT_TRUE(spylist.entries().isEmpty());
@@ -81,8 +82,8 @@ TEST_F(Handlers, CreatediceRedrawsOnlyTheListedDice)
     EXPECT_EQ(chat->board().die(3)->layers(), (QStringList{"dice/body3", "dice/face9"}));
     EXPECT_EQ(chat->board().die(7)->layers(), (QStringList{"dice/body1", "dice/face0"}));
     EXPECT_EQ(chat->board().die(4)->layers(), oldDie4);
-    EXPECT_EQ(chat->model().dice[3].value, 9);
-    EXPECT_EQ(chat->model().dice[4].value, 4);
+    EXPECT_EQ(chat->session().model().dice[3].value, 9);
+    EXPECT_EQ(chat->session().model().dice[4].value, 4);
     EXPECT_EQ(chat->board().image_rolls->layers(), QStringList{"rolls2"});
 }
 
@@ -146,11 +147,11 @@ TEST_F(Handlers, ASettingsFileTooLargeIsLeftAsItIsWithOneStatusLine)
         file.write(huge);
     }
     login(1, "You");
-    EXPECT_EQ(chat->chatView().textSize(), 8) << "the defaults";
+    EXPECT_EQ(chat->session().chatView().textSize(), 8) << "the defaults";
     const QString note = QStringLiteral("The settings file is too large to be read; it is left as it is and the "
                                         "default settings are used.");
     EXPECT_EQ(chatLines().count(note), 1);
-    chat->chooseBotSpeed(2000); // a menu change writes the section, except into this file
+    chat->options().chooseBotSpeed(2000); // a menu change writes the section, except into this file
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1),

@@ -70,14 +70,14 @@ TEST(HostedGame, TwoWindowsPlayToTheSameWinner)
                {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     ann.chat->setServer(&server);
     ann.chat->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ann.chat->state().loggedin && ann.chat->state().botspeed; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ann.chat->session().state().loggedin && ann.chat->session().state().botspeed; }, 5000));
     ASSERT_TRUE(server.listening());
 
     Window bob(server.listeningPort(), lobby.port(), QStringLiteral("dorvane-hosted-b-") + pid,
                {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     bob.chat->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bob.chat->state().loggedin && bob.chat->state().botspeed; }, 5000));
-    ASSERT_EQ(bob.chat->state().myid, 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bob.chat->session().state().loggedin && bob.chat->session().state().botspeed; }, 5000));
+    ASSERT_EQ(bob.chat->session().state().myid, 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ann.board().playerName(2)->text() == QStringLiteral("Bob"); }, 5000));
 
     // Chat, a phrase and a chatter sound travel through the host before the game.
@@ -86,7 +86,7 @@ TEST(HostedGame, TwoWindowsPlayToTheSameWinner)
     QTest::keyClicks(box, QStringLiteral("good luck :)#15 a+b www.example.org"));
     QTest::keyClick(box, Qt::Key_Return);
     ann.board().b_phrase[7]->click();
-    bob.chat->chatInput().popup_sounds()->findChild<QAction *>(QStringLiteral("wave13"))->trigger();
+    bob.chat->session().chatInput().popup_sounds()->findChild<QAction *>(QStringLiteral("wave13"))->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ann.sounds.played.contains(QStringLiteral("wave13")); }, 5000));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return bob.chatLines().contains(QStringLiteral("Ann says: Thanks!")); }, 5000));
@@ -95,16 +95,16 @@ TEST(HostedGame, TwoWindowsPlayToTheSameWinner)
 
     QTest::mouseClick(ann.board().button_start, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bob.board().button_start->isVisible(); }, 5000));
-    ann.chat->menu().JustWatch1->trigger();
-    bob.chat->menu().JustWatch1->trigger();
+    ann.chat->menu().justWatch()->trigger();
+    bob.chat->menu().justWatch()->trigger();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return ann.chat->menu().JustWatch1->isChecked() && bob.chat->menu().JustWatch1->isChecked(); },
+        [&] { return ann.chat->menu().justWatch()->isChecked() && bob.chat->menu().justWatch()->isChecked(); },
         5000));
 
     // The game fails within StallMs of its last change instead of at the end of the allowance.
     constexpr int StallMs = 10000;
     int changes = 0;
-    QObject::connect(&bob.chat->game(), &ClientGame::modelChanged, [&changes] { ++changes; });
+    QObject::connect(&bob.chat->session().game(), &ClientGame::modelChanged, [&changes] { ++changes; });
     QElapsedTimer whole;
     whole.start();
     while (!(ann.over() && bob.over()) && whole.elapsed() < 180000) {

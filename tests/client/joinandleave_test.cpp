@@ -50,10 +50,10 @@ protected:
     {
         EXPECT_EQ(chat->server()->listeningPort(), soloPort) << row;
         EXPECT_FALSE(refusesConnections(soloPort)) << row << ": the solo host still listens";
-        EXPECT_TRUE(chat->state().loggedin) << row;
-        EXPECT_EQ(chat->state().playername, QStringLiteral("You")) << row;
+        EXPECT_TRUE(chat->session().state().loggedin) << row;
+        EXPECT_EQ(chat->session().state().playername, QStringLiteral("You")) << row;
         EXPECT_EQ(chat->board().playerName(1)->text(), QStringLiteral("You")) << row;
-        EXPECT_TRUE(chat->menu().StartGame1->isEnabled()) << row;
+        EXPECT_TRUE(chat->menu().startGame()->isEnabled()) << row;
         EXPECT_TRUE(chat->board().button_start->isVisible()) << row;
         EXPECT_TRUE(ClientSettings(settingsPath()).readRecentHosts().isEmpty()) << row << ": nothing remembered";
     }
@@ -143,9 +143,9 @@ TEST_F(JoinAndLeave, TheSwitchWaitsForTheNewHostsSeatOfferAndCancellingTheWindow
     ASSERT_TRUE(next.waitForRequest("CMD_logininfo+2+1.0.9+Cy")) << "the offer is answered on the new connection";
     EXPECT_TRUE(refusesConnections(soloPort)) << "the solo host stopped once the seat was offered";
     EXPECT_FALSE(sessions().joinDialog().isVisible());
-    EXPECT_FALSE(chat->state().amhost);
-    EXPECT_EQ(chat->state().myid, 2);
-    EXPECT_FALSE(chat->menu().StartGame1->isEnabled());
+    EXPECT_FALSE(chat->session().state().amhost);
+    EXPECT_EQ(chat->session().state().myid, 2);
+    EXPECT_FALSE(chat->menu().startGame()->isEnabled());
     next.send("CMD_newplayerinfo+2+Cy");
     EXPECT_TRUE(QTest::qWaitFor([&] { return chat->board().playerName(2)->text() == QLatin1String("Cy"); }, 3000));
     EXPECT_EQ(ClientSettings(settingsPath()).readRecentHosts(),
@@ -159,7 +159,7 @@ TEST_F(JoinAndLeave, TheSwitchWaitsForTheNewHostsSeatOfferAndCancellingTheWindow
     QTest::keyClick(&sessions().joinDialog(), Qt::Key_Escape);
     EXPECT_EQ(sessions().pendingJoin(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !other.peer->Connected(); }, 3000));
-    EXPECT_TRUE(chat->connection().send("CMD_chat+2+still here|clBlack"));
+    EXPECT_TRUE(chat->session().connection().send("CMD_chat+2+still here|clBlack"));
     EXPECT_TRUE(next.waitForRequest("CMD_chat+2+still here|clBlack")) << "the joined game goes on";
 
     // Another game chosen while a join connects: the join is given up with its window.
@@ -170,7 +170,8 @@ TEST_F(JoinAndLeave, TheSwitchWaitsForTheNewHostsSeatOfferAndCancellingTheWindow
     EXPECT_EQ(sessions().pendingJoin(), nullptr);
     EXPECT_FALSE(sessions().joinDialog().isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !third.peer->Connected(); }, 3000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return chat->state().amhost && chat->state().loggedin; }, 5000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return chat->session().state().amhost && chat->session().state().loggedin; }, 5000))
         << "the solo game runs";
 }
 
@@ -199,7 +200,7 @@ TEST_F(JoinAndLeave, TheAddressFieldNeverCompletesWhatIsTyped)
 TEST_F(JoinAndLeave, AJoinedPlayerKeepsTheWindowWhenTheHostLeavesRemovesThemOrHostsAnew)
 {
     startSolo();
-    sessions().switchTo(QStringLiteral("Hal"), QStringLiteral("127.0.0.1"), true);
+    sessions().switchTo({QStringLiteral("Hal"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
     ASSERT_TRUE(QTest::qWaitFor([&] { return chat->server()->state().seats[1].name == "Hal"; }, 5000));
 
     struct Row
@@ -210,7 +211,9 @@ TEST_F(JoinAndLeave, AJoinedPlayerKeepsTheWindowWhenTheHostLeavesRemovesThemOrHo
     const Row rows[] = {
         {"the host removes the player", [&] { chat->server()->disconnectsock(2); }},
         {"the host hosts anew",
-         [&] { sessions().switchTo(QStringLiteral("Hal"), QStringLiteral("127.0.0.1"), true); }},
+         [&] {
+             sessions().switchTo({QStringLiteral("Hal"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
+         }},
         {"the host leaves", [&] { chat.reset(); }},
     };
     player = makeWindow(QStringLiteral("player"));
@@ -220,11 +223,13 @@ TEST_F(JoinAndLeave, AJoinedPlayerKeepsTheWindowWhenTheHostLeavesRemovesThemOrHo
     for (const Row &row : rows) {
         ASSERT_TRUE(chat);
         const quint16 port = chat->server()->listeningPort();
-        player->sessions().switchTo(QStringLiteral("Pia"), QStringLiteral("127.0.0.1:%1").arg(port), false);
+        player->sessions().switchTo(
+            {QStringLiteral("Pia"), QStringLiteral("127.0.0.1:%1").arg(port), SwitchRequest::Mode::Join});
         // Logged in to this host, and both names on the new board.
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return player->state().loggedin && player->board().playerName(1)->text() == QLatin1String("Hal")
+                return player->session().state().loggedin
+                       && player->board().playerName(1)->text() == QLatin1String("Hal")
                        && player->board().playerName(2)->text() == QLatin1String("Pia");
             },
             5000))
@@ -241,7 +246,7 @@ TEST_F(JoinAndLeave, AJoinedPlayerKeepsTheWindowWhenTheHostLeavesRemovesThemOrHo
         EXPECT_EQ(linesOf(*player).last(), WhatNow) << row.name << ": said once, last";
         EXPECT_EQ(player->board().playerName(1)->text(), QStringLiteral("Hal")) << row.name << ": the board stays";
         EXPECT_EQ(player->board().playerName(2)->text(), QStringLiteral("Pia")) << row.name;
-        EXPECT_FALSE(player->state().loggedin) << row.name;
+        EXPECT_FALSE(player->session().state().loggedin) << row.name;
         if (row.name == std::string("the host leaves"))
             screenshot(*player, "main-after-the-host-left");
     }
@@ -253,11 +258,11 @@ TEST_F(JoinAndLeave, AJoinedPlayerKeepsTheWindowWhenTheHostLeavesRemovesThemOrHo
     solo->trigger();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return linesOf(*player).count(QStringLiteral("You are Connected.")) > connectedBefore; }, 5000));
-    EXPECT_TRUE(player->state().amhost);
-    EXPECT_TRUE(player->parameters().isEmpty());
+    EXPECT_TRUE(player->session().state().amhost);
+    EXPECT_EQ(player->start().mode, SwitchRequest::Mode::Solo);
     EXPECT_EQ(player->board().playerName(1)->text(), QStringLiteral("You"));
     EXPECT_EQ(player->board().playerName(2)->text(), QStringLiteral("<Waiting>"));
-    EXPECT_TRUE(player->menu().StartGame1->isEnabled());
+    EXPECT_TRUE(player->menu().startGame()->isEnabled());
     EXPECT_TRUE(player->isVisible());
 }
 

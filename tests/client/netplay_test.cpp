@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpSocket>
 
 namespace {
 
@@ -58,7 +60,7 @@ TEST_F(Netplay, TheWindowsStartInTheNameFieldAndEscapeChangesNothing)
     QTest::keyClick(&host, Qt::Key_Escape);
     EXPECT_FALSE(host.isVisible());
 
-    EXPECT_EQ(chat->state().playername, QStringLiteral("You"));
+    EXPECT_EQ(chat->session().state().playername, QStringLiteral("You"));
     EXPECT_EQ(chat->server()->listeningPort(), soloPort) << "the solo game goes on";
     EXPECT_TRUE(ClientSettings(settingsPath()).readPlayerName().isEmpty()) << "nothing stored on cancel";
 }
@@ -111,7 +113,7 @@ TEST_F(Netplay, RefusedEntriesSayWhyAndChangeNothing)
     EXPECT_TRUE(host.problem().contains(QLatin1String("at most 64 bytes"))) << host.problem().toStdString();
     screenshot(host, "host-refused");
 
-    EXPECT_EQ(chat->state().playername, QStringLiteral("You"));
+    EXPECT_EQ(chat->session().state().playername, QStringLiteral("You"));
     EXPECT_EQ(chat->server()->listeningPort(), soloPort);
     EXPECT_FALSE(refusesConnections(soloPort)) << "the solo host still runs";
     EXPECT_TRUE(gateway.calls().isEmpty()) << "nobody asked the router";
@@ -142,9 +144,10 @@ TEST_F(Netplay, HostingFromASoloGameReplacesItsHostOpensTheRouterPortAndClosesIt
     ASSERT_NE(port, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return chat->server()->state().seats[1].name == "Bea"; }, 5000))
         << "the new connection logs in with the typed name";
-    EXPECT_TRUE(chat->state().amhost);
-    EXPECT_EQ(chat->parameters(),
-              (QStringList{QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
+    EXPECT_TRUE(chat->session().state().amhost);
+    EXPECT_EQ(chat->start().mode, SwitchRequest::Mode::Host);
+    EXPECT_EQ(chat->start().name, QStringLiteral("Bea"));
+    EXPECT_EQ(chat->start().address, QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(chat->isVisible()) << "the same window";
     EXPECT_TRUE(chatText().contains(QLatin1String("Loading Multi-player Game.. Please Wait.")));
     EXPECT_EQ(ClientSettings(settingsPath()).readPlayerName(), QStringLiteral("Bea"));
@@ -166,17 +169,34 @@ TEST_F(Netplay, HostingFromASoloGameReplacesItsHostOpensTheRouterPortAndClosesIt
     EXPECT_EQ(gateway.callsOf(QStringLiteral("DeletePortMapping")).size(), 1);
 }
 
+// The host tells when its seats change; the announced free seats follow each change.
+TEST_F(Netplay, TheAnnouncedFreeSeatsFollowTheHostsSeats)
+{
+    startSolo();
+    QSignalSpy announced(&sessions(), &SessionSwitcher::freeSeatsAnnounced);
+    sessions().switchTo({QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
+    const auto lastAnnounced = [&] { return announced.isEmpty() ? -1 : announced.last().at(0).toInt(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastAnnounced() == 3; }, 5000)) << "Bea sits at seat 1";
+    auto guest = std::make_unique<QTcpSocket>();
+    guest->connectToHost(QHostAddress::LocalHost, chat->server()->listeningPort());
+    ASSERT_TRUE(guest->waitForConnected(2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lastAnnounced() == 2; }, 5000)) << "a guest takes seat 2";
+    EXPECT_EQ(sessions().freeSeats(), 2);
+    guest.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lastAnnounced() == 3; }, 5000)) << "the guest left";
+}
+
 TEST_F(Netplay, SwitchingThePortOptionOffClosesTheRouterPortAndIsRemembered)
 {
     startSolo();
-    sessions().switchTo(QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), true);
+    sessions().switchTo({QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !gateway.mappings().isEmpty(); }, 10000));
     menuItem("OpenPortOnRouter1")->trigger();
     EXPECT_FALSE(menuItem("OpenPortOnRouter1")->isChecked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return gateway.mappings().isEmpty(); }, 10000));
     EXPECT_FALSE(ClientSettings(settingsPath()).readOpenPort());
 
-    sessions().switchTo(QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), true);
+    sessions().switchTo({QStringLiteral("Bea"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
     QTest::qWait(200);
     EXPECT_EQ(gateway.callsOf(QStringLiteral("AddPortMapping")).size(), 1)
         << "switched off: the router is not asked";
@@ -218,7 +238,7 @@ TEST_F(Netplay, JoiningFromASoloGameLogsInToTheOtherHostAndRemembersTheAddress)
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote.state().seats[1].name == "Cy"; }, 5000))
         << "logged in with the typed name";
     EXPECT_TRUE(refusesConnections(soloPort)) << "the solo host stopped";
-    EXPECT_FALSE(chat->state().amhost);
+    EXPECT_FALSE(chat->session().state().amhost);
     EXPECT_FALSE(menuItem("StartGame1")->isEnabled());
     EXPECT_TRUE(gateway.calls().isEmpty()) << "joining asks no router";
 
@@ -231,7 +251,7 @@ TEST_F(Netplay, JoiningFromASoloGameLogsInToTheOtherHostAndRemembersTheAddress)
               QStringLiteral("kept"));
 
     // Back to hosting from a joined game: the joined host sees this player leave.
-    sessions().switchTo(QStringLiteral("Cy"), QStringLiteral("127.0.0.1"), true);
+    sessions().switchTo({QStringLiteral("Cy"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
     EXPECT_TRUE(QTest::qWaitFor([&] { return !remote.state().seats[1].connected; }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return chat->server()->state().seats[1].name == "Cy"; }, 5000));
 }
@@ -242,7 +262,7 @@ TEST_F(Netplay, TheBoardIsClearedWhenTheGameIsLeft)
     chat->board().score(1)->setText(QStringLiteral("120"));
     chat->board().playerName(3)->setText(QStringLiteral("Old Friend"));
     chat->board().label_status->setText(QStringLiteral("Old Friend's turn"));
-    sessions().switchTo(QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), true);
+    sessions().switchTo({QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
     EXPECT_EQ(chat->board().score(1)->text(), QStringLiteral("0"));
     EXPECT_EQ(chat->board().playerName(3)->text(), QStringLiteral("<Waiting>"));
     ASSERT_TRUE(

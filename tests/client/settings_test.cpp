@@ -50,7 +50,7 @@ protected:
     QStringList markedSizes() const
     {
         QStringList marked;
-        for (QAction *n : chat->menu().TextSizes) {
+        for (QAction *n : chat->menu().textSizes()) {
             if (n->isChecked())
                 marked << n->text();
         }
@@ -64,7 +64,7 @@ protected:
         host.received.clear();
         host.framer = MessageFramer();
     }
-    QRect outer() const { return chat->place().outer(); }
+    QRect outer() const { return chat->options().place().outer(); }
     void created() override
     {
         if (server)
@@ -74,7 +74,7 @@ protected:
     void arrive(int id = 1)
     {
         login(id);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return chat->state().botspeed != 0; }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return chat->options().values().botSpeed != 0; }, 3000));
     }
 
     TServer *server = nullptr; // the in-process host, when a case needs one
@@ -83,16 +83,16 @@ protected:
 TEST_F(Settings, NoFileGivesTheDefaults)
 {
     arrive();
-    EXPECT_EQ(chat->chatView().textSize(), 8);
+    EXPECT_EQ(chat->session().chatView().textSize(), 8);
     EXPECT_EQ(markedSizes(), QStringList{QStringLiteral("8")});
-    EXPECT_EQ(chat->chatInput().textColor(), QColor(0, 0, 0));
-    EXPECT_EQ(chat->state().botspeed, 1000);
-    EXPECT_TRUE(chat->menu().Normal1->isChecked());
-    EXPECT_TRUE(chat->menu().PlaySounds1->isChecked());
-    EXPECT_TRUE(chat->menu().PlayChatterSounds1->isChecked());
-    EXPECT_TRUE(chat->menu().Classic1->isChecked());
+    EXPECT_EQ(chat->session().chatInput().textColor(), QColor(0, 0, 0));
+    EXPECT_EQ(chat->options().values().botSpeed, 1000);
+    EXPECT_TRUE(chat->menu().normalBots()->isChecked());
+    EXPECT_TRUE(chat->menu().playSounds()->isChecked());
+    EXPECT_TRUE(chat->menu().playChatterSounds()->isChecked());
+    EXPECT_TRUE(chat->menu().classicTurnSound()->isChecked());
     EXPECT_EQ(outer(), QRect(3, 3, 700, 590));
-    EXPECT_EQ(chat->chatInput().phrases(), ChatInput::defaultPhrases());
+    EXPECT_EQ(chat->session().chatInput().phrases(), ChatInput::defaultPhrases());
     EXPECT_FALSE(QFile::exists(iniPath())) << "reading writes nothing";
 }
 
@@ -106,41 +106,42 @@ TEST_F(Settings, KeyValuesAndTheirInvalidForms)
     const Case cases[] = {
         {"Botspeed=750",
          [](Tchat &c) {
-             EXPECT_EQ(c.state().botspeed, 1000);
-             EXPECT_TRUE(c.menu().Normal1->isChecked());
+             EXPECT_EQ(c.options().values().botSpeed, 1000);
+             EXPECT_TRUE(c.menu().normalBots()->isChecked());
          }},
         {"Botspeed=2000",
          [](Tchat &c) {
-             EXPECT_EQ(c.state().botspeed, 2000);
-             EXPECT_TRUE(c.menu().Slow1->isChecked());
+             EXPECT_EQ(c.options().values().botSpeed, 2000);
+             EXPECT_TRUE(c.menu().slowBots()->isChecked());
          }},
-        {"Playsounds=no", [](Tchat &c) { EXPECT_TRUE(c.menu().PlaySounds1->isChecked()); }},
-        {"Playsounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().PlaySounds1->isChecked()); }},
-        {"ChatterSounds=FALSE", [](Tchat &c) { EXPECT_TRUE(c.menu().PlayChatterSounds1->isChecked()); }},
-        {"ChatterSounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().PlayChatterSounds1->isChecked()); }},
+        {"Playsounds=no", [](Tchat &c) { EXPECT_TRUE(c.menu().playSounds()->isChecked()); }},
+        {"Playsounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().playSounds()->isChecked()); }},
+        {"ChatterSounds=FALSE", [](Tchat &c) { EXPECT_TRUE(c.menu().playChatterSounds()->isChecked()); }},
+        {"ChatterSounds=false", [](Tchat &c) { EXPECT_FALSE(c.menu().playChatterSounds()->isChecked()); }},
         {"Turnsound=2",
          [](Tchat &c) {
-             EXPECT_TRUE(c.menu().Classic1->isChecked());
-             EXPECT_FALSE(c.game().turnSoundNew);
+             EXPECT_TRUE(c.menu().classicTurnSound()->isChecked());
+             EXPECT_FALSE(c.session().game().turnSoundNew);
          }},
         {"Turnsound=1",
          [](Tchat &c) {
-             EXPECT_TRUE(c.menu().New1->isChecked());
-             EXPECT_TRUE(c.game().turnSoundNew);
+             EXPECT_TRUE(c.menu().newTurnSound()->isChecked());
+             EXPECT_TRUE(c.session().game().turnSoundNew);
          }},
-        {"Textsize=twelve", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 8); }},
-        {"Textsize=0", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 8); }},
-        {"Textsize=12", [](Tchat &c) { EXPECT_EQ(c.chatView().textSize(), 12); }},
-        {"Textcolor=clNavy", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 128)); }},
-        {"Textcolor=$004080FF", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(255, 128, 64)); }},
-        {"Textcolor=purplish", [](Tchat &c) { EXPECT_EQ(c.chatInput().textColor(), QColor(0, 0, 0)); }},
+        {"Textsize=twelve", [](Tchat &c) { EXPECT_EQ(c.session().chatView().textSize(), 8); }},
+        {"Textsize=0", [](Tchat &c) { EXPECT_EQ(c.session().chatView().textSize(), 8); }},
+        {"Textsize=12", [](Tchat &c) { EXPECT_EQ(c.session().chatView().textSize(), 12); }},
+        {"Textcolor=clNavy", [](Tchat &c) { EXPECT_EQ(c.session().chatInput().textColor(), QColor(0, 0, 128)); }},
+        {"Textcolor=$004080FF",
+         [](Tchat &c) { EXPECT_EQ(c.session().chatInput().textColor(), QColor(255, 128, 64)); }},
+        {"Textcolor=purplish", [](Tchat &c) { EXPECT_EQ(c.session().chatInput().textColor(), QColor(0, 0, 0)); }},
         // 800 x 590 leaves a client area 544 high, below the 550 minimum: it grows to it.
         {"Left=40\nTop=x\nWidth=800\nHeight=",
-         [](Tchat &c) { EXPECT_EQ(c.place().outer(), QRect(40, 3, 800, 596)); }},
+         [](Tchat &c) { EXPECT_EQ(c.options().place().outer(), QRect(40, 3, 800, 596)); }},
         {"Phrase3=Hi there\nPhrase4=",
          [](Tchat &c) {
-             EXPECT_EQ(c.chatInput().phrases().value(2), QStringLiteral("Hi there"));
-             EXPECT_EQ(c.chatInput().phrases().value(3), QStringLiteral("Excellent!"));
+             EXPECT_EQ(c.session().chatInput().phrases().value(2), QStringLiteral("Hi there"));
+             EXPECT_EQ(c.session().chatInput().phrases().value(3), QStringLiteral("Excellent!"));
          }},
     };
     for (const Case &c : cases) {
@@ -156,10 +157,10 @@ TEST_F(Settings, TextSizeWithoutAMenuItemAppliesAndIsWrittenBack)
 {
     writeIni("[Dorvane]\nTextsize=11\n");
     arrive();
-    EXPECT_EQ(chat->chatView().textSize(), 11);
-    EXPECT_EQ(chat->chatView().style(9).font().pixelSize(), 15); // 11 points at 96 dpi
+    EXPECT_EQ(chat->session().chatView().textSize(), 11);
+    EXPECT_EQ(chat->session().chatView().style(9).font().pixelSize(), 15); // 11 points at 96 dpi
     EXPECT_TRUE(markedSizes().isEmpty());
-    chat->menu().PlaySounds1->trigger();
+    chat->menu().playSounds()->trigger();
     EXPECT_EQ(value("Textsize"), QStringLiteral("11"));
     find<QAction>(QStringLiteral("N141"))->trigger();
     EXPECT_EQ(markedSizes(), QStringList{QStringLiteral("14")});
@@ -170,12 +171,12 @@ TEST_F(Settings, EveryMenuChangeWritesTheWholeSectionInOrder)
 {
     writeIni("; kept\n[Other]\nTop=99\n");
     arrive();
-    chat->menu().New1->trigger();
+    chat->menu().newTurnSound()->trigger();
     EXPECT_EQ(readIni(), QByteArray("; kept\n[Other]\nTop=99\n\n[Dorvane]\nTextsize=8\nTextcolor=clBlack\n"
                                     "Botspeed=1000\nTop=3\nLeft=3\nWidth=700\nHeight=590\nTurnsound=1\n"
                                     "Playsounds=true\nChatterSounds=true\n"));
-    EXPECT_TRUE(chat->menu().New1->isChecked());
-    EXPECT_FALSE(chat->menu().Classic1->isChecked());
+    EXPECT_TRUE(chat->menu().newTurnSound()->isChecked());
+    EXPECT_FALSE(chat->menu().classicTurnSound()->isChecked());
 }
 
 TEST_F(Settings, ChangesBeforeTheFileIsReadKeepTheStoredValues)
@@ -183,7 +184,7 @@ TEST_F(Settings, ChangesBeforeTheFileIsReadKeepTheStoredValues)
     writeIni("[Dorvane]\nTextsize=14\nTextcolor=clNavy\nBotspeed=500\nTop=40\nLeft=30\nWidth=720\nHeight=600\n"
              "Turnsound=1\nPlaysounds=true\nChatterSounds=false\n");
     start(); // not yet logged in: the design values are showing
-    chat->menu().PlaySounds1->trigger();
+    chat->menu().playSounds()->trigger();
     EXPECT_EQ(readIni(), QByteArray("[Dorvane]\nTextsize=14\nTextcolor=clNavy\nBotspeed=500\nTop=40\nLeft=30\n"
                                     "Width=720\nHeight=600\nTurnsound=1\nPlaysounds=false\nChatterSounds=false\n"))
         << "only the change is written";
@@ -239,16 +240,16 @@ TEST_F(Settings, TextColourDialogOkSavesCancelKeeps)
 {
     arrive();
     colors.answer = QColor(255, 128, 64);
-    chat->menu().TextColor1->trigger();
+    chat->menu().textColor()->trigger();
     EXPECT_EQ(colors.lastInitial, QColor(0, 0, 0));
     EXPECT_EQ(value("Textcolor"), QStringLiteral("$004080FF"));
-    EXPECT_EQ(chat->chatInput().textColor(), QColor(255, 128, 64));
+    EXPECT_EQ(chat->session().chatInput().textColor(), QColor(255, 128, 64));
     writeIni("");
     colors.answer.reset();
-    chat->menu().TextColor1->trigger();
+    chat->menu().textColor()->trigger();
     EXPECT_EQ(colors.asked, 2);
     EXPECT_TRUE(readIni().isEmpty()) << "Cancel writes nothing";
-    EXPECT_EQ(chat->chatInput().textColor(), QColor(255, 128, 64));
+    EXPECT_EQ(chat->session().chatInput().textColor(), QColor(255, 128, 64));
 }
 
 TEST_F(Settings, SeatOneSendsTheStoredBotSpeedOnArrival)
@@ -256,14 +257,14 @@ TEST_F(Settings, SeatOneSendsTheStoredBotSpeedOnArrival)
     writeIni("[Dorvane]\nBotspeed=500\n");
     arrive(1);
     EXPECT_TRUE(host.waitForRequest("CMD_botspeed+1+500+"));
-    EXPECT_TRUE(chat->menu().Fast1->isChecked());
+    EXPECT_TRUE(chat->menu().fastBots()->isChecked());
 }
 
 TEST_F(Settings, ClosingUnmovedWritesNothingEvenAfterAMenuWrite)
 {
     writeIni("[Dorvane]\nLeft=40\nTop=50\nWidth=720\nHeight=600\n");
     arrive();
-    chat->menu().PlaySounds1->trigger(); // writes the section, geometry included
+    chat->menu().playSounds()->trigger(); // writes the section, geometry included
     writeIni("[Dorvane]\nTop=77\n");
     chat->move(300, 300);
     chat->move(40, 50);
@@ -289,7 +290,7 @@ TEST_F(Settings, ClosingStoresTheWindowShrunkOnceToTheWorkArea)
         QFile::remove(iniPath());
         arrive();
         chat->move(10, 20);
-        chat->place().applySize(c.size);
+        chat->options().place().applySize(c.size);
         ASSERT_EQ(outer().size(), c.size);
         chat->close();
         EXPECT_EQ(value("Width"), QString::number(c.stored.width()));
@@ -306,7 +307,7 @@ TEST_F(Settings, ResetScreenLocationMovesWithoutWriting)
     arrive();
     chat->move(200, 100);
     chat->resize(900, 700);
-    chat->menu().ResetScreenLocation1->trigger();
+    chat->menu().resetScreenLocation()->trigger();
     EXPECT_EQ(outer(), QRect(3, 3, 700, 590));
     EXPECT_FALSE(QFile::exists(iniPath()));
 }
@@ -323,7 +324,7 @@ TEST_F(Settings, ClientAreaNeverSmallerThanTheBoard)
     EXPECT_TRUE(QTest::qWaitFor([&] { return chat->width() >= Board::Width + 15; }, 1000));
     EXPECT_GE(chat->centralWidget()->width(), Board::Width + 15);
     EXPECT_GE(chat->centralWidget()->height(), Board::Height + 12);
-    EXPECT_GE(chat->place().clientArea().height(), Board::Height + 12);
+    EXPECT_GE(chat->options().place().clientArea().height(), Board::Height + 12);
 }
 
 TEST_F(Settings, TheStoredPlaceIsTheOuterWindowAroundTheDesignClientArea)
@@ -367,13 +368,13 @@ TEST_F(Settings, AStoredPlaceIsUsedOnlyWhenItFitsTheWorkArea)
 TEST_F(Settings, EachSoundObeysOnlyItsOwnSwitch)
 {
     arrive();
-    chat->menu().PlaySounds1->trigger(); // off; chatter sounds stay on
+    chat->menu().playSounds()->trigger(); // off; chatter sounds stay on
     soundPlayer.played.clear();
     chat->playsounds(QStringLiteral("dice"));
     deliver("CMD_playasound+1+wave3+");
     EXPECT_EQ(soundPlayer.played, QStringList{QStringLiteral("wave3")});
-    chat->menu().PlaySounds1->trigger();
-    chat->menu().PlayChatterSounds1->trigger();
+    chat->menu().playSounds()->trigger();
+    chat->menu().playChatterSounds()->trigger();
     soundPlayer.played.clear();
     chat->playsounds(QStringLiteral("turn"));
     deliver("CMD_playasound+1+wave13+");
@@ -384,14 +385,14 @@ TEST_F(Settings, EachSoundObeysOnlyItsOwnSwitch)
 TEST_F(Settings, BothScrollChatOffItemsShareTheirMark)
 {
     start();
-    QAction *popupItem = chat->chatView().ScrollChatOff();
-    chat->menu().ScrollChatOff1->trigger();
-    EXPECT_TRUE(chat->chatView().scrollOff());
+    QAction *popupItem = chat->session().chatView().ScrollChatOff();
+    chat->menu().scrollChatOff()->trigger();
+    EXPECT_TRUE(chat->session().chatView().scrollOff());
     EXPECT_TRUE(popupItem->isChecked());
     popupItem->trigger();
-    EXPECT_FALSE(chat->chatView().scrollOff());
-    EXPECT_FALSE(chat->menu().ScrollChatOff1->isChecked());
-    chat->menu().ClearMainChat1->trigger();
+    EXPECT_FALSE(chat->session().chatView().scrollOff());
+    EXPECT_FALSE(chat->menu().scrollChatOff()->isChecked());
+    chat->menu().clearMainChat()->trigger();
     EXPECT_TRUE(chatLines().isEmpty());
 }
 

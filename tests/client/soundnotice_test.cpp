@@ -63,11 +63,11 @@ TEST_F(SoundNotice, NoSoundDeviceIsSaidOnceAsAStatusLine)
 {
     DesktopSoundPlayer player = silentPlayer();
     open(player);
-    chat->sounds().enabled = false;
+    chat->session().sounds().enabled = false;
     chat->playsounds(QStringLiteral("dice"));
     EXPECT_TRUE(soundLines().isEmpty()) << "nothing is said while sounds are off";
 
-    chat->sounds().enabled = true;
+    chat->session().sounds().enabled = true;
     for (const char *name : {"entered", "dice", "turn", "winner"})
         chat->playsounds(QString::fromLatin1(name));
     const auto lines = soundLines();
@@ -75,7 +75,7 @@ TEST_F(SoundNotice, NoSoundDeviceIsSaidOnceAsAStatusLine)
     EXPECT_TRUE(lines[0].first.startsWith(QStringLiteral("No sound device or sound server was found")))
         << lines[0].first.toStdString();
     EXPECT_EQ(lines[0].second, ChatLine::StatusColor);
-    EXPECT_TRUE(chat->sounds().enabled) << "Play Sounds stays as the player set it";
+    EXPECT_TRUE(chat->session().sounds().enabled) << "Play Sounds stays as the player set it";
 }
 
 } // namespace

@@ -52,9 +52,9 @@ TEST_F(Startup, SoloGameHostsLogsInAndSendsTheBotSpeed)
     EXPECT_TRUE(host.waitForRequest("CMD_botspeed+1+1000+")) << "seat 1 sends the default Normal speed";
     EXPECT_EQ(text("label_playername1"), QStringLiteral("You"));
     EXPECT_TRUE(chatLines().contains(QStringLiteral("You are Connected.")));
-    EXPECT_TRUE(chat->state().amhost);
+    EXPECT_TRUE(chat->session().state().amhost);
     EXPECT_TRUE(chat->board().button_start->isVisible());
-    EXPECT_TRUE(chat->menu().StartGame1->isEnabled());
+    EXPECT_TRUE(chat->menu().startGame()->isEnabled());
     EXPECT_EQ(lobby.accepted, 0) << "a solo game does not open the lobby link";
 }
 
@@ -62,12 +62,12 @@ TEST_F(Startup, JoinedSeatSendsNoBotSpeedUntilTheUserPicksOne)
 {
     login(2, "Ann");
     ASSERT_TRUE(host.waitForRequest("CMD_logininfo+2+1.0.9+You"));
-    chat->menu().Fast1->trigger();
+    chat->menu().fastBots()->trigger();
     EXPECT_TRUE(host.waitForRequest("CMD_botspeed+2+500+"));
     EXPECT_EQ(host.requestsStartingWith("CMD_botspeed"), QByteArrayList{"CMD_botspeed+2+500+"})
         << "the user's pick is the first bot speed sent";
-    EXPECT_TRUE(chat->menu().Fast1->isChecked());
-    EXPECT_FALSE(chat->menu().Normal1->isChecked());
+    EXPECT_TRUE(chat->menu().fastBots()->isChecked());
+    EXPECT_FALSE(chat->menu().normalBots()->isChecked());
 }
 
 struct ParameterCase
@@ -88,9 +88,9 @@ TEST_P(StartupParameters, ThreeParametersHostOnlyForLowerCaseTrue)
     ASSERT_TRUE(host.waitForClient()) << c.name;
     EXPECT_TRUE(QTest::qWaitFor([&] { return lobby.accepted == 1; }, 3000)) << c.name << ": lobby link";
     EXPECT_EQ(chatLines().value(0), QStringLiteral("Loading Multi-player Game.. Please Wait.")) << c.name;
-    EXPECT_EQ(chat->state().amhost, c.hosts) << c.name;
+    EXPECT_EQ(chat->session().state().amhost, c.hosts) << c.name;
     EXPECT_EQ(chat->board().button_start->isVisible(), c.hosts) << c.name;
-    EXPECT_EQ(chat->menu().StartGame1->isEnabled(), c.hosts) << c.name;
+    EXPECT_EQ(chat->menu().startGame()->isEnabled(), c.hosts) << c.name;
     deliver("CMD_sendlogininfo+3");
     EXPECT_TRUE(host.waitForRequest("CMD_logininfo+3+1.0.9+Ann")) << c.name;
 }
@@ -121,7 +121,7 @@ TEST_F(Startup, OneOrTwoParametersOnlyAnnounceTheGame)
         host.received.clear();
         lobby.received.clear();
         EXPECT_FALSE(chat->board().button_start->isVisible()) << parameters.size();
-        EXPECT_FALSE(chat->menu().StartGame1->isEnabled()) << parameters.size();
+        EXPECT_FALSE(chat->menu().startGame()->isEnabled()) << parameters.size();
     }
 }
 
@@ -131,7 +131,7 @@ TEST_F(Startup, StartBeforeLoginSaysNotConnectedAndSendsNothing)
     ASSERT_TRUE(host.waitForClient());
     QTest::mouseClick(chat->board().button_start, Qt::LeftButton);
     EXPECT_EQ(boxes.messages, QStringList{QStringLiteral("You are not connected")});
-    ASSERT_TRUE(chat->connection().send("CMD_chat+0+marker|clBlack"));
+    ASSERT_TRUE(chat->session().connection().send("CMD_chat+0+marker|clBlack"));
     ASSERT_TRUE(host.waitForRequest("CMD_chat+0+marker|clBlack"));
     EXPECT_EQ(host.received, QByteArrayList{"CMD_chat+0+marker|clBlack"}) << "nothing went before the marker";
 }
@@ -171,7 +171,7 @@ TEST_F(Startup, HostClosingTheConnectionEndsTheGameButNotTheWindow)
     EXPECT_EQ(chatLines().last(), WhatNow);
     EXPECT_EQ(text("label_playername2"), QStringLiteral("Bob")) << "the board stays as it stood";
     EXPECT_FALSE(chat->board().button_start->isVisible()) << "there is no host to start a game";
-    EXPECT_FALSE(chat->menu().StartGame1->isEnabled());
+    EXPECT_FALSE(chat->menu().startGame()->isEnabled());
 }
 
 TEST_F(Startup, AHostThatNeverEndsItsMessageIsDisconnected)
@@ -181,7 +181,7 @@ TEST_F(Startup, AHostThatNeverEndsItsMessageIsDisconnected)
     host.sendRaw("CMD_chat+1+" + QByteArray(70 * 1024, 'x'));
     EXPECT_TRUE(QTest::qWaitFor([&] { return chatLines().contains(GameEnded); }, 3000));
     EXPECT_TRUE(chat->isVisible());
-    EXPECT_FALSE(chat->state().loggedin);
+    EXPECT_FALSE(chat->session().state().loggedin);
     EXPECT_TRUE(boxes.errors.isEmpty());
 }
 
@@ -214,7 +214,7 @@ TEST_F(Startup, ABrokenConnectionKeepsTheWindowAndSaysSoOnce)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return (peer = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }, 3000));
     ::close(listener);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->connection().send("CMD_chat+1+hi|clBlack"); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->session().connection().send("CMD_chat+1+hi|clBlack"); }, 3000));
     const linger reset{1, 0};
     ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(peer);
@@ -247,15 +247,16 @@ TEST_F(Startup, MalformedMessageIsReportedAndTheClientGoesOn)
 TEST_F(Startup, MessagesInOneReadAndSplitAcrossReadsKeepTheirOrder)
 {
     login();
-    const quint64 before = chat->connection().dispatchedCount();
+    const quint64 before = chat->session().connection().dispatchedCount();
     host.sendRaw(QByteArray("CMD_newplayerinfo+3+Ann\xff"
                             "CMD_newplayerinfo+4+Bo"));
     QTest::qWait(30);
     host.sendRaw(QByteArray("b\xff"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->connection().dispatchedCount() >= before + 2; }, 3000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return chat->session().connection().dispatchedCount() >= before + 2; }, 3000));
     EXPECT_EQ(text("label_playername3"), QStringLiteral("Ann"));
     EXPECT_EQ(text("label_playername4"), QStringLiteral("Bob"));
-    EXPECT_FALSE(chat->connection().timerRunning()) << "Timer1 stops once the queue is empty";
+    EXPECT_FALSE(chat->session().connection().timerRunning()) << "Timer1 stops once the queue is empty";
 }
 
 } // namespace

@@ -61,6 +61,14 @@ protected:
         return out;
     }
 
+    // A game ends with these names at the other seats: it is counted in the record the window
+    // shows (the window follows on its own) and the window lists the names at the table.
+    static void countGame(Ttallylist &w, const QString &winner, const QStringList &atTable)
+    {
+        w.record().addgame(winner, atTable);
+        w.loadchecklist(atTable);
+    }
+
     // The user ticks these names in "Players In Current Game".
     static void follow(Ttallylist &w, const QStringList &names)
     {
@@ -172,7 +180,7 @@ TEST_P(CountedGame, UpdatesLabelsAndFileAtOnce)
     w->show();
     select(*w, 0); // Ann's panel is showing while the game ends
 
-    w->addgame(c.winner, atTable);
+    countGame(*w, c.winner, atTable);
 
     EXPECT_EQ(text(*w, "mylabel_1") + u' ' + text(*w, "mylabel_2"), QString::fromLatin1(c.mine)) << c.name;
     EXPECT_EQ(panel(*w), split(c.ann)) << c.name;
@@ -234,7 +242,7 @@ TEST_F(TallyListTest, DropsTheOnlyOpponentOnlyOnYes)
     const auto w = open();
     w->loadchecklist({QStringLiteral("Klot")});
     follow(*w, {QStringLiteral("Klot")});
-    w->addgame(QStringLiteral("Klot"), {QStringLiteral("Klot")});
+    countGame(*w, QStringLiteral("Klot"), {QStringLiteral("Klot")});
     w->show();
     select(*w, 0);
 
@@ -262,8 +270,8 @@ TEST_F(TallyListTest, DropsTheRowOfTheUntickedEntry)
     const QStringList all = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
     w->loadchecklist(all);
     follow(*w, all);
-    w->addgame(QStringLiteral("A"), {QStringLiteral("A")});
-    w->addgame(QStringLiteral("C"), all);
+    countGame(*w, QStringLiteral("A"), {QStringLiteral("A")});
+    countGame(*w, QStringLiteral("C"), all);
 
     untick(*w, 1);
     EXPECT_EQ(m_boxes.questions, QStringList({"This will delete B's Tally, Are you want to delete it?"}));
@@ -278,7 +286,7 @@ TEST_F(TallyListTest, ResetsOnlyOnYes)
     const auto w = open();
     w->loadchecklist({QStringLiteral("Klot")});
     follow(*w, {QStringLiteral("Klot")});
-    w->addgame(QStringLiteral("addtomine"), {QStringLiteral("Klot")});
+    countGame(*w, QStringLiteral("addtomine"), {QStringLiteral("Klot")});
     w->show();
     select(*w, 0);
     auto *reset = w->findChild<QPushButton *>(QStringLiteral("button_reset"));
@@ -348,7 +356,7 @@ TEST_F(TallyListTest, DamagedFileGivesOneErrorAndAnEmptyTally)
 
         damage();
         const auto w = open();
-        w->addgame(QStringLiteral("addtomine"), {});
+        countGame(*w, QStringLiteral("addtomine"), {});
         EXPECT_EQ(text(*open(), "mylabel_2"), QStringLiteral("1"))
             << c.name << ": a counted game saves a good file";
         EXPECT_EQ(m_boxes.errors.size(), 2) << c.name;
@@ -365,7 +373,7 @@ TEST_F(TallyListTest, DamagedFileIsKeptWhenTheNextGameReplacesIt)
     const QString kept = m_path + QStringLiteral(".damaged");
     EXPECT_TRUE(m_boxes.errors.front().contains(kept)) << m_boxes.errors.front().toStdString();
 
-    w->addgame(QStringLiteral("addtomine"), {});
+    countGame(*w, QStringLiteral("addtomine"), {});
     QFile copy(kept);
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), damaged);
@@ -377,7 +385,7 @@ TEST_F(TallyListTest, DamagedFileIsKeptWhenTheNextGameReplacesIt)
 // leaves its unfinished file beside the tally; the next start removes it.
 TEST_F(TallyListTest, NextStartRemovesWhatAKilledSaveLeft)
 {
-    open()->addgame(QStringLiteral("addtomine"), {});
+    countGame(*open(), QStringLiteral("addtomine"), {});
     TallyTable big; // incompressible, so the compressed file outgrows the plain text
     std::mt19937 rng(7);
     QString noise;
@@ -447,9 +455,9 @@ TEST_F(TallyListTest, RestartKeepsTotalsAndClearsTheSession)
         const auto w = open();
         w->loadchecklist(atTable);
         follow(*w, atTable);
-        w->addgame(QStringLiteral("addtomine"), atTable);
-        w->addgame(QStringLiteral("Klot"), atTable);
-        w->addgame(QStringLiteral("addtomine"), {QStringLiteral("Ann")});
+        countGame(*w, QStringLiteral("addtomine"), atTable);
+        countGame(*w, QStringLiteral("Klot"), atTable);
+        countGame(*w, QStringLiteral("addtomine"), {QStringLiteral("Ann")});
     }
     const auto w = open();
     w->show();
@@ -462,7 +470,7 @@ TEST_F(TallyListTest, RestartKeepsTotalsAndClearsTheSession)
     EXPECT_EQ(panel(*w), split("3 0 2 1 0 0 0 0"));
     EXPECT_EQ(text(*w, "label_hisnametop"), QStringLiteral("Ann's Tally"));
 
-    w->addgame(QStringLiteral("Ann"), atTable);
+    countGame(*w, QStringLiteral("Ann"), atTable);
     EXPECT_EQ(panel(*w), split("4 1 2 1 1 1 0 0")) << "the panel follows a counted game";
 }
 
@@ -491,7 +499,7 @@ TEST_F(TallyListTest, WindowBuiltLaterShowsTheGamesCountedWithoutIt)
 
         w.loadchecklist({QStringLiteral("Klot"), QStringLiteral("Ann")});
         follow(w, {QStringLiteral("Ann")});
-        w.addgame(QStringLiteral("Ann"), {QStringLiteral("Klot"), QStringLiteral("Ann")});
+        countGame(w, QStringLiteral("Ann"), {QStringLiteral("Klot"), QStringLiteral("Ann")});
     }
     EXPECT_EQ(record.table().opponents(), (QStringList{"Klot", "Ann"})) << "the window changed the record";
     EXPECT_EQ(row(record.table(), QStringLiteral("Ann")), split("1 1 0 0 1 1 0 0"));
