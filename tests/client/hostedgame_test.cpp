@@ -70,13 +70,15 @@ TEST(HostedGame, TwoWindowsPlayToTheSameWinner)
                {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     ann.chat->setServer(&server);
     ann.chat->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ann.chat->session().state().loggedin && ann.chat->session().state().botspeed; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return ann.chat->session().state().loggedin && ann.chat->options().values().botSpeed; }, 5000));
     ASSERT_TRUE(server.listening());
 
     Window bob(server.listeningPort(), lobby.port(), QStringLiteral("dorvane-hosted-b-") + pid,
                {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")});
     bob.chat->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bob.chat->session().state().loggedin && bob.chat->session().state().botspeed; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return bob.chat->session().state().loggedin && bob.chat->options().values().botSpeed; }, 5000));
     ASSERT_EQ(bob.chat->session().state().myid, 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ann.board().playerName(2)->text() == QStringLiteral("Bob"); }, 5000));
 
@@ -90,8 +92,7 @@ TEST(HostedGame, TwoWindowsPlayToTheSameWinner)
     ASSERT_TRUE(QTest::qWaitFor([&] { return ann.sounds.played.contains(QStringLiteral("wave13")); }, 5000));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return bob.chatLines().contains(QStringLiteral("Ann says: Thanks!")); }, 5000));
-    EXPECT_TRUE(bob.chatLines().contains(QStringLiteral("a+b www.example.org")))
-        << bob.chatLines().toStdString();
+    EXPECT_TRUE(bob.chatLines().contains(QStringLiteral("a+b www.example.org"))) << bob.chatLines().toStdString();
 
     QTest::mouseClick(ann.board().button_start, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bob.board().button_start->isVisible(); }, 5000));
