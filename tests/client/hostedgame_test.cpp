@@ -5,6 +5,8 @@
 #include "chatform.h"
 #include "chatinput.h"
 #include "clientgame.h"
+#include "clientoptions.h"
+#include "gamesession.h"
 #include "gamerandom.h"
 #include "mainmenu.h"
 #include "messageboxes.h"
