@@ -7,6 +7,7 @@
 #include "pngpicture.h"
 #include "sessionswitcher.h"
 #include "singleinstance.h"
+#include "tallystore.h"
 #include "windowstyle.h"
 
 #include <QApplication>
@@ -72,7 +73,7 @@ int main(int argc, char **argv)
     options.settingsPath = dataFilePath(QLatin1String(gamedefaults::SettingsFileName));
     AuxiliaryWindowsOptions windowOptions;
     windowOptions.settingsPath = options.settingsPath;
-    windowOptions.tallyPath = dataFilePath(QLatin1String(gamedefaults::TallyFileName));
+    windowOptions.tallyPath = dataFilePath(TallyStore::FileName);
 
     // Created in this order: the main window, the tally (its file loaded) and the hidden host.
     // Every other window is built when first opened; the spectators and the tally are kept

@@ -1,4 +1,4 @@
-// Facts the main window and the auxiliary windows share: the files beside the program, the
+// Facts the main window and the auxiliary windows share: the settings file's name, the
 // default phrases, the bot speeds and the main window's reset place.
 #pragma once
 
@@ -11,8 +11,6 @@ namespace gamedefaults {
 
 // The settings file, shared with the lobby program (section "Dorvane").
 inline constexpr char SettingsFileName[] = "vornlobby.ini";
-// The tally file.
-inline constexpr char TallyFileName[] = "Dorvanetally.tld";
 
 // The phrase buttons 1 to 9 until the user edits them.
 inline constexpr std::array<const char *, 9> Phrases = {"Way To Go!", "Good One!",         "Nice Try!",

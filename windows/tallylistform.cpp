@@ -1,6 +1,6 @@
 #include "tallylistform.h"
 
-#include "messageboxes.h"
+#include "qtmessageboxes.h"
 #include "tallyrecord.h"
 #include "windowstyle.h"
 

@@ -3,8 +3,12 @@
 
 #include "die.h"
 
-// Each test reads dice whose state is 1 (free), marks the dice it uses 2 (phase 8 may set
-// dice aside as 3) and returns the points of the dice used, 0 when the phase is not made.
+// Each test reads only the dice whose state is Judging::Free, marks the dice it uses
+// Judging::Used (phase 8 marks the surplus dice of its colour Judging::SetAside) and returns
+// the points of the dice used (a wild counts 0), 0 when the phase is not made. The state is
+// not restored on failure: a two-part phase whose second part fails leaves the first part's
+// dice marked, so each judgement starts from the state of the offer. A run that needs a wild
+// marks every free wild as used.
 namespace phasetests {
 
 int checkforkinds(const DiceArray &dice, DiceState &state, int n);

@@ -18,7 +18,8 @@ struct TDie
 using DiceArray = std::array<TDie, NumDice + 1>;
 
 // How judging a turn's offer sees a die: not offered, offered and still free, used by the
-// phase, or set aside (phase 8 sets aside the dice of other colours it looked at).
+// phase, or set aside (phase 8 sets aside the lowest dice of its colour beyond seven; dice
+// of other colours stay free).
 enum class Judging { NotOffered, Free, Used, SetAside };
 
 // Judging state per die, indexed 1 to 10; index 0 is unused.

@@ -200,8 +200,8 @@ int checkforp7(const DiceArray &dice, DiceState &state)
     return twoParts(dice, state, checkforkinds, 4, checkforkinds, 4);
 }
 
-// Seven offered dice of the colour of the highest-numbered offered die; surplus dice
-// of that colour with the lowest values are set aside.
+// Seven free dice of the colour of the highest-numbered free die; the surplus dice of that
+// colour with the lowest values (the lower die first on equal values) are set aside.
 int checkforp8(const DiceArray &dice, DiceState &state)
 {
     int reference = 0;

@@ -1,4 +1,4 @@
-#include "messageboxes.h"
+#include "qtmessageboxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -14,7 +14,9 @@ class MemoryFile;
 class TallyStore
 {
 public:
-    // The tally file's name in the program folder: game name + "tally.tld".
+    // The tally file's name: game name + "tally.tld".
+    static constexpr QLatin1String FileName{"Dorvanetally.tld"};
+    // The tally file in the program folder.
     static QString defaultPath();
     // A decompressed tally larger than this is taken as damaged, not read.
     static constexpr qint64 MaxGridBytes = 16 * 1024 * 1024;

@@ -1,6 +1,5 @@
 #include "tallystore.h"
 
-#include "gamedefaults.h"
 #include "lzrw1.h"
 #include "memoryfile.h"
 #include "programfolder.h"
@@ -57,7 +56,7 @@ bool syncFile(const std::string &name)
 
 QString TallyStore::defaultPath()
 {
-    return programFolder() + QLatin1String(gamedefaults::TallyFileName);
+    return programFolder() + FileName;
 }
 
 TallyStore::TallyStore(QString path)

@@ -1,5 +1,5 @@
 // QtMessageBoxes: reports belong to the main window, come after it, never pile up, show plain text.
-#include "messageboxes.h"
+#include "qtmessageboxes.h"
 
 #include <QApplication>
 #include <QLabel>
