@@ -23,9 +23,9 @@ bool LoginDeadlines::watching(int entry) const
 std::optional<double> LoginDeadlines::nextDueMs() const
 {
     std::optional<double> next;
-    for (int k = 1; k <= MaxEntries; ++k) {
-        if (m_deadlines[k].connectionId != 0)
-            next = std::min(next.value_or(m_deadlines[k].dueMs), m_deadlines[k].dueMs);
+    for (int entry = 1; entry <= MaxEntries; ++entry) {
+        if (m_deadlines[entry].connectionId != 0)
+            next = std::min(next.value_or(m_deadlines[entry].dueMs), m_deadlines[entry].dueMs);
     }
     return next;
 }
@@ -33,12 +33,12 @@ std::optional<double> LoginDeadlines::nextDueMs() const
 QList<LoginDeadlines::Expired> LoginDeadlines::expire(double nowMs)
 {
     QList<Expired> expired;
-    for (int k = 1; k <= MaxEntries; ++k) {
-        const Deadline d = m_deadlines[k];
+    for (int entry = 1; entry <= MaxEntries; ++entry) {
+        const Deadline d = m_deadlines[entry];
         if (d.connectionId == 0 || d.dueMs > nowMs)
             continue;
-        m_deadlines[k] = {};
-        expired.append({k, d.connectionId});
+        m_deadlines[entry] = {};
+        expired.append({entry, d.connectionId});
     }
     return expired;
 }

@@ -6,6 +6,17 @@
 
 #include <QByteArray>
 #include <QList>
+#include <ostream>
+
+namespace protocol {
+
+// Test failures show an announcement as its bytes.
+inline void PrintTo(const Announcement &message, std::ostream *os)
+{
+    *os << buildAnnouncement(message).toStdString();
+}
+
+} // namespace protocol
 
 class RecordingSink : public TurnSink
 {
