@@ -64,7 +64,7 @@ void Table::connectionOpened(int entry, bool exempt)
     }
     m_queue.resetEntry(entry);
     m_closePending[entry] = false;
-    sendTo(entry, protocol::SendLoginInfo{entry}.build());
+    sendTo(entry, protocol::SendLoginInfo{entry});
     m_driver.onSeatsChanged();
 }
 
@@ -105,7 +105,7 @@ void Table::freeEntry(int entry)
         const QByteArray gone = protocol::PlayerDisconnected{entry, seat.name}.build();
         for (int j = 1; j <= m_state.conncount; ++j) {
             if (j != entry)
-                sendTo(j, gone);
+                sendBytes(j, gone);
         }
     }
     seat.connected = false;
@@ -165,7 +165,12 @@ void Table::reportDrop(QString reason)
     m_driver.onRequestDropped(reason);
 }
 
-void Table::sendTo(int entry, const QByteArray &message)
+void Table::sendTo(int entry, const protocol::Announcement &message)
+{
+    sendBytes(entry, protocol::buildAnnouncement(message));
+}
+
+void Table::sendBytes(int entry, const QByteArray &message)
 {
     if (!validEntry(entry))
         return;
@@ -188,7 +193,7 @@ void Table::sendTo(int entry, const QByteArray &message)
 void Table::broadcastBytes(const QByteArray &message)
 {
     for (int j = 1; j <= m_state.conncount; ++j)
-        sendTo(j, message);
+        sendBytes(j, message);
 }
 
 void Table::broadcast(const protocol::Announcement &message)
@@ -399,11 +404,11 @@ void Table::receivedlogininfo(const protocol::LoginInfo &request)
     broadcast(protocol::NewPlayerInfo{entry, name});
     for (int j = 1; j <= m_state.conncount && seat.connected; ++j) {
         if (j != entry && m_state.seats[j].connected)
-            sendTo(entry, protocol::ExistingPlayers{j, m_state.seats[j].name}.build());
+            sendTo(entry, protocol::ExistingPlayers{j, m_state.seats[j].name});
     }
     if (request.version != GameVersion) {
-        sendTo(1, protocol::HaveWrongVersion{name}.build());
-        sendTo(entry, protocol::WrongVersion{}.build());
+        sendTo(1, protocol::HaveWrongVersion{name});
+        sendTo(entry, protocol::WrongVersion{});
     }
     if (m_state.gameon)
         sendLoadStats(entry);
@@ -413,9 +418,9 @@ void Table::receivedlogininfo(const protocol::LoginInfo &request)
 
 void Table::sendLoadStats(int entry)
 {
-    sendTo(entry, latejoin::loadstats(m_state, entry).build());
+    sendTo(entry, latejoin::loadstats(m_state, entry));
     if (const auto sheet = latejoin::loadpscores(m_state, entry))
-        sendTo(entry, sheet->build());
+        sendTo(entry, *sheet);
 }
 
 void Table::kickhim(const protocol::KickHim &request)

@@ -64,8 +64,11 @@ private:
     void armComputerTimer(int intervalMs, int step) override;
     void disableComputerTimer() override;
 
+    // The only places a table's messages become bytes: typed ones are built here, relays
+    // (chat, actions, chatter sounds) arrive built and go out as they are.
+    void sendTo(int entry, const protocol::Announcement &message);
+    void sendBytes(int entry, const QByteArray &message);
     void broadcastBytes(const QByteArray &message);
-    void sendTo(int entry, const QByteArray &message);
     void reportDrop(QString reason);
     void freeEntry(int entry);
     void rearmLoginDeadline();
@@ -98,7 +101,7 @@ private:
     RequestQueue m_queue;
     LoginDeadlines m_loginDeadlines;
     ChatRelay m_chatRelay{[this](const QByteArray &m) { broadcastBytes(m); },
-                          [this](int entry, const QByteArray &m) { sendTo(entry, m); }};
+                          [this](int entry, const QByteArray &m) { sendBytes(entry, m); }};
     quint64 m_lastConnectionId = 0;
     bool m_dispatchRunning = false;
     bool m_pauseRunning = false;
