@@ -1,34 +1,18 @@
 #include "logindeadlines.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
-LoginDeadlines::LoginDeadlines(QObject *parent)
-    : QObject(parent)
-{
-    m_clock.start();
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &LoginDeadlines::onTimeout);
-}
-
-void LoginDeadlines::watch(int entry, quint64 connectionId)
+void LoginDeadlines::watch(int entry, quint64 connectionId, double nowMs)
 {
     if (entry < 1 || entry > MaxEntries || connectionId == 0)
         return;
-    const double ms = std::max(double(MinimumTimeoutMs), LoginTimeoutMs * m_scale);
-    const qint64 delay =
-        ms < double(std::numeric_limits<int>::max()) ? qint64(std::llround(ms)) : std::numeric_limits<int>::max();
-    m_deadlines[entry] = {connectionId, m_clock.elapsed() + delay};
-    rearm();
+    m_deadlines[entry] = {connectionId, nowMs + LoginTimeoutMs};
 }
 
 void LoginDeadlines::forget(int entry)
 {
-    if (entry < 1 || entry > MaxEntries || m_deadlines[entry].connectionId == 0)
-        return;
-    m_deadlines[entry] = {};
-    rearm();
+    if (entry >= 1 && entry <= MaxEntries)
+        m_deadlines[entry] = {};
 }
 
 bool LoginDeadlines::watching(int entry) const
@@ -36,30 +20,25 @@ bool LoginDeadlines::watching(int entry) const
     return entry >= 1 && entry <= MaxEntries && m_deadlines[entry].connectionId != 0;
 }
 
-void LoginDeadlines::rearm()
+std::optional<double> LoginDeadlines::nextDueMs() const
 {
-    qint64 next = std::numeric_limits<qint64>::max();
-    for (int k = 1; k <= MaxEntries; ++k) {
-        if (m_deadlines[k].connectionId != 0)
-            next = std::min(next, m_deadlines[k].dueMs);
+    std::optional<double> next;
+    for (int entry = 1; entry <= MaxEntries; ++entry) {
+        if (m_deadlines[entry].connectionId != 0)
+            next = std::min(next.value_or(m_deadlines[entry].dueMs), m_deadlines[entry].dueMs);
     }
-    if (next == std::numeric_limits<qint64>::max()) {
-        m_timer.stop();
-        return;
-    }
-    const qint64 wait = std::clamp<qint64>(next - m_clock.elapsed(), 0, std::numeric_limits<int>::max());
-    m_timer.start(int(wait));
+    return next;
 }
 
-void LoginDeadlines::onTimeout()
+QList<LoginDeadlines::Expired> LoginDeadlines::expire(double nowMs)
 {
-    const qint64 now = m_clock.elapsed();
-    for (int k = 1; k <= MaxEntries; ++k) {
-        const Deadline d = m_deadlines[k];
-        if (d.connectionId == 0 || d.dueMs > now)
+    QList<Expired> expired;
+    for (int entry = 1; entry <= MaxEntries; ++entry) {
+        const Deadline d = m_deadlines[entry];
+        if (d.connectionId == 0 || d.dueMs > nowMs)
             continue;
-        m_deadlines[k] = {};
-        Q_EMIT expired(k, d.connectionId);
+        m_deadlines[entry] = {};
+        expired.append({entry, d.connectionId});
     }
-    rearm();
+    return expired;
 }

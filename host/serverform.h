@@ -1,32 +1,28 @@
-// TServer: the hidden game host — listener, connection entries, request queue and dispatcher.
+// TServer: the hidden game host — listener, connections and Qt timers around one Table.
 #pragma once
 
-#include "chatrelay.h"
-#include "computerplayer.h"
 #include "hoststate.h"
-#include "logindeadlines.h"
-#include "requests.h"
-#include "requestqueue.h"
 #include "sock.h"
 #include "steptimer.h"
-#include "turnengine.h"
-#include "turnsink.h"
+#include "table.h"
+#include "tabledriver.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <array>
 
-// Seats up to nine connections (entries 1 to 4 players, 5 to 9 spectators), queues what they
-// send with the connection it came on, and handles one queued request per socktimer tick.
-// Everything runs on the thread that owns the object; nothing a peer sends can stop it.
-class TServer : public QObject, public TurnSink
+// Seats up to nine connections (entries 1 to 4 players, 5 to 9 spectators) at one table:
+// it moves the sockets' bytes to and from the table and runs the table's timers on Qt's
+// event loop. Everything runs on the thread that owns the object; nothing a peer sends can
+// stop it.
+class TServer : public QObject, private TableDriver
 {
     Q_OBJECT
 public:
-    static constexpr int SockTimerMs = 10;
-    static constexpr int Timer1Ms = 1000;
-    static constexpr qsizetype MaxUnsentBytes = 1024 * 1024; // a peer that stops reading is closed
+    static constexpr int SockTimerMs = Table::DispatchStepMs;
+    static constexpr int PauseStepMs = Table::PauseStepMs;
+    static constexpr qsizetype MaxUnsentBytes = Table::MaxUnsentBytes; // a peer that stops reading is closed
 
     explicit TServer(QObject *parent = nullptr);
     ~TServer() override;
@@ -43,22 +39,18 @@ public:
     // The port the listener is bound to; 0 while not listening.
     quint16 listeningPort() const { return Sock1.Listen() ? Sock1.boundPort() : 0; }
 
-    // Scales the socktimer, timer1, computertimer and log-in deadline (tests and tools only).
+    // Scales the dispatch, pause, computer and log-in timers (tests and tools only).
     void setTimeScale(double scale);
     double timeScale() const { return m_timeScale; }
 
-    HostState &state() { return m_state; }
-    const HostState &state() const { return m_state; }
-    qsizetype queuedRequests() const { return receivedlist.size(); }
-    qsizetype queuedBytes() const { return receivedlist.bytes(); }
+    HostState &state() { return m_table.state(); }
+    const HostState &state() const { return m_table.state(); }
+    qsizetype queuedRequests() const { return m_table.queuedRequests(); }
+    qsizetype queuedBytes() const { return m_table.queuedBytes(); }
     // The entry that holds the hosting player's own connection, 0 when none does.
     int hostingEntry() const;
-    bool computerTimerArmed() const { return computertimer.armed(); }
+    bool computerTimerArmed() const { return m_table.computerTimerArmed(); }
     bool computerTimerRunning() const { return computertimer.running(); }
-
-    // Window events.
-    void FormCreate();
-    void FormClose();
 
     // Socket events.
     void Sock1Accept(TSock *Sender);
@@ -67,38 +59,19 @@ public:
     void tempsockInfo(TSock *sender, TSocketInfo SocketInfo, const QString &Msg);
 
     // Takes one queued request and dispatches it.
-    void socktimerTimer();
+    void socktimerTimer() { m_table.timerFired(TableTimer::Dispatch); }
 
-    // Request handlers, called once the sender may make the request.
-    void receivedlogininfo(const protocol::LoginInfo &request);
-    void kickhim(const protocol::KickHim &request);
-    void botspeed(const protocol::BotSpeed &request);
-    void justwatch(const protocol::JustWatch &request);
-    void chat(const protocol::ChatRequest &request);
-    void action(const protocol::ActionRequest &request);
-    void playasound(const protocol::PlaySoundRequest &request);
-    void startgame(const protocol::StartGame &request);
-    void rollthedice(const protocol::RollTheDice &request);
-    void alldone(const protocol::AllDone &request);
+    // Closes the connection of entry if it is connected.
+    void disconnectsock(int entry) { m_table.disconnect(entry); }
 
-    // Closes the connection of entry k if it is connected.
-    void disconnectsock(int k);
-
-    // Test and tool seams: drive the dispatcher without sockets. An entry marked connected in
+    // Test and tool seams: drive the table without sockets. An entry marked connected in
     // state() without a socket takes part like any other; nothing is sent to it.
-    // Queues bytes as if they had arrived on entry k's connection.
-    void receiveOn(int k, const QByteArray &bytes);
+    // Queues bytes as if they had arrived on entry's connection.
+    void receiveOn(int entry, const QByteArray &bytes) { m_table.receive(entry, bytes); }
     // Fires the running pause and computer timers once each, as if their intervals had passed.
     void fireTimersNow();
-    // Frees entry k as if its connection had closed.
-    void connectionClosed(int k);
-
-    // TurnSink
-    void broadcast(const QByteArray &message) override;
-    void armPauseTimer(int step) override { timer1.arm(Timer1Ms, step); }
-    void disablePauseTimer() override { timer1.disable(); }
-    void armComputerTimer(int intervalMs, int step) override { computertimer.arm(intervalMs, step); }
-    void disableComputerTimer() override { computertimer.disable(); }
+    // Frees entry as if its connection had closed.
+    void connectionClosed(int entry) { m_table.connectionClosed(entry); }
 
 Q_SIGNALS:
     // Emitted when a request is dropped: a malformed field, a seat the sender may not speak
@@ -110,55 +83,37 @@ Q_SIGNALS:
     void seatsChanged();
 
 private:
-    // Reads a request's rest and hands it to its handler when the sender may make it;
-    // false when it may not. Throws protocol::ProtocolError for a malformed request.
-    using Route = bool (TServer::*)(const QByteArray &rest, int sender);
-    template <typename Request, void (TServer::*Handle)(const Request &)>
-    bool serve(const QByteArray &rest, int sender);
+    // TableDriver
+    qsizetype send(int entry, const QByteArray &bytes) override;
+    void close(int entry, When when) override;
+    double nowMs() const override;
+    void startTimer(TableTimer timer, int intervalMs) override;
+    void stopTimer(TableTimer timer) override;
+    void onSeatsChanged() override { Q_EMIT seatsChanged(); }
+    void onRequestDropped(const QString &reason) override { Q_EMIT requestDropped(reason); }
 
     // One pending connection from the listener, or null when accepting failed.
     TSock *acceptPending();
     static void detachHandlers(TSock *sock);
-    void acceptInto(int k);
-    bool isHosting(int k) const;
-    void loginExpired(int k, quint64 connectionId);
+    void acceptInto(int entry);
     void refuseFull();
     int entryOf(TSock *sock) const;
-    void sendTo(int k, const QByteArray &message);
-    void dispatch(const QueuedRequest &request);
-    static Route routeFor(const QByteArray &command);
-    void closeLater(int k, const QString &reason);
-    void reportDrop(QString reason);
-    void freeEntry(int k);
-    void sendLoadStats(int k);
-    // Milliseconds on the host's scaled clock: real time divided by the time scale.
-    double hostNowMs() const;
-    void timer1Timer(int step);
-    void computertimerTimer(int step);
     int scaled(int ms) const;
 
     TSock Sock1;
     TSock tempsock;
-    RequestQueue receivedlist;
+    std::array<TSock *, HostState::MaxEntries + 1> m_sockets{}; // owned by the listener
     QTimer socktimer;
     StepTimer timer1{StepTimer::Mode::Repeating};
     StepTimer computertimer{StepTimer::Mode::SingleShot, 1};
-
-    HostState m_state;
-    TurnEngine m_engine{m_state, *this};
-    ComputerPlayer m_computer{m_state, m_engine, *this};
-    LoginDeadlines m_loginDeadlines;
-    quint64 m_lastConnectionId = 0;
-    // The hosting player's own client: the first connection the listener accepts, when it
+    StepTimer logintimer{StepTimer::Mode::SingleShot, LoginDeadlines::MinimumTimeoutMs};
+    Table m_table{*this};
+    // The hosting player's own client is the first connection the listener accepts, when it
     // comes from the loopback address (the hosting copy connects to itself right after it
-    // starts listening). Never closed for flooding nor for a late log-in.
-    quint64 m_hostingConnectionId = 0;
+    // starts listening). It is never closed for flooding nor for a late log-in.
     bool m_acceptedAny = false;
     double m_timeScale = 1.0;
     QElapsedTimer m_clock;     // real time since construction
-    double m_scaledBaseMs = 0; // hostNowMs() when the time scale last changed
+    double m_scaledBaseMs = 0; // nowMs() when the time scale last changed
     qint64 m_realBaseMs = 0;   // m_clock then
-    ChatRelay m_chatRelay{[this](const QByteArray &m) { broadcast(m); },
-                          [this](int k, const QByteArray &m) { sendTo(k, m); }};
-    std::array<bool, HostState::MaxEntries + 1> m_closePending{}; // a close is scheduled
 };

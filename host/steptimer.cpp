@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 StepTimer::StepTimer(Mode mode, int minimumMs, QObject *parent)
     : QObject(parent)
@@ -50,6 +51,7 @@ void StepTimer::setTimeScale(double scale)
 
 void StepTimer::start()
 {
-    const int scaled = int(std::lround(m_intervalMs * m_scale));
-    m_timer.start(std::max(m_minimumMs, scaled));
+    // A huge scale (tests and tools that fire timers by hand) must not overflow the interval.
+    const double scaled = std::min(std::round(m_intervalMs * m_scale), double(std::numeric_limits<int>::max()));
+    m_timer.start(std::max(m_minimumMs, int(scaled)));
 }

@@ -7,8 +7,6 @@
 #include <QtGlobal>
 #include <array>
 
-class TSock;
-
 // Where a seat stands in the game: playing, playing out its last turn once someone has
 // gone out, or finished (gone out, or failed its last turn).
 enum class SeatStatus { InPlay, PlayingOut, Finished };
@@ -17,7 +15,6 @@ struct TSeat
 {
     QByteArray name;           // from log-in; empty while free or not yet logged in
     bool connected = false;    // the entry holds a live connection
-    TSock *socket = nullptr;   // the accepted connection (owned by the listener); null in the simulator
     quint64 connectionId = 0;  // which accepted connection holds the entry; 0 = none
     bool loggedIn = false;     // the connection has logged in (it may do so once)
     int score = 0;             // running total of the game (entries 1 to 4)

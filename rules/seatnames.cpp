@@ -63,12 +63,12 @@ QByteArray unique(const QByteArray &wanted, const QList<QByteArray> &inUse)
     }
 }
 
-QList<QByteArray> inUse(const HostState &state, int k)
+QList<QByteArray> inUse(const HostState &state, int entry)
 {
     QList<QByteArray> names;
     for (int j = 1; j <= state.conncount; ++j) {
         const TSeat &seat = state.seats[j];
-        if (j != k && seat.connected && seat.loggedIn)
+        if (j != entry && seat.connected && seat.loggedIn)
             names.append(seat.name);
     }
     for (int seat = 1; seat <= state.numseats; ++seat) {

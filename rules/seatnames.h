@@ -22,8 +22,8 @@ QString comparisonKey(const QByteArray &name);
 // The bytes of wanted are kept as they came; only the comparison decodes them.
 QByteArray unique(const QByteArray &wanted, const QList<QByteArray> &inUse);
 
-// The names a log-in in entry k must not take: every other logged-in entry's, and the
+// The names a log-in in entry must not take: every other logged-in entry's, and the
 // computer player's and the other stand-ins for departed players.
-QList<QByteArray> inUse(const HostState &state, int k);
+QList<QByteArray> inUse(const HostState &state, int entry);
 
 } // namespace seatnames

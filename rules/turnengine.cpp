@@ -41,15 +41,14 @@ TurnEngine::TurnEngine(HostState &state, TurnSink &sink)
 
 void TurnEngine::startgame(const protocol::StartGame &request)
 {
-    const QByteArray relay = request.build();
-    if (relay.size() > limits::MaxMessageBytes)
+    if (request.build().size() > limits::MaxMessageBytes)
         throw protocol::ProtocolError("its relay would be longer than a client accepts");
 
     m_sink.disableComputerTimer();
     m_sink.disablePauseTimer();
     m_state.gameon = true;
     m_state.someoneout = false;
-    m_sink.broadcast(relay);
+    m_sink.broadcast(request);
 
     resetSeatsForNewGame();
     m_state.roundno = 0;
@@ -90,7 +89,7 @@ void TurnEngine::findplayer()
     // then must not keep dice from a turn it played before.
     s.keep.fill(0);
 
-    m_sink.broadcast(protocol::NextPlayer{current, s.phase, m_state.roundno}.build());
+    m_sink.broadcast(protocol::NextPlayer{current, s.phase, m_state.roundno});
 
     if (m_state.computerPlayed(current))
         m_sink.armComputerTimer(m_state.botspeedms, ComputerPlayer::RollStep);
@@ -151,7 +150,7 @@ void TurnEngine::rollthedice(const protocol::RollTheDice &request)
         rolldice(die);
         message.dice.append({die, m_state.dice[die].value, m_state.dice[die].color});
     }
-    m_sink.broadcast(message.build());
+    m_sink.broadcast(message);
 
     if (m_state.computerPlayed(seat))
         m_sink.armComputerTimer(m_state.botspeedms, ComputerPlayer::KeepStep);
@@ -236,8 +235,7 @@ void TurnEngine::scoreCompleted(int seat, int points)
 
     const Bonus bonus = awardBonus(seat);
     const QList<int> used = diceWhere([](Judging j) { return j == Judging::Used; });
-    m_sink.broadcast(
-        protocol::Scores{seat, s.phase - 1, s.score, s.lastscore, bonus.points, bonus.kind, used}.build());
+    m_sink.broadcast(protocol::Scores{seat, s.phase - 1, s.score, s.lastscore, bonus.points, bonus.kind, used});
 }
 
 TurnEngine::Bonus TurnEngine::awardBonus(int seat)
@@ -274,11 +272,11 @@ void TurnEngine::scoreFailed(int seat)
     TSeat &s = m_state.seats[seat];
     if (s.status == SeatStatus::PlayingOut) {
         s.status = SeatStatus::Finished;
-        m_sink.broadcast(protocol::MarkOff{seat, s.phase}.build());
+        m_sink.broadcast(protocol::MarkOff{seat, s.phase});
     }
 
     const QList<int> offered = diceWhere([](Judging j) { return j == Judging::Free || j == Judging::Used; });
-    m_sink.broadcast(protocol::NoScore{seat, offered}.build());
+    m_sink.broadcast(protocol::NoScore{seat, offered});
 }
 
 void TurnEngine::checkforwin()
@@ -295,7 +293,7 @@ void TurnEngine::checkforwin()
         if (seat != best && m_state.seats[seat].score == bestScore)
             message.names += " and " + m_state.displayName(seat);
     }
-    m_sink.broadcast(message.build());
+    m_sink.broadcast(message);
     m_state.gameon = false;
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QList>
+#include <variant>
 
 namespace {
 
@@ -171,10 +172,14 @@ TEST_F(ComputerPlayerTest, RollStepSendsWhatAClientWould)
     for (int die = 1; die <= 10; ++die)
         state.seats[2].keep[die] = (die == 2 || die == 10) ? 0 : 1;
     player.computertimerTimer(ComputerPlayer::RollStep);
-    const QList<QByteArray> fields = sink.messages.value(0).split('+');
-    ASSERT_EQ(fields.size(), 9);
-    EXPECT_EQ(fields[3], "2");
-    EXPECT_EQ(fields[6], "10");
+    ASSERT_EQ(sink.announcements.size(), 1);
+    const auto *roll = std::get_if<protocol::CreateDice>(&sink.announcements[0]);
+    ASSERT_NE(roll, nullptr) << sink.messages[0].toStdString();
+    EXPECT_EQ(roll->seat, 2);
+    EXPECT_EQ(roll->rolls, 2);
+    ASSERT_EQ(roll->dice.size(), 2);
+    EXPECT_EQ(roll->dice[0].die, 2);
+    EXPECT_EQ(roll->dice[1].die, 10);
     EXPECT_TRUE(sink.computerArmed);
     EXPECT_EQ(sink.computerStep, ComputerPlayer::KeepStep);
 }
@@ -216,9 +221,12 @@ TEST_F(ComputerPlayerTest, TakingOverBeforeTheFirstRollRollsEveryDie)
     state.seats[2].justwatching = true; // Bob switches Just Watch on before he rolls
     player.armStep(ComputerPlayer::RollStep);
     run(1);
-    ASSERT_EQ(sink.messages.size(), 1);
-    EXPECT_TRUE(sink.messages[0].startsWith("CMD_createdice+2+1+")) << sink.messages[0].toStdString();
-    EXPECT_EQ(sink.messages[0].count('+'), 2 + 3 * NumDice) << "every die is rolled";
+    ASSERT_EQ(sink.announcements.size(), 1);
+    const auto *roll = std::get_if<protocol::CreateDice>(&sink.announcements[0]);
+    ASSERT_NE(roll, nullptr) << sink.messages[0].toStdString();
+    EXPECT_EQ(roll->seat, 2);
+    EXPECT_EQ(roll->rolls, 1);
+    EXPECT_EQ(roll->dice.size(), NumDice) << "every die is rolled";
 }
 
 TEST_F(ComputerPlayerTest, StepForASeatItsPlayerTookBackDoesNothing)

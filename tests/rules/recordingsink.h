@@ -1,15 +1,31 @@
-// Test double for TurnSink: records every broadcast and the state of the two timers.
+// Test double for TurnSink: records every announcement (typed, and as the bytes the host
+// would build) and the state of the two timers.
 #pragma once
 
 #include "turnsink.h"
 
 #include <QByteArray>
 #include <QList>
+#include <ostream>
+
+namespace protocol {
+
+// Test failures show an announcement as its bytes.
+inline void PrintTo(const Announcement &message, std::ostream *os)
+{
+    *os << buildAnnouncement(message).toStdString();
+}
+
+} // namespace protocol
 
 class RecordingSink : public TurnSink
 {
 public:
-    void broadcast(const QByteArray &message) override { messages.append(message); }
+    void broadcast(const protocol::Announcement &message) override
+    {
+        announcements.append(message);
+        messages.append(protocol::buildAnnouncement(message));
+    }
 
     void armPauseTimer(int step) override
     {
@@ -36,12 +52,14 @@ public:
 
     void clear()
     {
+        announcements.clear();
         messages.clear();
         computerIntervals.clear();
         pauseArmings = 0;
     }
 
-    QList<QByteArray> messages;
+    QList<protocol::Announcement> announcements;
+    QList<QByteArray> messages; // the same, built
     bool pauseArmed = false;
     int pauseStep = 0;
     int pauseArmings = 0;

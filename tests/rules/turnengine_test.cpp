@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace protocol;
+
 const char *const AllTen = "+1+2+3+4+5+6+7+8+9+10";
 
 class TurnEngineTest : public ::testing::Test
@@ -70,8 +72,8 @@ TEST_F(TurnEngineTest, StartgameRelaysFieldsResetsSeatsAndGivesSeatOneRoundOne)
     engine.startgame(protocol::StartGame::parse("Ann+0+0+f+"));
 
     ASSERT_EQ(sink.messages.size(), 2);
-    EXPECT_EQ(sink.messages[0], "CMD_startgame+Ann+0+0+f+");
-    EXPECT_EQ(sink.messages[1], "CMD_nextplayer+1+1+1+");
+    EXPECT_EQ(sink.messages[0], "CMD_startgame+Ann+0+0+f+") << "relayed as it came";
+    EXPECT_EQ(sink.announcements[1], Announcement(NextPlayer{1, 1, 1}));
     EXPECT_TRUE(state.gameon);
     EXPECT_FALSE(sink.pauseArmed);
     EXPECT_FALSE(sink.computerArmed) << "seat 1 is played by its player";
@@ -87,12 +89,11 @@ TEST_F(TurnEngineTest, TurnOrderSkipsSeatsNotTakingPartAndCountsRoundsAtSeatOne)
     connect(4, "Dee");
     start();
     state.seats[2].status = SeatStatus::Finished;
-    const QByteArray expected[] = {"CMD_nextplayer+4+1+1+", "CMD_nextplayer+1+1+2+", "CMD_nextplayer+4+1+2+",
-                                   "CMD_nextplayer+1+1+3+"};
-    for (const QByteArray &message : expected) {
+    const NextPlayer expected[] = {{4, 1, 1}, {1, 1, 2}, {4, 1, 2}, {1, 1, 3}};
+    for (const NextPlayer &message : expected) {
         engine.findplayer();
-        ASSERT_FALSE(sink.messages.isEmpty());
-        EXPECT_EQ(sink.messages.last(), message);
+        ASSERT_FALSE(sink.announcements.isEmpty());
+        EXPECT_EQ(sink.announcements.last(), Announcement(message));
     }
 }
 
@@ -103,7 +104,7 @@ TEST_F(TurnEngineTest, ComputerTurnStartsWithClearedKeepAndStepOneAtBotSpeed)
     state.dice[5] = {7, 3, false};
     engine.findplayer();
 
-    EXPECT_EQ(sink.messages.last(), "CMD_nextplayer+2+1+1+");
+    EXPECT_EQ(sink.announcements.last(), Announcement(NextPlayer{2, 1, 1}));
     EXPECT_EQ(dicetext::keepText(state.seats[2].keep), "0000000000");
     EXPECT_EQ(state.dice[5].value, 0);
     EXPECT_EQ(state.dice[5].color, 0);
@@ -199,7 +200,7 @@ TEST_F(TurnEngineTest, CompletedPhaseOneScoresTheUsedDice)
     engine.alldone(protocol::AllDone::parse("1+2+5+6+7+8+9"));
 
     ASSERT_EQ(sink.messages.size(), 1);
-    EXPECT_EQ(sink.messages[0], "CMD_scores+1+1+29+29+0+none+2+5+6+7+8+9");
+    EXPECT_EQ(sink.announcements[0], Announcement(Scores{1, 1, 29, 29, 0, ScoreKind::Plain, {2, 5, 6, 7, 8, 9}}));
     EXPECT_EQ(state.seats[1].phase, 2);
     EXPECT_EQ(state.seats[1].pscores[1], 29);
     EXPECT_EQ(state.rollcount, 5);
@@ -285,7 +286,7 @@ TEST_F(TurnEngineTest, FirstToFinishGoesOutOnceAndTheOthersPlayOut)
     EXPECT_TRUE(state.someoneout);
 
     pause();
-    EXPECT_EQ(sink.messages.last(), "CMD_nextplayer+2+10+1+");
+    EXPECT_EQ(sink.announcements.last(), Announcement(NextPlayer{2, 10, 1}));
     table(PhaseTen);
     engine.alldone(protocol::AllDone::parse(QByteArray("2") + PhaseTenDice));
     EXPECT_EQ(sink.messages.last(), "CMD_scores+2+10+489+39+0+none" + QByteArray(PhaseTenDice));
@@ -293,7 +294,7 @@ TEST_F(TurnEngineTest, FirstToFinishGoesOutOnceAndTheOthersPlayOut)
     EXPECT_EQ(state.seats[2].status, SeatStatus::Finished);
 
     pause();
-    EXPECT_EQ(sink.messages.last(), "CMD_winner+Klot+");
+    EXPECT_EQ(sink.announcements.last(), Announcement(Winner{"Klot"}));
     EXPECT_FALSE(state.gameon);
 }
 
@@ -314,17 +315,17 @@ TEST_F(TurnEngineTest, PlayingOutSeatThatFailsIsMarkedOffAndTheGameEnds)
     sink.clear();
     engine.alldone(protocol::AllDone::parse("3+none"));
     ASSERT_EQ(sink.messages.size(), 2);
-    EXPECT_EQ(sink.messages[0], "CMD_markoff+3+1+");
-    EXPECT_EQ(sink.messages[1], "CMD_noscore+3+none");
+    EXPECT_EQ(sink.announcements[0], Announcement(MarkOff{3, 1}));
+    EXPECT_EQ(sink.announcements[1], Announcement(NoScore{3, {}}));
 
     pause(); // seat 1 is out, seat 3 marked off: seat 2 again
-    EXPECT_EQ(sink.messages.last(), "CMD_nextplayer+2+2+1+");
+    EXPECT_EQ(sink.announcements.last(), Announcement(NextPlayer{2, 2, 1}));
     engine.rollthedice(protocol::RollTheDice::parse("2")); // every die kept: all done with ten unrolled dice fails
     ASSERT_GE(sink.messages.size(), 2);
-    EXPECT_EQ(sink.messages[sink.messages.size() - 2], "CMD_markoff+2+2+");
+    EXPECT_EQ(sink.announcements[sink.announcements.size() - 2], Announcement(MarkOff{2, 2}));
 
     pause();
-    EXPECT_EQ(sink.messages.last(), "CMD_winner+Ann+");
+    EXPECT_EQ(sink.announcements.last(), Announcement(Winner{"Ann"}));
     EXPECT_FALSE(state.gameon);
     EXPECT_FALSE(sink.computerArmed);
 }
@@ -338,11 +339,11 @@ TEST_F(TurnEngineTest, WinnerTextJoinsTiesLowerSeatFirstWithStandInNames)
         const char *expected;
     };
     const Case cases[] = {
-        {"one winner", {0, 10, 50, 20, 0}, "CMD_winner+Klot+"},
-        {"tie of seats 2 and 3", {0, 10, 50, 50, 0}, "CMD_winner+Klot and Klock+"},
-        {"tie of seats 1 and 4", {0, 60, 50, 0, 60}, "CMD_winner+Ann and Dee+"},
-        {"higher seat best, lower tied", {0, 70, 10, 80, 80}, "CMD_winner+Klock and Dee+"},
-        {"all zero", {0, 0, 0, 0, 0}, "CMD_winner+Ann and Klot and Klock and Dee+"},
+        {"one winner", {0, 10, 50, 20, 0}, "Klot"},
+        {"tie of seats 2 and 3", {0, 10, 50, 50, 0}, "Klot and Klock"},
+        {"tie of seats 1 and 4", {0, 60, 50, 0, 60}, "Ann and Dee"},
+        {"higher seat best, lower tied", {0, 70, 10, 80, 80}, "Klock and Dee"},
+        {"all zero", {0, 0, 0, 0, 0}, "Ann and Klot and Klock and Dee"},
     };
     connect(4, "Dee");
     for (const Case &c : cases) {
@@ -351,8 +352,8 @@ TEST_F(TurnEngineTest, WinnerTextJoinsTiesLowerSeatFirstWithStandInNames)
         for (int seat = 1; seat <= 4; ++seat)
             state.seats[seat].score = c.scores[seat];
         engine.checkforwin();
-        ASSERT_EQ(sink.messages.size(), 1) << c.name;
-        EXPECT_EQ(sink.messages[0], c.expected) << c.name;
+        ASSERT_EQ(sink.announcements.size(), 1) << c.name;
+        EXPECT_EQ(sink.announcements[0], Announcement(Winner{c.expected})) << c.name;
         EXPECT_FALSE(state.gameon) << c.name;
     }
 }
@@ -392,8 +393,8 @@ TEST_F(TurnEngineTest, PauseRunsFiveTicksThenTheNextTurn)
     }
     engine.timer1Timer(1);
     EXPECT_FALSE(sink.pauseArmed);
-    ASSERT_EQ(sink.messages.size(), 1);
-    EXPECT_EQ(sink.messages[0], "CMD_nextplayer+2+1+1+");
+    ASSERT_EQ(sink.announcements.size(), 1);
+    EXPECT_EQ(sink.announcements[0], Announcement(NextPlayer{2, 1, 1}));
 }
 
 TEST_F(TurnEngineTest, TurnStartedOutOfOrderEndsThePendingPause)

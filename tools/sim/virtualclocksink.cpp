@@ -9,11 +9,11 @@ void VirtualClockSink::attach(TurnEngine *engine, ComputerPlayer *player)
     m_player = player;
 }
 
-void VirtualClockSink::broadcast(const QByteArray &message)
+void VirtualClockSink::broadcast(const protocol::Announcement &message)
 {
     ++m_messages;
-    m_bytes += message.size() + 1; // the terminator
-    m_last = message;
+    m_last = protocol::buildAnnouncement(message);
+    m_bytes += m_last.size() + 1; // the terminator
 }
 
 void VirtualClockSink::arm(Timer &timer, std::int64_t interval, int step)

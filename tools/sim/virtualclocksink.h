@@ -12,7 +12,7 @@ class ComputerPlayer;
 
 // Holds the host's two timers as pending events ordered by virtual time (earlier arming
 // first on equal times). runUntilIdle fires them in order, advancing the clock to each.
-// Broadcasts are only counted.
+// Announcements are only counted, with the size of their bytes.
 class VirtualClockSink : public TurnSink
 {
 public:
@@ -20,7 +20,7 @@ public:
 
     void attach(TurnEngine *engine, ComputerPlayer *player);
 
-    void broadcast(const QByteArray &message) override;
+    void broadcast(const protocol::Announcement &message) override;
     void armPauseTimer(int step) override;
     void disablePauseTimer() override;
     void armComputerTimer(int intervalMs, int step) override;
