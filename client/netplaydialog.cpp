@@ -4,6 +4,7 @@
 #include "playername.h"
 #include "windowstyle.h"
 
+#include <QEvent>
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -144,11 +145,26 @@ void NetplayDialog::finishLayout()
     buttons->addWidget(m_cancel);
     buttons->addStretch(1);
     m_column->addLayout(buttons);
+    m_laidOut = true;
+    fitToContents();
+}
+
+void NetplayDialog::fitToContents()
+{
     // The designed size holds everything at the default font; a larger font or a longer text
     // widens the window to its widest line and heightens it to what the wrapped texts need.
     const int width = qMax(m_designedSize.width(), m_column->totalMinimumSize().width());
     const int height = qMax(m_designedSize.height(), m_column->totalHeightForWidth(width));
-    setFixedSize(width, height);
+    if (size() != QSize(width, height) || minimumSize() != maximumSize())
+        setFixedSize(width, height);
+}
+
+bool NetplayDialog::event(QEvent *event)
+{
+    // A text changed (a problem, the local-network note): the window follows what it needs.
+    if (event->type() == QEvent::LayoutRequest && m_laidOut)
+        fitToContents();
+    return QDialog::event(event);
 }
 
 void NetplayDialog::setBackground(const QPixmap &tile)

@@ -17,7 +17,8 @@ class QVBoxLayout;
 //
 // The controls sit in layouts: at the toolkit's default font (12 px) the window has its
 // designed size and every control its designed place; a larger application font scales the
-// text, and the window grows with it as it does with longer texts.
+// text, and the window grows with it, as it does when a text (a translation, a problem, the
+// local-network note) needs more room than designed.
 class NetplayDialog : public QDialog
 {
     Q_OBJECT
@@ -65,6 +66,7 @@ protected:
     // Confirm was pressed (or Enter): check the entries and ask for the game.
     virtual void confirm() = 0;
 
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
     QLineEdit *m_name = nullptr;
@@ -73,8 +75,12 @@ protected:
     QPushButton *m_cancel = nullptr;
 
 private:
+    // Gives the window the size its contents need, never less than designed.
+    void fitToContents();
+
     QPixmap m_background;
     QSize m_designedSize;
     qreal m_scale = 1.0;
     QVBoxLayout *m_column = nullptr;
+    bool m_laidOut = false;
 };
