@@ -4,6 +4,7 @@
 #include "roundedpanel.h"
 #include "windowstyle.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
@@ -63,7 +64,9 @@ QTextBrowser *makePage(int tag, QWidget *parent)
     page->setFrameShape(QFrame::NoFrame);
     page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     page->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QPalette colours = page->palette();
+    // The toolkit's colours, not the planks the window's palette carries, for the scroll bars.
+    QPalette colours = QApplication::palette();
+    colours.setResolveMask(~QPalette::ResolveMask(0)); // every role its own, none inherited
     colours.setColor(QPalette::Base, Qt::white);
     colours.setColor(QPalette::Text, Qt::black);
     page->setPalette(colours);
