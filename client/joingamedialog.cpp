@@ -1,11 +1,13 @@
 #include "joingamedialog.h"
 
+#include "framedcombobox.h"
 #include "joinaddress.h"
 #include "lansearch.h"
 #include "netplaymodule.h"
 #include "windowstyle.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,11 +18,9 @@ namespace {
 
 constexpr int Width = 440;
 constexpr int Height = 392;
-constexpr int FieldLeft = 112;
+constexpr int GameListHeight = 112;
 constexpr int KeyRole = Qt::UserRole;
 constexpr int AddressRole = Qt::UserRole + 1;
-
-const QString WhiteField = QStringLiteral("background: white; color: black; border: 1px solid black;");
 
 } // namespace
 
@@ -35,48 +35,63 @@ JoinGameDialog::JoinGameDialog(QWidget *parent)
     , m_browser(new LanSearch(this))
 {
     setObjectName(QStringLiteral("JoinGameDialog"));
-    QLabel *heading = addText(QStringLiteral("Join a friend's game"), QRect(12, 10, Width - 24, 22), 16, true);
+    QLabel *heading = addText(QStringLiteral("Join a friend's game"), 22, 16, true);
     heading->setAlignment(Qt::AlignCenter);
-    addNameRow(42);
+    addGap(10);
+    createAddressRows();
+    addGap(6);
+    createGameList();
+    finishLayout();
 
-    QLabel *addressLabel = addText(QStringLiteral("Host's address:"), QRect(12, 70, FieldLeft - 18, 21), 12, true);
-    addressLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_address = new QComboBox(this);
+    connect(m_browser, &LanSearch::gameFound, this, &JoinGameDialog::showGame);
+    connect(m_browser, &LanSearch::gameLost, this, &JoinGameDialog::dropGame);
+    connect(m_browser, &LanSearch::noteChanged, m_lanNote, &QLabel::setText);
+}
+
+// The name, the host's address and the hint under it.
+void JoinGameDialog::createAddressRows()
+{
+    QGridLayout *grid = addFieldGrid();
+    addNameRow(*grid, 0);
+    grid->setRowMinimumHeight(1, 7);
+    m_address = new FramedComboBox(this);
     m_address->setObjectName(QStringLiteral("combo_address"));
-    m_address->setEditable(true);
     m_address->setInsertPolicy(QComboBox::NoInsert);
-    m_address->setGeometry(FieldLeft, 70, Width - FieldLeft - 12, 22);
-    m_address->setFont(windowstyle::arial(12, false));
-    m_address->setStyleSheet(QStringLiteral("QComboBox { %1 padding: 0 2px; }").arg(WhiteField));
+    m_address->setFont(textFont(12, false));
     m_address->lineEdit()->setMaxLength(JoinAddress::MaxHostChars + 6);
     // What is typed is what is joined: no silent completion to a recent address.
     m_address->setCompleter(nullptr);
-    addressLabel->setBuddy(m_address);
+    addField(*grid, 2, QStringLiteral("Host's address:"), m_address, 22);
     connect(m_address->lineEdit(), &QLineEdit::textEdited, this, [this] { showProblem(QString()); });
-    QLabel *hint =
-        addText(QStringLiteral("A computer's name or an address like 192.168.1.20; add :port for a host "
-                               "on another port."),
-                QRect(FieldLeft, 94, Width - FieldLeft - 12, 30), 11, false);
+    grid->setRowMinimumHeight(3, 2);
+    QLabel *hint = makeText(QStringLiteral("A computer's name or an address like 192.168.1.20; add :port for a "
+                                           "host on another port."),
+                            11, false);
     hint->setWordWrap(true);
+    hint->setMinimumHeight(scaled(30));
+    grid->addWidget(hint, 4, 1);
+}
 
-    addText(QStringLiteral("Games on your local network:"), QRect(12, 130, Width - 24, 18), 12, true);
+// The games announced on the local network and the note on their search.
+void JoinGameDialog::createGameList()
+{
+    addText(QStringLiteral("Games on your local network:"), 18, 12, true);
+    addGap(2);
     m_games = new QListWidget(this);
     m_games->setObjectName(QStringLiteral("list_games"));
-    m_games->setGeometry(12, 150, Width - 24, 112);
-    m_games->setFont(windowstyle::arial(12, false));
-    m_games->setStyleSheet(QStringLiteral("QListWidget { %1 }").arg(WhiteField));
+    m_games->setFont(textFont(12, false));
+    windowstyle::setWhiteField(*m_games);
+    m_games->setFixedHeight(scaled(GameListHeight));
+    addControl(m_games, GameListHeight);
     connect(m_games, &QListWidget::itemClicked, this, &JoinGameDialog::chooseGame);
     connect(m_games, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         chooseGame(item);
         confirm();
     });
-    m_lanNote = addText(QString(), QRect(12, 264, Width - 24, 30), 11, false);
+    addGap(2);
+    m_lanNote = addText(QString(), 30, 11, false);
     m_lanNote->setObjectName(QStringLiteral("label_lannote"));
     m_lanNote->setWordWrap(true);
-
-    connect(m_browser, &LanSearch::gameFound, this, &JoinGameDialog::showGame);
-    connect(m_browser, &LanSearch::gameLost, this, &JoinGameDialog::dropGame);
-    connect(m_browser, &LanSearch::noteChanged, m_lanNote, &QLabel::setText);
 }
 
 JoinGameDialog::~JoinGameDialog() = default;

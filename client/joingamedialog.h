@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <functional>
 
+class FramedComboBox;
 class LanSearch;
-class QComboBox;
 class QListWidget;
 class QListWidgetItem;
 struct LanGame;
@@ -63,10 +63,12 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void createAddressRows();
+    void createGameList();
     void lookedUp(quint64 lookup, const QString &name, const QString &address, const QString &problem);
     void chooseGame(QListWidgetItem *item);
 
-    QComboBox *m_address = nullptr;
+    FramedComboBox *m_address = nullptr;
     QListWidget *m_games = nullptr;
     QLabel *m_lanNote = nullptr;
     LanSearch *m_browser = nullptr;

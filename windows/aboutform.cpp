@@ -1,5 +1,7 @@
 #include "aboutform.h"
 
+#include "gradientbutton.h"
+#include "roundedpanel.h"
 #include "version.h"
 #include "windowstyle.h"
 
@@ -7,7 +9,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
 
 namespace {
 
@@ -129,12 +130,14 @@ void Tabout::setBackground(const QPixmap &tile)
     windowstyle::setWoodBackground(*this, tile);
 }
 
-QLabel *Tabout::addText(const QString &name, const QString &text, const QRect &geometry, const QString &style)
+QLabel *Tabout::addText(const QString &name, const QString &text, const QRect &geometry, const TextLook &look)
 {
     auto *label = new QLabel(text, this);
     label->setObjectName(name);
     label->setGeometry(geometry);
-    label->setStyleSheet(style);
+    label->setFont(windowstyle::arial(look.pixels, look.bold));
+    label->setAlignment(look.alignment);
+    windowstyle::setTextColour(*label, look.colour);
     return label;
 }
 
@@ -146,11 +149,9 @@ void Tabout::createLayout()
     logo->setGeometry(30, 5, 243, 66);
     logo->setPixmap(gameLogo(qApp->devicePixelRatio()));
 
-    auto *card = new QLabel(this);
+    auto *card = new RoundedPanel(Parchment, windowstyle::RimBrown, 1, 6, this);
     card->setObjectName(QStringLiteral("Panel1"));
     card->setGeometry(6, 74, 292, 94);
-    card->setStyleSheet(QStringLiteral("background: rgb(244, 245, 214); border: 1px solid rgb(70, 40, 14);"
-                                       " border-radius: 6px;"));
 
     m_url1 = new TURL(this);
     m_url1->setObjectName(QStringLiteral("URL1"));
@@ -162,19 +163,17 @@ void Tabout::createLayout()
     linkFont.setBold(true);
     m_url1->setFont(linkFont);
 
-    const QString plain = QStringLiteral("color: rgb(40, 30, 20); font-size: 12px;");
     addText(QStringLiteral("Label1"), QStringLiteral("Programmed by:"), QRect(62, 97, 88, 16),
-            plain + QStringLiteral(" qproperty-alignment: 'AlignRight | AlignVCenter';"));
+            {QColor(40, 30, 20), 12, false, Qt::AlignRight | Qt::AlignVCenter});
     addText(QStringLiteral("Label2"), QStringLiteral("Vorn22 Software"), QRect(154, 97, 110, 16),
-            QStringLiteral("color: rgb(0, 100, 0); font-size: 12px; font-weight: bold;"));
-    const QString notice = QStringLiteral("color: rgb(95, 80, 60); font-size: 10px;"
-                                          " qproperty-alignment: AlignCenter;");
+            {QColor(0, 100, 0), 12, true});
+    const TextLook notice{QColor(95, 80, 60), 10, false, Qt::AlignCenter};
     addText(QStringLiteral("Label3"), QStringLiteral("Copyright \u00a9 2003-2005 Vorn22 Software."),
             QRect(12, 114, 280, 13), notice);
     addText(QStringLiteral("Label4"), QStringLiteral("Free to play and to share unchanged. All rights reserved."),
             QRect(12, 126, 280, 13), notice);
 
-    const QString red = QStringLiteral("color: rgb(200, 0, 0); font-size: 12px; font-weight: bold;");
+    const TextLook red{QColor(200, 0, 0), 12, true};
     QLabel *caption = addText(QStringLiteral("Label5"), QStringLiteral("Version"), QRect(16, 145, 48, 16), red);
     QLabel *version = addText(QStringLiteral("version"), QString::fromLatin1(GameVersion), QRect(), red);
     version->adjustSize();
@@ -183,18 +182,11 @@ void Tabout::createLayout()
     build->adjustSize();
     build->move(version->x() + version->width(), 145);
 
-    m_done = new QPushButton(QStringLiteral("Done"), this);
+    m_done = new GradientButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("Button1"));
     m_done->setGeometry(214, 140, 76, 24);
     m_done->setCursor(Qt::PointingHandCursor);
     m_done->setDefault(true);
-    m_done->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; font-size: 12px; font-weight: bold; border: 1px solid rgb(10, 60, 18);"
-        " border-radius: 5px; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 rgb(60, 150, 60), stop:1 rgb(20, 100, 30)); }"
-        "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 rgb(80, 175, 80), stop:1 rgb(30, 120, 40)); }"
-        "QPushButton:pressed { background: rgb(20, 90, 28); }"));
     connect(m_done, &QPushButton::clicked, this, &Tabout::closeWindow);
 }
 

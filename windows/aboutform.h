@@ -3,6 +3,7 @@
 
 #include "urllabel.h"
 
+#include <QColor>
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
@@ -39,8 +40,16 @@ public:
     void closeWindow();
 
 private:
+    struct TextLook
+    {
+        QColor colour;
+        int pixels = 12;
+        bool bold = false;
+        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    };
+
     void createLayout();
-    QLabel *addText(const QString &name, const QString &text, const QRect &geometry, const QString &style);
+    QLabel *addText(const QString &name, const QString &text, const QRect &geometry, const TextLook &look);
 
     TURL *m_url1 = nullptr;
     QPushButton *m_done = nullptr;

@@ -8,6 +8,9 @@ class FramedLineEdit : public QLineEdit
 {
     Q_OBJECT
 public:
+    // Text margins that leave two more pixels between the border and the text at each side.
+    static constexpr QMargins PaddedMargins{3, 1, 3, 1};
+
     explicit FramedLineEdit(const QString &text, QWidget *parent = nullptr);
 
 protected:

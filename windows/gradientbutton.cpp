@@ -19,6 +19,7 @@ const QColor DisabledText(150, 140, 120);
 
 GradientButton::GradientButton(const QString &text, QWidget *parent)
     : QPushButton(text, parent)
+    , m_look{{GradientTop, GradientBottom}, {HoverFill, HoverFill}, windowstyle::RimBrown, TextBrown}
 {
     setFont(windowstyle::plainFont(13, true));
     setAttribute(Qt::WA_Hover); // repaint on entering and leaving for the lighter fill
@@ -31,6 +32,29 @@ void GradientButton::setTextColors(const QColor &enabled, const QColor &disabled
     colours.setColor(QPalette::ButtonText, enabled);
     colours.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
     setPalette(colours);
+}
+
+void GradientButton::setLook(const Look &look)
+{
+    m_look = look;
+    setTextColors(look.text, palette().color(QPalette::Disabled, QPalette::ButtonText));
+}
+
+void GradientButton::setCheckedLook(const Look &look)
+{
+    m_checkedLook = look;
+    update();
+}
+
+void GradientButton::setTextIndent(int indent)
+{
+    m_textIndent = indent;
+    update();
+}
+
+const GradientButton::Look &GradientButton::currentLook() const
+{
+    return isChecked() && m_checkedLook ? *m_checkedLook : m_look;
 }
 
 int GradientButton::borderWidth() const
@@ -58,30 +82,37 @@ void GradientButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const bool enabled = isEnabled();
     const int width = borderWidth();
+    const Look &look = currentLook();
     QBrush fill(DisabledFill);
-    if (enabled && underMouse()) {
-        fill = QBrush(HoverFill);
-    } else if (enabled) {
+    if (enabled) {
+        const Fill &colours = underMouse() ? look.hover : look.fill;
         QLinearGradient gradient(0, width, 0, height() - width); // inside the border
-        gradient.setColorAt(0, GradientTop);
-        gradient.setColorAt(1, GradientBottom);
-        fill = QBrush(gradient);
+        gradient.setColorAt(0, colours.top);
+        gradient.setColorAt(1, colours.bottom);
+        fill = colours.top == colours.bottom ? QBrush(colours.top) : QBrush(gradient);
     }
-    const QColor border = !enabled      ? DisabledBorder
-                          : isDefault() ? windowstyle::HeadingGreen
-                                        : windowstyle::RimBrown;
+    const QColor border = !enabled ? DisabledBorder : isDefault() ? windowstyle::HeadingGreen : look.border;
     windowstyle::paintRoundedBox(painter, rect(), fill, border, width, Radius);
 
     // A pressed button's text sits a pixel lower.
     QRect textRect = rect().adjusted(width + SidePadding, width, -width - SidePadding, -width);
+    Qt::Alignment alignment = Qt::AlignCenter;
+    if (m_textIndent >= 0) {
+        textRect.setLeft(width + m_textIndent);
+        alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    }
     if (isDown())
         textRect.translate(0, 1);
-    painter.setPen(palette().color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    const QColor ink =
+        enabled && isChecked() && m_checkedLook
+            ? m_checkedLook->text
+            : palette().color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
+    painter.setPen(ink);
     painter.setFont(font());
-    painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    painter.drawText(textRect, alignment | Qt::TextShowMnemonic, text());
     // The focus shows once the keyboard moved it, as the toolkit's own buttons do.
     if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-        QPen dots(palette().color(QPalette::Active, QPalette::ButtonText), 1, Qt::DotLine);
+        QPen dots(ink, 1, Qt::DotLine);
         painter.setPen(dots);
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(width + 2.5, width + 2.5, -width - 2.5, -width - 2.5), 2,

@@ -1,7 +1,10 @@
 #include "helpform.h"
 
+#include "gradientbutton.h"
+#include "roundedpanel.h"
 #include "windowstyle.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
@@ -26,19 +29,24 @@ constexpr HelpPage Pages[Thelp::PageCount] = {
     {"Documentation", ":/help/documentation.html"}, {"License", ":/help/license.html"},
 };
 
-const char *const SideStyle =
-    "QPushButton { color: white; font-size: 13px; font-weight: bold; text-align: left; padding-left: 12px;"
-    " border: 1px solid rgb(10, 55, 16); border-radius: 5px;"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(46, 138, 52), stop:1 rgb(18, 92, 28)); }"
-    "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-    " stop:0 rgb(70, 165, 74), stop:1 rgb(28, 112, 38)); }"
-    "QPushButton:checked { color: rgb(60, 30, 5); border: 1px solid rgb(110, 70, 10);"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(255, 226, 130), stop:1 rgb(214, 158, 38)); }"
-    "QPushButton#button_about, QPushButton#button_done { text-align: center; padding-left: 0px;"
-    " color: rgb(60, 35, 12); border: 1px solid rgb(70, 40, 14);"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(250, 250, 228), stop:1 rgb(222, 218, 180)); }"
-    "QPushButton#button_about:hover, QPushButton#button_done:hover { background: rgb(255, 255, 240); }"
-    "QPushButton:pressed { padding-top: 2px; }";
+// The page buttons: green, gold while their page is in front; "About" and "Done": cream.
+const GradientButton::Look PageLook{{QColor(46, 138, 52), QColor(18, 92, 28)},
+                                    {QColor(70, 165, 74), QColor(28, 112, 38)},
+                                    QColor(10, 55, 16),
+                                    Qt::white};
+const GradientButton::Look ChosenPageLook{{QColor(255, 226, 130), QColor(214, 158, 38)},
+                                          {QColor(255, 226, 130), QColor(214, 158, 38)},
+                                          QColor(110, 70, 10),
+                                          QColor(60, 30, 5)};
+const GradientButton::Look CommandLook{{QColor(250, 250, 228), QColor(222, 218, 180)},
+                                       {QColor(255, 255, 240), QColor(255, 255, 240)},
+                                       windowstyle::RimBrown,
+                                       QColor(60, 35, 12)};
+constexpr int PageTextIndent = 12;
+
+const QColor PageFrame(60, 32, 12);
+const QColor CaptionBand(218, 216, 205);
+const QColor CaptionLine(170, 166, 150);
 
 const char *const PageStyle =
     "body { color: black; }"
@@ -56,7 +64,12 @@ QTextBrowser *makePage(int tag, QWidget *parent)
     page->setFrameShape(QFrame::NoFrame);
     page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     page->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    page->setStyleSheet(QStringLiteral("QTextBrowser { background: white; color: black; }"));
+    // The toolkit's colours, not the planks the window's palette carries, for the scroll bars.
+    QPalette colours = QApplication::palette();
+    colours.setResolveMask(~QPalette::ResolveMask(0)); // every role its own, none inherited
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    page->setPalette(colours);
     QFont text = windowstyle::arial(13);
     page->setFont(text);
     page->document()->setDefaultStyleSheet(QString::fromLatin1(PageStyle));
@@ -106,13 +119,14 @@ QWidget *Thelp::createSidePanel()
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("panel_side"));
     panel->setFixedWidth(SideWidth);
-    panel->setStyleSheet(QString::fromLatin1(SideStyle));
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(8, 0, 8, 0);
     column->setSpacing(5);
     auto addButton = [&](const QString &name, const QString &caption) {
-        auto *button = new QPushButton(caption, panel);
+        auto *button = new GradientButton(caption, panel);
         button->setObjectName(name);
+        button->setFont(windowstyle::arial(13, true));
+        button->setLook(CommandLook);
         button->setFixedHeight(28);
         button->setCursor(Qt::PointingHandCursor);
         button->setFocusPolicy(Qt::TabFocus);
@@ -120,10 +134,13 @@ QWidget *Thelp::createSidePanel()
         return button;
     };
     for (int i = 0; i < PageCount; ++i) {
-        QPushButton *button =
+        GradientButton *button =
             addButton(QStringLiteral("SelButton%1").arg(i + 1), QString::fromLatin1(Pages[i].caption));
         button->setProperty("tag", i + 1);
         button->setCheckable(true);
+        button->setLook(PageLook);
+        button->setCheckedLook(ChosenPageLook);
+        button->setTextIndent(PageTextIndent);
         m_pageButtons[i] = button;
         connect(button, &QPushButton::clicked, this, [this, button] { showPage(button); });
     }
@@ -139,10 +156,8 @@ QWidget *Thelp::createSidePanel()
 // The heading band across the top and the stacked pages below it, in a dark frame.
 QWidget *Thelp::createMainPanel()
 {
-    auto *panel = new QFrame(this);
+    auto *panel = new RoundedPanel(Qt::white, PageFrame, 1, 0, this);
     panel->setObjectName(QStringLiteral("panel_main"));
-    panel->setStyleSheet(
-        QStringLiteral("QFrame#panel_main { background: white; border: 1px solid rgb(60, 32, 12); }"));
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(1, 1, 1, 1);
     column->setSpacing(0);
@@ -150,10 +165,13 @@ QWidget *Thelp::createMainPanel()
     m_caption = new QLabel(panel);
     m_caption->setObjectName(QStringLiteral("label_caption"));
     m_caption->setAlignment(Qt::AlignCenter);
-    m_caption->setFixedHeight(30);
-    m_caption->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgb(218, 216, 205);"
-                                            " font-size: 17px; font-weight: bold;"
-                                            " border-bottom: 1px solid rgb(170, 166, 150); }"));
+    m_caption->setFixedHeight(29);
+    m_caption->setFont(windowstyle::arial(17, true));
+    QPalette band = m_caption->palette();
+    band.setColor(QPalette::Window, CaptionBand);
+    band.setColor(QPalette::WindowText, Qt::white);
+    m_caption->setPalette(band);
+    m_caption->setAutoFillBackground(true);
     // White on the light band stays readable with a soft dark shadow under the letters.
     auto *shadow = new QGraphicsDropShadowEffect(m_caption);
     shadow->setOffset(1.0, 1.0);
@@ -161,6 +179,13 @@ QWidget *Thelp::createMainPanel()
     shadow->setColor(QColor(40, 30, 20, 220));
     m_caption->setGraphicsEffect(shadow);
     column->addWidget(m_caption);
+    auto *line = new QWidget(panel); // under the band
+    line->setFixedHeight(1);
+    QPalette lineColour = line->palette();
+    lineColour.setColor(QPalette::Window, CaptionLine);
+    line->setPalette(lineColour);
+    line->setAutoFillBackground(true);
+    column->addWidget(line);
 
     m_stack = new QStackedWidget(panel);
     m_stack->setObjectName(QStringLiteral("panel_pages"));

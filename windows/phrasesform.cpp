@@ -1,5 +1,6 @@
 #include "phrasesform.h"
 
+#include "framedlineedit.h"
 #include "gamedefaults.h"
 #include "inifile.h"
 #include "messageboxes.h"
@@ -82,13 +83,12 @@ void Tphrases::createPhraseRow(int n)
     label->setFont(windowstyle::arial(12, true));
     paintWhite(label);
 
-    auto *field = new QLineEdit(this);
+    auto *field = new FramedLineEdit(QString(), this);
     field->setObjectName(QStringLiteral("phrase%1").arg(n));
     field->setGeometry(FieldLeft, top, FormWidth - FieldLeft - 10, 19);
     field->setFont(windowstyle::arial(12, false));
     field->setMaxLength(MaxPhraseLength);
-    field->setStyleSheet(
-        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid black; padding: 0 2px; }"));
+    field->setTextMargins(FramedLineEdit::PaddedMargins);
     m_fields[n - 1] = field;
 }
 

@@ -48,8 +48,7 @@ void Tspylist::createControls()
     m_list->setObjectName(QStringLiteral("listbox_spys"));
     m_list->setGeometry(8, 30, FormWidth - 16, 168);
     m_list->setFont(windowstyle::arial(12, false));
-    m_list->setStyleSheet(
-        QStringLiteral("QListWidget { background: white; color: black; border: 1px solid black; }"));
+    windowstyle::setWhiteField(*m_list);
     // Moves without a pressed button must arrive too: they decide which entry a removal hits.
     m_list->setMouseTracking(true);
     m_list->viewport()->setMouseTracking(true);

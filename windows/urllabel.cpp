@@ -1,5 +1,7 @@
 #include "urllabel.h"
 
+#include "windowstyle.h"
+
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -10,6 +12,9 @@ TURL::TURL(QWidget *parent)
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    QFont underlined; // only the underline set: the rest still comes from the parent
+    underlined.setUnderline(true);
+    setFont(underlined);
     setHovered(false);
 }
 
@@ -91,9 +96,19 @@ void TURL::leaveEvent(QEvent *event)
     QLabel::leaveEvent(event);
 }
 
-// Link blue, underlined; a brighter blue under the pointer.
+void TURL::changeEvent(QEvent *event)
+{
+    // Whatever font the label is given, a link is underlined.
+    if (event->type() == QEvent::FontChange && !font().underline()) {
+        QFont underlined = font();
+        underlined.setUnderline(true);
+        setFont(underlined);
+    }
+    QLabel::changeEvent(event);
+}
+
+// Link blue; a brighter blue under the pointer.
 void TURL::setHovered(bool hovered)
 {
-    setStyleSheet(hovered ? QStringLiteral("color: rgb(20, 90, 230); text-decoration: underline;")
-                          : QStringLiteral("color: rgb(0, 51, 170); text-decoration: underline;"));
+    windowstyle::setTextColour(*this, hovered ? QColor(20, 90, 230) : QColor(0, 51, 170));
 }

@@ -2,6 +2,7 @@
 
 #include "pngpicture.h"
 
+#include <QFrame>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QWidget>
@@ -46,6 +47,17 @@ void setTextColour(QWidget &widget, const QColor &colour)
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     widget.setPalette(palette);
+}
+
+void setWhiteField(QFrame &field)
+{
+    field.setFrameStyle(QFrame::Box | QFrame::Plain);
+    field.setLineWidth(1);
+    QPalette palette = field.palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    field.setPalette(palette);
 }
 
 void paintRoundedBox(QPainter &painter, const QRect &rect, const QBrush &fill, const QColor &border,

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QRect>
 
+class QFrame;
 class QPainter;
 class QWidget;
 
@@ -36,6 +37,10 @@ QFont plainFont(int pixels, bool bold = false);
 
 // Sets the colour of widget's text (its palette's window text and text, in every state).
 void setTextColour(QWidget &widget, const QColor &colour);
+
+// The white fields of the auxiliary windows (lists): black text on white inside a plain
+// 1 px black line.
+void setWhiteField(QFrame &field);
 
 // Paints a box over the whole of rect with rounded corners (radius of the outer edge, in
 // pixels): a band borderWidth pixels wide along its edge in border, fill inside the band.

@@ -4,6 +4,8 @@
 #include "inifile.h"
 #include "langame.h"
 
+#include "windowstyle.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -292,6 +294,105 @@ TEST_F(Netplay, TheJoinWindowListsLocalGamesAndChoosingOneFillsTheAddress)
     screenshot(join, "join-listed");
     join.dropGame(QStringLiteral("k1"));
     EXPECT_TRUE(join.listedGames().isEmpty());
+}
+
+// The application font for one test: the game's Arial at a size in pixels.
+class ApplicationFont
+{
+public:
+    explicit ApplicationFont(int pixels)
+        : m_saved(QApplication::font())
+    {
+        QFont font = windowstyle::arial();
+        font.setPixelSize(pixels);
+        QApplication::setFont(font);
+    }
+    ~ApplicationFont() { QApplication::setFont(m_saved); }
+
+private:
+    QFont m_saved;
+};
+
+// The host window asked to host without a name, and the join window with its local-network
+// note: every text of the two windows is showing.
+void showWithTheirTexts(HostGameDialog &host, JoinGameDialog &join)
+{
+    host.setPlayerName(QString());
+    host.showOver(QRect());
+    QTest::keyClick(&host, Qt::Key_Return);
+    join.setPlayerName(QStringLiteral("Bea"));
+    join.showOver(QRect());
+    QCoreApplication::processEvents(); // the layouts follow the texts
+}
+
+TEST(NetplayWindows, AtTheDefaultFontTheWindowsKeepTheirDesignedPlaces)
+{
+    const ApplicationFont font(NetplayDialog::DesignedFontPixels);
+    HostGameDialog host;
+    JoinGameDialog join;
+    showWithTheirTexts(host, join);
+    ASSERT_FALSE(host.problem().isEmpty());
+    ASSERT_FALSE(join.lanNote().isEmpty());
+    EXPECT_EQ(host.size(), QSize(380, 318));
+    EXPECT_EQ(join.size(), QSize(440, 392));
+    const struct
+    {
+        QWidget *window;
+        const char *name;
+        QRect place;
+    } places[] = {
+        {&host, "edit_name", {112, 94, 256, 21}},      {&host, "check_openport", {12, 126, 356, 22}},
+        {&host, "label_problem", {12, 227, 356, 48}},  {&host, "button_confirm", {90, 281, 96, 25}},
+        {&host, "button_cancel", {194, 281, 96, 25}},  {&join, "edit_name", {112, 42, 316, 21}},
+        {&join, "combo_address", {112, 70, 316, 22}},  {&join, "list_games", {12, 150, 416, 112}},
+        {&join, "label_lannote", {12, 264, 416, 30}},  {&join, "label_problem", {12, 301, 416, 48}},
+        {&join, "button_confirm", {120, 355, 96, 25}},
+    };
+    for (const auto &row : places) {
+        auto *control = row.window->findChild<QWidget *>(QString::fromLatin1(row.name));
+        ASSERT_NE(control, nullptr) << row.name;
+        EXPECT_EQ(control->geometry(), row.place) << row.window->objectName().toStdString() << " " << row.name;
+    }
+}
+
+// What a control needs to show its text whole at its width.
+QSize needed(const QWidget &control)
+{
+    if (control.hasHeightForWidth())
+        return QSize(0, control.heightForWidth(control.width()));
+    if (qobject_cast<const QListWidget *>(&control))
+        return QSize(); // scrolls
+    return control.sizeHint();
+}
+
+TEST(NetplayWindows, AtALargerFontTheWindowsGrowAndClipNoText)
+{
+    for (int pixels : {16, 20, 24}) {
+        const ApplicationFont font(pixels);
+        HostGameDialog host;
+        JoinGameDialog join;
+        showWithTheirTexts(host, join);
+        for (NetplayDialog *window : std::initializer_list<NetplayDialog *>{&host, &join}) {
+            const std::string name = window->objectName().toStdString() + " at " + std::to_string(pixels) + " px";
+            EXPECT_GT(window->height(), window == &host ? 318 : 392) << name;
+            QList<QWidget *> controls;
+            for (QWidget *control : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (control->isWindow() || !control->isVisible())
+                    continue;
+                const QString what = control->objectName().isEmpty()
+                                         ? QString::fromLatin1(control->metaObject()->className())
+                                         : control->objectName();
+                const QSize need = needed(*control);
+                EXPECT_LE(need.width(), control->width()) << name << ": " << what.toStdString();
+                EXPECT_LE(need.height(), control->height()) << name << ": " << what.toStdString();
+                EXPECT_TRUE(window->rect().contains(control->geometry())) << name << ": " << what.toStdString();
+                for (QWidget *other : controls)
+                    EXPECT_FALSE(other->geometry().intersects(control->geometry()))
+                        << name << ": " << what.toStdString() << " overlaps " << other->objectName().toStdString();
+                controls.append(control);
+            }
+        }
+    }
 }
 
 } // namespace

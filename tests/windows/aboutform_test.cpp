@@ -3,6 +3,8 @@
 #include "urllabel.h"
 #include "version.h"
 
+#include <QApplication>
+#include <QEnterEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -98,6 +100,27 @@ TEST(Tabout, DoneHides)
     ASSERT_TRUE(about.isVisible());
     QTest::mouseClick(about.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
+}
+
+TEST(TURL, StaysUnderlinedInTheFontItIsGivenAndBrightensUnderThePointer)
+{
+    TURL link;
+    link.setAddress(QStringLiteral("www.example.org"));
+    EXPECT_TRUE(link.font().underline());
+    QFont bold = link.font();
+    bold.setUnderline(false);
+    bold.setBold(true);
+    link.setFont(bold);
+    EXPECT_TRUE(link.font().underline()) << "a font given later";
+    EXPECT_TRUE(link.font().bold());
+    const QColor resting = link.palette().color(QPalette::WindowText);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(&link, &enter);
+    const QColor hovered = link.palette().color(QPalette::WindowText);
+    EXPECT_GT(hovered.lightness(), resting.lightness());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&link, &leave);
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), resting);
 }
 
 TEST(Tabout, CentresOnTheMainWindow)

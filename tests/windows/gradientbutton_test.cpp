@@ -112,4 +112,37 @@ TEST(GradientButton, FocusShowsOnlyAfterTheKeyboardMovedIt)
     EXPECT_TRUE(ringShows()) << "focus moved by the keyboard";
 }
 
+TEST(GradientButton, ACheckedButtonTakesItsCheckedLookAndIndentedTextSitsAtTheLeft)
+{
+    const GradientButton::Look green{{QColor(40, 140, 50), QColor(40, 140, 50)},
+                                     {QColor(70, 165, 74), QColor(70, 165, 74)},
+                                     QColor(10, 55, 16),
+                                     Qt::white};
+    const GradientButton::Look gold{{QColor(240, 200, 80), QColor(240, 200, 80)},
+                                    {QColor(240, 200, 80), QColor(240, 200, 80)},
+                                    QColor(110, 70, 10),
+                                    QColor(60, 30, 5)};
+    GradientButton button(QStringLiteral("Overview"));
+    button.setCheckable(true);
+    button.setLook(green);
+    button.setCheckedLook(gold);
+    button.setTextIndent(12);
+    button.resize(160, 28);
+    struct Case
+    {
+        const char *name;
+        bool checked;
+        const GradientButton::Look &look;
+    };
+    for (const Case &c : {Case{"unchecked", false, green}, Case{"checked", true, gold}}) {
+        button.setChecked(c.checked);
+        const QImage image = button.grab().toImage();
+        EXPECT_EQ(image.pixelColor(0, 14), c.look.border) << c.name;
+        EXPECT_EQ(image.pixelColor(4, 14), c.look.fill.top) << c.name;
+        EXPECT_TRUE(hasPixel(image.copy(13, 0, 20, 28), c.look.text)) << c.name << ": text from the indent on";
+        EXPECT_FALSE(hasPixel(image.copy(1, 0, 11, 28), c.look.text)) << c.name << ": nothing before the indent";
+        EXPECT_FALSE(hasPixel(image.copy(100, 0, 59, 28), c.look.text)) << c.name << ": not centred";
+    }
+}
+
 } // namespace
