@@ -335,8 +335,7 @@ void Tchat::createSession()
 void Tchat::wireChat()
 {
     ChatView *chatView = &m_session->chatView();
-    m_session->sounds().setSilenceNotice(
-        [this](const QString &why) { addStatus(why); });
+    m_session->sounds().setSilenceNotice([this](const QString &why) { addStatus(why); });
     // The two "Scroll Chat Off" items always show the same mark.
     connect(m_menu->scrollChatOff(), &QAction::triggered, this,
             [chatView] { chatView->setScrollOff(!chatView->scrollOff()); });
