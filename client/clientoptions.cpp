@@ -70,17 +70,16 @@ void ClientOptions::loadinifile()
         m_parts.chat.addStatus(QStringLiteral("The settings file is too large to be read; it is left as it is "
                                               "and the default settings are used."));
     const ClientSettings::Values v = m_parts.settings.read();
-    m_values.textSize = v.textsize;
-    m_values.textColor = v.textcolor;
-    m_values.botSpeed = v.botspeed;
+    // The phrases and the router's port are kept in keys of their own.
+    const QStringList phrases = m_values.phrases;
+    const bool openPort = m_values.openPort;
+    m_values = v.options;
+    m_values.openPort = openPort;
     // An empty or missing phrase key leaves the phrase as it is.
-    m_values.phrases = Tphrases::storedPhrases(m_parts.settings.file(), m_values.phrases);
-    m_values.playSounds = v.playsounds;
-    m_values.turnSound = v.turnsound;
-    m_values.chatterSounds = v.chattersounds;
+    m_values.phrases = Tphrases::storedPhrases(m_parts.settings.file(), phrases);
     render();
     if (m_parts.state.loggedin && m_parts.state.myid == 1)
-        Q_EMIT requestReady(protocol::BotSpeed{1, v.botspeed}.build());
+        Q_EMIT requestReady(protocol::BotSpeed{1, m_values.botSpeed}.build());
     m_lastSaved = v.geometry;
     // A place off the screen, or a size the screen cannot show (a huge one would also cost
     // memory for its pixels), is not used; closing then stores where the window really is.
@@ -96,15 +95,7 @@ void ClientOptions::saveinifile()
 
 ClientSettings::Values ClientOptions::current() const
 {
-    ClientSettings::Values v;
-    v.textsize = m_values.textSize;
-    v.textcolor = m_values.textColor;
-    v.botspeed = m_values.botSpeed;
-    v.playsounds = m_values.playSounds;
-    v.geometry = m_parts.place.outer();
-    v.turnsound = m_values.turnSound;
-    v.chattersounds = m_values.chatterSounds;
-    return v;
+    return {m_values, m_parts.place.outer()};
 }
 
 void ClientOptions::save(const Change &change)
@@ -141,7 +132,7 @@ void ClientOptions::toggleSounds()
     const bool on = !m_values.playSounds;
     m_values.playSounds = on;
     render();
-    save([on](ClientSettings::Values &v) { v.playsounds = on; });
+    save([on](ClientSettings::Values &v) { v.options.playSounds = on; });
 }
 
 void ClientOptions::toggleChatterSounds()
@@ -149,21 +140,21 @@ void ClientOptions::toggleChatterSounds()
     const bool on = !m_values.chatterSounds;
     m_values.chatterSounds = on;
     render();
-    save([on](ClientSettings::Values &v) { v.chattersounds = on; });
+    save([on](ClientSettings::Values &v) { v.options.chatterSounds = on; });
 }
 
 void ClientOptions::chooseTurnSound(int tag)
 {
     m_values.turnSound = tag == 1 ? 1 : 0;
     render();
-    save([tag](ClientSettings::Values &v) { v.turnsound = tag == 1 ? 1 : 0; });
+    save([tag](ClientSettings::Values &v) { v.options.turnSound = tag == 1 ? 1 : 0; });
 }
 
 void ClientOptions::chooseBotSpeed(int ms)
 {
     m_values.botSpeed = ms;
     render();
-    save([ms](ClientSettings::Values &v) { v.botspeed = ms; });
+    save([ms](ClientSettings::Values &v) { v.options.botSpeed = ms; });
     if (m_parts.state.loggedin)
         Q_EMIT requestReady(protocol::BotSpeed{m_parts.state.myid, ms}.build());
 }
@@ -175,14 +166,14 @@ void ClientOptions::chooseTextColor()
         return;
     m_values.textColor = *chosen;
     render();
-    save([color = *chosen](ClientSettings::Values &v) { v.textcolor = color; });
+    save([color = *chosen](ClientSettings::Values &v) { v.options.textColor = color; });
 }
 
 void ClientOptions::chooseTextSize(int points)
 {
     m_values.textSize = points;
     render();
-    save([points](ClientSettings::Values &v) { v.textsize = points; });
+    save([points](ClientSettings::Values &v) { v.options.textSize = points; });
 }
 
 void ClientOptions::setPhrases(const QStringList &phrases)

@@ -34,20 +34,21 @@ int ClientSettings::readBotspeed() const
 ClientSettings::Values ClientSettings::read() const
 {
     Values v;
-    v.textsize = m_file.readInteger(Section, key("Textsize"), 8);
-    if (v.textsize < 1 || v.textsize > 72)
-        v.textsize = 8; // no readable text at that size
-    v.textcolor = colortext::readOr(m_file.readString(Section, key("Textcolor"), QStringLiteral("clblack")),
-                                    QColor(0, 0, 0));
-    v.botspeed = readBotspeed();
-    v.playsounds = m_file.readString(Section, key("Playsounds")) != QLatin1String("false");
+    v.options.textSize = m_file.readInteger(Section, key("Textsize"), 8);
+    if (v.options.textSize < 1 || v.options.textSize > 72)
+        v.options.textSize = 8; // no readable text at that size
+    v.options.textColor = colortext::readOr(
+        m_file.readString(Section, key("Textcolor"), QStringLiteral("clblack")), QColor(0, 0, 0));
+    v.options.botSpeed = readBotspeed();
+    v.options.playSounds = m_file.readString(Section, key("Playsounds")) != QLatin1String("false");
     const QRect place = gamedefaults::MainWindowPlace;
     v.geometry = QRect(m_file.readInteger(Section, key("Left"), place.left()),
                        m_file.readInteger(Section, key("Top"), place.top()),
                        m_file.readInteger(Section, key("Width"), place.width()),
                        m_file.readInteger(Section, key("Height"), place.height()));
-    v.turnsound = m_file.readString(Section, key("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
-    v.chattersounds =
+    v.options.turnSound =
+        m_file.readString(Section, key("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
+    v.options.chatterSounds =
         m_file.readString(Section, key("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
     return v;
 }
@@ -55,11 +56,11 @@ ClientSettings::Values ClientSettings::read() const
 bool ClientSettings::write(const Values &v)
 {
     const std::pair<const char *, QString> entries[] = {
-        {"Textsize", QString::number(v.textsize)},        {"Textcolor", colortext::write(v.textcolor)},
-        {"Botspeed", QString::number(v.botspeed)},        {"Top", QString::number(v.geometry.top())},
-        {"Left", QString::number(v.geometry.left())},     {"Width", QString::number(v.geometry.width())},
-        {"Height", QString::number(v.geometry.height())}, {"Turnsound", QString::number(v.turnsound)},
-        {"Playsounds", boolText(v.playsounds)},           {"ChatterSounds", boolText(v.chattersounds)},
+        {"Textsize", QString::number(v.options.textSize)}, {"Textcolor", colortext::write(v.options.textColor)},
+        {"Botspeed", QString::number(v.options.botSpeed)}, {"Top", QString::number(v.geometry.top())},
+        {"Left", QString::number(v.geometry.left())},      {"Width", QString::number(v.geometry.width())},
+        {"Height", QString::number(v.geometry.height())},  {"Turnsound", QString::number(v.options.turnSound)},
+        {"Playsounds", boolText(v.options.playSounds)},    {"ChatterSounds", boolText(v.options.chatterSounds)},
     };
     for (const auto &[name, value] : entries) {
         if (!m_file.writeString(Section, key(name), value))

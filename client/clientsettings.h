@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gamedefaults.h"
+#include "gameoptions.h"
 #include "inifile.h"
 
 #include <QColor>
@@ -14,15 +15,14 @@
 class ClientSettings
 {
 public:
+    // The section's keys: the options but the phrases (keys of the phrase editor's) and the
+    // router's port (writeOpenPort), and the window's place. Read, a missing or unusable key
+    // gives text size 8, black, the Normal bot speed (one of the menu's speeds; written as
+    // held), sounds on, the Classic turn sound and chatter sounds on.
     struct Values
     {
-        int textsize = 8;
-        QColor textcolor = QColor(0, 0, 0);
-        int botspeed = gamedefaults::BotNormalMs; // one of the menu's speeds when read; written as held
-        bool playsounds = true;
+        GameOptions options;
         QRect geometry = gamedefaults::MainWindowPlace;
-        int turnsound = 0; // 0 Classic, 1 New
-        bool chattersounds = true;
     };
 
     explicit ClientSettings(const QString &path);

@@ -62,7 +62,7 @@ int main(int argc, char **argv)
     const long after = peakKiB();
     std::printf("settings file of %lld MB: peak resident %.1f MiB before the read, %.1f MiB after "
                 "(+%.1f MiB), read in %lld ms; text size read %d, first phrase \"%s\"\n",
-                megabytes, before / 1024.0, after / 1024.0, (after - before) / 1024.0, ms, values.textsize,
+                megabytes, before / 1024.0, after / 1024.0, (after - before) / 1024.0, ms, values.options.textSize,
                 qPrintable(phrases.value(0)));
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "clientconnection.h"
 #include "colorchooser.h"
 #include "messageboxes.h"
+#include "playerwindow.h"
 #include "scriptedhost.h"
 #include "serverform.h"
 #include "shellopen.h"
@@ -28,42 +29,6 @@
 #include <memory>
 
 namespace {
-
-struct Player
-{
-    QTemporaryDir dir;
-    RecordingMessageBoxes boxes;
-    RecordingSoundPlayer sounds;
-    RecordingShellOpen shell;
-    FixedWorkArea area{QRect(0, 0, 1024, 768)};
-    FixedColorChooser colors;
-    std::unique_ptr<Tchat> chat;
-
-    void create(quint16 port, quint16 lobbyPort, const QString &mutex)
-    {
-        TchatOptions options;
-        options.boxes = &boxes;
-        options.port = port;
-        options.lobbyPort = lobbyPort;
-        options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
-        options.mutexName = mutex;
-        options.soundPlayer = &sounds;
-        options.shell = &shell;
-        options.workArea = &area;
-        options.colors = &colors;
-        chat = std::make_unique<Tchat>(options);
-    }
-    QString lastLine() const
-    {
-        // Without the invisible isolates around peers' names and text.
-        QString line = chat->board().mainchat->document()->lastBlock().text();
-        return line.remove(QChar(0x2068)).remove(QChar(0x2069)).simplified();
-    }
-    bool waitForLine(const QString &line) const
-    {
-        return QTest::qWaitFor([&] { return lastLine() == line; }, 5000);
-    }
-};
 
 TEST(ChatGame, TwoPlayersTalkThroughTheHost)
 {

@@ -11,6 +11,7 @@
 #include "mainmenu.h"
 #include "messageboxes.h"
 #include "picturebutton.h"
+#include "playerwindow.h"
 #include "scriptedhost.h"
 #include "serverform.h"
 #include "soundplayer.h"
@@ -31,23 +32,12 @@
 
 namespace {
 
-struct Window
+// A player's window started with a command line.
+struct Window : Player
 {
-    QTemporaryDir dir;
-    RecordingMessageBoxes boxes;
-    RecordingSoundPlayer sounds;
-    std::unique_ptr<Tchat> chat;
-
     Window(quint16 port, quint16 lobbyPort, const QString &mutex, const QStringList &parameters)
     {
-        TchatOptions options;
-        options.boxes = &boxes;
-        options.port = port;
-        options.lobbyPort = lobbyPort;
-        options.settingsPath = dir.filePath(QStringLiteral("vornlobby.ini"));
-        options.mutexName = mutex;
-        options.soundPlayer = &sounds;
-        chat = std::make_unique<Tchat>(options);
+        create(port, lobbyPort, mutex);
         chat->setParameters(parameters);
     }
     Board &board() const { return chat->board(); }
