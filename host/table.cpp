@@ -412,7 +412,7 @@ void Table::receivedlogininfo(const protocol::LoginInfo &request)
     }
     if (m_state.gameon)
         sendLoadStats(entry);
-    else if (!exempt(entry))
+    else if (!exempt(entry) && entry != 1) // entry 1 starts the game itself
         m_chatRelay.sendStatus(entry, "Waiting for the host to start the game.");
 }
 
