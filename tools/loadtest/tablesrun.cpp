@@ -301,6 +301,8 @@ int runTables(const TablesOptions &options)
     finish();
 
     const double serverCpu = playEnd.cpuSeconds - playStart.cpuSeconds;
+    // A game host is a whole process per table: all of its memory is the table's.
+    const double perTable = double(open.rssKiB - (comparing ? 0 : baseline.rssKiB)) / options.tables;
     const double rate = double(tally.requests) / playSeconds;
     LatencyHistogram all = tally.rolls;
     all.merge(tally.allDone);
@@ -315,8 +317,8 @@ int runTables(const TablesOptions &options)
     std::printf("server memory: baseline %s, all open %s, peak sampled in play %s, idle %s; %.1f KiB per table "
                 "when open, %.1f KiB per table at the peak\n",
                 kib(baseline.rssKiB).c_str(), kib(open.rssKiB).c_str(), kib(peak).c_str(),
-                kib(idleEnd.rssKiB).c_str(), double(open.rssKiB - baseline.rssKiB) / options.tables,
-                double(peak - baseline.rssKiB) / options.tables);
+                kib(idleEnd.rssKiB).c_str(), perTable,
+                double(peak - (comparing ? 0 : baseline.rssKiB)) / options.tables);
     if (comparing)
         std::printf("game hosts' proportional memory (shared pages divided): baseline %s, in play %s; "
                     "%.1f KiB per table in play\n",
@@ -336,7 +338,7 @@ int runTables(const TablesOptions &options)
                 loadIdleEnd - loadIdleStart);
     std::printf("summary | %d | %ld | %zu | %.1f | %.1f | %.1f | %.0f | %ld | %.1f | %.1f | %.3f | %s |\n",
                 options.tables, connections, serverCount, all.percentileMs(0.5), all.percentileMs(0.99),
-                all.percentileMs(1), rate, tally.errors(), double(open.rssKiB - baseline.rssKiB) / options.tables,
+                all.percentileMs(1), rate, tally.errors(), perTable,
                 rate > 0 ? 100 * serverCpu / playSeconds / (rate / 1000) : 0.0,
                 100 * (idleEnd.cpuSeconds - idleStart.cpuSeconds) / options.idleSeconds, loadAtEnd.c_str());
     return idleStart.readable || options.pids.empty() ? 0 : 1;
