@@ -54,7 +54,8 @@ measure() {
     local label="$1" out
     shift
     log "$label: dorvane-load tables $*"
-    out=$("$load" tables "$@" --seconds "$play" --idle-seconds "$idle" 2>&1 | tee /dev/stderr) || true
+    out=$("$load" tables "$@" --seconds "$play" --idle-seconds "$idle" 2>&1) || true
+    echo "$out" >&2
     local summary
     summary=$(grep '^summary |' <<<"$out" | sed 's/^summary //')
     [ -n "$summary" ] || summary="| (no figures: see the report) | | | | | | | | | | | |"
@@ -92,7 +93,8 @@ for run in "${runs[@]}"; do
         start_server churn --port 0 --address 127.0.0.1
         log "churn: dorvane-load tables --churn 100000"
         "$load" tables --server "127.0.0.1:$server_port" --pid "$server_pid" --churn 100000 --open-at-once 64 \
-            2>&1 | tee "$work/churn.txt" >&2
+            >"$work/churn.txt" 2>&1 || true
+        cat "$work/churn.txt" >&2
         churn_line=$(grep '^server memory' "$work/churn.txt" || true)
         stop_all ;;
     hosts1000)
