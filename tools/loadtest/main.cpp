@@ -7,14 +7,18 @@
 //                     [--attack cheat|oversize|flood|churn|silent|pause]   one attack on a fresh host,
 //                         tuned by [--count N] [--flooders K] [--line-bytes B] [--wait-ms W]
 //                         [--time-scale S] (the host's) [--trickle]
+//        dorvane-load tables --server HOST:PORT | --shards FILE | --hosts FILE [--tables N] ...
+//                     tables of four players at a player's pace on a table server (tablesoptions.h)
 #include "attacks.h"
 #include "chatload.h"
 #include "faultrun.h"
 #include "rollrtt.h"
+#include "tablesrun.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,7 +28,10 @@ int usage()
         stderr, "usage: dorvane-load [--address A] [--port P] [--pid HOSTPID] "
                 "[--clients N] [--lines M] [--fault killed|halfsent|nologin|flood] [--seats-free] [--roll-rtt R]\n"
                 "       [--attack cheat|oversize|flood|churn|silent|pause] [--count N] [--flooders K]\n"
-                "       [--line-bytes B] [--wait-ms W] [--time-scale S] [--trickle]\n");
+                "       [--line-bytes B] [--wait-ms W] [--time-scale S] [--trickle]\n"
+                "       dorvane-load tables --server HOST:PORT | --shards FILE | --hosts FILE [--pid P[,P...]]\n"
+                "           [--tables N] [--procs P] [--seconds S] [--idle-seconds S] [--pace-ms M]\n"
+                "           [--open-at-once K] [--churn N] [--sources FIRST:COUNT] [--answer-timeout-ms M]\n");
     return 2;
 }
 
@@ -59,6 +66,16 @@ int runAttack(const std::string &name, const AttackOptions &options)
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "tables") {
+        std::string error;
+        const auto options = parseTablesOptions(std::vector<std::string>(argv + 2, argv + argc), error);
+        if (!options) {
+            std::fprintf(stderr, "dorvane-load tables: %s\n", error.c_str());
+            return usage();
+        }
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        return runTables(*options);
+    }
     ChatLoadOptions load;
     std::string faultArg;
     bool seatsFree = false;
