@@ -103,8 +103,8 @@ public:
     virtual bool browsing() const = 0;
 };
 
-// Looks host up without blocking and calls done with an empty text (it has an IPv4
-// address) or a sentence why not; context ends a pending lookup.
+// Looks host up without blocking and calls done with an empty text (it has an IPv4 or an
+// IPv6 address) or a sentence why not; context ends a pending lookup.
 using HostLookUp = void(const QString &host, QObject *context, std::function<void(QString)> done);
 
 // What the module offers; every engine is owned by the caller and must not outlive its events.
