@@ -25,6 +25,7 @@ struct RouterOptions
     QString helperProgram; // the program that talks to the router; empty: the one beside the module
     int leaseSeconds = LeaseSeconds;
     int answerDeadlineMs = AnswerDeadlineMs;
+    QString ipv6Address; // the address let in over IPv6; empty: this computer's own global one
 
     // The options of a running game: the root URL from DORVANE_UPNP_ROOT_URL when set.
     static RouterOptions fromEnvironment()
