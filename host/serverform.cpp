@@ -6,7 +6,9 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cmath>
+#include <netinet/in.h>
 
 namespace {
 
@@ -163,13 +165,25 @@ void TServer::acceptInto(int entry)
         held->deleteLater();
     }
     held = sock;
-    const bool hosting = !m_acceptedAny && sock->HostName().startsWith(QLatin1String("127."));
+    const bool hosting = !m_acceptedAny && loopbackPeer(sock->HostName());
     m_acceptedAny = true;
     sock->Tag = entry;
     sock->OnRead = [this](TSock *sender, int count) { Sock1Read(sender, count); };
     sock->OnDisconnect = tempsock.OnDisconnect;
     sock->OnInfo = tempsock.OnInfo;
     m_table.connectionOpened(entry, hosting);
+}
+
+bool TServer::loopbackPeer(const QString &address)
+{
+    const QByteArray text = address.toLatin1();
+    in_addr v4{};
+    if (::inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, text.constData(), &v6) != 1)
+        return false;
+    return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
 }
 
 int TServer::hostingEntry() const

@@ -29,8 +29,8 @@ public:
 
     // The listener's port ("7772" unless set; "0" picks a free one). Set before listening.
     void setPortName(const QString &port) { Sock1.setPortName(port); }
-    // The dotted address the listener binds ("127.0.0.1" keeps a game on this machine);
-    // empty, the default, binds every address. Set before listening.
+    // The address the listener binds ("127.0.0.1" keeps a game on this machine); empty, the
+    // default, binds every IPv4 and IPv6 address. Set before listening.
     void setListenAddress(const QString &address) { Sock1.setHostName(address); }
     QString portName() const { return Sock1.PortName(); }
     // Switches the listener on; throws ESockException (e.g. "Listen - Error Binding Socket").
@@ -49,6 +49,8 @@ public:
     qsizetype queuedBytes() const { return m_table.queuedBytes(); }
     // The entry that holds the hosting player's own connection, 0 when none does.
     int hostingEntry() const;
+    // A peer address of this machine's loopback: 127.0.0.0/8, ::1, or 127.x mapped into IPv6.
+    static bool loopbackPeer(const QString &address);
     bool computerTimerArmed() const { return m_table.computerTimerArmed(); }
     bool computerTimerRunning() const { return computertimer.running(); }
 
@@ -109,8 +111,8 @@ private:
     StepTimer logintimer{StepTimer::Mode::SingleShot, LoginDeadlines::MinimumTimeoutMs};
     Table m_table{*this};
     // The hosting player's own client is the first connection the listener accepts, when it
-    // comes from the loopback address (the hosting copy connects to itself right after it
-    // starts listening). It is never closed for flooding nor for a late log-in.
+    // comes from a loopback address, IPv4 or IPv6 (the hosting copy connects to itself right
+    // after it starts listening). It is never closed for flooding nor for a late log-in.
     bool m_acceptedAny = false;
     double m_timeScale = 1.0;
     QElapsedTimer m_clock;     // real time since construction

@@ -25,7 +25,7 @@ constexpr int ReadChunk = 32768; // one recv takes at most this much
 struct CachedHost
 {
     QString name;
-    in_addr_t address; // network byte order
+    QList<QByteArray> addresses; // raw socket addresses, port 0
 };
 
 // Names resolved so far, for the life of the process (one lookup per name). Only the
@@ -58,36 +58,94 @@ in_port_t resolvePort(const QString &name, TSocketType type)
     return static_cast<in_port_t>(service->s_port);
 }
 
-in_addr_t lookUpHost(const QString &name)
+QByteArray rawAddress(const void *address, size_t length)
 {
-    for (const CachedHost &entry : hostCache()) {
-        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
-            return entry.address;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (getaddrinfo(name.toLocal8Bit().constData(), nullptr, &hints, &found) != 0 || !found)
-        throw ESockException("Host Lookup - Could Not Find Host Entry");
-    const in_addr_t address = reinterpret_cast<sockaddr_in *>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    hostCache().append({name, address});
-    return address;
+    return QByteArray(static_cast<const char *>(address), qsizetype(length));
 }
 
-sockaddr_in makeAddress(in_addr_t address, in_port_t port)
+QByteArray ipv4Address(in_addr_t address)
 {
     sockaddr_in out{};
     out.sin_family = AF_INET;
-    out.sin_port = port;
     out.sin_addr.s_addr = address;
-    return out;
+    return rawAddress(&out, sizeof out);
 }
 
-int newStreamSocket()
+// The host without the brackets that may surround an IPv6 address ("[::1]").
+QString unbracketed(const QString &name)
 {
-    return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (name.size() >= 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        return name.mid(1, name.size() - 2);
+    return name;
+}
+
+// Every address getaddrinfo gives for name (numericOnly: only an address written out, no
+// lookup), in its order, without repeats; empty when there is none.
+QList<QByteArray> lookUpAddresses(const QString &name, int family, bool numericOnly)
+{
+    addrinfo hints{};
+    hints.ai_family = family;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
+    addrinfo *found = nullptr;
+    QList<QByteArray> addresses;
+    if (getaddrinfo(name.toLocal8Bit().constData(), nullptr, &hints, &found) != 0)
+        return addresses;
+    for (const addrinfo *a = found; a; a = a->ai_next) {
+        if ((a->ai_family != AF_INET && a->ai_family != AF_INET6) || a->ai_addr == nullptr
+            || a->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+        const QByteArray address = rawAddress(a->ai_addr, a->ai_addrlen);
+        if (!addresses.contains(address))
+            addresses.append(address);
+    }
+    freeaddrinfo(found);
+    return addresses;
+}
+
+QList<QByteArray> lookUpHost(const QString &name)
+{
+    for (const CachedHost &entry : hostCache()) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return entry.addresses;
+    }
+    const QList<QByteArray> addresses = lookUpAddresses(name, AF_UNSPEC, false);
+    if (addresses.isEmpty())
+        throw ESockException("Host Lookup - Could Not Find Host Entry");
+    hostCache().append({name, addresses});
+    return addresses;
+}
+
+// A copy of the raw address with the port set.
+QByteArray withPort(QByteArray address, in_port_t port)
+{
+    auto *generic = reinterpret_cast<sockaddr *>(address.data());
+    if (generic->sa_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6 *>(address.data())->sin6_port = port;
+    else
+        reinterpret_cast<sockaddr_in *>(address.data())->sin_port = port;
+    return address;
+}
+
+int newStreamSocket(int family)
+{
+    return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
+// The peer's address as text: IPv4 dotted, also when mapped into IPv6; IPv6 otherwise.
+QString peerText(const sockaddr_storage &peer)
+{
+    char text[INET6_ADDRSTRLEN] = {};
+    if (peer.ss_family == AF_INET6) {
+        const in6_addr &address = reinterpret_cast<const sockaddr_in6 &>(peer).sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&address))
+            ::inet_ntop(AF_INET, &address.s6_addr[12], text, sizeof text);
+        else
+            ::inet_ntop(AF_INET6, &address, text, sizeof text);
+    } else {
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(peer).sin_addr, text, sizeof text);
+    }
+    return QString::fromLatin1(text);
 }
 
 } // namespace
@@ -148,23 +206,62 @@ void TSock::setListen(bool on)
     startListening();
 }
 
-// Binds PortName on the dotted address in HostName (every interface when it is empty) and
-// listens. On a failed bind the handle stays, so a second attempt is told the socket is in use.
+// Binds PortName on HostName (see setListen) and listens. On a failed bind the handle stays,
+// so a second attempt is told the socket is in use.
 void TSock::startListening()
 {
     info(siLookup, QStringLiteral("Lookup Of Port ") + m_portName);
-    in_addr address{htonl(INADDR_ANY)};
-    if (!m_hostName.isEmpty() && ::inet_aton(m_hostName.toLatin1().constData(), &address) == 0)
-        throw ESockException("Listen - Error Binding Socket");
-    const sockaddr_in local = makeAddress(address.s_addr, resolvePort(m_portName, m_socketType));
-    m_fd = newStreamSocket();
-    if (m_fd < 0)
-        throw ESockException("Listen - Error Binding Socket");
+    const in_port_t port = resolvePort(m_portName, m_socketType);
+    const QString host = unbracketed(m_hostName);
+    QByteArray local;
+    bool bothFamilies = false;
+    if (host.isEmpty()) {
+        sockaddr_in6 any{};
+        any.sin6_family = AF_INET6;
+        any.sin6_addr = in6addr_any;
+        local = rawAddress(&any, sizeof any);
+        bothFamilies = true;
+    } else if (host.contains(QLatin1Char(':'))) {
+        const QList<QByteArray> found = lookUpAddresses(host, AF_INET6, true);
+        if (found.isEmpty())
+            throw ESockException("Listen - Error Binding Socket");
+        local = found.first();
+    } else {
+        in_addr address{};
+        if (::inet_aton(host.toLatin1().constData(), &address) == 0)
+            throw ESockException("Listen - Error Binding Socket");
+        local = ipv4Address(address.s_addr);
+    }
+    local = withPort(local, port);
+    const int family = reinterpret_cast<const sockaddr *>(local.constData())->sa_family;
+    m_fd = newStreamSocket(family);
+    if (m_fd >= 0 && family == AF_INET6) {
+        const int v6only = bothFamilies ? 0 : 1;
+        if (::setsockopt(m_fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) != 0 && bothFamilies) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
     // Lets a game be hosted again at once while old connections linger in TIME_WAIT;
     // a port that is really in use is still refused by bind.
     const int yes = 1;
-    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    if (::bind(m_fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0)
+    if (m_fd >= 0)
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    const auto bindLocal = [&] {
+        return ::bind(m_fd, reinterpret_cast<const sockaddr *>(local.constData()), socklen_t(local.size())) == 0;
+    };
+    bool bound = m_fd >= 0 && bindLocal();
+    // A machine without IPv6 listens on every IPv4 address instead.
+    if (bothFamilies && !bound && (m_fd < 0 || errno == EADDRNOTAVAIL || errno == EAFNOSUPPORT)) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        local = withPort(ipv4Address(htonl(INADDR_ANY)), port);
+        m_fd = newStreamSocket(AF_INET);
+        if (m_fd >= 0)
+            ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        bound = m_fd >= 0 && bindLocal();
+    }
+    if (!bound)
         throw ESockException("Listen - Error Binding Socket");
     if (::listen(m_fd, ListenBacklog) != 0)
         throw ESockException("Listen - Error Starting Listen");
@@ -177,32 +274,42 @@ quint16 TSock::boundPort() const
 {
     if (m_fd < 0)
         return 0;
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t length = sizeof local;
     if (::getsockname(m_fd, reinterpret_cast<sockaddr *>(&local), &length) != 0)
         return 0;
-    return ntohs(local.sin_port);
+    if (local.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6 &>(local).sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in &>(local).sin_port);
 }
 
 // Port first, then host, each with its lookup info. Digits-first host names are dotted
-// addresses used as they are; other names go through the process-wide cache.
-sockaddr_in TSock::resolveTarget()
+// addresses used as they are, IPv6 addresses (with or without brackets) too; other names go
+// through the process-wide cache and may give IPv4 and IPv6 addresses.
+QList<QByteArray> TSock::resolveTargets()
 {
     info(siLookup, QStringLiteral("Lookup Of Port ") + m_portName);
     const in_port_t port = resolvePort(m_portName, m_socketType);
-    in_addr_t address = htonl(INADDR_ANY);
+    QList<QByteArray> addresses{ipv4Address(htonl(INADDR_ANY))};
     if (!m_hostName.isEmpty()) {
         info(siLookup, QStringLiteral("Lookup Of Host ") + m_hostName);
-        if (startsWithDigit(m_hostName)) {
-            in_addr parsed{};
-            if (::inet_aton(m_hostName.toLatin1().constData(), &parsed) == 0)
+        const QString host = unbracketed(m_hostName);
+        if (host.contains(QLatin1Char(':'))) {
+            addresses = lookUpAddresses(host, AF_INET6, true);
+            if (addresses.isEmpty())
                 throw ESockException("Host Lookup - Could Not Find Host Entry");
-            address = parsed.s_addr;
+        } else if (startsWithDigit(host)) {
+            in_addr parsed{};
+            if (::inet_aton(host.toLatin1().constData(), &parsed) == 0)
+                throw ESockException("Host Lookup - Could Not Find Host Entry");
+            addresses = {ipv4Address(parsed.s_addr)};
         } else {
-            address = lookUpHost(m_hostName);
+            addresses = lookUpHost(host);
         }
     }
-    return makeAddress(address, port);
+    for (QByteArray &address : addresses)
+        address = withPort(address, port);
+    return addresses;
 }
 
 bool TSock::Open()
@@ -210,19 +317,38 @@ bool TSock::Open()
     if (m_fd >= 0)
         return m_state == State::Connected;
     // Resolve before creating the handle, so a failed lookup leaves the component closed.
-    const sockaddr_in target = resolveTarget();
-    m_fd = newStreamSocket();
-    if (m_fd < 0) {
-        errorInfo(errno);
-        return false;
-    }
-    m_state = State::Connecting;
-    m_watchStopped = false;
-    applyMode();
-    if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target), sizeof target) != 0 && errno != EINPROGRESS) {
-        reportConnectFailureLater(errno);
-    }
+    m_targets = resolveTargets();
+    connectNext();
     return m_state == State::Connected;
+}
+
+// Starts a connect to the next address not yet tried. A failure at once moves on to the
+// address after it; the last one's failure is reported.
+void TSock::connectNext()
+{
+    while (!m_targets.isEmpty()) {
+        const QByteArray target = m_targets.takeFirst();
+        const auto *address = reinterpret_cast<const sockaddr *>(target.constData());
+        m_fd = newStreamSocket(address->sa_family);
+        if (m_fd < 0) {
+            if (m_targets.isEmpty())
+                errorInfo(errno);
+            continue;
+        }
+        m_state = State::Connecting;
+        m_watchStopped = false;
+        applyMode();
+        if (::connect(m_fd, address, socklen_t(target.size())) == 0 || errno == EINPROGRESS)
+            return;
+        const int err = errno;
+        if (m_targets.isEmpty()) {
+            reportConnectFailureLater(err);
+            return;
+        }
+        const QByteArray waiting = m_sendBuffer; // data given to Send goes to whichever address answers
+        closeHandle();
+        m_sendBuffer = waiting;
+    }
 }
 
 // A connect that fails at once reports like one that fails later: as an event.
@@ -243,6 +369,7 @@ void TSock::reportConnectFailureLater(int err)
 bool TSock::Close()
 {
     const bool wasListening = m_state == State::Listening;
+    m_targets.clear(); // a connect being made ends here, at whichever address it had come to
     const bool result = closeHandle();
     try {
         if (!wasListening)
@@ -331,7 +458,7 @@ bool TSock::Accept(TSock *&NewSock)
 {
     if (m_state != State::Listening)
         throw ESockException("Accept - Socket Not In Listening Mode");
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     const int fd = ::accept4(m_fd, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (m_readNotifier)
@@ -351,9 +478,7 @@ bool TSock::Accept(TSock *&NewSock)
     sock->m_state = State::Connected;
     sock->applyMode();
     sock->setPortName(m_portName);
-    char dotted[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &peer.sin_addr, dotted, sizeof dotted);
-    sock->setHostName(QString::fromLatin1(dotted));
+    sock->setHostName(peerText(peer));
     info(siAccept, QStringLiteral("Created New TSock Structure"));
     NewSock = sock;
     return true;
@@ -468,11 +593,19 @@ void TSock::connectEvent()
     socklen_t length = sizeof err;
     if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0)
         err = errno;
+    if (err != 0 && !m_targets.isEmpty()) {
+        const QByteArray waiting = m_sendBuffer;
+        closeHandle();
+        m_sendBuffer = waiting;
+        connectNext();
+        return;
+    }
     if (err != 0) {
         stopWatching();
         errorInfo(err);
         return;
     }
+    m_targets.clear();
     m_state = State::Connected;
     m_readNotifier->setEnabled(true);
     updateWriteWatch(); // data given to Send meanwhile leaves with the next write event

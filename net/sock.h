@@ -2,13 +2,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <stdexcept>
 
 class QSocketNotifier;
-struct sockaddr_in;
 
 enum class TSocketType { stStream, stDatagram };
 enum class TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
@@ -50,6 +50,9 @@ public:
     QString PortName() const { return m_portName; }
     void setPortName(const QString &name);
     bool Listen() const { return m_state == State::Listening; }
+    // Listening binds HostName: empty binds every address, IPv4 and IPv6 on one handle (only
+    // IPv4 where the machine has no IPv6); a dotted address binds only that one
+    // ("127.0.0.1" keeps it on this machine); an IPv6 address ("::1", "[::1]") binds that.
     void setListen(bool on);
     bool Blocking() const { return false; } // only non-blocking mode exists
     bool Connected() const { return m_state == State::Connected; }
@@ -65,7 +68,9 @@ public:
     qsizetype sendBufferSize() const { return m_sendBuffer.size(); }
 
     // Starts connecting to HostName:PortName and returns the connected flag (false); the
-    // outcome arrives as OnConnect or as an siError info. Raises on a failed lookup.
+    // outcome arrives as OnConnect or as an siError info. Raises on a failed lookup. A name
+    // with several addresses (IPv4 and IPv6) is tried address by address, in the order the
+    // lookup gave them; only the last one's failure is reported.
     bool Open();
     // Closes the handle; info "Socket Closed" unless listening. Never raises.
     bool Close();
@@ -75,7 +80,9 @@ public:
     // Takes count bytes (-1: all) from the front of the receive buffer; works after a
     // close until the buffer is empty.
     QByteArray Receive(int count = -1);
-    // Accepts one pending connection as a new TSock owned by this listener.
+    // Accepts one pending connection as a new TSock owned by this listener. Its HostName is
+    // the peer's address: dotted for IPv4, also when it came as an IPv4-mapped IPv6
+    // address (::ffff:a.b.c.d) to a listener on both; IPv6 in its textual form ("::1").
     bool Accept(TSock *&NewSock);
 
     TNotifyEvent OnConnect;
@@ -102,7 +109,8 @@ private:
     void info(TSocketInfo kind, const QString &msg);
     void errorInfo(int err);
     void startListening();
-    sockaddr_in resolveTarget();
+    QList<QByteArray> resolveTargets();
+    void connectNext();
     void reportConnectFailureLater(int err);
     void applyMode();
     void onReadable();
@@ -124,6 +132,7 @@ private:
     bool m_watchStopped = false; // an error event ended the watching of this handle
     QByteArray m_receiveBuffer;
     QByteArray m_sendBuffer;
+    QList<QByteArray> m_targets; // addresses (raw socket addresses) not yet tried by Open
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 
 namespace {
 
@@ -30,6 +32,71 @@ QString hostProblem(const QString &host)
     return {};
 }
 
+// An IPv6 address as written ("2001:db8::7"), optionally with a zone ("fe80::1%eth0").
+bool ipv6Text(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 64)
+        return false;
+    const qsizetype percent = text.indexOf(QLatin1Char('%'));
+    const QString address = percent < 0 ? text : text.left(percent);
+    const QString zone = percent < 0 ? QString() : text.mid(percent + 1);
+    if (percent >= 0 && (zone.isEmpty() || !std::all_of(zone.begin(), zone.end(), hostCharacter)))
+        return false;
+    in6_addr parsed{};
+    return ::inet_pton(AF_INET6, address.toLatin1().constData(), &parsed) == 1;
+}
+
+QString ipv6Problem(const QString &text)
+{
+    return QStringLiteral("\"%1\" is not an IPv6 address: write one like 2001:db8::7, or [2001:db8::7]:7772 "
+                          "with a port.")
+        .arg(text.left(60));
+}
+
+bool portDigits(const QString &portText)
+{
+    return !portText.isEmpty() && portText.size() <= 5
+           && std::all_of(portText.begin(), portText.end(),
+                          [](QChar c) { return c.isDigit() && c.unicode() < 128; });
+}
+
+// The port after ":"; 0 when it is not one.
+quint16 portNumber(const QString &portText)
+{
+    bool ok = false;
+    const uint port = portText.toUInt(&ok);
+    return ok && portDigits(portText) && port >= 1 && port <= 65535 ? quint16(port) : 0;
+}
+
+const char *const PortProblem = "The port after \":\" must be a number from 1 to 65535.";
+
+// "[v6]" or "[v6]:port".
+JoinAddress bracketed(const QString &text)
+{
+    JoinAddress result;
+    const qsizetype close = text.indexOf(QLatin1Char(']'));
+    if (close < 0) {
+        result.problem = QStringLiteral("The address has \"[\" without the \"]\" that ends it.");
+        return result;
+    }
+    const QString inside = text.mid(1, close - 1);
+    const QString after = text.mid(close + 1);
+    if (!ipv6Text(inside)) {
+        result.problem = ipv6Problem(inside);
+        return result;
+    }
+    if (!after.isEmpty()) {
+        const quint16 port = after.startsWith(QLatin1Char(':')) ? portNumber(after.mid(1)) : 0;
+        if (port == 0) {
+            result.problem = QString::fromLatin1(PortProblem);
+            return result;
+        }
+        result.port = port;
+    }
+    result.host = inside;
+    return result;
+}
+
 } // namespace
 
 JoinAddress JoinAddress::parse(const QString &typed)
@@ -41,25 +108,25 @@ JoinAddress JoinAddress::parse(const QString &typed)
                              .arg(text.left(text.indexOf(QLatin1String("://")) + 3).left(20));
         return result;
     }
+    if (text.startsWith(QLatin1Char('[')))
+        return bracketed(text);
     const qsizetype colons = text.count(QLatin1Char(':'));
     if (colons > 1) {
-        result.problem = QStringLiteral("The game connects over IPv4 only: use a computer's name or an address "
-                                        "like 192.168.1.20.");
+        // An IPv6 address without brackets has no port part: every colon is the address's.
+        if (ipv6Text(text))
+            result.host = text;
+        else
+            result.problem = ipv6Problem(text);
         return result;
     }
     if (colons == 1) {
-        const QString portText = text.mid(text.indexOf(QLatin1Char(':')) + 1);
+        const quint16 port = portNumber(text.mid(text.indexOf(QLatin1Char(':')) + 1));
         text.truncate(text.indexOf(QLatin1Char(':')));
-        bool ok = false;
-        const uint port = portText.toUInt(&ok);
-        const bool digitsOnly = !portText.isEmpty() && portText.size() <= 5
-                                && std::all_of(portText.begin(), portText.end(),
-                                               [](QChar c) { return c.isDigit() && c.unicode() < 128; });
-        if (!ok || !digitsOnly || port < 1 || port > 65535) {
-            result.problem = QStringLiteral("The port after \":\" must be a number from 1 to 65535.");
+        if (port == 0) {
+            result.problem = QString::fromLatin1(PortProblem);
             return result;
         }
-        result.port = quint16(port);
+        result.port = port;
     }
     result.problem = hostProblem(text);
     if (result.valid())
@@ -69,7 +136,15 @@ JoinAddress JoinAddress::parse(const QString &typed)
 
 QString JoinAddress::text() const
 {
-    return port == GamePort ? host : host + QLatin1Char(':') + QString::number(port);
+    if (port == GamePort)
+        return host;
+    const QString shown = ipv6() ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    return shown + QLatin1Char(':') + QString::number(port);
+}
+
+bool JoinAddress::ipv6() const
+{
+    return ipv6Text(host);
 }
 
 bool JoinAddress::dottedIPv4() const

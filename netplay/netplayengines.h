@@ -25,6 +25,7 @@ struct RouterOptions
     QString helperProgram; // the program that talks to the router; empty: the one beside the module
     int leaseSeconds = LeaseSeconds;
     int answerDeadlineMs = AnswerDeadlineMs;
+    QString ipv6Address; // the address let in over IPv6; empty: this computer's own global one
 
     // The options of a running game: the root URL from DORVANE_UPNP_ROOT_URL when set.
     static RouterOptions fromEnvironment()
@@ -103,8 +104,8 @@ public:
     virtual bool browsing() const = 0;
 };
 
-// Looks host up without blocking and calls done with an empty text (it has an IPv4
-// address) or a sentence why not; context ends a pending lookup.
+// Looks host up without blocking and calls done with an empty text (it has an IPv4 or an
+// IPv6 address) or a sentence why not; context ends a pending lookup.
 using HostLookUp = void(const QString &host, QObject *context, std::function<void(QString)> done);
 
 // What the module offers; every engine is owned by the caller and must not outlive its events.

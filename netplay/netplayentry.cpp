@@ -106,13 +106,13 @@ void lookUpHost(const QString &host, QObject *context, std::function<void(QStrin
             return;
         }
         for (const QHostAddress &address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            const auto protocol = address.protocol();
+            if (protocol == QAbstractSocket::IPv4Protocol || protocol == QAbstractSocket::IPv6Protocol) {
                 done(QString());
                 return;
             }
         }
-        done(QStringLiteral("\"%1\" has no IPv4 address, and the game connects over IPv4 only.")
-                 .arg(host.left(60)));
+        done(QStringLiteral("\"%1\" has no IPv4 or IPv6 address.").arg(host.left(60)));
     });
 }
 

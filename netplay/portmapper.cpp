@@ -1,6 +1,7 @@
 #include "portmapper.h"
 
 #include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QNetworkInterface>
 
 struct PortMapper::Talk
@@ -59,6 +60,8 @@ void PortMapper::launch()
     QStringList arguments{QString::number(m_port), QString::number(m_options.leaseSeconds)};
     if (!m_options.rootUrl.isEmpty())
         arguments << QString::fromLatin1(m_options.rootUrl);
+    if (!m_options.ipv6Address.isEmpty())
+        arguments << QStringLiteral("--ipv6") << m_options.ipv6Address;
     t->process.setProgram(m_options.helperProgram);
     t->process.setArguments(arguments);
     t->process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -134,11 +137,20 @@ void PortMapper::onOpened(const RouterMapping &mapping)
 {
     const bool renewal = m_mapping.opened;
     const bool first = m_waiting;
+    const RouterMapping before = m_mapping;
     m_waiting = false;
     m_deadline.stop();
     m_mapping = mapping;
     if (first)
         Q_EMIT answered(mapping.opened);
+    // A port that stays closed while the pinhole is renewed has nothing new to say.
+    if (first || renewal || mapping.opened)
+        reportPort(mapping, renewal);
+    reportPinhole(mapping, before);
+}
+
+void PortMapper::reportPort(const RouterMapping &mapping, bool renewal)
+{
     if (!mapping.opened) {
         Q_EMIT statusLine(
             QStringLiteral("The router could not open the port: %1 To let others join, forward TCP "
@@ -160,6 +172,26 @@ void PortMapper::onOpened(const RouterMapping &mapping)
         Q_EMIT statusLine(
             QStringLiteral("The router's own internet address is private, so another router or the "
                            "provider sits in front of it: players outside may still not reach you."));
+}
+
+void PortMapper::reportPinhole(const RouterMapping &mapping, const RouterMapping &before)
+{
+    const QHostAddress address(mapping.ipv6Address);
+    if (address.protocol() == QAbstractSocket::IPv6Protocol && mapping.ipv6Address != before.ipv6Address) {
+        const QString text = address.toString();
+        Q_EMIT statusLine(ipv6Line(m_port, text));
+    } else if (!mapping.ipv6Problem.isEmpty() && mapping.ipv6Problem != before.ipv6Problem) {
+        Q_EMIT statusLine(mapping.ipv6Problem);
+    }
+}
+
+QString PortMapper::ipv6Line(quint16 port, const QString &address)
+{
+    const QString typed = port == 7772 ? address : QStringLiteral("[%1]:%2").arg(address).arg(port);
+    return QStringLiteral("The router lets players in over IPv6 too. IPv6: %1 port %2 (to join, type %3).")
+        .arg(address)
+        .arg(port)
+        .arg(typed);
 }
 
 void PortMapper::onDeadline()

@@ -46,6 +46,8 @@ public:
     // The chat's sentence naming where others can join: this computer's local network
     // addresses (the one towards the router first) and the router's internet address.
     static QString addressesLine(quint16 port, const QString &lanAddress, const QString &externalAddress);
+    // The chat's sentence naming the IPv6 address the router lets players in at, on port.
+    static QString ipv6Line(quint16 port, const QString &address);
 
 Q_SIGNALS:
     // Emitted with a finished sentence for the chat's status lines.
@@ -61,6 +63,8 @@ private:
     void onEvent(Talk *talk, const RouterWire::Event &event);
     void onFinished(Talk *talk);
     void onOpened(const RouterMapping &mapping);
+    void reportPort(const RouterMapping &mapping, bool renewal);
+    void reportPinhole(const RouterMapping &mapping, const RouterMapping &before);
     void onDeadline();
 
     Options m_options;

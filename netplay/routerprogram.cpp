@@ -1,16 +1,18 @@
 // dorvane-router: the game's conversation with the home router, in a process of its own.
 //
-//   dorvane-router PORT LEASE-SECONDS [DESCRIPTION-URL]
+//   dorvane-router PORT LEASE-SECONDS [DESCRIPTION-URL] [--ipv6 ADDRESS]
 //
-// Opens the port, writes the answer to standard output (see RouterWire), keeps the mapping
-// renewed, and removes it when a "stop" line arrives or standard input closes — also when
-// the game has ended or crashed. The work runs in a child process under limits of memory,
+// Opens the port (and, where the router offers IPv6 firewall control, lets it in over IPv6
+// to ADDRESS, this computer's own global IPv6 address unless given), writes the answer to
+// standard output (see RouterWire), keeps both renewed, and removes them when a "stop" line
+// arrives or standard input closes — also when the game has ended or crashed. The work runs in a child process under limits of memory,
 // processor time and wall-clock time; whatever a router sends, a fault ends only that child,
 // and this parent reports it to the game as a "stopped" line.
 #include "routerwire.h"
 #include "upnpgateway.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cerrno>
@@ -70,7 +72,7 @@ int work(const RouterRequest &request)
     RouterMapping mapping = UpnpGateway::open(request);
     ::alarm(0);
     say(RouterWire::answer(mapping));
-    while (mapping.opened) {
+    while (mapping.held()) {
         const int renewMs = mapping.permanent ? -1 : request.leaseSeconds * 500; // at half the lease
         if (gameSaysStop(renewMs)) {
             ::alarm(RemoveSeconds);
@@ -78,7 +80,7 @@ int work(const RouterRequest &request)
             return EXIT_SUCCESS;
         }
         ::alarm(OpenSeconds);
-        mapping = UpnpGateway::open(request);
+        mapping = UpnpGateway::open(request, mapping);
         ::alarm(0);
         say(RouterWire::answer(mapping));
     }
@@ -108,22 +110,31 @@ QString whyStopped(int status)
 
 int main(int argc, char **argv)
 {
-    if (argc < 3 || argc > 4) {
+    QList<QByteArray> args;
+    QByteArray ipv6;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--ipv6" && i + 1 < argc)
+            ipv6 = QByteArray(argv[++i]).left(64);
+        else
+            args << QByteArray(argv[i]);
+    }
+    if (args.size() < 2 || args.size() > 3) {
         say(RouterWire::stopped(QStringLiteral("The router program was started without its port.")));
         return EXIT_FAILURE;
     }
     std::signal(SIGPIPE, SIG_IGN); // a game that has gone must not end the removal
     RouterRequest request;
     bool portOk = false, leaseOk = false;
-    const uint port = QByteArray(argv[1]).toUInt(&portOk);
-    request.leaseSeconds = QByteArray(argv[2]).toInt(&leaseOk);
+    const uint port = args[0].toUInt(&portOk);
+    request.leaseSeconds = args[1].toInt(&leaseOk);
     if (!portOk || port == 0 || port > 65535 || !leaseOk || request.leaseSeconds < 1) {
         say(RouterWire::stopped(QStringLiteral("The router program was given a port it cannot use.")));
         return EXIT_FAILURE;
     }
     request.port = static_cast<quint16>(port);
-    if (argc == 4)
-        request.rootUrl = QByteArray(argv[3]);
+    if (args.size() == 3)
+        request.rootUrl = args[2];
+    request.ipv6Address = QString::fromLatin1(ipv6);
 
     // The game may end this process without waiting; the child then finishes on its own.
     const pid_t child = ::fork();

@@ -25,6 +25,10 @@ QByteArray RouterWire::answer(const RouterMapping &mapping)
         out += "permanent\n";
     if (!mapping.problem.isEmpty())
         out += line("problem", mapping.problem);
+    if (!mapping.pinholeId.isEmpty() && !mapping.ipv6Address.isEmpty())
+        out += line("ipv6", mapping.ipv6Address);
+    if (!mapping.ipv6Problem.isEmpty())
+        out += line("ipv6problem", mapping.ipv6Problem);
     out += mapping.opened ? "opened " + QByteArray::number(mapping.port) + "\n" : QByteArray("failed\n");
     return out;
 }
@@ -74,6 +78,10 @@ QList<RouterWire::Event> RouterWire::feed(const QByteArray &bytes)
             m_answer.permanent = true;
         else if (word == "problem")
             m_answer.problem = value;
+        else if (word == "ipv6")
+            m_answer.ipv6Address = value;
+        else if (word == "ipv6problem")
+            m_answer.ipv6Problem = value;
         else if (word == "opened" || word == "failed") {
             Event event;
             event.mapping = m_answer;

@@ -14,6 +14,7 @@ struct RouterRequest
     quint16 port = ports::Game;  // external and internal TCP port
     int leaseSeconds = 4 * 3600; // the router drops the mapping after this unless renewed
     int discoveryMs = 2000;      // how long to wait for routers to answer the search
+    QString ipv6Address;         // let in over IPv6 to this address; empty: this computer's own
 };
 
 struct RouterMapping
@@ -27,6 +28,15 @@ struct RouterMapping
     bool permanent = false;       // the router takes only mappings without a lease
     QByteArray controlUrl;        // where the router takes its commands (kept for closing)
     QByteArray serviceType;
+    // IPv6: the router's firewall lets the port in to this computer's global address.
+    QString ipv6Address;          // the address let in; empty when no pinhole is held
+    QString ipv6Problem;          // the router offers IPv6 firewall control but refused, as a sentence
+    QByteArray pinholeId;         // the router's UniqueID of the pinhole (kept for closing)
+    QByteArray pinholeControlUrl; // where the router takes its firewall commands
+    QByteArray pinholeServiceType;
+
+    // Something is held on the router that must be renewed and removed.
+    bool held() const { return opened || !pinholeId.isEmpty(); }
 };
 
 class RouterWire

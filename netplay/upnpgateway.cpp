@@ -1,6 +1,7 @@
 #include "upnpgateway.h"
 
 #include "boundedhttp.h"
+#include "localipv6.h"
 
 #include <QHostAddress>
 #include <QUrl>
@@ -10,12 +11,15 @@
 #include <miniupnpc/upnperrors.h>
 #include <miniupnpc/upnpreplyparse.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
 namespace {
 
 constexpr int NoSuchEntry = 714;
+constexpr int NoSuchPinhole = 704;
+constexpr int LongestPinholeLease = 86400; // the firewall service takes leases up to a day
 constexpr int OnlyPermanentLeases = 725;
 constexpr int MostDevicesTried = 8; // answers to the search beyond these are not looked at
 
@@ -26,6 +30,8 @@ struct Router
 {
     QByteArray controlUrl;
     QByteArray serviceType;
+    QByteArray pinholeControlUrl; // the IPv6 firewall service; empty when the router has none
+    QByteArray pinholeServiceType;
 };
 
 QString codeText(int code)
@@ -53,6 +59,12 @@ QString readDescription(const QByteArray &url, const HttpAnswer &answer, Router 
     if (!UpnpGateway::sameOrigin(url, router.controlUrl))
         return QStringLiteral("The router's description sends its commands to another machine or port, "
                               "so none were sent.");
+    // The IPv6 firewall service is used only where it takes commands where the others do.
+    if (urls.controlURL_6FC != nullptr && data.IPv6FC.servicetype[0] != '\0'
+        && UpnpGateway::sameOrigin(url, urls.controlURL_6FC)) {
+        router.pinholeControlUrl = urls.controlURL_6FC;
+        router.pinholeServiceType = data.IPv6FC.servicetype;
+    }
     return {};
 }
 
@@ -104,18 +116,18 @@ struct Soap
     QString problem;   // no usable answer came, as the end of a sentence
 };
 
-Soap command(const Router &router, const char *action, const QList<std::pair<const char *, QByteArray>> &args,
-             const QList<const char *> &wanted = {})
+Soap command(const QByteArray &controlUrl, const QByteArray &serviceType, const char *action,
+             const QList<std::pair<const char *, QByteArray>> &args, const QList<const char *> &wanted = {})
 {
     QByteArray body =
         "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
         "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:"
-        + QByteArray(action) + " xmlns:u=\"" + router.serviceType + "\">";
+        + QByteArray(action) + " xmlns:u=\"" + serviceType + "\">";
     for (const auto &[name, value] : args)
         body += "<" + QByteArray(name) + ">" + value + "</" + QByteArray(name) + ">";
     body += "</u:" + QByteArray(action) + "></s:Body></s:Envelope>\r\n";
-    const HttpAnswer answer = BoundedHttp::post(router.controlUrl, router.serviceType + "#" + action, body,
-                                                BoundedHttp::DeadlineMs, 64 * 1024);
+    const HttpAnswer answer =
+        BoundedHttp::post(controlUrl, serviceType + "#" + action, body, BoundedHttp::DeadlineMs, 64 * 1024);
     Soap result;
     if (!answer.problem.isEmpty()) {
         result.problem = answer.problem;
@@ -134,6 +146,21 @@ Soap command(const Router &router, const char *action, const QList<std::pair<con
             result.fields[name] = QByteArray(value).left(64);
     }
     return result;
+}
+
+// A command to the port-forwarding service.
+Soap command(const Router &router, const char *action, const QList<std::pair<const char *, QByteArray>> &args,
+             const QList<const char *> &wanted = {})
+{
+    return command(router.controlUrl, router.serviceType, action, args, wanted);
+}
+
+// A command to the IPv6 firewall service.
+Soap firewallCommand(const Router &router, const char *action,
+                     const QList<std::pair<const char *, QByteArray>> &args,
+                     const QList<const char *> &wanted = {})
+{
+    return command(router.pinholeControlUrl, router.pinholeServiceType, action, args, wanted);
 }
 
 QString refusal(const Soap &soap)
@@ -174,30 +201,24 @@ Soap deleteMapping(const Router &router, const QByteArray &port)
                    {{"NewRemoteHost", {}}, {"NewExternalPort", port}, {"NewProtocol", Protocol}});
 }
 
-} // namespace
-
-RouterMapping UpnpGateway::open(const RouterRequest &request)
+// Forwards the IPv4 port on a router that was found; result.problem says why not.
+void openPort(const RouterRequest &request, const Router &router, RouterMapping &result)
 {
-    RouterMapping result;
-    Router router;
-    result.problem = findRouter(request, router, result.lanAddress);
-    if (!result.problem.isEmpty())
-        return result;
     result.controlUrl = router.controlUrl;
     result.serviceType = router.serviceType;
 
     const Soap external = command(router, "GetExternalIPAddress", {}, {"NewExternalIPAddress"});
     if (external.errorCode == 0 && external.fields.count("NewExternalIPAddress")) {
         const QString address = QString::fromLatin1(external.fields.at("NewExternalIPAddress"));
-        if (usableAddress(address)) {
+        if (UpnpGateway::usableAddress(address)) {
             result.externalAddress = address;
-            result.privateExternal = privateAddress(address);
+            result.privateExternal = UpnpGateway::privateAddress(address);
         }
     }
     const QByteArray port = QByteArray::number(request.port);
     result.problem = checkExisting(router, port, result.lanAddress);
     if (!result.problem.isEmpty())
-        return result;
+        return;
     const QByteArray lan = result.lanAddress.toLatin1();
     Soap added = addMapping(router, port, lan, QByteArray::number(request.leaseSeconds));
     if (added.errorCode == OnlyPermanentLeases) {
@@ -208,31 +229,117 @@ RouterMapping UpnpGateway::open(const RouterRequest &request)
         result.problem = QStringLiteral("The router refused to forward the port: %1.").arg(refusal(added));
         if (!added.problem.isEmpty()) // no answer: it may have made the mapping all the same
             deleteMapping(router, port);
-        return result;
+        return;
     }
     if (result.externalAddress.isEmpty()) {
         result.problem =
             QStringLiteral("The router forwards the port but did not tell its internet address%1.")
                 .arg(external.problem.isEmpty() ? QString() : QStringLiteral(": ") + external.problem);
         deleteMapping(router, port);
-        return result;
+        return;
     }
     result.opened = true;
     result.port = request.port;
+}
+
+// The UniqueID of a pinhole: a number from 0 to 65535, as the router wrote it.
+QByteArray pinholeId(const Soap &soap)
+{
+    const auto found = soap.fields.find("UniqueID");
+    if (found == soap.fields.end())
+        return {};
+    const QByteArray id = found->second.trimmed();
+    bool ok = false;
+    const uint value = id.toUInt(&ok);
+    const bool digits = !id.isEmpty() && id.size() <= 5
+                        && std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return ok && digits && value <= 65535 ? id : QByteArray();
+}
+
+// Lets the port in over IPv6 to this computer's global address where the router offers
+// its IPv6 firewall; a pinhole held from before is renewed instead of opened again.
+void openPinhole(const RouterRequest &request, const Router &router, const RouterMapping &held,
+                 RouterMapping &result)
+{
+    if (router.pinholeControlUrl.isEmpty())
+        return;
+    const QString address = request.ipv6Address.isEmpty() ? LocalIPv6::address() : request.ipv6Address;
+    if (!LocalIPv6::globalUnicast(address))
+        return; // no IPv6 towards the internet here: nothing to let in
+    result.pinholeControlUrl = router.pinholeControlUrl;
+    result.pinholeServiceType = router.pinholeServiceType;
+    const QByteArray lease = QByteArray::number(std::clamp(request.leaseSeconds, 1, LongestPinholeLease));
+    if (!held.pinholeId.isEmpty() && held.ipv6Address == address
+        && held.pinholeControlUrl == router.pinholeControlUrl) {
+        const Soap updated =
+            firewallCommand(router, "UpdatePinhole", {{"UniqueID", held.pinholeId}, {"NewLeaseTime", lease}});
+        if (updated.errorCode == 0) {
+            result.pinholeId = held.pinholeId;
+            result.ipv6Address = address;
+            return;
+        }
+    }
+    const Soap added = firewallCommand(router, "AddPinhole",
+                                       {{"RemoteHost", {}},
+                                        {"RemotePort", "0"},
+                                        {"InternalClient", address.toLatin1()},
+                                        {"InternalPort", QByteArray::number(request.port)},
+                                        {"Protocol", "6"},
+                                        {"LeaseTime", lease}},
+                                       {"UniqueID"});
+    if (added.errorCode != 0) {
+        result.ipv6Problem =
+            QStringLiteral("The router did not let the game's port in over IPv6: %1.").arg(refusal(added));
+        return;
+    }
+    result.pinholeId = pinholeId(added);
+    if (result.pinholeId.isEmpty()) {
+        result.ipv6Problem = QStringLiteral("The router did not confirm letting the game's port in over IPv6.");
+        return;
+    }
+    result.ipv6Address = address;
+}
+
+QString closePinhole(const RouterMapping &mapping)
+{
+    if (mapping.pinholeId.isEmpty())
+        return {};
+    const Router router{{}, {}, mapping.pinholeControlUrl, mapping.pinholeServiceType};
+    const Soap r = firewallCommand(router, "DeletePinhole", {{"UniqueID", mapping.pinholeId}});
+    if (r.errorCode == 0 || r.errorCode == NoSuchPinhole)
+        return {};
+    return QStringLiteral("The router did not close the game's port for IPv6: %1.").arg(refusal(r));
+}
+
+} // namespace
+
+RouterMapping UpnpGateway::open(const RouterRequest &request, const RouterMapping &held)
+{
+    RouterMapping result;
+    Router router;
+    result.problem = findRouter(request, router, result.lanAddress);
+    if (!result.problem.isEmpty())
+        return result;
+    openPort(request, router, result);
+    openPinhole(request, router, held, result);
     return result;
 }
 
 QString UpnpGateway::close(const RouterMapping &mapping)
 {
-    if (!mapping.opened)
-        return {};
-    const Router router{mapping.controlUrl, mapping.serviceType};
-    const Soap r = deleteMapping(router, QByteArray::number(mapping.port));
-    if (r.errorCode == 0 || r.errorCode == NoSuchEntry)
-        return {};
-    return QStringLiteral("The router did not remove the forwarding of TCP port %1: %2.")
-        .arg(mapping.port)
-        .arg(refusal(r));
+    QString problem;
+    if (mapping.opened) {
+        const Router router{mapping.controlUrl, mapping.serviceType, {}, {}};
+        const Soap r = deleteMapping(router, QByteArray::number(mapping.port));
+        if (r.errorCode != 0 && r.errorCode != NoSuchEntry)
+            problem = QStringLiteral("The router did not remove the forwarding of TCP port %1: %2.")
+                          .arg(mapping.port)
+                          .arg(refusal(r));
+    }
+    const QString pinhole = closePinhole(mapping);
+    if (!pinhole.isEmpty())
+        problem = problem.isEmpty() ? pinhole : problem + QLatin1Char(' ') + pinhole;
+    return problem;
 }
 
 bool UpnpGateway::usableAddress(const QString &text)

@@ -8,10 +8,12 @@ class UpnpGateway
 {
 public:
     // Finds the router (or reads rootUrl), asks for its address and forwards the port to
-    // this computer. Every answer is fetched with a cap on its size and time (BoundedHttp) and
+    // this computer. Where the router offers IPv6 firewall control, it also lets the port in
+    // to this computer's global IPv6 address (renewing the pinhole held from an earlier
+    // call). Every answer is fetched with a cap on its size and time (BoundedHttp) and
     // checked; nothing the router sends is shown raw.
-    static RouterMapping open(const RouterRequest &request);
-    // Removes the mapping open() made; an empty text when it is gone.
+    static RouterMapping open(const RouterRequest &request, const RouterMapping &held = {});
+    // Removes the mapping and the pinhole open() made; an empty text when they are gone.
     static QString close(const RouterMapping &mapping);
 
     // A dotted IPv4 address that names a real host (not 0.0.0.0, not a broadcast).

@@ -5,6 +5,10 @@
 #include "serverformtestbench.h"
 #include "turnengine.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 using ServerFormLimits = ServerFormTestBench;
@@ -55,6 +59,55 @@ TEST_F(ServerFormLimits, NeverClosesTheHostingPlayersOwnConnectionForFlooding)
     EXPECT_TRUE(server.state().seats[1].connected);
     EXPECT_TRUE(bob.withPrefix("CMD_playerdisconnected").isEmpty());
     EXPECT_LE(chatTexts(bob).count("f"), RequestQueue::MaxWaitingPerConnection + 1);
+}
+
+TEST_F(ServerFormLimits, TheHostingPlayerMayComeOverIPv6Loopback)
+{
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        GTEST_SKIP() << "this machine has no IPv6";
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_port = htons(port);
+    address.sin6_addr = in6addr_loopback;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        GTEST_SKIP() << "this machine has no IPv6 loopback address (::1)";
+    }
+    ASSERT_TRUE(pumpUntil([&] { return server.state().seats[1].connected; }));
+    EXPECT_EQ(server.hostingEntry(), 1) << "the first connection over ::1 is the hosting player's";
+    HostClient &second = join();
+    EXPECT_EQ(second.seat(), 2);
+    EXPECT_EQ(server.hostingEntry(), 1) << "only the first loopback connection is exempt";
+    ::close(fd);
+}
+
+TEST(ServerFormLoopback, LoopbackPeersAreThoseOfThisMachineInEitherFamily)
+{
+    const struct
+    {
+        const char *peer;
+        bool loopback;
+    } rows[] = {
+        {"127.0.0.1", true},
+        {"127.8.9.10", true},
+        {"::1", true},
+        {"0:0:0:0:0:0:0:1", true},
+        {"::ffff:127.0.0.1", true},
+        {"::ffff:127.1.2.3", true},
+        {"::ffff:192.168.1.2", false},
+        {"192.168.1.2", false},
+        {"::2", false},
+        {"fe80::1", false},
+        {"2001:db8::1", false},
+        {"1270.0.0.1", false},
+        {"127.", false},
+        {"", false},
+        {"::127.0.0.1", false},
+        {"localhost", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(TServer::loopbackPeer(QString::fromLatin1(row.peer)), row.loopback) << row.peer;
 }
 
 TEST_F(ServerFormLimits, WaitingRequestsAreBoundedInBytesAsWellAsLines)

@@ -26,6 +26,20 @@ quint16 unusedPort()
     return ntohs(address.sin_port);
 }
 
+// Whether this machine has the IPv6 loopback address (a socket can be bound to ::1).
+bool hasIPv6Loopback()
+{
+    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
 QByteArray everyByteValue(int rounds)
 {
     QByteArray bytes;
@@ -411,6 +425,120 @@ TEST_F(SockTest, EmptySendWithEmptyBufferDoesNothing)
     EXPECT_EQ(clientLog.lines.size(), seen);
     EXPECT_TRUE(client.Send("x"));
     EXPECT_EQ(clientLog.lines.last(), infoLine(siSend, "Non-Blocking Outgoing Data"));
+}
+
+// A listener without a host name takes IPv4 and IPv6 on one handle; the peer's address
+// reads as plain IPv4 also when it came mapped into IPv6.
+TEST_F(SockTest, ListenerOnEveryAddressTakesIPv6AndReportsMappedPeersAsIPv4)
+{
+    if (!hasIPv6Loopback())
+        GTEST_SKIP() << "this machine has no IPv6 loopback address (::1)";
+    const struct
+    {
+        const char *host;     // what the client connects to
+        const char *reported; // the accepted socket's HostName
+    } rows[] = {
+        {"::1", "::1"},
+        {"[::1]", "::1"},
+        {"::ffff:127.0.0.1", "127.0.0.1"},
+        {"127.0.0.1", "127.0.0.1"},
+    };
+    for (const auto &row : rows) {
+        accepted = nullptr;
+        TSock peer;
+        EventLog log;
+        log.attach(peer);
+        peer.setHostName(QString::fromLatin1(row.host));
+        peer.setPortName(QString::number(port));
+        peer.Open();
+        ASSERT_TRUE(waitFor([&] { return peer.Connected() && accepted; }))
+            << row.host << log.lines.join(' ').toStdString();
+        EXPECT_EQ(accepted->HostName(), QString::fromLatin1(row.reported)) << row.host;
+        collectOnServer();
+        serverData.clear();
+        peer.Send("over " + QByteArray(row.host));
+        EXPECT_TRUE(waitFor([&] { return serverData == "over " + QByteArray(row.host); })) << row.host;
+        EXPECT_TRUE(log.contains(infoLine(siLookup, QStringLiteral("Lookup Of Host ") + row.host))) << row.host;
+        delete accepted;
+    }
+}
+
+// A listener given an address stays on it: a game on 127.0.0.1 is not reached over ::1, and
+// one on ::1 is not reached over 127.0.0.1.
+TEST(SockListenAddress, AGivenAddressIsTheOnlyOneListenedOn)
+{
+    if (!hasIPv6Loopback())
+        GTEST_SKIP() << "this machine has no IPv6 loopback address (::1)";
+    const struct
+    {
+        const char *listenOn, *reached, *refused;
+    } rows[] = {
+        {"127.0.0.1", "127.0.0.1", "::1"},
+        {"::1", "::1", "127.0.0.1"},
+        {"[::1]", "[::1]", "::ffff:127.0.0.1"},
+    };
+    for (const auto &row : rows) {
+        TSock listener;
+        TSock *accepted = nullptr;
+        listener.OnAccept = [&](TSock *) { listener.Accept(accepted); };
+        listener.setHostName(QString::fromLatin1(row.listenOn));
+        listener.setPortName(QStringLiteral("0"));
+        listener.setListen(true);
+        const QString port = QString::number(listener.boundPort());
+        ASSERT_NE(listener.boundPort(), 0) << row.listenOn;
+
+        TSock refused;
+        EventLog refusedLog;
+        refusedLog.attach(refused);
+        refused.setHostName(QString::fromLatin1(row.refused));
+        refused.setPortName(port);
+        refused.Open();
+        ASSERT_TRUE(waitFor([&] { return !refusedLog.lines.filter(QStringLiteral("Error #")).isEmpty(); }))
+            << row.listenOn << " reached over " << row.refused;
+        EXPECT_EQ(refusedLog.lines.last(), infoLine(siError, "Error #10061 (WSAECONNREFUSED)")) << row.listenOn;
+        EXPECT_EQ(accepted, nullptr) << row.listenOn;
+
+        TSock reached;
+        reached.setHostName(QString::fromLatin1(row.reached));
+        reached.setPortName(port);
+        reached.Open();
+        EXPECT_TRUE(waitFor([&] { return reached.Connected() && accepted; })) << row.listenOn;
+    }
+}
+
+TEST(SockListenAddress, AnIPv6AddressThatIsNoneRaisesTheLookupTexts)
+{
+    const std::pair<const char *, std::function<void()>> cases[] = {
+        {"Host Lookup - Could Not Find Host Entry",
+         [] {
+             TSock s;
+             s.setPortName("1");
+             s.setHostName("2001:db8::zz");
+             s.Open();
+         }},
+        {"Host Lookup - Could Not Find Host Entry",
+         [] {
+             TSock s;
+             s.setPortName("1");
+             s.setHostName("[:::]");
+             s.Open();
+         }},
+        {"Listen - Error Binding Socket",
+         [] {
+             TSock s;
+             s.setPortName("0");
+             s.setHostName("::g");
+             s.setListen(true);
+         }},
+    };
+    for (const auto &[text, operation] : cases) {
+        try {
+            operation();
+            ADD_FAILURE() << "no exception, expected " << text;
+        } catch (const ESockException &e) {
+            EXPECT_STREQ(e.what(), text);
+        }
+    }
 }
 
 TEST(SockMisuse, OperationsRaiseTheirTexts)

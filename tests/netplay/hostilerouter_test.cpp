@@ -283,3 +283,75 @@ TEST(HostileRouter, ARouterThatAnswersInChunksAndKeepsTheConnectionOpenIsUnderst
     EXPECT_LT(ms, 3000) << "each answer is taken when its last chunk has come";
     EXPECT_EQ(gateway.mappings().size(), 1);
 }
+
+TEST(HostileRouter, AnswersToOpeningAnIPv6PinholeThatAreNoAnswerLeaveOnlyASentence)
+{
+    const QByteArray answerHead = "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
+                                  "envelope/\"><s:Body><u:AddPinholeResponse>";
+    const QByteArray answerTail = "</u:AddPinholeResponse></s:Body></s:Envelope>";
+    const struct
+    {
+        const char *name;
+        QByteArray body;
+    } rows[] = {
+        {"not xml", "\x01\x02 not xml at all <<<" + QByteArray(5000, 'z')},
+        {"no id", answerHead + answerTail},
+        {"id not a number", answerHead + "<UniqueID>abc</UniqueID>" + answerTail},
+        {"id out of range", answerHead + "<UniqueID>99999999</UniqueID>" + answerTail},
+        {"negative id", answerHead + "<UniqueID>-1</UniqueID>" + answerTail},
+        {"huge id", answerHead + "<UniqueID>" + QByteArray(60000, '1') + "</UniqueID>" + answerTail},
+        {"answer too long", answerHead + "<UniqueID>1</UniqueID>" + QByteArray(70000, ' ') + answerTail},
+    };
+    for (const auto &row : rows) {
+        StandInGateway gateway;
+        StandInGateway::Script script;
+        script.ipv6FirewallControl = true;
+        script.pinholeAnswer = row.body;
+        gateway.setScript(script);
+        PortMapper::Options o = optionsFor(gateway.rootUrl());
+        o.ipv6Address = QStringLiteral("2001:db8::7");
+        PortMapper mapper(o);
+        QSignalSpy answered(&mapper, &PortMapper::answered);
+        QStringList lines;
+        QObject::connect(&mapper, &PortMapper::statusLine, &mapper, [&](const QString &l) { lines.append(l); });
+        mapper.start(GamePort);
+        ASSERT_TRUE(answered.count() > 0 || answered.wait(15000)) << row.name;
+        EXPECT_TRUE(answered.at(0).at(0).toBool()) << row.name << ": the IPv4 port opens all the same";
+        const QStringList ipv6 = lines.filter(QStringLiteral("IPv6"));
+        ASSERT_EQ(ipv6.size(), 1) << row.name << ": " << lines.join('\n').toStdString();
+        EXPECT_TRUE(ipv6.at(0).startsWith(QLatin1String("The router did not")))
+            << row.name << ipv6.at(0).toStdString();
+        EXPECT_LT(ipv6.at(0).size(), 200) << row.name << ": nothing of the answer is shown";
+        EXPECT_TRUE(mapper.mapping().ipv6Address.isEmpty()) << row.name;
+        QSignalSpy removed(&mapper, &PortMapper::removed);
+        mapper.stop();
+        ASSERT_TRUE(removed.wait(10000)) << row.name;
+        EXPECT_TRUE(gateway.callsOf(QStringLiteral("DeletePinhole")).isEmpty())
+            << row.name << ": no id was confirmed, so none is sent back";
+        EXPECT_TRUE(gateway.mappings().isEmpty()) << row.name;
+    }
+}
+
+TEST(HostileRouter, AnIPv6FirewallServiceOnAnotherPortIsNeverAsked)
+{
+    StandInGateway gateway;
+    StandInGateway elsewhere;
+    StandInGateway::Script script;
+    script.ipv6FirewallControl = true;
+    script.pinholeControlUrl = "http://127.0.0.1:" + QByteArray::number(elsewhere.port()) + "/ctl/IP6FCtl";
+    gateway.setScript(script);
+    StandInGateway::Script listening;
+    listening.ipv6FirewallControl = true;
+    elsewhere.setScript(listening);
+    PortMapper::Options o = optionsFor(gateway.rootUrl());
+    o.ipv6Address = QStringLiteral("2001:db8::7");
+    PortMapper mapper(o);
+    QSignalSpy answered(&mapper, &PortMapper::answered);
+    QStringList lines;
+    QObject::connect(&mapper, &PortMapper::statusLine, &mapper, [&](const QString &l) { lines.append(l); });
+    mapper.start(GamePort);
+    ASSERT_TRUE(answered.wait(15000));
+    EXPECT_TRUE(answered.at(0).at(0).toBool()) << "the port-forwarding service itself is where it should be";
+    EXPECT_TRUE(elsewhere.calls().isEmpty()) << "the other port was asked";
+    EXPECT_TRUE(lines.filter(QStringLiteral("IPv6")).isEmpty()) << lines.join('\n').toStdString();
+}

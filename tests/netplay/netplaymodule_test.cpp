@@ -148,3 +148,68 @@ TEST(JoinAddress, OnlyFourDecimalPartsUpTo255AreADottedAddress)
         EXPECT_EQ(address.valid() && address.dottedIPv4(), row.dotted) << row.typed;
     }
 }
+
+TEST(JoinAddress, ReadsNamesAndIPv4AndIPv6AddressesWithOrWithoutAPort)
+{
+    const struct
+    {
+        const char *typed;
+        const char *host; // nullptr: refused
+        quint16 port;
+        const char *text; // what a join starts with; parse() reads it back
+    } rows[] = {
+        {"game.example", "game.example", 7772, "game.example"},
+        {"  game.example:7000 ", "game.example", 7000, "game.example:7000"},
+        {"192.168.1.20", "192.168.1.20", 7772, "192.168.1.20"},
+        {"192.168.1.20:7772", "192.168.1.20", 7772, "192.168.1.20"},
+        {"2001:db8::7", "2001:db8::7", 7772, "2001:db8::7"},
+        {"[2001:db8::7]:7772", "2001:db8::7", 7772, "2001:db8::7"},
+        {"[2001:db8::7]:7000", "2001:db8::7", 7000, "[2001:db8::7]:7000"},
+        {"[::1]", "::1", 7772, "::1"},
+        {"::1", "::1", 7772, "::1"},
+        {"::ffff:192.0.2.1", "::ffff:192.0.2.1", 7772, "::ffff:192.0.2.1"},
+        {"[fe80::1%eth0]:7001", "fe80::1%eth0", 7001, "[fe80::1%eth0]:7001"},
+        {"2001:db8::7:7000", "2001:db8::7:7000", 7772, "2001:db8::7:7000"}, // all of it is the address
+        {"[2001:db8::7]:0", nullptr, 0, nullptr},
+        {"[2001:db8::7]:70000", nullptr, 0, nullptr},
+        {"[2001:db8::7]7000", nullptr, 0, nullptr},
+        {"[2001:db8::7", nullptr, 0, nullptr},
+        {"[game.example]:7000", nullptr, 0, nullptr},
+        {"[]", nullptr, 0, nullptr},
+        {"2001:db8::7::8", nullptr, 0, nullptr},
+        {"2001:db8:::7", nullptr, 0, nullptr},
+        {"gg::1", nullptr, 0, nullptr},
+        {"[fe80::1%]", nullptr, 0, nullptr},
+        {"[fe80::1%e/h]", nullptr, 0, nullptr},
+        {"host:port", nullptr, 0, nullptr},
+        {"http://[2001:db8::7]", nullptr, 0, nullptr},
+        {"", nullptr, 0, nullptr},
+    };
+    for (const auto &row : rows) {
+        const JoinAddress address = JoinAddress::parse(QString::fromUtf8(row.typed));
+        if (!row.host) {
+            EXPECT_FALSE(address.valid()) << row.typed << " was taken as " << address.host.toStdString();
+            EXPECT_FALSE(address.problem.isEmpty()) << row.typed;
+            continue;
+        }
+        ASSERT_TRUE(address.valid()) << row.typed << ": " << address.problem.toStdString();
+        EXPECT_EQ(address.host, QString::fromLatin1(row.host)) << row.typed;
+        EXPECT_EQ(address.port, row.port) << row.typed;
+        EXPECT_EQ(address.text(), QString::fromLatin1(row.text)) << row.typed;
+        EXPECT_EQ(address.ipv6(), QString::fromLatin1(row.host).contains(QLatin1Char(':'))) << row.typed;
+        const JoinAddress again = JoinAddress::parse(address.text());
+        EXPECT_TRUE(again.valid() && again.host == address.host && again.port == address.port) << row.typed;
+    }
+}
+
+TEST(NetplayModule, AnIPv6AddressNeedsNoIPv4ToBeJoined)
+{
+    NetplayModule module;
+    ASSERT_NE(module.entry(), nullptr) << module.problem(QStringLiteral("open")).toStdString();
+    QObject context;
+    QStringList answers;
+    module.lookUpHost(QStringLiteral("2001:db8::7"), &context,
+                      [&](const QString &problem) { answers << problem; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.isEmpty(); }, 10000));
+    EXPECT_EQ(answers, QStringList{QString()});
+}

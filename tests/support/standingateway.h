@@ -1,5 +1,6 @@
 // StandInGateway: a home router's port-forwarding service on 127.0.0.1, on a thread of its
-// own, answering the root description and the SOAP calls of a WANIPConnection service.
+// own, answering the root description and the SOAP calls of a WANIPConnection service and,
+// when scripted, of a WANIPv6FirewallControl service (pinholes for IPv6).
 #pragma once
 
 #include <QByteArray>
@@ -40,11 +41,15 @@ public:
     {
         Behaviour behaviour = Behaviour::Normal;
         QString externalAddress = QStringLiteral("203.0.113.7");
-        int addError = 0;           // AddPortMapping fails with this UPnP code (0: succeeds)
-        bool permanentOnly = false; // a lease other than 0 fails with 725
-        QString existingClient;     // a mapping of every port to this computer already exists
-        int addDelayMs = 0;         // AddPortMapping takes effect at once but is answered this late
-        QByteArray controlUrl;      // the description's controlURL (default: a path on this server)
+        int addError = 0;                 // AddPortMapping fails with this UPnP code (0: succeeds)
+        bool permanentOnly = false;       // a lease other than 0 fails with 725
+        QString existingClient;           // a mapping of every port to this computer already exists
+        int addDelayMs = 0;               // AddPortMapping takes effect at once but is answered this late
+        QByteArray controlUrl;            // the description's controlURL (default: a path on this server)
+        bool ipv6FirewallControl = false; // the description offers the IPv6 firewall service
+        QByteArray pinholeControlUrl;     // that service's controlURL (default: a path on this server)
+        int pinholeError = 0;             // AddPinhole fails with this UPnP code (0: succeeds)
+        QByteArray pinholeAnswer;         // when set, AddPinhole is answered with this body (status 200)
     };
 
     // Listens on address (loopback: 127.0.0.0/8), on port when it is not 0.
@@ -59,6 +64,8 @@ public:
     QList<Call> callsOf(const QString &action) const;
     // Mappings held now: external port -> internal client.
     QMap<QString, QString> mappings() const;
+    // Pinholes held now: UniqueID -> internal client.
+    QMap<QString, QString> pinholes() const;
 
 private:
     class Server;
@@ -69,8 +76,18 @@ private:
 namespace standin {
 
 inline const QByteArray ServiceType = "urn:schemas-upnp-org:service:WANIPConnection:1";
+inline const QByteArray FirewallServiceType = "urn:schemas-upnp-org:service:WANIPv6FirewallControl:1";
 
-inline QByteArray description(const QByteArray &controlUrl = "/ctl/IPConn")
+// The IPv6 firewall service's entry in a description's service list.
+inline QByteArray firewallService(const QByteArray &controlUrl = "/ctl/IP6FCtl")
+{
+    return "<service><serviceType>" + FirewallServiceType
+           + "</serviceType><serviceId>urn:upnp-org:serviceId:WANIPv6Firewall1</serviceId><controlURL>"
+           + controlUrl
+           + "</controlURL><eventSubURL>/evt/IP6FCtl</eventSubURL><SCPDURL>/WANIP6FC.xml</SCPDURL></service>";
+}
+
+inline QByteArray description(const QByteArray &controlUrl = "/ctl/IPConn", const QByteArray &moreServices = {})
 {
     return "<?xml version=\"1.0\"?>\r\n"
            "<root "
@@ -87,7 +104,8 @@ inline QByteArray description(const QByteArray &controlUrl = "/ctl/IPConn")
            + controlUrl
            + "</controlURL><eventSubURL>/evt/IPConn</eventSubURL><SCPDURL>/WANIPCn.xml</"
              "SCPDURL>"
-             "</service></serviceList></device></deviceList></device></deviceList></device></root>\r\n";
+             "</service>"
+           + moreServices + "</serviceList></device></deviceList></device></deviceList></device></root>\r\n";
 }
 
 inline QByteArray envelope(const QByteArray &body)
@@ -129,6 +147,8 @@ public:
     Script script;
     QList<Call> calls;
     QMap<QString, QString> mappings;
+    QMap<QString, QString> pinholes;
+    int nextPinhole = 1;
 
     Server()
     {
@@ -234,14 +254,19 @@ private:
         if (head.startsWith("GET ")) {
             if (script.behaviour == Behaviour::GarbageDescription)
                 return standin::http(200, QByteArray(3000, '\x7f') + "<root><<<>>>\xff\xfe");
-            return standin::http(200, script.controlUrl.isEmpty() ? standin::description()
-                                                                  : standin::description(script.controlUrl));
+            const QByteArray firewall = !script.ipv6FirewallControl ? QByteArray()
+                                        : script.pinholeControlUrl.isEmpty()
+                                            ? standin::firewallService()
+                                            : standin::firewallService(script.pinholeControlUrl);
+            return standin::http(200, standin::description(script.controlUrl.isEmpty() ? QByteArray("/ctl/IPConn")
+                                                                                       : script.controlUrl,
+                                                           firewall));
         }
         static const QRegularExpression actionPattern(QStringLiteral("(?i)soapaction:\\s*\"?[^#]*#(\\w+)"));
         const auto actionMatch = actionPattern.match(QString::fromLatin1(head));
         Call call;
         call.action = actionMatch.captured(1);
-        static const QRegularExpression argPattern(QStringLiteral("<(New\\w+)>([^<]*)</\\1>"));
+        static const QRegularExpression argPattern(QStringLiteral("<(\\w+)>([^<]*)</\\1>"));
         for (auto it = argPattern.globalMatch(QString::fromUtf8(body)); it.hasNext();) {
             const auto m = it.next();
             call.args.insert(m.captured(1), m.captured(2));
@@ -284,6 +309,31 @@ private:
         if (call.action == QLatin1String("DeletePortMapping")) {
             if (!mappings.remove(port))
                 return standin::http(500, standin::fault(714));
+            return standin::http(200, standin::answer(call.action, {}));
+        }
+        return pinholeAnswer(call);
+    }
+
+    QByteArray pinholeAnswer(const Call &call)
+    {
+        const QString id = call.args.value(QStringLiteral("UniqueID"));
+        if (!script.ipv6FirewallControl)
+            return standin::http(500, standin::fault(401));
+        if (call.action == QLatin1String("AddPinhole")) {
+            if (!script.pinholeAnswer.isEmpty())
+                return standin::http(200, script.pinholeAnswer);
+            if (script.pinholeError)
+                return standin::http(500, standin::fault(script.pinholeError));
+            const QString made = QString::number(nextPinhole++);
+            pinholes.insert(made, call.args.value(QStringLiteral("InternalClient")));
+            return standin::http(200,
+                                 standin::answer(call.action, "<UniqueID>" + made.toLatin1() + "</UniqueID>"));
+        }
+        if (call.action == QLatin1String("UpdatePinhole") || call.action == QLatin1String("DeletePinhole")) {
+            if (!pinholes.contains(id))
+                return standin::http(500, standin::fault(704));
+            if (call.action == QLatin1String("DeletePinhole"))
+                pinholes.remove(id);
             return standin::http(200, standin::answer(call.action, {}));
         }
         return standin::http(500, standin::fault(401));
@@ -342,4 +392,10 @@ inline QMap<QString, QString> StandInGateway::mappings() const
 {
     std::lock_guard lock(m_server->mutex);
     return m_server->mappings;
+}
+
+inline QMap<QString, QString> StandInGateway::pinholes() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->pinholes;
 }

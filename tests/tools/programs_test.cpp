@@ -98,6 +98,39 @@ TEST(DorvaneHost, PortInUseExitsWithTheSocketErrorText)
     first.waitForFinished(5000);
 }
 
+TEST(DorvaneHost, ListensOnIPv6AsWellAsIPv4)
+{
+    const int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
+    if (probe < 0)
+        GTEST_SKIP() << "this machine has no IPv6";
+    ::close(probe);
+    QProcess host;
+    host.start(QStringLiteral(DORVANE_HOST_EXE), {QStringLiteral("0")});
+    ASSERT_TRUE(host.waitForReadyRead(10000));
+    const QByteArray line = host.readLine().trimmed();
+    const quint16 port = line.mid(line.lastIndexOf(' ') + 1).toUShort();
+    ASSERT_NE(port, 0) << line.constData();
+    const int v6 = ::socket(AF_INET6, SOCK_STREAM, 0);
+    sockaddr_in6 addr{};
+    addr.sin6_family = AF_INET6;
+    addr.sin6_port = htons(port);
+    addr.sin6_addr = in6addr_loopback;
+    if (::connect(v6, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+        ::close(v6);
+        host.terminate();
+        host.waitForFinished(5000);
+        GTEST_SKIP() << "this machine has no IPv6 loopback address (::1)";
+    }
+    EXPECT_TRUE(readUntil(v6, frame("CMD_sendlogininfo+1"), 5000).contains(frame("CMD_sendlogininfo+1")));
+    const int v4 = connectTo(port);
+    ASSERT_GE(v4, 0);
+    EXPECT_TRUE(readUntil(v4, frame("CMD_sendlogininfo+2"), 5000).contains(frame("CMD_sendlogininfo+2")));
+    ::close(v4);
+    ::close(v6);
+    host.terminate();
+    ASSERT_TRUE(host.waitForFinished(5000));
+}
+
 TEST(DorvaneSim, SameSeedGivesTheSameGames)
 {
     auto run = [](const QString &seed) {

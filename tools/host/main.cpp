@@ -1,5 +1,6 @@
 // dorvane-host: runs the game host without a window until SIGINT or SIGTERM.
 // Usage: dorvane-host [PORT] [--time-scale S] [--seed N]
+// Listens on every IPv4 and IPv6 address of the machine.
 #include "serverform.h"
 #include "gamerandom.h"
 #include "ports.h"
