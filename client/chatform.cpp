@@ -227,9 +227,18 @@ void Tchat::processparams()
         hostpress();
         return;
     }
+    if (!m_start.problem.isEmpty()) {
+        addStatus(m_start.problem);
+        return;
+    }
     addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (m_start.mode == SwitchRequest::Mode::Incomplete)
         return;
+    if (m_start.onTableServer) {
+        // The table is asked for beside the empty board; its seat offer starts the game.
+        m_sessions->switchTo(m_start);
+        return;
+    }
     state.playername = m_start.name;
     state.hostaddress = m_start.address;
     if (m_start.mode == SwitchRequest::Mode::Host)
@@ -281,15 +290,26 @@ void Tchat::leaveGame(ClientConnection *next)
 
 void Tchat::takeSeat(const QString &name, const QString &address, const QByteArray &offer)
 {
-    m_start = {name, address, SwitchRequest::Mode::Join};
+    takeSeat(SwitchRequest{name, address, SwitchRequest::Mode::Join}, offer);
+}
+
+void Tchat::takeSeat(const SwitchRequest &start, const QByteArray &offer)
+{
+    m_start = start;
     ClientState &state = m_session->state();
-    state.playername = name;
-    state.hostaddress = address;
+    state.playername = start.name;
+    state.hostaddress = start.address;
+    // Who opened a table on a table server is its entry 1: it starts the game and may
+    // remove players, as a hosting copy's own player does.
+    const bool opener = start.onTableServer && start.mode == SwitchRequest::Mode::Host;
+    state.amhost = opener;
     addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    m_menu->startGame()->setEnabled(false);
+    m_menu->startGame()->setEnabled(opener);
     m_session->connection().openLobbyLink();
     guard([&] { m_session->game().processline(offer); });
     renderBoard();
+    if (opener)
+        Q_EMIT hostingStarted();
 }
 
 void Tchat::addLine(const ChatLine &line)

@@ -75,6 +75,9 @@ public:
     // Answers the seat offer of the host the connection now leads to, joined as name at
     // address, as a start with "NAME ADDRESS false" does after its connect.
     void takeSeat(const QString &name, const QString &address, const QByteArray &offer);
+    // The same for a seat at a table on a table server; who opened the table (start's mode
+    // Host) plays as a hosting copy's own player does.
+    void takeSeat(const SwitchRequest &start, const QByteArray &offer);
     // The game port: a hosting copy listens on it; an address without a port is joined on it.
     quint16 gamePort() const { return m_options.port; }
     // Appends one chat line; a status line in ChatLine::StatusColor.

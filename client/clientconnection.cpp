@@ -8,7 +8,10 @@ ClientConnection::ClientConnection(MessageBoxes &boxes, QObject *parent)
     , m_boxes(boxes)
 {
     sock.setPortName(QString::number(GamePort));
-    sock.OnConnect = [this](TSock *) { m_connected = true; };
+    sock.OnConnect = [this](TSock *) {
+        m_connected = true;
+        Q_EMIT connected();
+    };
     sock.OnRead = [this](TSock *s, int count) { guarded(m_boxes, [&] { sockRead(s, count); }); };
     sock.OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) {
         guarded(m_boxes, [&] { sockInfo(s, info, msg); });
@@ -70,6 +73,7 @@ void ClientConnection::sockInfo(TSock *, TSocketInfo info, const QString &msg)
     if (info != siError || m_errorReported)
         return;
     m_errorReported = true;
+    m_error = msg;
     if (m_connected)
         Q_EMIT connectionLost();
     else

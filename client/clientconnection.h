@@ -54,8 +54,12 @@ public:
     bool timerRunning() const { return m_queueTimer.isActive(); }
     // How many lines have been taken from the queue so far.
     quint64 dispatchedCount() const { return m_dispatched; }
+    // The socket's error text behind connectFailed or connectionLost; empty before one.
+    const QString &lastError() const { return m_error; }
 
 Q_SIGNALS:
+    // Emitted when the connection to the host is up (nothing has been sent or read yet).
+    void connected();
     // Emitted when the host closed the connection in order ("Socket Closed").
     void socketClosed();
     // Emitted once when an established connection ends with an error.
@@ -77,4 +81,5 @@ private:
     bool m_closePending = false; // "Socket Closed" came while lines were waiting
     bool m_errorReported = false;
     quint64 m_dispatched = 0;
+    QString m_error;
 };

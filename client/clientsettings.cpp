@@ -113,3 +113,15 @@ bool ClientSettings::writeOpenPort(bool on)
 {
     return m_file.writeString(Section, key("Openport"), boolText(on));
 }
+
+QString ClientSettings::readTableServer() const
+{
+    return m_file.readString(Section, key("Tableserver")).trimmed();
+}
+
+bool ClientSettings::writeTableServer(const QString &address)
+{
+    QString line = address;
+    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return m_file.writeString(Section, key("Tableserver"), line.trimmed());
+}

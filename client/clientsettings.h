@@ -46,6 +46,9 @@ public:
     bool addRecentHost(const QString &address);
     bool readOpenPort() const;
     bool writeOpenPort(bool on);
+    // "Tableserver": the table server last used, "host" or "host:port" (empty when none).
+    QString readTableServer() const;
+    bool writeTableServer(const QString &address);
     const QString &path() const { return m_file.path(); }
     const IniFile &file() const { return m_file; }
 

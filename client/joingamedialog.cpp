@@ -1,9 +1,11 @@
 #include "joingamedialog.h"
 
 #include "framedcombobox.h"
+#include "framedlineedit.h"
 #include "joinaddress.h"
 #include "lansearch.h"
 #include "netplaymodule.h"
+#include "tablecode.h"
 #include "windowstyle.h"
 
 #include <QComboBox>
@@ -17,10 +19,24 @@
 namespace {
 
 constexpr int Width = 440;
-constexpr int Height = 392;
+constexpr int Height = 466;
 constexpr int GameListHeight = 112;
 constexpr int KeyRole = Qt::UserRole;
 constexpr int AddressRole = Qt::UserRole + 1;
+
+const QString HostCaption = QStringLiteral("Host's address:");
+const QString ServerCaption = QStringLiteral("Table server:");
+
+QString codeNote(const QString &tableServer)
+{
+    if (tableServer.isEmpty())
+        return QStringLiteral("For a game at a table on a table server: its code here and the server's address "
+                              "above. A table server runs games for friends anywhere, with nothing to set up on "
+                              "a router; see \"Running a table server\" in the README.");
+    return QStringLiteral("For a game at a table on a table server: its code here and the server's address "
+                          "above (the one you used last is %1).")
+        .arg(tableServer.left(60));
+}
 
 } // namespace
 
@@ -61,7 +77,7 @@ void JoinGameDialog::createAddressRows()
     m_address->lineEdit()->setMaxLength(JoinAddress::MaxHostChars + 6);
     // What is typed is what is joined: no silent completion to a recent address.
     m_address->setCompleter(nullptr);
-    addField(*grid, 2, QStringLiteral("Host's address:"), m_address, 22);
+    m_addressCaption = addField(*grid, 2, HostCaption, m_address, 22);
     connect(m_address->lineEdit(), &QLineEdit::textEdited, this, [this] { showProblem(QString()); });
     grid->setRowMinimumHeight(3, 2);
     QLabel *hint = makeText(QStringLiteral("A computer's name or an address like 192.168.1.20; add :port for a "
@@ -70,6 +86,29 @@ void JoinGameDialog::createAddressRows()
     hint->setWordWrap(true);
     hint->setMinimumHeight(scaled(30));
     grid->addWidget(hint, 4, 1);
+
+    auto *code = new FramedLineEdit(QString(), this);
+    code->setObjectName(QStringLiteral("edit_tablecode"));
+    code->setFont(textFont(12, false));
+    code->setTextMargins(FramedLineEdit::PaddedMargins);
+    code->setMaxLength(20);
+    code->setPlaceholderText(QStringLiteral("none: a game hosted by a player"));
+    m_code = code;
+    addField(*grid, 5, QStringLiteral("Table code:"), m_code, 21);
+    connect(m_code, &QLineEdit::textChanged, this, [this] {
+        showProblem(QString());
+        // With a code the address names the table server; an empty field gets the last one.
+        const bool table = !tableCode().isEmpty();
+        m_addressCaption->setText(table ? ServerCaption : HostCaption);
+        if (table && address().isEmpty())
+            setAddress(m_tableServer);
+    });
+    grid->setRowMinimumHeight(6, 2);
+    m_codeNote = makeText(codeNote(QString()), 11, false);
+    m_codeNote->setObjectName(QStringLiteral("label_tablecodenote"));
+    m_codeNote->setWordWrap(true);
+    m_codeNote->setMinimumHeight(scaled(44));
+    grid->addWidget(m_codeNote, 7, 1);
 }
 
 // The games announced on the local network and the note on their search.
@@ -111,6 +150,22 @@ QString JoinGameDialog::address() const
 void JoinGameDialog::setAddress(const QString &text)
 {
     m_address->setEditText(text);
+}
+
+QString JoinGameDialog::tableCode() const
+{
+    return m_code->text().trimmed();
+}
+
+void JoinGameDialog::setTableCode(const QString &text)
+{
+    m_code->setText(text);
+}
+
+void JoinGameDialog::setTableServer(const QString &address)
+{
+    m_tableServer = address;
+    m_codeNote->setText(codeNote(address));
 }
 
 QStringList JoinGameDialog::listedGames() const
@@ -156,6 +211,7 @@ void JoinGameDialog::chooseGame(QListWidgetItem *item)
     if (!item)
         return;
     setAddress(item->data(AddressRole).toString());
+    m_code->clear(); // a game on the local network is hosted by a player
     showProblem(QString());
 }
 
@@ -163,9 +219,20 @@ void JoinGameDialog::confirm()
 {
     if (!m_confirm->isEnabled() || !nameAccepted())
         return;
+    // The code is only ever what its own field holds.
+    const QString code = tablecode::normalize(tableCode());
+    if (!tableCode().isEmpty() && code.isEmpty()) {
+        showProblem(QStringLiteral("\"%1\" is not a table code: a code has eight letters and digits, like "
+                                   "K7Q2-M9XA.")
+                        .arg(tableCode().left(20)));
+        m_code->setFocus();
+        return;
+    }
     const JoinAddress address = JoinAddress::parse(m_address->currentText());
     if (!address.valid()) {
-        showProblem(address.problem);
+        showProblem(!code.isEmpty() && address.host.isEmpty() && m_address->currentText().trimmed().isEmpty()
+                        ? QStringLiteral("Please type the address of the table server that holds the table.")
+                        : address.problem);
         m_address->setFocus();
         return;
     }
@@ -173,19 +240,20 @@ void JoinGameDialog::confirm()
     const QString name = playerName();
     const QString text = address.text();
     if (address.dottedIPv4()) {
-        lookedUp(lookup, name, text, QString());
+        lookedUp(lookup, name, text, code, QString());
         return;
     }
     showProblem(QStringLiteral("Looking up %1...").arg(address.host.left(60)));
     m_confirm->setEnabled(false);
     QPointer<JoinGameDialog> self(this);
-    m_resolver(address.host, this, [self, lookup, name, text](const QString &problem) {
+    m_resolver(address.host, this, [self, lookup, name, text, code](const QString &problem) {
         if (self)
-            self->lookedUp(lookup, name, text, problem);
+            self->lookedUp(lookup, name, text, code, problem);
     });
 }
 
-void JoinGameDialog::lookedUp(quint64 lookup, const QString &name, const QString &address, const QString &problem)
+void JoinGameDialog::lookedUp(quint64 lookup, const QString &name, const QString &address, const QString &code,
+                              const QString &problem)
 {
     if (lookup != m_lookup || !isVisible())
         return; // cancelled, or confirmed again since
@@ -198,7 +266,10 @@ void JoinGameDialog::lookedUp(quint64 lookup, const QString &name, const QString
     showProblem(QStringLiteral("Connecting to %1...").arg(address));
     m_confirm->setEnabled(false);
     m_connecting = true;
-    Q_EMIT joinRequested(name, address);
+    if (code.isEmpty())
+        Q_EMIT joinRequested(name, address);
+    else
+        Q_EMIT tableJoinRequested(name, address, code);
 }
 
 void JoinGameDialog::joined()

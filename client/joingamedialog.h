@@ -1,5 +1,6 @@
 // JoinGameDialog: "Dorvane - Join a Game" — the name, the host's address (recent ones in a
-// drop-down) and the games announced on the local network, live.
+// drop-down), a table's code on a table server and the games announced on the local
+// network, live.
 #pragma once
 
 #include "netplaydialog.h"
@@ -18,6 +19,8 @@ struct LanGame;
 // while the join connects: joined() closes it, joinFailed() says why and lets the player
 // try again. Typing in the address field is never completed from the recent addresses
 // (they are in the drop-down). The local-network list runs while the window is shown.
+// With a table code (its own field: a code is never taken from the address) the address
+// names the table server, and the table with that code is joined there.
 class JoinGameDialog : public NetplayDialog
 {
     Q_OBJECT
@@ -35,6 +38,11 @@ public:
     void setRecentAddresses(const QStringList &addresses);
     QString address() const;
     void setAddress(const QString &text);
+    QString tableCode() const;
+    void setTableCode(const QString &text);
+    // The table server last used ("" when none): offered when a code is typed and the
+    // address is empty; without one the window says what a table server is.
+    void setTableServer(const QString &address);
     QStringList listedGames() const;
     QString lanNote() const;
     LanSearch &browser() const { return *m_browser; }
@@ -54,6 +62,8 @@ Q_SIGNALS:
     // Emitted when the entries were accepted and the host resolved; the window waits for
     // joined() or joinFailed().
     void joinRequested(const QString &name, const QString &address);
+    // The same for the table with code (normalized) on the table server at server.
+    void tableJoinRequested(const QString &name, const QString &server, const QString &code);
     // Emitted when the window is closed while a join asked for still connects.
     void joinCancelled();
 
@@ -65,10 +75,15 @@ protected:
 private:
     void createAddressRows();
     void createGameList();
-    void lookedUp(quint64 lookup, const QString &name, const QString &address, const QString &problem);
+    void lookedUp(quint64 lookup, const QString &name, const QString &address, const QString &code,
+                  const QString &problem);
     void chooseGame(QListWidgetItem *item);
 
     FramedComboBox *m_address = nullptr;
+    QLabel *m_addressCaption = nullptr;
+    QLineEdit *m_code = nullptr;
+    QLabel *m_codeNote = nullptr;
+    QString m_tableServer;
     QListWidget *m_games = nullptr;
     QLabel *m_lanNote = nullptr;
     LanSearch *m_browser = nullptr;

@@ -11,6 +11,7 @@
 #include "mainmenu.h"
 #include "pendingjoin.h"
 #include "serverform.h"
+#include "tablecode.h"
 
 #include <QAction>
 #include <utility>
@@ -63,6 +64,11 @@ HostGameDialog &SessionSwitcher::hostDialog()
             m_options.setOpenPort(openPort);
             switchTo({name, QStringLiteral("127.0.0.1"), SwitchRequest::Mode::Host});
         });
+        connect(m_hostDialog, &HostGameDialog::tableRequested, this,
+                [this](const QString &name, const QString &server) {
+                    switchTo({name, server, SwitchRequest::Mode::Host, true});
+                });
+        connect(m_hostDialog, &HostGameDialog::tableCancelled, this, &SessionSwitcher::cancelJoin);
     }
     return *m_hostDialog;
 }
@@ -76,6 +82,10 @@ JoinGameDialog &SessionSwitcher::joinDialog()
                 [this](const QString &name, const QString &address) {
                     switchTo({name, address, SwitchRequest::Mode::Join});
                 });
+        connect(m_joinDialog, &JoinGameDialog::tableJoinRequested, this,
+                [this](const QString &name, const QString &server, const QString &code) {
+                    switchTo({name, server, SwitchRequest::Mode::Join, true, code});
+                });
         connect(m_joinDialog, &JoinGameDialog::joinCancelled, this, &SessionSwitcher::cancelJoin);
     }
     return *m_joinDialog;
@@ -86,6 +96,7 @@ void SessionSwitcher::showHostDialog()
     HostGameDialog &dialog = hostDialog();
     dialog.setPlayerName(m_settings.readPlayerName());
     dialog.setOpenPort(m_options.values().openPort);
+    dialog.setTableServer(m_settings.readTableServer());
     dialog.showOver(m_chat.frameGeometry());
 }
 
@@ -94,11 +105,23 @@ void SessionSwitcher::showJoinDialog()
     JoinGameDialog &dialog = joinDialog();
     dialog.setPlayerName(m_settings.readPlayerName());
     dialog.setRecentAddresses(m_settings.readRecentHosts());
+    dialog.setTableServer(m_settings.readTableServer());
     dialog.showOver(m_chat.frameGeometry());
 }
 
 void SessionSwitcher::switchTo(const SwitchRequest &request)
 {
+    if (request.onTableServer) {
+        // A table is opened or joined beside the running game, like any join; the window
+        // that did not ask for it has nothing more to wait for.
+        cancelJoin();
+        if (request.mode == SwitchRequest::Mode::Host && m_joinDialog && m_joinDialog->connecting())
+            m_joinDialog->reject();
+        if (request.mode == SwitchRequest::Mode::Join && m_hostDialog && m_hostDialog->connecting())
+            m_hostDialog->reject();
+        startPending(request);
+        return;
+    }
     if (request.mode != SwitchRequest::Mode::Join) {
         abandonJoin();
         if (request.mode == SwitchRequest::Mode::Host)
@@ -107,8 +130,15 @@ void SessionSwitcher::switchTo(const SwitchRequest &request)
         return;
     }
     cancelJoin();
+    startPending(request);
+}
+
+void SessionSwitcher::startPending(const SwitchRequest &request)
+{
     m_pending = new PendingJoin(m_boxes, request.name, request.address, this);
     m_pending->setOfferWait(m_offerWaitMs);
+    if (request.onTableServer)
+        m_pending->useTableServer(request.mode == SwitchRequest::Mode::Join ? request.table : QString());
     connect(m_pending, &PendingJoin::seatOffered, this, &SessionSwitcher::seatOffered);
     connect(m_pending, &PendingJoin::failed, this, &SessionSwitcher::joinFailed);
     m_pending->start(m_chat.gamePort());
@@ -146,6 +176,8 @@ void SessionSwitcher::abandonJoin()
     // The player chose another game: the Join window has nothing more to wait for.
     if (m_joinDialog && m_joinDialog->connecting())
         m_joinDialog->reject();
+    if (m_hostDialog && m_hostDialog->connecting())
+        m_hostDialog->reject();
 }
 
 void SessionSwitcher::seatOffered(const QByteArray &offer)
@@ -160,22 +192,49 @@ void SessionSwitcher::seatOffered(const QByteArray &offer)
     const QString name = pending->name();
     const QString address = pending->address();
     m_settings.writePlayerName(name);
-    m_settings.addRecentHost(address);
+    // A table server is remembered apart: its address joins nothing without a code.
+    if (pending->onTableServer())
+        m_settings.writeTableServer(address);
+    else
+        m_settings.addRecentHost(address);
     stopNetplay();
     m_chat.leaveGame(connection);
     m_chat.setServer(nullptr);
-    createHost();
-    m_chat.takeSeat(name, address, offer);
-    if (m_joinDialog)
-        m_joinDialog->joined();
+    createHost(); // not listening: a table's game runs on the table server
+    if (!pending->onTableServer()) {
+        m_chat.takeSeat(name, address, offer);
+        if (m_joinDialog)
+            m_joinDialog->joined();
+        return;
+    }
+    const bool opened = pending->opensTable();
+    const QString code = pending->tableCode();
+    m_chat.takeSeat({name, address, opened ? SwitchRequest::Mode::Host : SwitchRequest::Mode::Join, true, code},
+                    offer);
+    if (!opened) {
+        if (m_joinDialog)
+            m_joinDialog->joined();
+        return;
+    }
+    // The chat sets a line's first colon off with a space: it comes before the addresses.
+    const QString shown = tablecode::display(code);
+    status(QStringLiteral("Your table is open. Its code:%1 (on the table server %2)").arg(shown, address));
+    status(QStringLiteral("Friends join it with File > \"Join a Game...\":address %1 and table code %2, or by "
+                          "starting Dorvane as dorvane NAME %2@%1 false")
+               .arg(address, shown));
+    if (m_hostDialog)
+        m_hostDialog->opened();
 }
 
 void SessionSwitcher::joinFailed(const QString &why)
 {
     PendingJoin *pending = std::exchange(m_pending, nullptr);
+    const bool opening = pending && pending->opensTable();
     if (pending)
         pending->deleteLater();
-    if (m_joinDialog && m_joinDialog->connecting())
+    if (opening && m_hostDialog && m_hostDialog->connecting())
+        m_hostDialog->openFailed(why);
+    else if (!opening && m_joinDialog && m_joinDialog->connecting())
         m_joinDialog->joinFailed(why);
     else
         status(why);
@@ -183,8 +242,8 @@ void SessionSwitcher::joinFailed(const QString &why)
 
 void SessionSwitcher::onHostingStarted()
 {
-    if (m_chat.start().mode == SwitchRequest::Mode::Solo || !m_host)
-        return; // the solo game stays on this computer
+    if (m_chat.start().mode == SwitchRequest::Mode::Solo || m_chat.start().onTableServer || !m_host)
+        return; // the solo game stays on this computer; a table's runs on the table server
     m_hosting = true;
     const quint16 port = m_host->listeningPort();
     if (m_options.values().openPort)

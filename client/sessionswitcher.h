@@ -80,6 +80,8 @@ Q_SIGNALS:
 private:
     // Leaves the running game and starts request (replacing the host).
     void restart(const SwitchRequest &request);
+    // Connects beside the running game for a join, or a table on a table server.
+    void startPending(const SwitchRequest &request);
     void cancelJoin();
     // Gives up a join still connecting because another game starts.
     void abandonJoin();

@@ -333,20 +333,22 @@ TEST(NetplayWindows, AtTheDefaultFontTheWindowsKeepTheirDesignedPlaces)
     showWithTheirTexts(host, join);
     ASSERT_FALSE(host.problem().isEmpty());
     ASSERT_FALSE(join.lanNote().isEmpty());
-    EXPECT_EQ(host.size(), QSize(380, 318));
-    EXPECT_EQ(join.size(), QSize(440, 392));
+    EXPECT_EQ(host.size(), QSize(380, 446));
+    EXPECT_EQ(join.size(), QSize(440, 466));
     const struct
     {
         QWidget *window;
         const char *name;
         QRect place;
     } places[] = {
-        {&host, "edit_name", {112, 94, 256, 21}},      {&host, "check_openport", {12, 126, 356, 22}},
-        {&host, "label_problem", {12, 227, 356, 48}},  {&host, "button_confirm", {90, 281, 96, 25}},
-        {&host, "button_cancel", {194, 281, 96, 25}},  {&join, "edit_name", {112, 42, 316, 21}},
-        {&join, "combo_address", {112, 70, 316, 22}},  {&join, "list_games", {12, 150, 416, 112}},
-        {&join, "label_lannote", {12, 264, 416, 30}},  {&join, "label_problem", {12, 301, 416, 48}},
-        {&join, "button_confirm", {120, 355, 96, 25}},
+        {&host, "edit_name", {112, 94, 256, 21}},         {&host, "radio_here", {12, 126, 356, 22}},
+        {&host, "check_openport", {12, 148, 356, 22}},    {&host, "radio_tableserver", {12, 238, 356, 22}},
+        {&host, "edit_tableserver", {112, 262, 256, 21}}, {&host, "label_problem", {12, 355, 356, 48}},
+        {&host, "button_confirm", {90, 409, 96, 25}},     {&host, "button_cancel", {194, 409, 96, 25}},
+        {&join, "edit_name", {112, 42, 316, 21}},         {&join, "combo_address", {112, 70, 316, 22}},
+        {&join, "edit_tablecode", {112, 124, 316, 21}},   {&join, "list_games", {12, 225, 416, 112}},
+        {&join, "label_lannote", {12, 339, 416, 30}},     {&join, "label_problem", {12, 375, 416, 48}},
+        {&join, "button_confirm", {120, 429, 96, 25}},
     };
     for (const auto &row : places) {
         auto *control = row.window->findChild<QWidget *>(QString::fromLatin1(row.name));
