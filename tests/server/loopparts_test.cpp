@@ -1,9 +1,14 @@
-// The pieces of the server's loop: the deadline heap and the first-message reader.
+// The pieces of the server's loop: the deadline heap, the first-message reader and a
+// connection's queue of bytes the peer has not taken yet.
+#include "connection.h"
 #include "preamblereader.h"
 #include "timerheap.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +82,43 @@ TEST(PreambleReader, ReadsAtMost64BytesForTheFirstMessage)
     const QByteArray noEnd(64, 'b');
     EXPECT_EQ(endless.feed(noEnd.constData(), 64), PreambleReader::Status::TooLong)
         << "64 bytes without the terminator can never become a first message";
+}
+
+TEST(Connection, QueuesWhatThePeerDoesNotTakeAndGivesTheMemoryBackOnceSent)
+{
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+    const int small = 4096;
+    ::setsockopt(pair[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    Connection connection(pair[0], AddressKey()); // closes pair[0]
+    const QByteArray chunk(64 * 1024, 'x');
+    qsizetype queued = 0;
+    for (int i = 0; i < 8; ++i) {
+        const qsizetype more = connection.write(chunk.constData(), chunk.size());
+        ASSERT_GE(more, 0);
+        queued += more;
+    }
+    EXPECT_GT(queued, 0) << "the peer reads nothing: the socket cannot take 512 KiB";
+    EXPECT_EQ(connection.unsent(), queued);
+
+    // The peer reads everything; flushing sends the rest in order.
+    QByteArray received;
+    qsizetype flushed = 0;
+    for (int round = 0; round < 10000 && received.size() < 8 * chunk.size(); ++round) {
+        char buffer[65536];
+        const ssize_t n = ::recv(pair[1], buffer, sizeof buffer, 0);
+        if (n > 0)
+            received.append(buffer, n);
+        const qsizetype sent = connection.flush();
+        ASSERT_GE(sent, 0);
+        flushed += sent;
+    }
+    EXPECT_EQ(received, chunk.repeated(8));
+    EXPECT_EQ(flushed, queued);
+    EXPECT_EQ(connection.unsent(), 0);
+
+    ::close(pair[1]);
+    EXPECT_EQ(connection.write("y", 1), -1) << "a peer that has gone is a failed send";
 }
 
 } // namespace
