@@ -202,10 +202,14 @@ int runTables(const TablesOptions &options)
     const char *where = options.hosts.empty() ? "table server process(es)" : "game host processes";
     const std::size_t serverCount =
         options.hosts.empty() ? std::size_t(options.servers->size()) : options.hosts.size();
-    std::printf("tables %d (%ld connections) on %zu %s, %d load process(es), open-file limit %d, "
-                "at most %ld connections per source address, load average %s\n",
-                options.tableCount(), options.churn > 0 ? long(options.churn) * 2 : connections, serverCount,
-                where, procs, fileLimit, options.sources.mostPerAddress(connections), loadAverage().c_str());
+    // A churn holds only the tables being opened at once; a play run holds all of them.
+    const long atOnce =
+        options.churn > 0 ? long(std::min(options.churn, options.openAtOnce * procs)) * 2 : connections;
+    std::printf("tables %d (%ld connections, at most %ld at once) on %zu %s, %d load process(es), open-file "
+                "limit %d, at most %ld connections at once per source address, load average %s\n",
+                options.tableCount(), long(options.tableCount()) * options.connectionsPerTable(), atOnce,
+                serverCount, where, procs, fileLimit, options.sources.mostPerAddress(atOnce),
+                loadAverage().c_str());
 
     const bool comparing = !options.hosts.empty();
     const ServerFigures baseline = readServers(options.pids, comparing);
