@@ -6,8 +6,8 @@
 #   RUN: 1000 | 4500 | steps (2500, 3500, 4500, 4900: the largest one process holds) |
 #        shards10000 (three shard processes) | churn (100,000 tables opened and abandoned) |
 #        hosts1000 (1,000 dorvane-host processes) |
-#        rate (4,500 tables with players two and four times as fast: the request rate of 9,000
-#        and 18,000 tables at a player's pace, beyond what one process's open files allow);
+#        rate (4,500 tables with players two and four times as fast; the pause between turns
+#        stays, so the request rate grows by about a quarter and a half);
 #        default: all but 4500 (in steps) and rate, in that order.
 # PLAY_SECONDS (60) and IDLE_SECONDS (30) set the measured play and the idle window; BENCH_NICE
 # (e.g. -10, as root) runs the servers, hosts and load processes at that niceness, so that on a
@@ -65,7 +65,7 @@ measure() {
     echo "$out" >&2
     local summary
     summary=$(grep '^summary |' <<<"$out" | sed 's/^summary //')
-    [ -n "$summary" ] || summary="| (no figures: see the report) | | | | | | | | | | | |"
+    [ -n "$summary" ] || summary="| (no figures: see the report) | | | | | | | | | | | | |"
     rows+=("| $label $summary")
     last_p99=$(awk -F'|' '/^summary/ {gsub(/ /, "", $6); print $6}' <<<"$out")
 }
@@ -133,7 +133,7 @@ done
 echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end;"
 echo "$play s of play and $idle s idle per run; the load program runs beside the servers${BENCH_NICE:+, all at niceness $BENCH_NICE}."
 echo
-echo "| run | tables | connections | server processes | median ms | p99 ms | max ms | requests/s | errors | KiB per table | % of a core per 1,000 requests/s | idle CPU % of a core | load average |"
-echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+echo "| run | tables | connections | server processes | median ms | p99 ms | max ms | requests/s | errors | KiB per table | % of a core per 1,000 requests/s | idle CPU % of a core | loopback drops / TCP retransmissions in play | load average |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${rows[@]}"
 [ -z "${churn_line:-}" ] || { echo; echo "Churn of 100,000 tables: $churn_line"; }
