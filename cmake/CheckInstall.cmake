@@ -1,6 +1,6 @@
 # Installs the build tree into a scratch prefix and checks what a desktop needs from it.
 # cmake -DBUILD_DIR=<build> -DPREFIX=<scratch> -DAPP_ID=<id> -P CheckInstall.cmake
-foreach(var BUILD_DIR PREFIX APP_ID MODULE_DIR)
+foreach(var BUILD_DIR PREFIX APP_ID MODULE_DIR UNIT_DIR BIN_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -15,6 +15,8 @@ endif()
 
 set(expected
     bin/dorvane
+    bin/dorvane-server
+    ${UNIT_DIR}/dorvane-server.service
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml)
 # The module libraries the program opens when first needed (HTTP client, sounds, JPEG, network).
@@ -87,6 +89,26 @@ if(APPSTREAMCLI)
   endif()
 else()
   message(STATUS "appstreamcli not installed: metadata not validated")
+endif()
+
+# The service unit, checked by systemd's own verifier when the machine has it. The unit
+# names the program where the install target puts it; the check points it at the scratch
+# prefix instead.
+find_program(SYSTEMD_ANALYZE systemd-analyze)
+set(unit ${PREFIX}/${UNIT_DIR}/dorvane-server.service)
+if(SYSTEMD_ANALYZE AND EXISTS ${unit})
+  file(READ ${unit} text)
+  string(REPLACE "${BIN_DIR}/dorvane-server" "${PREFIX}/bin/dorvane-server" text "${text}")
+  set(scratch_unit_dir ${PREFIX}/unit-check)
+  file(WRITE ${scratch_unit_dir}/dorvane-server.service "${text}")
+  execute_process(COMMAND ${SYSTEMD_ANALYZE} verify --man=no ${scratch_unit_dir}/dorvane-server.service
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  # It warns of unknown keys and still succeeds: any complaint fails the check.
+  if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
+    string(APPEND failures "systemd-analyze verify: ${out}\n")
+  endif()
+else()
+  message(STATUS "systemd-analyze not installed: service unit not verified")
 endif()
 
 if(failures)

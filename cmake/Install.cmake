@@ -9,6 +9,14 @@ set(dorvane_images_dir ${PROJECT_SOURCE_DIR}/assets/images)
 if(TARGET dorvane)
   install(TARGETS dorvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The table server and its system service unit (the unit names the installed program).
+set(DORVANE_SYSTEMD_UNIT_DIR lib/systemd/system)
+if(TARGET dorvane-server)
+  install(TARGETS dorvane-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  configure_file(${PROJECT_SOURCE_DIR}/assets/systemd/dorvane-server.service.in
+                 ${PROJECT_BINARY_DIR}/dorvane-server.service @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/dorvane-server.service DESTINATION ${DORVANE_SYSTEMD_UNIT_DIR})
+endif()
 install(FILES ${dorvane_desktop_dir}/${DORVANE_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${dorvane_desktop_dir}/${DORVANE_APP_ID}.metainfo.xml
@@ -30,6 +38,8 @@ if(DORVANE_BUILD_TESTS AND TARGET dorvane)
                    -DPREFIX=${PROJECT_BINARY_DIR}/install-test
                    -DAPP_ID=${DORVANE_APP_ID}
                    -DMODULE_DIR=${DORVANE_MODULE_INSTALL_DIR}
+                   -DUNIT_DIR=${DORVANE_SYSTEMD_UNIT_DIR}
+                   -DBIN_DIR=${CMAKE_INSTALL_FULL_BINDIR}
                    -P ${CMAKE_CURRENT_LIST_DIR}/CheckInstall.cmake)
 endif()
 

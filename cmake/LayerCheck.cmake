@@ -1,13 +1,13 @@
-# The layers the build keeps apart: the game rules, the network, the host, the network
-# services, the HTTP client, the operating-system layer and the tally's storage link no
+# The layers the build keeps apart: the game rules, the network, the host, the table server,
+# the network services, the HTTP client, the operating-system layer and the tally's storage link no
 # Qt Gui and no Qt Widgets. Included from the top-level CMakeLists.txt once every folder is
 # added; the test layers_link_check (cmake/CheckLayers.cmake) reads what is written here.
 
 # The libraries checked through their link closure (everything they bring onto a link line).
-set(DORVANE_NO_UI_LIBRARIES rules net host platform tally http langame routerwire routertalk netplayengines
+set(DORVANE_NO_UI_LIBRARIES rules net host server platform tally http langame routerwire routertalk netplayengines
                             netplay)
 # The modules and programs checked through the shared libraries they load.
-set(DORVANE_NO_UI_BINARIES dorvanehttp dorvanenetplay dorvane-router dorvane-host dorvane-sim)
+set(DORVANE_NO_UI_BINARIES dorvanehttp dorvanenetplay dorvane-router dorvane-host dorvane-server dorvane-sim)
 
 # dorvane_link_closure(target out_var): every target and library name reachable from target
 # through LINK_LIBRARIES and INTERFACE_LINK_LIBRARIES, private dependencies of static

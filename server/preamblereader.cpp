@@ -8,7 +8,8 @@ PreambleReader::Status PreambleReader::feed(const char *data, qsizetype size)
         return m_status;
     const auto *end = static_cast<const char *>(std::memchr(data, char(0xFF), std::size_t(size)));
     const qsizetype upTo = end ? qsizetype(end - data) : size;
-    if (m_bytes.size() + upTo + (end ? 1 : 0) > protocol::MaxPreambleBytes) {
+    // Without its terminator yet, the message needs one byte more than it has.
+    if (m_bytes.size() + upTo + 1 > protocol::MaxPreambleBytes) {
         m_status = Status::TooLong;
         m_bytes.clear();
         return m_status;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -306,6 +307,9 @@ void TableServer::summary()
     m_lastSummaryMs = now;
     m_limits.sweep(tableNowMs());
     m_log("summary: " + m_stats.summarize(m_registry.size(), m_connections.size(), seconds));
+    // Tables and connections come and go in small pieces: what churn left free in the
+    // allocator goes back to the system once a minute.
+    ::malloc_trim(0);
 }
 
 // --- connections -------------------------------------------------------------------------

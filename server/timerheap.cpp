@@ -59,10 +59,10 @@ std::optional<TimerHeap::Deadline> TimerHeap::takeDue(double nowMs)
         std::swap(m_order[i], m_order[least]);
         i = least;
     }
-    // A heap that emptied after a burst gives its memory back.
-    if (m_heap.empty() && m_heap.capacity() > 1024) {
-        m_heap = {};
-        m_order = {};
+    // A heap that shrank after a burst gives its memory back.
+    if (m_heap.capacity() > 1024 && m_heap.size() * 4 < m_heap.capacity()) {
+        m_heap.shrink_to_fit();
+        m_order.shrink_to_fit();
     }
     return top;
 }

@@ -1,6 +1,7 @@
 // dorvane-host: runs the game host without a window until SIGINT or SIGTERM.
-// Usage: dorvane-host [PORT] [--time-scale S]
+// Usage: dorvane-host [PORT] [--time-scale S] [--seed N]
 #include "serverform.h"
+#include "gamerandom.h"
 #include "ports.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -40,6 +42,7 @@ struct Options
 {
     QString port = QString::number(ports::Game);
     double timeScale = 1.0;
+    std::optional<quint32> seed; // repeatable dice
     bool valid = true;
 };
 
@@ -53,6 +56,10 @@ Options parseOptions(const QStringList &args)
             bool ok = false;
             options.timeScale = args[++i].toDouble(&ok);
             options.valid = options.valid && ok && options.timeScale >= 0;
+        } else if (arg == QLatin1String("--seed") && i + 1 < args.size()) {
+            bool ok = false;
+            options.seed = args[++i].toUInt(&ok);
+            options.valid = options.valid && ok;
         } else if (!portSeen && !arg.startsWith(QLatin1Char('-'))) {
             bool ok = false;
             const uint port = arg.toUInt(&ok);
@@ -73,7 +80,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const Options options = parseOptions(app.arguments());
     if (!options.valid) {
-        std::fprintf(stderr, "usage: dorvane-host [PORT] [--time-scale S]\n");
+        std::fprintf(stderr, "usage: dorvane-host [PORT] [--time-scale S] [--seed N]\n");
         return 2;
     }
     if (!installSignalPipe()) {
@@ -87,6 +94,8 @@ int main(int argc, char **argv)
         app.quit();
     });
 
+    if (options.seed)
+        seedGameRandom(*options.seed);
     TServer server;
     server.setTimeScale(options.timeScale);
     server.setPortName(options.port);

@@ -13,7 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <optional>
-#include <sys/socket.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -32,7 +32,9 @@ void onSignal(int)
 
 bool installSignalPipe()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+    // A pipe rather than a socket pair: the service may use no address family but the
+    // internet's.
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
     struct sigaction action = {};
     action.sa_handler = onSignal;
