@@ -1,6 +1,7 @@
 #include "tablesrun.h"
 
 #include "loadclient.h"
+#include "netcounters.h"
 #include "playertally.h"
 #include "procstatus.h"
 #include "tablesplayer.h"
@@ -202,10 +203,14 @@ int runTables(const TablesOptions &options)
     const char *where = options.hosts.empty() ? "table server process(es)" : "game host processes";
     const std::size_t serverCount =
         options.hosts.empty() ? std::size_t(options.servers->size()) : options.hosts.size();
-    std::printf("tables %d (%ld connections) on %zu %s, %d load process(es), open-file limit %d, "
-                "at most %ld connections per source address, load average %s\n",
-                options.tableCount(), options.churn > 0 ? long(options.churn) * 2 : connections, serverCount,
-                where, procs, fileLimit, options.sources.mostPerAddress(connections), loadAverage().c_str());
+    // A churn holds only the tables being opened at once; a play run holds all of them.
+    const long atOnce =
+        options.churn > 0 ? long(std::min(options.churn, options.openAtOnce * procs)) * 2 : connections;
+    std::printf("tables %d (%ld connections, at most %ld at once) on %zu %s, %d load process(es), open-file "
+                "limit %d, at most %ld connections at once per source address, load average %s\n",
+                options.tableCount(), long(options.tableCount()) * options.connectionsPerTable(), atOnce,
+                serverCount, where, procs, fileLimit, options.sources.mostPerAddress(atOnce),
+                loadAverage().c_str());
 
     const bool comparing = !options.hosts.empty();
     const ServerFigures baseline = readServers(options.pids, comparing);
@@ -282,11 +287,13 @@ int runTables(const TablesOptions &options)
     const std::string loadAtStart = loadAverage();
     const ServerFigures playStart = readServers(options.pids);
     const double loadCpuStart = childrenCpu(children);
+    const NetCounters netAtStart = NetCounters::read();
     const Clock::time_point playing = Clock::now();
     peak = sampleFor(options, options.seconds, peak);
     const ServerFigures playEnd = readServers(options.pids, comparing);
     const double loadCpuEnd = childrenCpu(children);
     const double playSeconds = seconds(playing);
+    const NetCounters net = NetCounters::read().since(netAtStart);
     const std::string loadAtEnd = loadAverage();
     tellAll(children, "quiet");
 
@@ -314,6 +321,9 @@ int runTables(const TablesOptions &options)
     printLatency("all done to score", tally.allDone);
     printLatency("every request", all);
     printTally(tally);
+    std::printf("machine-wide in play: %lld packets dropped at a full input backlog, %lld TCP segments "
+                "retransmitted\n",
+                net.backlogDrops, net.retransmitted);
     std::printf("server memory: baseline %s, all open %s, peak sampled in play %s, idle %s; %.1f KiB per table "
                 "when open, %.1f KiB per table at the peak\n",
                 kib(baseline.rssKiB).c_str(), kib(open.rssKiB).c_str(), kib(peak).c_str(),
@@ -336,10 +346,12 @@ int runTables(const TablesOptions &options)
                 options.idleSeconds, idleEnd.cpuSeconds - idleStart.cpuSeconds,
                 100 * (idleEnd.cpuSeconds - idleStart.cpuSeconds) / options.idleSeconds,
                 loadIdleEnd - loadIdleStart);
-    std::printf("summary | %d | %ld | %zu | %.1f | %.1f | %.1f | %.0f | %ld | %.1f | %.1f | %.3f | %s |\n",
-                options.tables, connections, serverCount, all.percentileMs(0.5), all.percentileMs(0.99),
-                all.percentileMs(1), rate, tally.errors(), perTable,
-                rate > 0 ? 100 * serverCpu / playSeconds / (rate / 1000) : 0.0,
-                100 * (idleEnd.cpuSeconds - idleStart.cpuSeconds) / options.idleSeconds, loadAtEnd.c_str());
+    std::printf(
+        "summary | %d | %ld | %zu | %.1f | %.1f | %.1f | %.0f | %ld | %.1f | %.1f | %.3f | %lld / %lld | %s |\n",
+        options.tables, connections, serverCount, all.percentileMs(0.5), all.percentileMs(0.99),
+        all.percentileMs(1), rate, tally.errors(), perTable,
+        rate > 0 ? 100 * serverCpu / playSeconds / (rate / 1000) : 0.0,
+        100 * (idleEnd.cpuSeconds - idleStart.cpuSeconds) / options.idleSeconds, net.backlogDrops,
+        net.retransmitted, loadAtEnd.c_str());
     return idleStart.readable || options.pids.empty() ? 0 : 1;
 }
