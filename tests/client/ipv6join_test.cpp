@@ -1,0 +1,49 @@
+// Joining a host over IPv6 from the Join window: an IPv6 address with its port in brackets
+// needs no name look-up and reaches a host that listens on every address.
+#include "netplayfixture.h"
+
+#include <QLineEdit>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+bool hasIPv6Loopback()
+{
+    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+} // namespace
+
+TEST_F(Netplay, JoiningAnIPv6AddressNeedsNoLookUpAndLogsIn)
+{
+    if (!hasIPv6Loopback())
+        GTEST_SKIP() << "this machine has no IPv6 loopback address (::1)";
+    TServer remote;
+    remote.setPortName(QStringLiteral("0"));
+    remote.startListening();
+    startSolo();
+    JoinGameDialog &join = openJoin();
+    int lookUps = 0;
+    join.setResolver([&](const QString &, QObject *, std::function<void(QString)> done) {
+        ++lookUps;
+        done(QStringLiteral("no look-ups here"));
+    });
+    in<QLineEdit>(join, "edit_name")->setText(QStringLiteral("Vi"));
+    join.setAddress(QStringLiteral("[::1]:%1").arg(remote.listeningPort()));
+    QTest::keyClick(in<QLineEdit>(join, "edit_name"), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !join.isVisible(); }, 5000)) << join.problem().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return remote.state().seats[1].name == "Vi"; }, 5000))
+        << "logged in over IPv6";
+    EXPECT_EQ(lookUps, 0);
+}
