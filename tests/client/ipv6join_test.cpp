@@ -1,6 +1,7 @@
 // Joining a host over IPv6 from the Join window: an IPv6 address with its port in brackets
 // needs no name look-up and reaches a host that listens on every address.
 #include "netplayfixture.h"
+#include "pendingjoin.h"
 
 #include <QLineEdit>
 
@@ -46,4 +47,27 @@ TEST_F(Netplay, JoiningAnIPv6AddressNeedsNoLookUpAndLogsIn)
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote.state().seats[1].name == "Vi"; }, 5000))
         << "logged in over IPv6";
     EXPECT_EQ(lookUps, 0);
+}
+
+TEST(PendingJoinEndpoint, EveryAddressFormReachesItsHostAndPort)
+{
+    const struct
+    {
+        const char *address;
+        const char *host;
+        quint16 port;
+    } rows[] = {
+        {"game.example", "game.example", 8000},
+        {"game.example:7000", "game.example", 7000},
+        {"127.0.0.1:7772", "127.0.0.1", 7772},
+        {"2001:db8::7", "2001:db8::7", 8000},
+        {"[2001:db8::7]", "2001:db8::7", 8000},
+        {"[2001:db8::7]:7772", "2001:db8::7", 7772},
+        {"[::1]:7001", "::1", 7001},
+    };
+    for (const auto &row : rows) {
+        const auto [host, port] = PendingJoin::endpoint(QString::fromLatin1(row.address), 8000);
+        EXPECT_EQ(host, QString::fromLatin1(row.host)) << row.address;
+        EXPECT_EQ(port, row.port) << row.address;
+    }
 }
