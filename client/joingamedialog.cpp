@@ -239,7 +239,7 @@ void JoinGameDialog::confirm()
     const quint64 lookup = ++m_lookup;
     const QString name = playerName();
     const QString text = address.text();
-    if (address.dottedIPv4()) {
+    if (address.dottedIPv4() || address.ipv6()) {
         lookedUp(lookup, name, text, code, QString());
         return;
     }

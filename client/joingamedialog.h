@@ -15,7 +15,7 @@ class QListWidgetItem;
 struct LanGame;
 
 // Confirming checks the name and the address, then looks the host up without blocking the
-// window; only a host that resolves to an IPv4 address is joined. The window stays open
+// window (an IPv4 or IPv6 address needs no look-up). The window stays open
 // while the join connects: joined() closes it, joinFailed() says why and lets the player
 // try again. Typing in the address field is never completed from the recent addresses
 // (they are in the drop-down). The local-network list runs while the window is shown.

@@ -48,10 +48,11 @@ PendingJoin::~PendingJoin() = default;
 
 QPair<QString, quint16> PendingJoin::endpoint(const QString &address, quint16 gamePort)
 {
-    // "name:port" reaches a dedicated host on another port; anything else is a host name.
+    // "name:port" reaches a dedicated host on another port; an IPv6 address may come in
+    // brackets ("[2001:db8::7]:7000"); anything else is a host name.
     const JoinAddress parsed = JoinAddress::parse(address);
-    if (parsed.valid() && parsed.port != JoinAddress::GamePort)
-        return {parsed.host, parsed.port};
+    if (parsed.valid())
+        return {parsed.host, parsed.portGiven ? parsed.port : gamePort};
     return {address, gamePort};
 }
 

@@ -26,7 +26,8 @@ class PendingJoin : public QObject
 public:
     static constexpr int OfferWaitMs = 15000;
 
-    // Where "address" ("host" or "host:port") is reached; gamePort unless a port is given.
+    // Where "address" ("host", "host:port", an IPv6 address, "[v6]:port") is reached;
+    // gamePort unless a port is given.
     static QPair<QString, quint16> endpoint(const QString &address, quint16 gamePort);
 
     PendingJoin(MessageBoxes &boxes, const QString &name, const QString &address, QObject *parent = nullptr);

@@ -9,7 +9,9 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <netdb.h>
@@ -116,15 +118,23 @@ QList<QByteArray> lookUpHost(const QString &name)
     return addresses;
 }
 
-// A copy of the raw address with the port set.
-QByteArray withPort(QByteArray address, in_port_t port)
+// The raw address copied into storage that is aligned for every family.
+sockaddr_storage storageOf(const QByteArray &address)
 {
-    auto *generic = reinterpret_cast<sockaddr *>(address.data());
-    if (generic->sa_family == AF_INET6)
-        reinterpret_cast<sockaddr_in6 *>(address.data())->sin6_port = port;
+    sockaddr_storage out{};
+    std::memcpy(&out, address.constData(), std::min(size_t(address.size()), sizeof out));
+    return out;
+}
+
+// A copy of the raw address with the port set.
+QByteArray withPort(const QByteArray &address, in_port_t port)
+{
+    sockaddr_storage storage = storageOf(address);
+    if (storage.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6 &>(storage).sin6_port = port;
     else
-        reinterpret_cast<sockaddr_in *>(address.data())->sin_port = port;
-    return address;
+        reinterpret_cast<sockaddr_in &>(storage).sin_port = port;
+    return rawAddress(&storage, size_t(address.size()));
 }
 
 int newStreamSocket(int family)
@@ -233,7 +243,7 @@ void TSock::startListening()
         local = ipv4Address(address.s_addr);
     }
     local = withPort(local, port);
-    const int family = reinterpret_cast<const sockaddr *>(local.constData())->sa_family;
+    const int family = storageOf(local).ss_family;
     m_fd = newStreamSocket(family);
     if (m_fd >= 0 && family == AF_INET6) {
         const int v6only = bothFamilies ? 0 : 1;
@@ -248,7 +258,8 @@ void TSock::startListening()
     if (m_fd >= 0)
         ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     const auto bindLocal = [&] {
-        return ::bind(m_fd, reinterpret_cast<const sockaddr *>(local.constData()), socklen_t(local.size())) == 0;
+        const sockaddr_storage address = storageOf(local);
+        return ::bind(m_fd, reinterpret_cast<const sockaddr *>(&address), socklen_t(local.size())) == 0;
     };
     bool bound = m_fd >= 0 && bindLocal();
     // A machine without IPv6 listens on every IPv4 address instead.
@@ -328,7 +339,8 @@ void TSock::connectNext()
 {
     while (!m_targets.isEmpty()) {
         const QByteArray target = m_targets.takeFirst();
-        const auto *address = reinterpret_cast<const sockaddr *>(target.constData());
+        const sockaddr_storage storage = storageOf(target);
+        const auto *address = reinterpret_cast<const sockaddr *>(&storage);
         m_fd = newStreamSocket(address->sa_family);
         if (m_fd < 0) {
             if (m_targets.isEmpty())

@@ -92,6 +92,7 @@ JoinAddress bracketed(const QString &text)
             return result;
         }
         result.port = port;
+        result.portGiven = true;
     }
     result.host = inside;
     return result;
@@ -127,6 +128,7 @@ JoinAddress JoinAddress::parse(const QString &typed)
             return result;
         }
         result.port = port;
+        result.portGiven = true;
     }
     result.problem = hostProblem(text);
     if (result.valid())

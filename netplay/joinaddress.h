@@ -13,6 +13,7 @@ struct JoinAddress
 
     QString host;            // name, dotted or IPv6 address (no brackets), without the port
     quint16 port = GamePort; // ":port" when given, else the game's port
+    bool portGiven = false;  // the text named the port
     QString problem;         // why the text is not an address; empty when it is
 
     bool valid() const { return problem.isEmpty(); }

@@ -87,7 +87,7 @@ TEST_F(Netplay, RefusedEntriesSayWhyAndChangeNothing)
         {"port too high", QStringLiteral("Ann"), QStringLiteral("127.0.0.1:70000"), "1 to 65535"},
         {"port not a number", QStringLiteral("Ann"), QStringLiteral("127.0.0.1:x"), "1 to 65535"},
         {"a web address", QStringLiteral("Ann"), QStringLiteral("http://127.0.0.1"), "without \"http://\""},
-        {"IPv6", QStringLiteral("Ann"), QStringLiteral("::1"), "IPv4 only"},
+        {"not an IPv6 address", QStringLiteral("Ann"), QStringLiteral("2001:db8::zz"), "not an IPv6 address"},
         {"a space inside", QStringLiteral("Ann"), QStringLiteral("my host"), "is not an address"},
         {"does not resolve", QStringLiteral("Ann"), QStringLiteral("nowhere.invalid"), "could not be found"},
     };
