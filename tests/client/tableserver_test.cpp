@@ -99,6 +99,34 @@ protected:
     }
 };
 
+TEST_F(TableServer, TheCommandLineOpensAndJoinsTablesAndExplainsFormsItCannotStart)
+{
+    ScriptedHost opener;
+    chat = makeWindow(QStringLiteral("opener"));
+    chat->setParameters({QStringLiteral("Ann"), QLatin1Char('@') + addressOf(opener), QStringLiteral("true")});
+    chat->show();
+    ASSERT_TRUE(opener.waitForRequest(protocol::OpenTable{}.build()));
+    opener.send(protocol::TableOpened{"ZZ22ZZ22"}.build());
+    opener.send(protocol::SendLoginInfo{1}.build());
+    ASSERT_FALSE(opener.waitForPrefix(protocol::LoginInfo::Command).isEmpty());
+    EXPECT_TRUE(chatSays(QStringLiteral("Its code: ZZ22-ZZ22 ")));
+    EXPECT_TRUE(chat->session().state().amhost);
+
+    ScriptedHost server;
+    chat = makeWindow(QStringLiteral("joiner"));
+    chat->setParameters(
+        {QStringLiteral("Bo"), QStringLiteral("zz22-zz22@") + addressOf(server), QStringLiteral("false")});
+    chat->show();
+    ASSERT_TRUE(server.waitForRequest(protocol::JoinTable{"ZZ22ZZ22"}.build()));
+
+    chat = makeWindow(QStringLiteral("refused"));
+    chat->setParameters({QStringLiteral("Cy"), QStringLiteral("@") + addressOf(server), QStringLiteral("false")});
+    chat->show();
+    EXPECT_TRUE(chatSays(QStringLiteral("To join a table, put its code before")));
+    QTest::qWait(50);
+    EXPECT_EQ(server.accepted, 1) << "nothing connects";
+}
+
 TEST_F(TableServer, OpeningATableShowsItsCodeThenLogsInAsItsFirstEntry)
 {
     ScriptedHost server;
@@ -234,6 +262,7 @@ TEST_F(TableServer, TheHostWindowOpensATableAndShowsWhyOneCouldNotBeOpened)
         in<QLabel>(host, "label_tableservernote")->text().contains(QLatin1String("Running a table server")))
         << "no table server known yet";
     in<QLineEdit>(host, "edit_name")->setText(QStringLiteral("Ann"));
+    screenshot(host, "host-here");
     in<QRadioButton>(host, "radio_tableserver")->click();
     EXPECT_FALSE(in<QCheckBox>(host, "check_openport")->isEnabled());
     EXPECT_EQ(in<QPushButton>(host, "button_confirm")->text(), QStringLiteral("Open Table"));
