@@ -201,6 +201,13 @@ TEST_F(TableServer, UnknownCodesFullTablesAndUnreachableServersAreExplainedAndCh
         EXPECT_TRUE(chatSays(QStringLiteral("%1 has no free place.").arg(server.port())));
     }
     {
+        ScriptedHost server;
+        sessions().switchTo(openAt(server));
+        ASSERT_TRUE(server.waitForRequest(protocol::OpenTable{}.build()));
+        server.send(protocol::TableOpened{"IIII0000"}.build()); // not a code
+        EXPECT_TRUE(chatSays(QStringLiteral("did not answer as a Dorvane table server")));
+    }
+    {
         // A hosting copy offers its seat at once: it opens no table.
         ScriptedHost player;
         player.listener.OnAccept = [&player](TSock *s) {
