@@ -8,6 +8,7 @@
 #include "tablepreamble.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -329,8 +330,9 @@ TEST(TableJoinWindow, TheCodeComesFromItsOwnFieldOnly)
     EXPECT_EQ(tables.size(), 0);
     join.joinFailed(QStringLiteral("no such host"));
 
-    // A code typed with an empty address brings the last table server.
-    join.setAddress(QString());
+    // A code brings the last table server in place of a recent host's address.
+    join.setRecentAddresses({QStringLiteral("friend.example")});
+    EXPECT_EQ(join.address(), QStringLiteral("friend.example"));
     join.setTableServer(QStringLiteral("tables.example.org:7000"));
     EXPECT_FALSE(note->text().contains(QLatin1String("README")));
     QTest::keyClicks(code, QStringLiteral("k7q2-m9x0"));
@@ -345,6 +347,15 @@ TEST(TableJoinWindow, TheCodeComesFromItsOwnFieldOnly)
     EXPECT_EQ(tables.at(0).at(1).toString(), QStringLiteral("tables.example.org:7000"));
     EXPECT_EQ(tables.at(0).at(2).toString(), QStringLiteral("K7Q2M9XA"));
     EXPECT_EQ(hosts.size(), 1);
+    join.joinFailed(QStringLiteral("no table"));
+
+    // An address the player typed stays when a code is typed after it.
+    join.setTableCode(QString());
+    QLineEdit *address = join.findChild<QComboBox *>(QStringLiteral("combo_address"))->lineEdit();
+    address->clear();
+    QTest::keyClicks(address, QStringLiteral("mine.example"));
+    join.setTableCode(QStringLiteral("K7Q2M9XA"));
+    EXPECT_EQ(join.address(), QStringLiteral("mine.example"));
     join.reject();
 }
 
