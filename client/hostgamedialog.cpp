@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,15 @@ const QString NoServerNote =
                    "here. The chat then shows the table's code your friends join with.");
 const QString ServerNote =
     QStringLiteral("Nothing to set up on your router: the chat shows the table's code your friends join with.");
+
+// White text beside a check box or choice; the mark inside keeps its dark colour (white
+// would vanish in the white box).
+void whiteText(QWidget &button)
+{
+    QPalette palette = button.palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    button.setPalette(palette);
+}
 
 } // namespace
 
@@ -54,7 +64,7 @@ void HostGameDialog::createPlaceRows()
         auto *button = new QRadioButton(text, this);
         button->setObjectName(QLatin1String(name));
         button->setFont(textFont(12, true));
-        windowstyle::setTextColour(*button, Qt::white);
+        whiteText(*button);
         addControl(button, 22);
         return button;
     };
@@ -63,7 +73,7 @@ void HostGameDialog::createPlaceRows()
     m_openPort = new QCheckBox(QStringLiteral("Open the game's port on the router"), this);
     m_openPort->setObjectName(QStringLiteral("check_openport"));
     m_openPort->setFont(textFont(12, false));
-    windowstyle::setTextColour(*m_openPort, Qt::white);
+    whiteText(*m_openPort);
     m_openPort->setContentsMargins(Indent, 0, 0, 0);
     addControl(m_openPort, 22);
     m_router = addText(QStringLiteral("Ticked, this copy asks your router (UPnP) to forward TCP port 7772 to "
@@ -73,6 +83,10 @@ void HostGameDialog::createPlaceRows()
                        62, 11, false);
     m_router->setWordWrap(true);
     m_router->setContentsMargins(2 * Indent, 0, 0, 0); // under the check box's text
+    // Greyed with the check box while the game is to run on a table server.
+    QPalette dimmed = m_router->palette();
+    dimmed.setColor(QPalette::Disabled, QPalette::WindowText, QColor(255, 255, 255, 140));
+    m_router->setPalette(dimmed);
     addGap(6);
 
     m_table = choice("radio_tableserver", QStringLiteral("On a table server"));

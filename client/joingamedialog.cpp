@@ -78,7 +78,10 @@ void JoinGameDialog::createAddressRows()
     // What is typed is what is joined: no silent completion to a recent address.
     m_address->setCompleter(nullptr);
     m_addressCaption = addField(*grid, 2, HostCaption, m_address, 22);
-    connect(m_address->lineEdit(), &QLineEdit::textEdited, this, [this] { showProblem(QString()); });
+    connect(m_address->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        m_addressTyped = true;
+        showProblem(QString());
+    });
     grid->setRowMinimumHeight(3, 2);
     QLabel *hint = makeText(QStringLiteral("A computer's name or an address like 192.168.1.20; add :port for a "
                                            "host on another port."),
@@ -97,10 +100,11 @@ void JoinGameDialog::createAddressRows()
     addField(*grid, 5, QStringLiteral("Table code:"), m_code, 21);
     connect(m_code, &QLineEdit::textChanged, this, [this] {
         showProblem(QString());
-        // With a code the address names the table server; an empty field gets the last one.
+        // With a code the address names the table server: the last one replaces a recent
+        // host's address the player did not type.
         const bool table = !tableCode().isEmpty();
         m_addressCaption->setText(table ? ServerCaption : HostCaption);
-        if (table && address().isEmpty())
+        if (table && !m_tableServer.isEmpty() && (!m_addressTyped || address().isEmpty()))
             setAddress(m_tableServer);
     });
     grid->setRowMinimumHeight(6, 2);
@@ -139,6 +143,7 @@ void JoinGameDialog::setRecentAddresses(const QStringList &addresses)
 {
     m_address->clear();
     m_address->addItems(addresses);
+    m_addressTyped = false;
     m_address->setCurrentIndex(addresses.isEmpty() ? -1 : 0);
 }
 

@@ -84,6 +84,7 @@ private:
     QLineEdit *m_code = nullptr;
     QLabel *m_codeNote = nullptr;
     QString m_tableServer;
+    bool m_addressTyped = false; // the address was typed, not filled in
     QListWidget *m_games = nullptr;
     QLabel *m_lanNote = nullptr;
     LanSearch *m_browser = nullptr;

@@ -4,7 +4,6 @@
 #include "clientconnection.h"
 #include "joinaddress.h"
 #include "protocol.h"
-#include "sock.h"
 #include "tablecode.h"
 #include "tablepreamble.h"
 

@@ -111,9 +111,9 @@ void SessionSwitcher::showJoinDialog()
 
 void SessionSwitcher::switchTo(const SwitchRequest &request)
 {
-    if (request.onTableServer) {
-        // A table is opened or joined beside the running game, like any join; the window
-        // that did not ask for it has nothing more to wait for.
+    if (request.onTableServer || request.mode == SwitchRequest::Mode::Join) {
+        // Joins and tables connect beside the running game; the window that did not ask
+        // for this has nothing more to wait for.
         cancelJoin();
         if (request.mode == SwitchRequest::Mode::Host && m_joinDialog && m_joinDialog->connecting())
             m_joinDialog->reject();
@@ -122,15 +122,10 @@ void SessionSwitcher::switchTo(const SwitchRequest &request)
         startPending(request);
         return;
     }
-    if (request.mode != SwitchRequest::Mode::Join) {
-        abandonJoin();
-        if (request.mode == SwitchRequest::Mode::Host)
-            m_settings.writePlayerName(request.name);
-        restart(request);
-        return;
-    }
-    cancelJoin();
-    startPending(request);
+    abandonJoin();
+    if (request.mode == SwitchRequest::Mode::Host)
+        m_settings.writePlayerName(request.name);
+    restart(request);
 }
 
 void SessionSwitcher::startPending(const SwitchRequest &request)

@@ -30,7 +30,9 @@ class Tchat;
 // goes on until the new host offers a seat; a join that fails is reported (in the Join
 // window, or as a status line) and changes nothing. Only addresses that offered a seat are
 // remembered. While a copy started with a name hosts, the router forwards the game's port
-// and the game is announced.
+// and the game is announced. A table on a table server is opened or joined like a join
+// (the hidden host stays off, no router port, no announcement); an opened table's code is
+// told in the chat, and the server is remembered as the table server.
 class SessionSwitcher : public QObject
 {
     Q_OBJECT

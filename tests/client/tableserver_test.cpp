@@ -8,6 +8,7 @@
 #include "tablepreamble.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -99,6 +100,34 @@ protected:
     }
 };
 
+TEST_F(TableServer, TheCommandLineOpensAndJoinsTablesAndExplainsFormsItCannotStart)
+{
+    ScriptedHost opener;
+    chat = makeWindow(QStringLiteral("opener"));
+    chat->setParameters({QStringLiteral("Ann"), QLatin1Char('@') + addressOf(opener), QStringLiteral("true")});
+    chat->show();
+    ASSERT_TRUE(opener.waitForRequest(protocol::OpenTable{}.build()));
+    opener.send(protocol::TableOpened{"ZZ22ZZ22"}.build());
+    opener.send(protocol::SendLoginInfo{1}.build());
+    ASSERT_FALSE(opener.waitForPrefix(protocol::LoginInfo::Command).isEmpty());
+    EXPECT_TRUE(chatSays(QStringLiteral("Its code: ZZ22-ZZ22 ")));
+    EXPECT_TRUE(chat->session().state().amhost);
+
+    ScriptedHost server;
+    chat = makeWindow(QStringLiteral("joiner"));
+    chat->setParameters(
+        {QStringLiteral("Bo"), QStringLiteral("zz22-zz22@") + addressOf(server), QStringLiteral("false")});
+    chat->show();
+    ASSERT_TRUE(server.waitForRequest(protocol::JoinTable{"ZZ22ZZ22"}.build()));
+
+    chat = makeWindow(QStringLiteral("refused"));
+    chat->setParameters({QStringLiteral("Cy"), QStringLiteral("@") + addressOf(server), QStringLiteral("false")});
+    chat->show();
+    EXPECT_TRUE(chatSays(QStringLiteral("To join a table, put its code before")));
+    QTest::qWait(50);
+    EXPECT_EQ(server.accepted, 1) << "nothing connects";
+}
+
 TEST_F(TableServer, OpeningATableShowsItsCodeThenLogsInAsItsFirstEntry)
 {
     ScriptedHost server;
@@ -173,6 +202,13 @@ TEST_F(TableServer, UnknownCodesFullTablesAndUnreachableServersAreExplainedAndCh
         EXPECT_TRUE(chatSays(QStringLiteral("%1 has no free place.").arg(server.port())));
     }
     {
+        ScriptedHost server;
+        sessions().switchTo(openAt(server));
+        ASSERT_TRUE(server.waitForRequest(protocol::OpenTable{}.build()));
+        server.send(protocol::TableOpened{"IIII0000"}.build()); // not a code
+        EXPECT_TRUE(chatSays(QStringLiteral("did not answer as a Dorvane table server")));
+    }
+    {
         // A hosting copy offers its seat at once: it opens no table.
         ScriptedHost player;
         player.listener.OnAccept = [&player](TSock *s) {
@@ -234,6 +270,7 @@ TEST_F(TableServer, TheHostWindowOpensATableAndShowsWhyOneCouldNotBeOpened)
         in<QLabel>(host, "label_tableservernote")->text().contains(QLatin1String("Running a table server")))
         << "no table server known yet";
     in<QLineEdit>(host, "edit_name")->setText(QStringLiteral("Ann"));
+    screenshot(host, "host-here");
     in<QRadioButton>(host, "radio_tableserver")->click();
     EXPECT_FALSE(in<QCheckBox>(host, "check_openport")->isEnabled());
     EXPECT_EQ(in<QPushButton>(host, "button_confirm")->text(), QStringLiteral("Open Table"));
@@ -293,8 +330,9 @@ TEST(TableJoinWindow, TheCodeComesFromItsOwnFieldOnly)
     EXPECT_EQ(tables.size(), 0);
     join.joinFailed(QStringLiteral("no such host"));
 
-    // A code typed with an empty address brings the last table server.
-    join.setAddress(QString());
+    // A code brings the last table server in place of a recent host's address.
+    join.setRecentAddresses({QStringLiteral("friend.example")});
+    EXPECT_EQ(join.address(), QStringLiteral("friend.example"));
     join.setTableServer(QStringLiteral("tables.example.org:7000"));
     EXPECT_FALSE(note->text().contains(QLatin1String("README")));
     QTest::keyClicks(code, QStringLiteral("k7q2-m9x0"));
@@ -309,6 +347,15 @@ TEST(TableJoinWindow, TheCodeComesFromItsOwnFieldOnly)
     EXPECT_EQ(tables.at(0).at(1).toString(), QStringLiteral("tables.example.org:7000"));
     EXPECT_EQ(tables.at(0).at(2).toString(), QStringLiteral("K7Q2M9XA"));
     EXPECT_EQ(hosts.size(), 1);
+    join.joinFailed(QStringLiteral("no table"));
+
+    // An address the player typed stays when a code is typed after it.
+    join.setTableCode(QString());
+    QLineEdit *address = join.findChild<QComboBox *>(QStringLiteral("combo_address"))->lineEdit();
+    address->clear();
+    QTest::keyClicks(address, QStringLiteral("mine.example"));
+    join.setTableCode(QStringLiteral("K7Q2M9XA"));
+    EXPECT_EQ(join.address(), QStringLiteral("mine.example"));
     join.reject();
 }
 
