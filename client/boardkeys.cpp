@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr qsizetype NumDiceInChain = 10; // the chain starts with the dice
+
 bool isActivation(const QKeyEvent &key)
 {
     const int k = key.key();
@@ -62,6 +64,8 @@ BoardKeys::BoardKeys(QWidget &window, Board &board)
     QList<QWidget *> marked = tabChain();
     marked.removeOne(m_board.mychat);
     new FocusMark(m_board, marked);
+    // The window opens with the focus in the chat line, ready for typing.
+    m_board.mychat->setFocus();
     render(false);
 }
 
@@ -124,6 +128,15 @@ void BoardKeys::render(bool diceClickable)
     const QList<QWidget *> chain = tabChain();
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+    // New dice to keep: the focus goes to the leftmost one, unless it is in the chat line
+    // (typing goes on) or already on a die.
+    if (diceClickable && !m_diceClickable) {
+        QWidget *focused = m_window.focusWidget();
+        const bool onDie = qobject_cast<PictureBox *>(focused) && chain.indexOf(focused) < NumDiceInChain;
+        if (focused != m_board.mychat && !onDie)
+            chain.first()->setFocus(Qt::OtherFocusReason);
+    }
+    m_diceClickable = diceClickable;
 }
 
 bool BoardKeys::eventFilter(QObject *watched, QEvent *event)

@@ -29,7 +29,8 @@ class BoardKeys : public QObject
 public:
     BoardKeys(QWidget &window, Board &board);
 
-    // The dice take the focus while they can be clicked; the Tab order follows their places.
+    // The dice take the focus while they can be clicked (the leftmost gets it when they come,
+    // unless the chat line has it); the Tab order follows their places.
     void render(bool diceClickable);
 
     // The ten dice from left to right, as they stand on the board now.
@@ -52,4 +53,5 @@ private:
 
     QWidget &m_window;
     Board &m_board;
+    bool m_diceClickable = false;
 };

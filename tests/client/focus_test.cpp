@@ -68,6 +68,7 @@ TEST_F(Focus, TabWalksTheDiceTheButtonsAndThePhrasesInPlaceOrder)
     EXPECT_EQ(walk(), QList<QWidget *>{board.button_start} + phraseButtons());
 
     ownDice(Mixed);
+    EXPECT_EQ(QApplication::focusWidget(), board.mychat) << "the dice never take it from the chat line";
     QTest::mouseClick(board.die(1), Qt::RightButton); // sorted: the order on screen changes
     QList<QWidget *> expected;
     for (int position = 1; position <= 10; ++position)
@@ -105,6 +106,7 @@ TEST_F(Focus, SpaceAndEnterActivateTheFocusedControl)
     QTest::keyClick(board.button_roll, Qt::Key_Return);
     EXPECT_TRUE(host.waitForRequest("CMD_rollthedice+1+1+2+4+5+6+7+8+9+10"));
     ownDice(Mixed, 2);
+    EXPECT_EQ(QApplication::focusWidget(), keys().diceOnScreen().first()) << "the new dice take the focus";
     board.button_alldone->setFocus();
     QTest::keyClick(board.button_alldone, Qt::Key_Space);
     EXPECT_TRUE(host.waitForRequest("CMD_alldone+1+none"));
