@@ -132,7 +132,8 @@ void BoardKeys::render(bool diceClickable)
     // (typing goes on) or already on a die.
     if (diceClickable && !m_diceClickable) {
         QWidget *focused = m_window.focusWidget();
-        const bool onDie = qobject_cast<PictureBox *>(focused) && chain.indexOf(focused) < NumDiceInChain;
+        const qsizetype at = chain.indexOf(focused);
+        const bool onDie = at >= 0 && at < NumDiceInChain;
         if (focused != m_board.mychat && !onDie)
             chain.first()->setFocus(Qt::OtherFocusReason);
     }
