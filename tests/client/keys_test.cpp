@@ -201,6 +201,29 @@ TEST_F(Keys, ChatLineStillEdits)
     EXPECT_EQ(line->text(), QStringLiteral("gg"));
 }
 
+// Under a desktop whose key scheme gives the chat line Ctrl+D (delete) and the like, the line
+// claims those keys before the window may use them; the board's keys still win.
+TEST_F(Keys, BoardKeysWinOverAChatLineThatClaimsThem)
+{
+    struct Claim : QObject
+    {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::ShortcutOverride)
+                event->accept();
+            return false;
+        }
+    } claim;
+    loginActive();
+    chatLine()->installEventFilter(&claim);
+    ownDice(Mixed);
+    key(Qt::Key_3, Qt::AltModifier);
+    EXPECT_TRUE(chat->session().model().dice[3].selected);
+    EXPECT_EQ(sentBy([&] { key(Qt::Key_D, Qt::ControlModifier); }, "CMD_alldone").value(0),
+              QByteArray("CMD_alldone+1+3"));
+    chatLine()->removeEventFilter(&claim);
+}
+
 TEST_F(Keys, MenusOpenWithAltAndShowTheirKeys)
 {
     loginActive();
