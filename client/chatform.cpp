@@ -1,6 +1,8 @@
 #include "chatform.h"
 
 #include "board.h"
+#include "boardaccessibility.h"
+#include "boardkeys.h"
 #include "boardpictures.h"
 #include "chatinput.h"
 #include "chatview.h"
@@ -53,6 +55,8 @@ Tchat::Tchat(TchatOptions options, QWidget *parent)
     m_place = std::make_unique<WindowPlace>(*this);
     m_menu = new MainMenu(*this);
     m_tray = new DiceTray(board(), this);
+    m_keys = new BoardKeys(*this, board());
+    m_accessibility = std::make_unique<BoardAccessibility>(board());
     createSession();
     const QString ini = m_options.settingsPath.isEmpty()
                             ? programFolder() + QLatin1String(gamedefaults::SettingsFileName)
@@ -95,6 +99,8 @@ void Tchat::renderBoard()
     const ClientModel &model = m_session->model();
     board().render(model, model.turnButtons(m_session->state()));
     m_tray->render(model);
+    m_keys->render(model.diceTouchable(m_session->state()));
+    m_accessibility->render(model, m_session->state());
 }
 
 void Tchat::wireBoard()

@@ -13,6 +13,8 @@
 #include <memory>
 
 class Board;
+class BoardAccessibility;
+class BoardKeys;
 class ClientOptions;
 class ColorChooser;
 class DesktopWorkArea;
@@ -138,6 +140,8 @@ private:
     WoodBackground *m_background = nullptr;
     MainMenu *m_menu = nullptr;
     DiceTray *m_tray = nullptr;
+    BoardKeys *m_keys = nullptr;
+    std::unique_ptr<BoardAccessibility> m_accessibility;
     GameSession *m_session = nullptr;
     std::unique_ptr<ClientSettings> m_settings;
     std::unique_ptr<SoundPlayer> m_ownSoundPlayer;

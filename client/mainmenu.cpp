@@ -39,20 +39,24 @@ MainMenu::MainMenu(QMainWindow &window)
 
 void MainMenu::createFileMenu(QMainWindow &window)
 {
-    QMenu *file = window.menuBar()->addMenu(QStringLiteral("File"));
+    QMenu *file = window.menuBar()->addMenu(QStringLiteral("&File"));
     m_hostGame =
         item(file, "HostGame1", QStringLiteral("Host a Game..."), true, QKeySequence(QStringLiteral("Ctrl+H")));
     m_joinGame =
         item(file, "JoinGame1", QStringLiteral("Join a Game..."), true, QKeySequence(QStringLiteral("Ctrl+J")));
     m_soloGame = item(file, "SoloGame1", QStringLiteral("Solo Game"));
     m_startGame = item(file, "StartGame1", QStringLiteral("Start Game"), false);
+    // The board's own Ctrl+N presses START GAME; here the key is only shown (and works while
+    // the menu is open), so the two never compete for it.
+    m_startGame->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    m_startGame->setShortcutContext(Qt::WidgetShortcut);
     file->addSeparator();
     m_exitGame = item(file, "Exit1", QStringLiteral("Exit"));
 }
 
 void MainMenu::createOptionsMenu(QMainWindow &window)
 {
-    QMenu *options = window.menuBar()->addMenu(QStringLiteral("Options"));
+    QMenu *options = window.menuBar()->addMenu(QStringLiteral("&Options"));
     m_playSounds = checkItem(options, "PlaySounds1", QStringLiteral("Play Sounds"), true);
     m_playChatterSounds = checkItem(options, "PlayChatterSounds1", QStringLiteral("Play Chatter Sounds"), true);
     QMenu *turn = options->addMenu(QStringLiteral("Turn Sound"));
@@ -92,11 +96,11 @@ void MainMenu::createOptionsMenu(QMainWindow &window)
 
 void MainMenu::createViewAndHelpMenus(QMainWindow &window)
 {
-    QMenu *view = window.menuBar()->addMenu(QStringLiteral("View"));
+    QMenu *view = window.menuBar()->addMenu(QStringLiteral("&View"));
     m_viewTally = item(view, "ViewTally1", QStringLiteral("View Tally"));
     m_spyList = item(view, "SpyList1", QStringLiteral("Spy List"));
     m_phraseList = item(view, "PhraseList1", QStringLiteral("Phrase List"));
-    QMenu *help = window.menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     m_helpContent = item(help, "Content1", QStringLiteral("Content"), true, QKeySequence(QStringLiteral("F1")));
     help->addSeparator();
     m_about = item(help, "About1", QStringLiteral("About"));

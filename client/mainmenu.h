@@ -7,8 +7,9 @@
 class QAction;
 class QMainWindow;
 
-// Creates every item with its caption, shortcut, object name and check or radio mark; the
-// main window connects them to their handlers and sets the marks from its options.
+// Creates every menu (opened with Alt and its underlined letter) and every item with its
+// caption, shortcut, object name and check or radio mark; the main window connects them to
+// their handlers and sets the marks from its options.
 class MainMenu : public QObject
 {
     Q_OBJECT
@@ -18,7 +19,7 @@ public:
     QAction *hostGame() const { return m_hostGame; }   // "Host a Game...", Ctrl+H
     QAction *joinGame() const { return m_joinGame; }   // "Join a Game...", Ctrl+J
     QAction *soloGame() const { return m_soloGame; }   // "Solo Game": a solo game in the same window
-    QAction *startGame() const { return m_startGame; } // StartGame1
+    QAction *startGame() const { return m_startGame; } // StartGame1, shows Ctrl+N
     QAction *exitGame() const { return m_exitGame; }   // Exit1
     QAction *playSounds() const { return m_playSounds; }
     QAction *playChatterSounds() const { return m_playChatterSounds; }

@@ -6,6 +6,7 @@
 #include "windowstyle.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -188,6 +189,7 @@ void Tabout::createLayout()
     m_done->setCursor(Qt::PointingHandCursor);
     m_done->setDefault(true);
     connect(m_done, &QPushButton::clicked, this, &Tabout::closeWindow);
+    windowstyle::closeOnEscape(*this, [this] { closeWindow(); });
 }
 
 void Tabout::showAbout(const QRect &mainFrame)
@@ -198,6 +200,16 @@ void Tabout::showAbout(const QRect &mainFrame)
     windowstyle::centreOn(*this, mainFrame);
     raise();
     activateWindow();
+    // Enter is "Done": the link opens by Enter only once Tab has taken the focus to it.
+    m_done->setFocus();
+}
+
+void Tabout::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        m_done->click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 bool Tabout::openMakerSite()

@@ -36,8 +36,12 @@ public:
     // Replaces the desktop opener of the link (tests record instead).
     void setOpener(TURL::Opener opener);
 
-    // "Done": hides the window.
+    // "Done" (Enter, Escape): hides the window.
     void closeWindow();
+
+protected:
+    // Enter or Return not taken by the focused control is "Done".
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct TextLook

@@ -111,6 +111,7 @@ void Thelp::createLayout()
     layout->setSpacing(0);
     layout->addWidget(createSidePanel());
     layout->addWidget(createMainPanel(), 1);
+    windowstyle::closeOnEscape(*this, [this] { closeWindow(); });
 }
 
 // The page buttons from the top, "About" below them, "Done" at the bottom.

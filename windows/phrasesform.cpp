@@ -71,6 +71,8 @@ void Tphrases::createControls()
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 33, 75, 25);
     m_done->setFont(windowstyle::arial(12, false));
     connect(m_done, &QPushButton::clicked, this, &Tphrases::applyAndClose);
+    // Escape keeps nothing, as closing by the title bar does.
+    windowstyle::closeOnEscape(*this, [this] { hide(); });
 }
 
 void Tphrases::createPhraseRow(int n)

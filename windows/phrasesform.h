@@ -17,7 +17,7 @@ class QPushButton;
 // Built when first opened, then only shown and hidden. The main window opens it with the
 // buttons' current phrases; "Done" hands the edited texts back (phrasesChanged) and stores
 // them in the settings file as "Phrase1" to "Phrase9" of section "Dorvane". Closing by the
-// title bar keeps nothing.
+// title bar or Escape keeps nothing.
 class Tphrases : public QWidget
 {
     Q_OBJECT

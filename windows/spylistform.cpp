@@ -59,6 +59,7 @@ void Tspylist::createControls()
     m_done->setGeometry((FormWidth - 75) / 2, FormHeight - 35, 75, 25);
     m_done->setFont(windowstyle::arial(12, false));
     connect(m_done, &QPushButton::clicked, this, &Tspylist::closeWindow);
+    windowstyle::closeOnEscape(*this, [this] { closeWindow(); });
 }
 
 void Tspylist::createMenu()

@@ -209,6 +209,7 @@ void Ttallylist::wire()
     connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::showopponent);
     connect(button_reset, &QPushButton::clicked, this, &Ttallylist::resetTally);
     connect(button_done, &QPushButton::clicked, this, &Ttallylist::closeWindow);
+    windowstyle::closeOnEscape(*this, [this] { closeWindow(); });
     connect(m_record, &TallyRecord::changed, this, &Ttallylist::loadtally);
 }
 

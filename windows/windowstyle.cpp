@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QShortcut>
 #include <QWidget>
 
 namespace windowstyle {
@@ -100,6 +101,13 @@ void centreOn(QWidget &window, const QRect &area)
     QRect frame = window.frameGeometry();
     frame.moveCenter(area.center());
     window.move(frame.topLeft());
+}
+
+void closeOnEscape(QWidget &window, std::function<void()> close)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated, &window, std::move(close));
 }
 
 } // namespace windowstyle

@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QRect>
 
+#include <functional>
+
 class QFrame;
 class QPainter;
 class QWidget;
@@ -51,6 +53,9 @@ void paintRoundedBox(QPainter &painter, const QRect &rect, const QBrush &fill, c
 void paintWood(QPainter &painter, const QRect &rect, const QPixmap &tile);
 // Makes window paint its background as paintWood does, through its palette.
 void setWoodBackground(QWidget &window, const QPixmap &tile);
+
+// Escape anywhere in window calls close (the window's "Done", "Cancel" or title bar close).
+void closeOnEscape(QWidget &window, std::function<void()> close);
 
 // Moves the window so that its frame is centred on area (a screen rectangle, usually the
 // main window's frame); an empty area leaves it where it is.
