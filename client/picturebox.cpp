@@ -19,6 +19,19 @@ void PictureBox::setStretch(bool on)
     update();
 }
 
+void PictureBox::setScale(qreal scale)
+{
+    if (qFuzzyCompare(scale, m_scale))
+        return;
+    m_scale = scale;
+    update();
+}
+
+qreal PictureBox::pictureDensity() const
+{
+    return boardpictures::pictureDensity(m_scale * devicePixelRatioF());
+}
+
 void PictureBox::clearPicture()
 {
     m_layers.clear();
@@ -41,7 +54,12 @@ void PictureBox::setPicture(const QString &resource)
 void PictureBox::setPicture(const QString &resource, const QImage &decoded)
 {
     setPicture(resource);
-    m_images.append(decoded);
+    // Kept only when it is what painting would decode; otherwise painting decodes its own.
+    const qreal density = pictureDensity();
+    if (m_images.isEmpty() && decoded.devicePixelRatio() == density) {
+        m_images.append(decoded);
+        m_decodedDensity = density;
+    }
 }
 
 void PictureBox::setLayers(const QStringList &layers)
@@ -55,8 +73,13 @@ void PictureBox::setLayers(const QStringList &layers)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
+    const qreal density = pictureDensity();
+    if (density != m_decodedDensity) {
+        m_images.clear(); // decoded again from the pictures of the new density
+        m_decodedDensity = density;
+    }
     while (m_images.size() < m_layers.size())
-        m_images.append(boardpictures::layer(m_layers.at(m_images.size())));
+        m_images.append(boardpictures::layer(m_layers.at(m_images.size()), density));
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const QImage &image : std::as_const(m_images)) {
@@ -65,7 +88,7 @@ void PictureBox::paintEvent(QPaintEvent *)
         if (m_stretch)
             painter.drawImage(rect(), image);
         else
-            painter.drawImage(0, 0, image);
+            painter.drawImage(QRectF(QPointF(0, 0), image.deviceIndependentSize() * m_scale), image);
     }
 }
 

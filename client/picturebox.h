@@ -14,6 +14,12 @@ public:
     PictureBox(const QString &name, const QRect &geometry, QWidget *parent);
 
     void setStretch(bool on);
+    // The board's scale: a picture that is not stretched is drawn that many times its size,
+    // and the pictures are chosen for the scale times the screen's pixel ratio.
+    void setScale(qreal scale);
+    qreal scale() const { return m_scale; }
+    // The pixel ratio of the pictures drawn (1, or 2 for the "@2x" ones).
+    qreal pictureDensity() const;
     void clearPicture();
     // Draws the named picture over the current ones at (0, 0).
     void drawPicture(const QString &resource);
@@ -40,4 +46,6 @@ private:
     QStringList m_layers;
     QList<QImage> m_images; // the first layers, decoded by the paint events so far
     bool m_stretch = false;
+    qreal m_scale = 1.0;
+    qreal m_decodedDensity = 0; // the picture density m_images were decoded at
 };
