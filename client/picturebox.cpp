@@ -16,6 +16,7 @@ PictureBox::PictureBox(const QString &name, const QRect &geometry, QWidget *pare
 void PictureBox::setStretch(bool on)
 {
     m_stretch = on;
+    m_scaled = QImage();
     update();
 }
 
@@ -24,6 +25,7 @@ void PictureBox::setScale(qreal scale)
     if (qFuzzyCompare(scale, m_scale))
         return;
     m_scale = scale;
+    m_scaled = QImage();
     update();
 }
 
@@ -36,6 +38,7 @@ void PictureBox::clearPicture()
 {
     m_layers.clear();
     m_images.clear();
+    m_scaled = QImage();
     update();
 }
 
@@ -81,8 +84,28 @@ void PictureBox::paintEvent(QPaintEvent *)
     while (m_images.size() < m_layers.size())
         m_images.append(boardpictures::layer(m_layers.at(m_images.size()), density));
     QPainter painter(this);
+    if (m_scale == 1.0) {
+        drawLayers(painter); // mostly one to one: the shared pictures themselves
+        return;
+    }
+    // Scaled, the layers are resampled once per size and content, not at every repaint.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_scaled.size() != pixels || m_scaledLayers != m_images.size()) {
+        m_scaled = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_scaled.setDevicePixelRatio(ratio);
+        m_scaled.fill(Qt::transparent);
+        QPainter composer(&m_scaled);
+        drawLayers(composer);
+        m_scaledLayers = m_images.size();
+    }
+    painter.drawImage(0, 0, m_scaled);
+}
+
+void PictureBox::drawLayers(QPainter &painter) const
+{
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (const QImage &image : std::as_const(m_images)) {
+    for (const QImage &image : m_images) {
         if (image.isNull())
             continue;
         if (m_stretch)

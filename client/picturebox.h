@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+class QPainter;
+
 // Holds a list of picture layers (resource names, see boardpictures.h) painted in order.
 // Clearing removes every layer. Tag is free for the owner (die number, phase ...).
 class PictureBox : public QWidget
@@ -43,9 +45,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void drawLayers(QPainter &painter) const;
+
     QStringList m_layers;
     QList<QImage> m_images; // the first layers, decoded by the paint events so far
     bool m_stretch = false;
     qreal m_scale = 1.0;
     qreal m_decodedDensity = 0; // the picture density m_images were decoded at
+    QImage m_scaled;            // the layers drawn at the box's size, while the scale is not 1
+    qsizetype m_scaledLayers = 0;
 };
