@@ -21,9 +21,10 @@ QRect ScaledLayout::scaled(const QRect &design, qreal scale)
 
 QFont ScaledLayout::scaledFont(const QFont &design, qreal scale)
 {
+    // Rounded down: a text never grows faster than the box it was measured for.
     QFont font = design;
     if (design.pixelSize() > 0)
-        font.setPixelSize(qMax(1, qRound(design.pixelSize() * scale)));
+        font.setPixelSize(qMax(1, int(std::floor(design.pixelSize() * scale + 1e-9))));
     else if (design.pointSizeF() > 0)
         font.setPointSizeF(design.pointSizeF() * scale);
     return font;

@@ -33,7 +33,7 @@ public:
     void setScale(qreal scale);
     qreal scale() const { return m_scale; }
 
-    // The font at scale: pixel size (or point size) times scale, rounded.
+    // The font at scale: pixel size times scale, rounded down (or point size times scale).
     static QFont scaledFont(const QFont &design, qreal scale);
 
 private:

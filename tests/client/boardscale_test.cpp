@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QMap>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
 #include <cstdlib>
@@ -162,6 +163,30 @@ TEST_F(BoardScale, AtTwiceTheDesignSizeEveryControlIsTwiceAsLargeAndCentred)
     EXPECT_EQ(b.die(4)->geometry(), ScaledLayout::scaled(b.layout().design(b.die(4)), 1.5));
     EXPECT_EQ(find<QLabel>(QStringLiteral("label_status"))->font().pixelSize(), qRound(1.5 * labelPixels));
     screenshot("scale-1.5x");
+}
+
+// A text that fits its box at the design size fits it at every scale (fonts are rounded
+// down, boxes are not), the bold phase being played included.
+TEST_F(BoardScale, TextsThatFitAtTheDesignSizeFitAtEveryScale)
+{
+    login();
+    ownDice(Mixed);
+    Board &b = chat->board();
+    b.setPhaseStyle(8, Board::PhaseStyle::Current);
+    const auto fits = [](const QLabel *label) {
+        return QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width();
+    };
+    QList<QLabel *> fitting;
+    for (QLabel *label : b.findChildren<QLabel *>())
+        if (b.layout().contains(label) && !label->text().isEmpty() && fits(label))
+            fitting << label;
+    ASSERT_GE(fitting.size(), 20); // names, totals, headings, the phase list
+    for (qreal s : {1.25, 1.5, 1.75, 2.0}) {
+        setScale(s);
+        ASSERT_EQ(b.scale(), s);
+        for (const QLabel *label : std::as_const(fitting))
+            EXPECT_TRUE(fits(label)) << label->objectName().toStdString() << " at " << s;
+    }
 }
 
 TEST_F(BoardScale, BelowTheDesignSizeTheWindowSnapsBackAndResetReturnsToTheDesign)
