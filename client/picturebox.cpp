@@ -84,10 +84,14 @@ void PictureBox::paintEvent(QPaintEvent *)
     while (m_images.size() < m_layers.size())
         m_images.append(boardpictures::layer(m_layers.at(m_images.size()), density));
     QPainter painter(this);
-    if (m_scale == 1.0) {
+    if (m_scale == 1.0)
         drawLayers(painter); // mostly one to one: the shared pictures themselves
-        return;
-    }
+    else
+        drawScaled(painter);
+}
+
+void PictureBox::drawScaled(QPainter &painter)
+{
     // Scaled, the layers are resampled once per size and content, not at every repaint.
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();

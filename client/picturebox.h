@@ -46,6 +46,7 @@ protected:
 
 private:
     void drawLayers(QPainter &painter) const;
+    void drawScaled(QPainter &painter);
 
     QStringList m_layers;
     QList<QImage> m_images; // the first layers, decoded by the paint events so far
