@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <cmath>
 
 namespace {
 
@@ -82,6 +83,41 @@ Board::Board(QWidget *parent)
     createButtonRow();
     createChat();
     createPhaseList(felt);
+    // The design places and fonts: every control of the board, the chat frame and the list.
+    for (QWidget *parent : {static_cast<QWidget *>(this), findChild<QWidget *>(QStringLiteral("FlatPanel1")),
+                            findChild<QWidget *>(QStringLiteral("panel_phases"))})
+        for (QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            m_layout.add(child);
+}
+
+void Board::setScale(qreal scale)
+{
+    if (scale == m_layout.scale())
+        return;
+    m_layout.setScale(scale);
+    resize(qRound(Width * scale), qRound(Height * scale));
+    setFont(ScaledLayout::scaledFont(arial(11, false), scale));
+    placeWinner(label_winner->toolTip().isEmpty() ? label_winner->text() : label_winner->toolTip());
+    Q_EMIT scaleChanged(scale);
+}
+
+void Board::placeDie(int n, int position, bool raised)
+{
+    m_layout.place(m_dice.at(n), QRect(dieLeft(position), raised ? DieRaised : DieLying, 48, 48));
+}
+
+void Board::setColourSymbols(bool on)
+{
+    m_colourSymbols = on;
+    showExample();
+}
+
+void Board::showExample()
+{
+    if (m_illustration)
+        image_example->setLayers({boardpictures::example(*m_illustration, m_colourSymbols)});
+    else
+        image_example->setLayers({});
 }
 
 void Board::createDiceTray(const QImage &felt)
@@ -176,6 +212,7 @@ void Board::createButtonRow()
         button->setGeometry(PhraseX[n], 334, 25, 19);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
+        button->setProperty("picture", QStringLiteral("phrase%1").arg(n));
         button->setIcon(QIcon(boardpictures::load(QStringLiteral("phrase%1").arg(n))));
         button->setIconSize(QSize(25, 19));
         button->setToolTip(n <= 9 ? QString::fromLatin1(gamedefaults::Phrases[n - 1])
@@ -217,6 +254,7 @@ void Board::createChat()
     button_smilies->setGeometry(468, 515, 25, 19);
     button_smilies->setAutoRaise(true);
     button_smilies->setFocusPolicy(Qt::NoFocus);
+    button_smilies->setProperty("picture", QStringLiteral("smileybutton"));
     button_smilies->setIcon(QIcon(boardpictures::load(QStringLiteral("smileybutton"))));
     button_smilies->setIconSize(QSize(25, 19));
     button_smilies->setToolTip(QStringLiteral("See ya!"));
@@ -244,8 +282,11 @@ void Board::render(const ClientModel &model, const TurnButtons &buttons)
 {
     for (int s = 1; s <= ClientState::numseats; ++s)
         renderSeat(s, model.seats[s]);
-    if (ClientState::isSeat(model.markerSeat))
-        image_Turn->move(m_names[model.markerSeat]->x() - 10, image_Turn->y());
+    if (ClientState::isSeat(model.markerSeat)) {
+        QRect turn = m_layout.design(image_Turn);
+        turn.moveLeft(m_layout.design(m_names[model.markerSeat]).x() - 10);
+        m_layout.place(image_Turn, turn);
+    }
     image_Turn->setVisible(model.stage == GameStage::Running);
     placeWinner(model.winnerLine);
     image_winner->setVisible(model.stage == GameStage::Over);
@@ -256,10 +297,8 @@ void Board::render(const ClientModel &model, const TurnButtons &buttons)
     image_rolls->setLayers({boardpictures::rolls(qBound(0, model.rollsUsed, 3))});
     for (int p = 1; p <= 10; ++p)
         setPhaseStyle(p, model.phaseMarks[p]);
-    if (model.illustration)
-        image_example->setLayers({boardpictures::example(*model.illustration)});
-    else
-        image_example->setLayers({});
+    m_illustration = model.illustration;
+    showExample();
     button_roll->setVisible(buttons.roll);
     button_alldone->setVisible(buttons.allDone);
     button_start->setVisible(buttons.start);
@@ -278,14 +317,14 @@ void Board::placeWinner(const QString &line)
     while (pixels > WinnerSmallestPixels && QFontMetrics(arial(pixels, true)).horizontalAdvance(line) + 2 > room)
         --pixels;
     const QFont font = arial(pixels, true);
-    if (label_winner->font() != font)
-        label_winner->setFont(font);
+    if (m_layout.designFont(label_winner) != font)
+        m_layout.setFont(label_winner, font);
     const QFontMetrics metrics(font);
     const int textWidth = qMin(metrics.horizontalAdvance(line) + 2, room);
     const QString shown = textWidth < room ? line : metrics.elidedText(line, Qt::ElideRight, room);
     const int left = (Width - bannerWidth - WinnerGap - textWidth) / 2;
-    image_winner->setGeometry(left, WinnerRowTop, bannerWidth, WinnerRowHeight);
-    label_winner->setGeometry(left + bannerWidth + WinnerGap, WinnerRowTop, textWidth, WinnerRowHeight);
+    m_layout.place(image_winner, QRect(left, WinnerRowTop, bannerWidth, WinnerRowHeight));
+    m_layout.place(label_winner, QRect(left + bannerWidth + WinnerGap, WinnerRowTop, textWidth, WinnerRowHeight));
     label_winner->setText(shown);
     label_winner->setToolTip(shown == line ? QString() : line);
 }
@@ -306,7 +345,10 @@ void Board::setRound(int round)
     if (label_round->text() == text)
         return;
     label_round->setText(text);
-    label_round->resize(qMax(56, label_round->sizeHint().width()), label_round->height());
+    // The width the scaled text needs, in design pixels.
+    QRect design = m_layout.design(label_round);
+    design.setWidth(qMax(56, int(std::ceil(label_round->sizeHint().width() / scale()))));
+    m_layout.place(label_round, design);
 }
 
 void Board::setPhaseStyle(int phase, PhaseStyle style)
@@ -316,7 +358,7 @@ void Board::setPhaseStyle(int phase, PhaseStyle style)
     if (m_phaseStyles[phase] == style)
         return;
     QLabel *label = m_examples[phase];
-    label->setFont(arial(12, style == PhaseStyle::Current));
+    m_layout.setFont(label, arial(12, style == PhaseStyle::Current));
     setTextColor(label, style == PhaseStyle::Plain ? White : style == PhaseStyle::Done ? silver() : lightGreen());
     m_phaseStyles[phase] = style;
 }

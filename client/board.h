@@ -3,11 +3,13 @@
 
 #include "boardstyle.h"
 #include "clientmodel.h"
+#include "scaledlayout.h"
 
 #include <QColor>
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class PictureBox;
 class PictureButton;
@@ -16,9 +18,11 @@ class QLineEdit;
 class QTextBrowser;
 class QToolButton;
 
-// The fixed 684 x 538 panel. It creates the controls at their places with their object
-// names, fonts, colours and first texts; what they show later is drawn from the client's
-// model by render (the dice by the dice tray). Indices: seat 1 to 4, die 1 to 10, row 1 to 12, phase 1 to 10.
+// The 684 x 538 panel. It creates the controls at their places with their object names,
+// fonts, colours and first texts; what they show later is drawn from the client's model by
+// render (the dice by the dice tray). Indices: seat 1 to 4, die 1 to 10, row 1 to 12, phase 1 to 10.
+// At a scale above 1 every control is placed and lettered that many times larger (the
+// places and fonts above are the design, kept by layout()).
 class Board : public QWidget
 {
     Q_OBJECT
@@ -71,6 +75,20 @@ public:
     // Shows the model: names, scores, sheets, marks, texts, the phase list and the buttons.
     void render(const ClientModel &model, const TurnButtons &buttons);
 
+    // Lays the board out at scale (1 is the design size); emits scaleChanged.
+    void setScale(qreal scale);
+    qreal scale() const { return m_layout.scale(); }
+    // The controls' design places and fonts; a control moved or restyled goes through it.
+    ScaledLayout &layout() { return m_layout; }
+    const ScaledLayout &layout() const { return m_layout; }
+    // Places die n at display position 1 to 10, lying or raised.
+    void placeDie(int n, int position, bool raised);
+
+    // Draws the colour symbols on the phase list's example dice (the dice tray draws them on
+    // the board's dice).
+    void setColourSymbols(bool on);
+    bool colourSymbols() const { return m_colourSymbols; }
+
     // "Round: " and the number; the label grows with a long number instead of cutting it.
     void setRound(int round);
 
@@ -86,6 +104,8 @@ Q_SIGNALS:
     void dieReleased(int n, Qt::MouseButton button);
     // Emitted when the context menu is asked for on seat s's name label.
     void seatMenuRequested(int seat, const QPoint &globalPos);
+    // Emitted when the board is laid out at another scale.
+    void scaleChanged(qreal scale);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -101,6 +121,7 @@ private:
     void renderSeat(int seat, const SeatModel &model);
     // Places the WINNER picture and the winner line side by side below the dice.
     void placeWinner(const QString &line);
+    void showExample();
 
     std::array<PictureBox *, 11> m_dice{};
     std::array<QLabel *, 5> m_names{};
@@ -110,4 +131,7 @@ private:
     std::array<std::array<QLabel *, 13>, 5> m_cells{};
     std::array<QLabel *, 11> m_examples{};
     std::array<PhaseStyle, 11> m_phaseStyles{};
+    ScaledLayout m_layout;
+    std::optional<int> m_illustration; // the phase whose example strip is shown
+    bool m_colourSymbols = false;
 };

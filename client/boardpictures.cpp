@@ -10,28 +10,43 @@ namespace boardpictures {
 
 namespace {
 
-// The resource of a picture: its "@2x" twin on a high-density screen when there is one.
-QString resourcePath(const QString &name, bool *hiDpi)
+// The resource of a picture: its "@2x" twin when drawn at more than one device pixel a
+// board pixel and there is one.
+QString resourcePath(const QString &name, qreal density, bool *hiDpi)
 {
-    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     const QString base = QStringLiteral(":/images/") + name;
-    *hiDpi = dpr > 1.0 && QFile::exists(base + QStringLiteral("@2x.png"));
+    *hiDpi = density > 1.0 && QFile::exists(base + QStringLiteral("@2x.png"));
     return *hiDpi ? base + QStringLiteral("@2x.png") : base + QStringLiteral(".png");
+}
+
+qreal screenDensity()
+{
+    return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
 }
 
 } // namespace
 
 QPixmap load(const QString &name)
 {
+    return load(name, screenDensity());
+}
+
+QPixmap load(const QString &name, qreal density)
+{
     bool hiDpi = false;
-    const QString path = resourcePath(name, &hiDpi);
+    const QString path = resourcePath(name, density, &hiDpi);
     return loadPngPicture(path, hiDpi ? 2.0 : 1.0); // shared through the pixmap cache
 }
 
 QImage layer(const QString &name)
 {
+    return layer(name, screenDensity());
+}
+
+QImage layer(const QString &name, qreal density)
+{
     bool hiDpi = false;
-    const QString path = resourcePath(name, &hiDpi);
+    const QString path = resourcePath(name, density, &hiDpi);
     const qreal ratio = hiDpi ? 2.0 : 1.0;
     QPixmap shared;
     if (QPixmapCache::find(path, &shared))
@@ -53,6 +68,11 @@ QString dieFace(int value)
     return QStringLiteral("dice/face%1").arg(value);
 }
 
+QString dieSymbol(int color)
+{
+    return QStringLiteral("dice/symbol%1").arg(color);
+}
+
 QString keepFrame()
 {
     return QStringLiteral("dice/keep");
@@ -63,9 +83,16 @@ QString rolls(int used)
     return QStringLiteral("rolls%1").arg(used);
 }
 
-QString example(int phase)
+QString example(int phase, bool symbols)
 {
-    return QStringLiteral("examples%1").arg(phase);
+    // The plain felt (phase 0) has no dice to mark.
+    return symbols && phase > 0 ? QStringLiteral("examples%1s").arg(phase)
+                                : QStringLiteral("examples%1").arg(phase);
+}
+
+qreal pictureDensity(qreal density)
+{
+    return density > 1.0 ? 2.0 : 1.0;
 }
 
 } // namespace boardpictures

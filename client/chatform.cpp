@@ -118,6 +118,7 @@ void Tchat::wireBoard()
     connect(b.button_start, &QAbstractButton::clicked, this,
             [this, actions] { guard([actions] { actions->startGame(); }); });
     m_tray->setTickHandler([this] { guard([this] { m_tray->dicetimerTimer(); }); });
+    connect(&b, &Board::scaleChanged, &m_session->chatView(), &ChatView::setScale);
 }
 
 void Tchat::wireMenu()
@@ -383,6 +384,11 @@ void Tchat::wireOptions()
                            m_session->sounds(), m_session->game(), m_session->state(), *m_settings, area, colors},
                           this);
     connect(m_clientOptions, &ClientOptions::requestReady, m_session, &GameSession::send);
+    connect(m_clientOptions, &ClientOptions::colourSymbolsChanged, this, [this](bool on) {
+        board().setColourSymbols(on);
+        renderBoard();
+    });
+    board().setColourSymbols(m_clientOptions->values().colourSymbols);
 }
 
 void Tchat::bringToFront()

@@ -154,7 +154,8 @@ QTextCharFormat ChatView::style(int n) const
     if (n < 0 || n >= StyleCount)
         return format;
     const StyleFont &s = m_styles[n];
-    QFont font = windowstyle::arial(qRound(m_textSize * 96.0 / 72.0), s.bold); // points at the board's 96 dpi
+    // Points at the board's 96 dpi, times the board's scale.
+    QFont font = windowstyle::arial(qRound(m_textSize * 96.0 / 72.0 * m_scale), s.bold);
     font.setItalic(s.italic);
     font.setUnderline(s.underline);
     format.setFont(font, QTextCharFormat::FontPropertiesAll);
@@ -393,6 +394,14 @@ void ChatView::setTextSize(int points)
     m_restyleTimer->stop(); // every run takes its style's current format
     m_restyle.fill(false);
     restyleAll();
+}
+
+void ChatView::setScale(qreal scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    setTextSize(m_textSize);
 }
 
 QString ChatView::link(int entry) const

@@ -87,6 +87,9 @@ public:
     // Point size of all fifteen styles (8, 10, 12, 14, or what the settings file says).
     void setTextSize(int points);
     int textSize() const { return m_textSize; }
+    // The board's scale: the text is drawn that many times its size (on top of the text size).
+    void setScale(qreal scale);
+    qreal scale() const { return m_scale; }
 
     // The format of style n (0 to 14); the colour and size are the current ones.
     QTextCharFormat style(int n) const;
@@ -150,6 +153,7 @@ private:
 
     std::array<StyleFont, StyleCount> m_styles;
     int m_textSize = DefaultTextSize;
+    qreal m_scale = 1.0;
     std::array<QString, LinkTableSize> m_links;
     int m_linkCounter = -1;
     int m_viewLinks = 0; // links in the view since it was last cleared

@@ -35,6 +35,7 @@ void ClientOptions::render()
     menu.markBotspeed(m_values.botSpeed);
     menu.markTextSize(m_values.textSize);
     menu.openPortOnRouter()->setChecked(m_values.openPort);
+    menu.colourSymbols()->setChecked(m_values.colourSymbols);
     m_parts.sounds.enabled = m_values.playSounds;
     m_parts.sounds.chatterEnabled = m_values.chatterSounds;
     m_parts.game.turnSoundNew = m_values.turnSound == 1;
@@ -46,6 +47,10 @@ void ClientOptions::render()
     }
     m_parts.input.setTextColor(m_values.textColor);
     m_parts.input.setPhrases(m_values.phrases);
+    if (m_shownSymbols != m_values.colourSymbols) {
+        m_shownSymbols = m_values.colourSymbols;
+        Q_EMIT colourSymbolsChanged(m_values.colourSymbols);
+    }
 }
 
 void ClientOptions::connectMenu()
@@ -61,6 +66,7 @@ void ClientOptions::connectMenu()
         connect(size, &QAction::triggered, this, [this, size] { chooseTextSize(size->data().toInt()); });
     connect(menu.textColor(), &QAction::triggered, this, &ClientOptions::chooseTextColor);
     connect(menu.resetScreenLocation(), &QAction::triggered, this, &ClientOptions::resetWindowPlace);
+    connect(menu.colourSymbols(), &QAction::triggered, this, &ClientOptions::toggleColourSymbols);
 }
 
 void ClientOptions::loadinifile()
@@ -174,6 +180,14 @@ void ClientOptions::chooseTextSize(int points)
     m_values.textSize = points;
     render();
     save([points](ClientSettings::Values &v) { v.options.textSize = points; });
+}
+
+void ClientOptions::toggleColourSymbols()
+{
+    const bool on = !m_values.colourSymbols;
+    m_values.colourSymbols = on;
+    render();
+    save([on](ClientSettings::Values &v) { v.options.colourSymbols = on; });
 }
 
 void ClientOptions::setPhrases(const QStringList &phrases)

@@ -8,6 +8,7 @@
 #include <QRect>
 
 #include <functional>
+#include <optional>
 
 class ChatInput;
 class ChatView;
@@ -63,6 +64,8 @@ public:
     void chooseBotSpeed(int ms);
     void chooseTextColor();
     void chooseTextSize(int points);
+    // View > "Colour Symbols": stored at once.
+    void toggleColourSymbols();
     // The phrase editor's "Done" (the editor stores the phrases itself).
     void setPhrases(const QStringList &phrases);
     // "Open Port on Router", or the Host window's choice: stored at once.
@@ -77,6 +80,8 @@ public:
 
 Q_SIGNALS:
     void requestReady(const QByteArray &message);
+    // The colour symbols were switched on or off (and once for the value first shown).
+    void colourSymbolsChanged(bool on);
 
 private:
     using Change = std::function<void(ClientSettings::Values &)>;
@@ -90,7 +95,8 @@ private:
 
     Parts m_parts;
     GameOptions m_values;
-    int m_shownTextSize = 0; // the size the chat was last given
+    int m_shownTextSize = 0;            // the size the chat was last given
+    std::optional<bool> m_shownSymbols; // what colourSymbolsChanged last said
     QRect m_lastSaved{0, 0, 0, 0};
     bool m_sectionRead = false;
 };

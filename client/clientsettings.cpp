@@ -48,6 +48,7 @@ ClientSettings::Values ClientSettings::read() const
                        m_file.readInteger(Section, key("Height"), place.height()));
     v.options.turnSound =
         m_file.readString(Section, key("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
+    v.options.colourSymbols = m_file.readString(Section, key("Coloursymbols")) == QLatin1String("true");
     v.options.chatterSounds =
         m_file.readString(Section, key("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
     return v;
@@ -66,6 +67,11 @@ bool ClientSettings::write(const Values &v)
         if (!m_file.writeString(Section, key(name), value))
             return false;
     }
+    // A file that never had the symbols on stays without the key.
+    const bool symbolsStored = !m_file.readString(Section, key("Coloursymbols")).isEmpty();
+    if ((v.options.colourSymbols || symbolsStored)
+        && !m_file.writeString(Section, key("Coloursymbols"), boolText(v.options.colourSymbols)))
+        return false;
     return true;
 }
 

@@ -18,7 +18,7 @@ public:
     // The section's keys: the options but the phrases (keys of the phrase editor's) and the
     // router's port (writeOpenPort), and the window's place. Read, a missing or unusable key
     // gives text size 8, black, the Normal bot speed (one of the menu's speeds; written as
-    // held), sounds on, the Classic turn sound and chatter sounds on.
+    // held), sounds on, the Classic turn sound, chatter sounds on and colour symbols off.
     struct Values
     {
         GameOptions options;
@@ -29,7 +29,8 @@ public:
 
     // The section as the client applies it; a missing file gives the defaults above.
     Values read() const;
-    // Writes every key but the phrases, in the order the file has always had them.
+    // Writes every key but the phrases, in the order the file has always had them;
+    // "Coloursymbols" last, once the symbols have been on.
     // False when the file could not be written.
     bool write(const Values &values);
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-QStringList dieLayers(const ClientModel &model, int n)
+QStringList dieLayers(const ClientModel &model, int n, bool symbols)
 {
     if (!model.dieDrawn[n])
         return {};
@@ -16,6 +16,8 @@ QStringList dieLayers(const ClientModel &model, int n)
     QStringList layers;
     if (d.color >= 1 && d.color <= 4)
         layers << boardpictures::dieBody(d.color);
+    if (symbols && d.color >= 1 && d.color <= 4)
+        layers << boardpictures::dieSymbol(d.color);
     layers << boardpictures::dieFace(d.value);
     if (d.selected)
         layers << boardpictures::keepFrame();
@@ -47,8 +49,8 @@ void DiceTray::render(const ClientModel &model)
         const int n = model.diceorder[i];
         PictureBox *die = m_board.die(n);
         if (!animating)
-            die->setLayers(dieLayers(model, n));
-        die->move(Board::dieLeft(i), model.dieRaised[n] ? Board::DieRaised : Board::DieLying);
+            die->setLayers(dieLayers(model, n, m_board.colourSymbols()));
+        m_board.placeDie(n, i, model.dieRaised[n]);
     }
     if (model.shuffling() && !dicetimer.isActive())
         dicetimer.start();
@@ -61,7 +63,10 @@ void DiceTray::dicetimerTimer()
     for (int n = 1; n <= NumDice; ++n) {
         PictureBox *die = m_board.die(n);
         die->clearPicture();
-        die->drawPicture(boardpictures::dieBody(1 + gameRandomInt(0, 3)));
+        const int color = 1 + gameRandomInt(0, 3);
+        die->drawPicture(boardpictures::dieBody(color));
+        if (m_board.colourSymbols())
+            die->drawPicture(boardpictures::dieSymbol(color));
         die->drawPicture(boardpictures::dieFace(gameRandomInt(0, 9)));
     }
 }

@@ -8,8 +8,8 @@
 class Board;
 struct ClientModel;
 
-// Draws each die the model shows from the picture layers (body 10 + colour, face = value,
-// keep frame while selected), places die diceorder[i] at left edge 11 + 56 * i, lying at
+// Draws each die the model shows from the picture layers (body 10 + colour, the colour's
+// symbol while the board shows colour symbols, face = value, keep frame while selected), places die diceorder[i] at left edge 11 + 56 * i, lying at
 // y 15 or raised to y 5, and runs the 500 ms shuffle animation (dicetimer) while the
 // model's turn waits for its first roll; the animation's pictures stand until it stops.
 class DiceTray : public QObject

@@ -17,5 +17,6 @@ struct GameOptions
     QColor textColor = QColor(0, 0, 0);
     int textSize = 0; // chat text size in points; 0 until the settings are read
     QStringList phrases = gamedefaults::phrases();
-    bool openPort = true; // a hosting copy asks the router to forward its port
+    bool openPort = true;       // a hosting copy asks the router to forward its port
+    bool colourSymbols = false; // each die colour's symbol drawn on the dice
 };

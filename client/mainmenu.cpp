@@ -100,6 +100,7 @@ void MainMenu::createViewAndHelpMenus(QMainWindow &window)
     m_viewTally = item(view, "ViewTally1", QStringLiteral("View Tally"));
     m_spyList = item(view, "SpyList1", QStringLiteral("Spy List"));
     m_phraseList = item(view, "PhraseList1", QStringLiteral("Phrase List"));
+    m_colourSymbols = checkItem(view, "ColourSymbols1", QStringLiteral("Colour Symbols"), true);
     QMenu *help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     m_helpContent = item(help, "Content1", QStringLiteral("Content"), true, QKeySequence(QStringLiteral("F1")));
     help->addSeparator();

@@ -39,7 +39,8 @@ public:
     QAction *viewTally() const { return m_viewTally; }
     QAction *spyList() const { return m_spyList; }
     QAction *phraseList() const { return m_phraseList; }
-    QAction *helpContent() const { return m_helpContent; } // F1
+    QAction *colourSymbols() const { return m_colourSymbols; } // checked: symbols on the dice
+    QAction *helpContent() const { return m_helpContent; }     // F1
     QAction *about() const { return m_about; }
 
     // Marks the "Text Size" item of that size; none for a size without an item.
@@ -76,6 +77,7 @@ private:
     QAction *m_viewTally = nullptr;
     QAction *m_spyList = nullptr;
     QAction *m_phraseList = nullptr;
+    QAction *m_colourSymbols = nullptr;
     QAction *m_helpContent = nullptr;
     QAction *m_about = nullptr;
 };

@@ -8,7 +8,7 @@
 PictureButton::PictureButton(const QString &name, const QRect &geometry, const QString &resource,
                              const QString &caption, QWidget *parent)
     : QAbstractButton(parent)
-    , m_picture(boardpictures::load(resource))
+    , m_resource(resource)
 {
     setObjectName(name);
     setGeometry(geometry);
@@ -16,6 +16,18 @@ PictureButton::PictureButton(const QString &name, const QRect &geometry, const Q
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover); // repaint on entering and leaving for the highlight
+    setScale(1.0);
+}
+
+void PictureButton::setScale(qreal scale)
+{
+    m_scale = scale;
+    const qreal density = boardpictures::pictureDensity(scale * devicePixelRatioF());
+    if (density != m_density) {
+        m_picture = boardpictures::load(m_resource, density);
+        m_density = density;
+    }
+    update();
 }
 
 void PictureButton::paintEvent(QPaintEvent *)
@@ -33,7 +45,7 @@ void PictureButton::paintEvent(QPaintEvent *)
     painter.setPen(QPen(QColor(0, 90, 0), 2));
     painter.setBrush(QColor(110, 62, 30));
     painter.drawRoundedRect(QRectF(area).adjusted(1, 1, -1, -1), 6, 6);
-    painter.setFont(windowstyle::arial(15, true));
+    painter.setFont(windowstyle::arial(qRound(15 * m_scale), true));
     painter.setPen(Qt::white);
     painter.drawText(area, Qt::AlignCenter, text());
 }

@@ -40,11 +40,15 @@ std::vector<Expected> expectedResources()
         list.push_back({QStringLiteral("dice/face%1").arg(v), {48, 48}});
     for (int c = 1; c <= 4; ++c)
         list.push_back({QStringLiteral("dice/body%1").arg(c), {48, 48}});
+    for (int c = 1; c <= 4; ++c)
+        list.push_back({QStringLiteral("dice/symbol%1").arg(c), {48, 48}});
     list.push_back({QStringLiteral("dice/keep"), {48, 48}});
     for (int n = 0; n <= 3; ++n)
         list.push_back({QStringLiteral("rolls%1").arg(n), {66, 22}});
     for (int p = 0; p <= 10; ++p)
         list.push_back({QStringLiteral("examples%1").arg(p), {151, 16}});
+    for (int p = 1; p <= 10; ++p)
+        list.push_back({QStringLiteral("examples%1s").arg(p), {151, 16}});
     list.insert(list.end(), {{QStringLiteral("card"), {168, 179}},
                              {QStringLiteral("felt"), {488, 280}},
                              {QStringLiteral("wood"), {300, 128}},
@@ -157,6 +161,71 @@ TEST(Dice, BodiesShowTheirColourAndFacesLeaveTheGroundClear)
     QImage keep = art::render({48, 48}, 1, [](QPainter &p, int) { dice::drawKeep(p, QRectF(0, 0, 48, 48)); });
     EXPECT_EQ(keep.pixelColor(24, 24).alpha(), 0) << "keep frame is open inside";
     EXPECT_GT(keep.pixelColor(24, 2).alpha(), 200) << "keep frame has a solid edge";
+}
+
+QImage symbolAlone(int colour, int size = 48)
+{
+    return art::render({size, size}, 1, [colour, size](QPainter &p, int) {
+        dice::drawSymbol(p, QRectF(0, 0, size, size), colour);
+    });
+}
+
+int luminance(const QColor &c)
+{
+    return (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000;
+}
+
+// The four colours also differ in shape: each symbol's outline covers pixels the others do
+// not, each is light inside a dark edge, readable on its own die, and clear of the numeral.
+TEST(Dice, ColourSymbolsDifferInOutlineAndStandOutOnTheirDie)
+{
+    std::vector<QImage> symbols;
+    for (int c = 1; c <= 4; ++c)
+        symbols.push_back(symbolAlone(c));
+    for (int a = 0; a < 4; ++a) {
+        for (int b = a + 1; b < 4; ++b) {
+            int differing = 0;
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 48; ++x)
+                    differing +=
+                        (symbols[a].pixelColor(x, y).alpha() > 128) != (symbols[b].pixelColor(x, y).alpha() > 128);
+            EXPECT_GE(differing, 12) << "symbols " << a + 1 << " and " << b + 1 << " look alike";
+        }
+    }
+    for (int c = 1; c <= 4; ++c) {
+        const QImage &symbol = symbols[c - 1];
+        const QColor inside = symbol.pixelColor(10, 10);
+        EXPECT_EQ(inside.alpha(), 255) << "symbol " << c;
+        EXPECT_GE(luminance(inside), 230) << "symbol " << c << " is light inside";
+        int dark = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const QColor px = symbol.pixelColor(x, y);
+                dark += px.alpha() > 200 && luminance(px) < 80;
+            }
+        EXPECT_GE(dark, 12) << "symbol " << c << " has a dark edge";
+        for (int y = 18; y < 40; ++y)
+            for (int x = 18; x < 40; ++x)
+                ASSERT_EQ(symbol.pixelColor(x, y).alpha(), 0) << "symbol " << c << " reaches the numeral";
+        QImage die = art::render({48, 48}, 1, [c](QPainter &p, int) {
+            dice::drawBody(p, QRectF(0, 0, 48, 48), c);
+            dice::drawSymbol(p, QRectF(0, 0, 48, 48), c);
+        });
+        EXPECT_GE(luminance(die.pixelColor(10, 10)) - luminance(die.pixelColor(30, 34)), 90)
+            << "symbol " << c << " stands out on its body";
+    }
+    EXPECT_EQ(symbolAlone(0), symbolAlone(5)) << "no symbol for other codes";
+    EXPECT_EQ(symbolAlone(0).pixelColor(10, 10).alpha(), 0);
+    // The example strips with symbols are the plain ones with the symbols added.
+    const auto strip = [](const QString &name) {
+        for (const catalogue::Picture &picture : catalogue::pictures())
+            if (picture.name == name)
+                return catalogue::renderPicture(picture, 1);
+        return QImage();
+    };
+    for (int phase = 1; phase <= 10; ++phase)
+        EXPECT_NE(strip(QStringLiteral("examples%1").arg(phase)), strip(QStringLiteral("examples%1s").arg(phase)))
+            << phase;
 }
 
 double meanDifference(const QImage &image, int x1, int y1, int x2, int y2, int steps, bool alongRows)

@@ -338,7 +338,13 @@ TEST_F(BoardLayout, ClientAreaNeverShrinksBelowTheBoardAndTheBoardStaysCentred)
     EXPECT_GE(area->height(), 550);
     area->resize(892, 744);
     settle();
-    EXPECT_EQ(chat->board().pos(), QPoint(105, 103)) << "(5, 3) plus half of the growth";
+    // 892 / 692 is the smaller ratio: the board fills the width (in steps of 1/48, so a
+    // die covers whole pixels) and is centred in the height.
+    const qreal s = 61.0 / 48.0;
+    EXPECT_EQ(chat->board().scale(), s);
+    EXPECT_EQ(chat->board().pos(),
+              QPoint(qRound(5 * s) + (892 - qRound(692 * s)) / 2, qRound(3 * s) + (744 - qRound(544 * s)) / 2))
+        << "(5, 3) scaled, plus half of the spare room";
 }
 
 } // namespace

@@ -52,7 +52,7 @@ QImage stripGround(int scale)
     return felt.copy(QRect(QPoint(7, 4) * scale, StripSize * scale));
 }
 
-void drawStrip(QPainter &p, int scale, int phase)
+void drawStrip(QPainter &p, int scale, int phase, bool symbols)
 {
     p.drawImage(QRectF(QPointF(0, 0), StripSize), stripGround(scale));
     if (phase == 0)
@@ -67,7 +67,12 @@ void drawStrip(QPainter &p, int scale, int phase)
     for (const QString &g : groups) {
         for (const QString &die : g.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const int value = die.startsWith(QLatin1Char('W')) ? 0 : die.chopped(1).toInt();
-            dice::drawDie(p, QRectF(x, 0.5, Die, Die), value, colourCode(die.back()));
+            const QRectF box(x, 0.5, Die, Die);
+            const int colour = colourCode(die.back());
+            dice::drawBody(p, box, colour);
+            if (symbols)
+                dice::drawSymbol(p, box, colour);
+            dice::drawFace(p, box, value);
             x += Pitch;
         }
         x += Gap;
@@ -104,6 +109,9 @@ void addDice(std::vector<Picture> &list)
     for (int c = 1; c <= 4; ++c)
         list.push_back({QStringLiteral("dice/body%1").arg(c), DieSize,
                         [c](QPainter &p, int) { dice::drawBody(p, QRectF(QPointF(0, 0), DieSize), c); }});
+    for (int c = 1; c <= 4; ++c)
+        list.push_back({QStringLiteral("dice/symbol%1").arg(c), DieSize,
+                        [c](QPainter &p, int) { dice::drawSymbol(p, QRectF(QPointF(0, 0), DieSize), c); }});
     list.push_back({QStringLiteral("dice/keep"), DieSize,
                     [](QPainter &p, int) { dice::drawKeep(p, QRectF(QPointF(0, 0), DieSize)); }});
 }
@@ -115,7 +123,11 @@ void addBoard(std::vector<Picture> &list)
             {QStringLiteral("rolls%1").arg(n), QSize(66, 22), [n](QPainter &p, int) { board::drawRolls(p, n); }});
     for (int phase = 0; phase <= 10; ++phase)
         list.push_back({QStringLiteral("examples%1").arg(phase), StripSize,
-                        [phase](QPainter &p, int scale) { drawStrip(p, scale, phase); }});
+                        [phase](QPainter &p, int scale) { drawStrip(p, scale, phase, false); }});
+    // The same strips with the colour symbols on their dice.
+    for (int phase = 1; phase <= 10; ++phase)
+        list.push_back({QStringLiteral("examples%1s").arg(phase), StripSize,
+                        [phase](QPainter &p, int scale) { drawStrip(p, scale, phase, true); }});
     list.push_back({QStringLiteral("card"), QSize(168, 179), [](QPainter &p, int) { board::drawCard(p); }});
     list.push_back({QStringLiteral("felt"), texture::FeltSize, [](QPainter &p, int scale) {
                         p.drawImage(QRectF(QPointF(0, 0), texture::FeltSize), texture::felt(scale));

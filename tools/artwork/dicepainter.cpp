@@ -125,6 +125,57 @@ void drawFace(QPainter &p, const QRectF &box, int value)
     p.restore();
 }
 
+QPainterPath symbolPath(int colour, QPointF centre, qreal r)
+{
+    QPainterPath path;
+    const qreal x = centre.x(), y = centre.y();
+    switch (colour) {
+    case 1:
+        path.addEllipse(centre, r * 0.92, r * 0.92);
+        break;
+    case 2: // pointing up, its weight a little below the centre
+        path.moveTo(x, y - r * 1.05);
+        path.lineTo(x + r * 1.05, y + r * 0.8);
+        path.lineTo(x - r * 1.05, y + r * 0.8);
+        path.closeSubpath();
+        break;
+    case 3:
+        path.addRect(QRectF(x - r * 0.8, y - r * 0.8, r * 1.6, r * 1.6));
+        break;
+    case 4: // its points reach well beyond the circle's outline
+        path.moveTo(x, y - r * 1.25);
+        path.lineTo(x + r * 1.2, y);
+        path.lineTo(x, y + r * 1.25);
+        path.lineTo(x - r * 1.2, y);
+        path.closeSubpath();
+        break;
+    default:
+        break;
+    }
+    return path;
+}
+
+void drawSymbol(QPainter &p, const QRectF &box, int colour)
+{
+    if (colour < 1 || colour > 4)
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body = bodyRect(box);
+    const qreal unit = box.width() / 48.0;
+    // The small example dice carry a larger symbol for their size, or it would be a dot.
+    const bool small = box.width() < 30;
+    const qreal radius = small ? box.width() * 0.15 : 5.0 * unit;
+    const qreal inset = small ? radius + 0.6 * unit : 8.0 * unit;
+    const QPointF centre(body.left() + inset, body.top() + inset);
+    const QPainterPath path = symbolPath(colour, centre, radius);
+    p.setPen(QPen(QColor(28, 22, 16), small ? qMax(0.7, 1.6 * unit) : 1.5 * unit, Qt::SolidLine, Qt::RoundCap,
+                  Qt::RoundJoin));
+    p.setBrush(QColor(252, 248, 236));
+    p.drawPath(path);
+    p.restore();
+}
+
 void drawKeep(QPainter &p, const QRectF &box)
 {
     p.save();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainterPath>
 #include <QRectF>
 
 class QPainter;
@@ -18,6 +19,13 @@ void drawBody(QPainter &p, const QRectF &box, int colour);
 
 // The face: value 1..10 as a white numeral, 0 as a W; transparent elsewhere.
 void drawFace(QPainter &p, const QRectF &box, int value);
+
+// The colour's symbol in the top-left corner of the body, so that dice of different colours
+// differ in shape too: 1 circle, 2 triangle, 3 square, 4 diamond, light with a dark edge.
+// Drawn between the body and the face; nothing for other codes.
+void drawSymbol(QPainter &p, const QRectF &box, int colour);
+// The outline of that symbol centred on centre, radius about half its width.
+QPainterPath symbolPath(int colour, QPointF centre, qreal radius);
 
 // The keep frame: a dark outline along the body's edge.
 void drawKeep(QPainter &p, const QRectF &box);
