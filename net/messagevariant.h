@@ -29,7 +29,7 @@ std::optional<Variant> parseAlternative(const QByteArray &command, const QByteAr
     } else {
         using Message = std::variant_alternative_t<I, Variant>;
         if (command == Message::Command)
-            return Variant(std::in_place_index<I>, Message::parse(rest));
+            return std::optional<Variant>(std::in_place, std::in_place_index<I>, Message::parse(rest));
         return parseAlternative<Variant, I + 1>(command, rest);
     }
 }

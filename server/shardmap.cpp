@@ -16,6 +16,15 @@ std::optional<ShardMap> ShardMap::parse(const QByteArray &text, int self, QStrin
             *error = why;
         return std::nullopt;
     };
+    // A line goes to players as one field of CMD_tableat: no separator, no blank, no
+    // terminator in it.
+    for (const QByteArray &address : std::as_const(map.m_addresses)) {
+        for (const char c : address) {
+            if (c == '+' || c == char(0xFF) || QChar::isSpace(uchar(c)) || uchar(c) < 0x20)
+                return fail(QStringLiteral("the shards file line \"%1\" is not an address")
+                                .arg(QString::fromLatin1(address)));
+        }
+    }
     if (map.m_addresses.isEmpty())
         return fail(QStringLiteral("the shards file lists no address"));
     if (map.m_addresses.size() > tablecode::AlphabetSize)

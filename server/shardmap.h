@@ -15,8 +15,8 @@ public:
     // One server holding every code.
     ShardMap() = default;
     // Reads the file's text for the shard at position self; nullopt with *error set when
-    // the text lists no shard, more shards than the alphabet has characters, or self is
-    // not one of them.
+    // the text lists no shard, more shards than the alphabet has characters, a line that
+    // cannot go into a message (blanks, '+'), or self is not one of them.
     static std::optional<ShardMap> parse(const QByteArray &text, int self, QString *error);
 
     int count() const { return m_addresses.isEmpty() ? 1 : int(m_addresses.size()); }

@@ -124,6 +124,9 @@ TEST(ShardMap, ReadsOneAddressALineAndPlacesCodesByTheirFirstCharacter)
     EXPECT_FALSE(ShardMap::parse("a:1\nb:2\n", 2, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("shard 2"))) << error.toStdString();
     EXPECT_FALSE(ShardMap::parse("# nothing\n\n", 0, &error));
+    EXPECT_FALSE(ShardMap::parse("a.example:1\nb.example:2 c.example:3\n", 0, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("b.example:2 c.example:3"))) << error.toStdString();
+    EXPECT_FALSE(ShardMap::parse("a+b:1\n", 0, &error));
     EXPECT_FALSE(ShardMap::parse(QByteArray("a:1\n").repeated(33), 0, &error));
     EXPECT_EQ(ShardMap().count(), 1);
     EXPECT_EQ(ShardMap().shardOf("ZZZZZZZZ"), 0);
