@@ -278,3 +278,56 @@ TEST(LoadTables, OptionsNameOneKindOfServer)
 }
 
 } // namespace
+
+#if defined(DORVANE_LOAD_EXE) && defined(DORVANE_TABLE_SERVER_EXE)
+
+namespace {
+
+// A few tables played for a second on a real table server, with the server's timers and the
+// players a hundred times faster: every table opens, seats its four players by code, and
+// answers every request.
+TEST(LoadTables, PlaysTablesOnARealTableServer)
+{
+    QProcess server;
+    server.start(QStringLiteral(DORVANE_TABLE_SERVER_EXE),
+                 {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--address"),
+                  QStringLiteral("127.0.0.1"), QStringLiteral("--time-scale"), QStringLiteral("0.01")});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    ASSERT_TRUE(server.waitForReadyRead(10000));
+    const QByteArray line = server.readLine().trimmed();
+    const QString port = QString::fromLatin1(line.mid(line.lastIndexOf(' ') + 1));
+    QProcess load;
+    load.setProcessChannelMode(QProcess::MergedChannels);
+    load.start(QStringLiteral(DORVANE_LOAD_EXE),
+               {QStringLiteral("tables"), QStringLiteral("--server"), QStringLiteral("127.0.0.1:") + port,
+                QStringLiteral("--pid"), QString::number(server.processId()), QStringLiteral("--tables"),
+                QStringLiteral("6"), QStringLiteral("--procs"), QStringLiteral("2"), QStringLiteral("--seconds"),
+                QStringLiteral("1"), QStringLiteral("--idle-seconds"), QStringLiteral("1"),
+                QStringLiteral("--pace-ms"), QStringLiteral("10"), QStringLiteral("--settle-ms"),
+                QStringLiteral("200")});
+    ASSERT_TRUE(load.waitForFinished(30000));
+    const std::string output = QString::fromUtf8(load.readAll()).toStdString();
+    EXPECT_EQ(load.exitCode(), 0) << output;
+    EXPECT_NE(output.find("tables open (every seat logged in): 6\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("errors: 0 "), std::string::npos) << output;
+    // The summary: tables, connections, servers, median, p99, max, requests a second, errors, ...
+    const std::size_t summary = output.find("summary | 6 | 24 | 1 | ");
+    ASSERT_NE(summary, std::string::npos) << output;
+    double median = 0, p99 = 0, max = 0, rate = 0;
+    long errors = -1;
+    ASSERT_EQ(std::sscanf(output.c_str() + summary, "summary | 6 | 24 | 1 | %lf | %lf | %lf | %lf | %ld |",
+                          &median, &p99, &max, &rate, &errors),
+              5)
+        << output;
+    EXPECT_GT(rate, 0);
+    EXPECT_EQ(errors, 0);
+    EXPECT_GT(median, 0);
+    EXPECT_LE(median, p99);
+    EXPECT_LE(p99, max);
+    server.terminate();
+    EXPECT_TRUE(server.waitForFinished(5000));
+}
+
+} // namespace
+
+#endif

@@ -31,7 +31,8 @@ int usage()
                 "       [--line-bytes B] [--wait-ms W] [--time-scale S] [--trickle]\n"
                 "       dorvane-load tables --server HOST:PORT | --shards FILE | --hosts FILE [--pid P[,P...]]\n"
                 "           [--tables N] [--procs P] [--seconds S] [--idle-seconds S] [--pace-ms M]\n"
-                "           [--open-at-once K] [--churn N] [--sources FIRST:COUNT] [--answer-timeout-ms M]\n");
+                "           [--open-at-once K] [--churn N] [--sources FIRST:COUNT] [--answer-timeout-ms M]\n"
+                "           [--settle-ms M]\n");
     return 2;
 }
 

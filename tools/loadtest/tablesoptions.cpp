@@ -112,6 +112,8 @@ std::optional<TablesOptions> parseTablesOptions(const std::vector<std::string> &
             ok = number(value, 1, 100000000, options.churn);
         } else if (word == "--sources") {
             ok = readSources(value, options.sources);
+        } else if (word == "--settle-ms") {
+            ok = number(value, 0, 600000, options.settleMs);
         } else if (word == "--answer-timeout-ms") {
             ok = number(value, 1, 600000, options.answerTimeoutMs);
         } else {

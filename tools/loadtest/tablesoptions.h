@@ -21,6 +21,7 @@ struct TablesOptions
     int procs = 0;        // load processes; 0 = as many as the open-file limit needs
     int seconds = 60;     // measured play once every table is open
     int idleSeconds = 30; // CPU with every table open and nobody acting
+    int settleMs = 8000;  // from the last request to the idle window: answers and pauses end
     int paceMs = 1000;    // a player's time between requests
     int openAtOnce = 32;  // tables being opened at once, per load process
     int churn = 0;        // > 0: open and abandon this many tables instead of playing
@@ -37,6 +38,6 @@ struct TablesOptions
 // The words after "dorvane-load tables": --server HOST:PORT | --shards FILE | --hosts FILE
 // (one "PID HOST:PORT" a line: a game host per table), --pid P[,P...], --tables N,
 // --procs P, --seconds S, --idle-seconds S, --pace-ms M, --open-at-once K, --churn N,
-// --sources FIRST:COUNT (127.0.0.FIRST on), --answer-timeout-ms M. nullopt and the reason
+// --sources FIRST:COUNT (127.0.0.FIRST on), --answer-timeout-ms M, --settle-ms M. nullopt and the reason
 // in `error` on anything else.
 std::optional<TablesOptions> parseTablesOptions(const std::vector<std::string> &words, std::string &error);

@@ -298,7 +298,7 @@ int runTables(const TablesOptions &options)
     tellAll(children, "quiet");
 
     // Answers still under way and the pause after a turn's end run out; then nothing acts.
-    std::this_thread::sleep_for(std::chrono::seconds(8));
+    std::this_thread::sleep_for(std::chrono::milliseconds(options.settleMs));
     const ServerFigures idleStart = readServers(options.pids);
     const double loadIdleStart = childrenCpu(children);
     std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
