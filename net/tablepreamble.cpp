@@ -19,32 +19,14 @@ QByteArray singleField(const QByteArray &body)
     return body;
 }
 
-// The alternative whose command word the line has, read from its rest; nullopt for any
-// other line and for a malformed rest. Each alternative is stored as it is read (no variant
-// is returned out of the try block, which GCC's sanitizer build misreads as uninitialized).
-template <typename Variant, typename First, typename... Rest>
-void readAlternative(std::optional<Variant> &into, const QByteArray &command, const QByteArray &rest)
+template <typename Variant>
+std::optional<Variant> parseQuietly(const QByteArray &line)
 {
-    if (command == First::Command) {
-        try {
-            into.emplace(First::parse(rest));
-        } catch (const ProtocolError &) {
-            into.reset();
-        }
-        return;
+    try {
+        return parseLine<Variant>(line);
+    } catch (const ProtocolError &) {
+        return std::nullopt;
     }
-    if constexpr (sizeof...(Rest) > 0)
-        readAlternative<Variant, Rest...>(into, command, rest);
-}
-
-template <typename... Alternatives>
-std::optional<std::variant<Alternatives...>> parseQuietly(const QByteArray &line, std::variant<Alternatives...> *)
-{
-    std::optional<std::variant<Alternatives...>> parsed;
-    const auto [command, rest] = splitCommand(line);
-    if (!command.isEmpty())
-        readAlternative<std::variant<Alternatives...>, Alternatives...>(parsed, command, rest);
-    return parsed;
 }
 
 } // namespace
@@ -103,12 +85,12 @@ QByteArray TableAt::build() const
 
 std::optional<TableRequest> parseTableRequest(const QByteArray &line)
 {
-    return parseQuietly(line, static_cast<TableRequest *>(nullptr));
+    return parseQuietly<TableRequest>(line);
 }
 
 std::optional<TableAnswer> parseTableAnswer(const QByteArray &line)
 {
-    return parseQuietly(line, static_cast<TableAnswer *>(nullptr));
+    return parseQuietly<TableAnswer>(line);
 }
 
 } // namespace protocol
