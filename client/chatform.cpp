@@ -238,14 +238,15 @@ void Tchat::processparams()
         addStatus(m_start.problem);
         return;
     }
-    addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    if (m_start.mode == SwitchRequest::Mode::Incomplete)
-        return;
     if (m_start.onTableServer) {
-        // The table is asked for beside the empty board; its seat offer starts the game.
+        // The table is asked for beside the empty board; its seat offer starts the game
+        // and says it is loading.
         m_sessions->switchTo(m_start);
         return;
     }
+    addStatus(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    if (m_start.mode == SwitchRequest::Mode::Incomplete)
+        return;
     state.playername = m_start.name;
     state.hostaddress = m_start.address;
     if (m_start.mode == SwitchRequest::Mode::Host)

@@ -112,6 +112,7 @@ TEST_F(TableServer, TheCommandLineOpensAndJoinsTablesAndExplainsFormsItCannotSta
     ASSERT_FALSE(opener.waitForPrefix(protocol::LoginInfo::Command).isEmpty());
     EXPECT_TRUE(chatSays(QStringLiteral("Its code: ZZ22-ZZ22 ")));
     EXPECT_TRUE(chat->session().state().amhost);
+    EXPECT_EQ(chatText().count(QLatin1String("Loading Multi-player Game")), 1) << chatText().toStdString();
 
     ScriptedHost server;
     chat = makeWindow(QStringLiteral("joiner"));
