@@ -1,5 +1,6 @@
 #include "sock.h"
 
+#include "sockaddress.h"
 #include "sockerrors.h"
 
 #include <QList>
@@ -60,102 +61,22 @@ in_port_t resolvePort(const QString &name, TSocketType type)
     return static_cast<in_port_t>(service->s_port);
 }
 
-QByteArray rawAddress(const void *address, size_t length)
-{
-    return QByteArray(static_cast<const char *>(address), qsizetype(length));
-}
-
-QByteArray ipv4Address(in_addr_t address)
-{
-    sockaddr_in out{};
-    out.sin_family = AF_INET;
-    out.sin_addr.s_addr = address;
-    return rawAddress(&out, sizeof out);
-}
-
-// The host without the brackets that may surround an IPv6 address ("[::1]").
-QString unbracketed(const QString &name)
-{
-    if (name.size() >= 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        return name.mid(1, name.size() - 2);
-    return name;
-}
-
-// Every address getaddrinfo gives for name (numericOnly: only an address written out, no
-// lookup), in its order, without repeats; empty when there is none.
-QList<QByteArray> lookUpAddresses(const QString &name, int family, bool numericOnly)
-{
-    addrinfo hints{};
-    hints.ai_family = family;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
-    addrinfo *found = nullptr;
-    QList<QByteArray> addresses;
-    if (getaddrinfo(name.toLocal8Bit().constData(), nullptr, &hints, &found) != 0)
-        return addresses;
-    for (const addrinfo *a = found; a; a = a->ai_next) {
-        if ((a->ai_family != AF_INET && a->ai_family != AF_INET6) || a->ai_addr == nullptr
-            || a->ai_addrlen > sizeof(sockaddr_storage))
-            continue;
-        const QByteArray address = rawAddress(a->ai_addr, a->ai_addrlen);
-        if (!addresses.contains(address))
-            addresses.append(address);
-    }
-    freeaddrinfo(found);
-    return addresses;
-}
-
 QList<QByteArray> lookUpHost(const QString &name)
 {
     for (const CachedHost &entry : hostCache()) {
         if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
             return entry.addresses;
     }
-    const QList<QByteArray> addresses = lookUpAddresses(name, AF_UNSPEC, false);
+    const QList<QByteArray> addresses = sockaddress::lookUpAddresses(name, AF_UNSPEC, false);
     if (addresses.isEmpty())
         throw ESockException("Host Lookup - Could Not Find Host Entry");
     hostCache().append({name, addresses});
     return addresses;
 }
 
-// The raw address copied into storage that is aligned for every family.
-sockaddr_storage storageOf(const QByteArray &address)
-{
-    sockaddr_storage out{};
-    std::memcpy(&out, address.constData(), std::min(size_t(address.size()), sizeof out));
-    return out;
-}
-
-// A copy of the raw address with the port set.
-QByteArray withPort(const QByteArray &address, in_port_t port)
-{
-    sockaddr_storage storage = storageOf(address);
-    if (storage.ss_family == AF_INET6)
-        reinterpret_cast<sockaddr_in6 &>(storage).sin6_port = port;
-    else
-        reinterpret_cast<sockaddr_in &>(storage).sin_port = port;
-    return rawAddress(&storage, size_t(address.size()));
-}
-
 int newStreamSocket(int family)
 {
     return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-}
-
-// The peer's address as text: IPv4 dotted, also when mapped into IPv6; IPv6 otherwise.
-QString peerText(const sockaddr_storage &peer)
-{
-    char text[INET6_ADDRSTRLEN] = {};
-    if (peer.ss_family == AF_INET6) {
-        const in6_addr &address = reinterpret_cast<const sockaddr_in6 &>(peer).sin6_addr;
-        if (IN6_IS_ADDR_V4MAPPED(&address))
-            ::inet_ntop(AF_INET, &address.s6_addr[12], text, sizeof text);
-        else
-            ::inet_ntop(AF_INET6, &address, text, sizeof text);
-    } else {
-        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(peer).sin_addr, text, sizeof text);
-    }
-    return QString::fromLatin1(text);
 }
 
 } // namespace
@@ -222,17 +143,17 @@ void TSock::startListening()
 {
     info(siLookup, QStringLiteral("Lookup Of Port ") + m_portName);
     const in_port_t port = resolvePort(m_portName, m_socketType);
-    const QString host = unbracketed(m_hostName);
+    const QString host = sockaddress::unbracketed(m_hostName);
     QByteArray local;
     bool bothFamilies = false;
     if (host.isEmpty()) {
         sockaddr_in6 any{};
         any.sin6_family = AF_INET6;
         any.sin6_addr = in6addr_any;
-        local = rawAddress(&any, sizeof any);
+        local = sockaddress::rawAddress(&any, sizeof any);
         bothFamilies = true;
     } else if (host.contains(QLatin1Char(':'))) {
-        const QList<QByteArray> found = lookUpAddresses(host, AF_INET6, true);
+        const QList<QByteArray> found = sockaddress::lookUpAddresses(host, AF_INET6, true);
         if (found.isEmpty())
             throw ESockException("Listen - Error Binding Socket");
         local = found.first();
@@ -240,10 +161,10 @@ void TSock::startListening()
         in_addr address{};
         if (::inet_aton(host.toLatin1().constData(), &address) == 0)
             throw ESockException("Listen - Error Binding Socket");
-        local = ipv4Address(address.s_addr);
+        local = sockaddress::ipv4Address(address.s_addr);
     }
-    local = withPort(local, port);
-    const int family = storageOf(local).ss_family;
+    local = sockaddress::withPort(local, port);
+    const int family = sockaddress::storageOf(local).ss_family;
     m_fd = newStreamSocket(family);
     if (m_fd >= 0 && family == AF_INET6) {
         const int v6only = bothFamilies ? 0 : 1;
@@ -258,7 +179,7 @@ void TSock::startListening()
     if (m_fd >= 0)
         ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     const auto bindLocal = [&] {
-        const sockaddr_storage address = storageOf(local);
+        const sockaddr_storage address = sockaddress::storageOf(local);
         return ::bind(m_fd, reinterpret_cast<const sockaddr *>(&address), socklen_t(local.size())) == 0;
     };
     bool bound = m_fd >= 0 && bindLocal();
@@ -266,7 +187,7 @@ void TSock::startListening()
     if (bothFamilies && !bound && (m_fd < 0 || errno == EADDRNOTAVAIL || errno == EAFNOSUPPORT)) {
         if (m_fd >= 0)
             ::close(m_fd);
-        local = withPort(ipv4Address(htonl(INADDR_ANY)), port);
+        local = sockaddress::withPort(sockaddress::ipv4Address(htonl(INADDR_ANY)), port);
         m_fd = newStreamSocket(AF_INET);
         if (m_fd >= 0)
             ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -301,25 +222,25 @@ QList<QByteArray> TSock::resolveTargets()
 {
     info(siLookup, QStringLiteral("Lookup Of Port ") + m_portName);
     const in_port_t port = resolvePort(m_portName, m_socketType);
-    QList<QByteArray> addresses{ipv4Address(htonl(INADDR_ANY))};
+    QList<QByteArray> addresses{sockaddress::ipv4Address(htonl(INADDR_ANY))};
     if (!m_hostName.isEmpty()) {
         info(siLookup, QStringLiteral("Lookup Of Host ") + m_hostName);
-        const QString host = unbracketed(m_hostName);
+        const QString host = sockaddress::unbracketed(m_hostName);
         if (host.contains(QLatin1Char(':'))) {
-            addresses = lookUpAddresses(host, AF_INET6, true);
+            addresses = sockaddress::lookUpAddresses(host, AF_INET6, true);
             if (addresses.isEmpty())
                 throw ESockException("Host Lookup - Could Not Find Host Entry");
         } else if (startsWithDigit(host)) {
             in_addr parsed{};
             if (::inet_aton(host.toLatin1().constData(), &parsed) == 0)
                 throw ESockException("Host Lookup - Could Not Find Host Entry");
-            addresses = {ipv4Address(parsed.s_addr)};
+            addresses = {sockaddress::ipv4Address(parsed.s_addr)};
         } else {
             addresses = lookUpHost(host);
         }
     }
     for (QByteArray &address : addresses)
-        address = withPort(address, port);
+        address = sockaddress::withPort(address, port);
     return addresses;
 }
 
@@ -339,7 +260,7 @@ void TSock::connectNext()
 {
     while (!m_targets.isEmpty()) {
         const QByteArray target = m_targets.takeFirst();
-        const sockaddr_storage storage = storageOf(target);
+        const sockaddr_storage storage = sockaddress::storageOf(target);
         const auto *address = reinterpret_cast<const sockaddr *>(&storage);
         m_fd = newStreamSocket(address->sa_family);
         if (m_fd < 0) {
@@ -490,7 +411,7 @@ bool TSock::Accept(TSock *&NewSock)
     sock->m_state = State::Connected;
     sock->applyMode();
     sock->setPortName(m_portName);
-    sock->setHostName(peerText(peer));
+    sock->setHostName(sockaddress::peerText(peer));
     info(siAccept, QStringLiteral("Created New TSock Structure"));
     NewSock = sock;
     return true;

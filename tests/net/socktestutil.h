@@ -10,6 +10,11 @@
 #include <QStringList>
 #include <QThread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 // Runs the event loop until pred() holds or timeoutMs passes; returns pred().
 template <typename Pred>
 bool waitFor(Pred pred, int timeoutMs = 5000)
@@ -72,4 +77,32 @@ inline QSocketNotifier *notifierOf(TSock &sock, QSocketNotifier::Type type)
             return notifier;
     }
     return nullptr;
+}
+
+// A port on 127.0.0.1 that nobody listens on (bound briefly, then released).
+inline quint16 unusedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// Whether this machine has the IPv6 loopback address (a socket can be bound to ::1).
+inline bool hasIPv6Loopback()
+{
+    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
 }
