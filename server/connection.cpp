@@ -16,22 +16,32 @@ Connection::~Connection()
         ::close(m_fd);
 }
 
+// Sends as much of data as the socket takes now: the bytes sent, or -1 when it failed.
+qsizetype Connection::sendSome(const char *data, qsizetype size)
+{
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t n = ::send(m_fd, data + done, std::size_t(size - done), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        return -1;
+    }
+    return done;
+}
+
 qsizetype Connection::write(const char *data, qsizetype size)
 {
     qsizetype done = 0;
     if (unsent() == 0) {
-        while (done < size) {
-            const ssize_t n = ::send(m_fd, data + done, std::size_t(size - done), MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n > 0) {
-                done += n;
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-                break;
+        done = sendSome(data, size);
+        if (done < 0)
             return -1;
-        }
     }
     if (done == size)
         return 0;
@@ -42,19 +52,10 @@ qsizetype Connection::write(const char *data, qsizetype size)
 qsizetype Connection::flush()
 {
     const qsizetype before = unsent();
-    while (unsent() > 0) {
-        const ssize_t n =
-            ::send(m_fd, m_out.constData() + m_sent, std::size_t(unsent()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            m_sent += n;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
+    const qsizetype sent = sendSome(m_out.constData() + m_sent, unsent());
+    if (sent < 0)
         return -1;
-    }
+    m_sent += sent;
     if (unsent() == 0) {
         m_out = QByteArray();
         m_sent = 0;

@@ -38,6 +38,8 @@ public:
     qsizetype unsent() const { return m_out.size() - m_sent; }
 
 private:
+    qsizetype sendSome(const char *data, qsizetype size);
+
     int m_fd;
     AddressKey m_key;
     QByteArray m_out;

@@ -1,32 +1,12 @@
 // Joining a host over IPv6 from the Join window: an IPv6 address with its port in brackets
 // needs no name look-up and reaches a host that listens on every address.
 #include "clientfixture.h"
+#include "ipv6loopback.h"
 #include "netplayfixture.h"
 #include "pendingjoin.h"
 #include "serverform.h"
 
 #include <QLineEdit>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-bool hasIPv6Loopback()
-{
-    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_addr = in6addr_loopback;
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return bound;
-}
-
-} // namespace
 
 TEST_F(Netplay, JoiningAnIPv6AddressNeedsNoLookUpAndLogsIn)
 {

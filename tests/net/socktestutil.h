@@ -2,6 +2,7 @@
 // event recorder that logs every handler call of a TSock in order.
 #pragma once
 
+#include "ipv6loopback.h"
 #include "sock.h"
 
 #include <QCoreApplication>
@@ -91,18 +92,4 @@ inline quint16 unusedPort()
     ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
     ::close(fd);
     return ntohs(address.sin_port);
-}
-
-// Whether this machine has the IPv6 loopback address (a socket can be bound to ::1).
-inline bool hasIPv6Loopback()
-{
-    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_addr = in6addr_loopback;
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return bound;
 }
