@@ -14,7 +14,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 exe="${1:?usage: keys_turn.sh DORVANE_EXE [OUTDIR]}"
 skip() { echo "SKIPPED: $*"; exit 77; }
 for tool in Xvfb xdotool import strace; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps installs it)"
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps --tests)"
 done
 strace -f -qq -e trace=none true 2>/dev/null || skip "strace may not trace processes here"
 out="${2:-}"

@@ -18,7 +18,7 @@ exe="${1:?usage: startup.sh DORVANE_EXE DORVANE_HOST_EXE [OUTDIR]}"
 host_exe="${2:?usage: startup.sh DORVANE_EXE DORVANE_HOST_EXE [OUTDIR]}"
 skip() { echo "SKIPPED: $*"; exit 77; }
 for tool in Xvfb xdotool xwininfo ss; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps installs it)"
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps --tests)"
 done
 if [ -z "${DORVANE_IN_NETNS:-}" ]; then
     { [ "$(id -u)" = 0 ] && unshare -n true 2>/dev/null; } || skip "no private network namespace (needs root and unshare)"
