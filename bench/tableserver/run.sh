@@ -3,7 +3,7 @@
 # real dorvane-server, then the same against one dorvane-host process per table, and the
 # figures as a Markdown table on standard output (each run's full report on standard error).
 # Usage: bench/tableserver/run.sh [RUN...]     (DORVANE_BUILD_DIR picks the build folder)
-#   RUN: 1000 | 4500 | steps (2500, 3500, 4500, 4900: the largest one process holds) |
+#   RUN: 1000 | 4500 | 4900 | steps (2500, 3500, 4500, 4900: the largest one process holds) |
 #        shards10000 (three shard processes) | churn (100,000 tables opened and abandoned) |
 #        hosts1000 (1,000 dorvane-host processes) |
 #        rate (4,500 tables with players two and four times as fast; the pause between turns
@@ -81,7 +81,7 @@ one_server() {
 
 for run in "${runs[@]}"; do
     case "$run" in
-    1000 | 4500) one_server "$run" ;;
+    1000 | 4500 | 4900) one_server "$run" ;;
     steps)
         for tables in 2500 3500 4500 4900; do
             one_server "$tables"
