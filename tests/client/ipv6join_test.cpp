@@ -5,6 +5,7 @@
 #include "netplayfixture.h"
 #include "pendingjoin.h"
 #include "serverform.h"
+#include "startupwithhost.h"
 
 #include <QLineEdit>
 
@@ -55,26 +56,8 @@ TEST(PendingJoinEndpoint, EveryAddressFormReachesItsHostAndPort)
 }
 
 // The same start-up against the real host of this program, over IPv6.
-class StartupOverIPv6 : public ClientFixture
+class StartupOverIPv6 : public StartupWithHost
 {
-protected:
-    void created() override { chat->setServer(&server); }
-
-    static bool connects(const char *address, quint16 port)
-    {
-        TSock probe;
-        bool connected = false;
-        bool failed = false;
-        probe.OnConnect = [&](TSock *) { connected = true; };
-        probe.OnInfo = [&](TSock *, TSocketInfo info, const QString &) { failed = failed || info == siError; };
-        probe.setHostName(QString::fromLatin1(address));
-        probe.setPortName(QString::number(port));
-        probe.Open();
-        (void)QTest::qWaitFor([&] { return connected || failed; }, 3000);
-        return connected;
-    }
-
-    TServer server;
 };
 
 TEST_F(StartupOverIPv6, ASoloGameIsNotReachedOverIPv6)

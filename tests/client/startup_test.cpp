@@ -1,5 +1,6 @@
 // Start-up, command line, log-in, receive path and closing of the main window.
 #include "clientfixture.h"
+#include "startupwithhost.h"
 #include "clientstate.h"
 #include "mainmenu.h"
 #include "picturebutton.h"
@@ -260,30 +261,6 @@ TEST_F(Startup, MessagesInOneReadAndSplitAcrossReadsKeepTheirOrder)
 }
 
 } // namespace
-
-// The same start-up against the real host of this program.
-class StartupWithHost : public ClientFixture
-{
-protected:
-    void created() override { chat->setServer(&server); }
-
-    // Whether a connection to address:port is accepted.
-    static bool connects(const char *address, quint16 port)
-    {
-        TSock probe;
-        bool connected = false;
-        bool failed = false;
-        probe.OnConnect = [&](TSock *) { connected = true; };
-        probe.OnInfo = [&](TSock *, TSocketInfo info, const QString &) { failed = failed || info == siError; };
-        probe.setHostName(QString::fromLatin1(address));
-        probe.setPortName(QString::number(port));
-        probe.Open();
-        (void)QTest::qWaitFor([&] { return connected || failed; }, 3000);
-        return connected;
-    }
-
-    TServer server;
-};
 
 TEST_F(StartupWithHost, ASoloGameIsHostedOnLoopbackOnlyOnAPortOfItsOwn)
 {
